@@ -6,6 +6,7 @@
 #include "BaseCodecs.h"
 #include "BaseStrings.h"
 #include "BaseUtils.h"
+#include "CharSet1252.h"
 #include "StringList.h"
 #include "TempFiles.h"
 
