@@ -1,0 +1,254 @@
+#include "MyStatusBar.h"
+
+#include "DialogService.h"
+#include "Exceptions.h"
+#include "HandlerGuard.h"
+#include "QtText.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace pem {
+
+std::function<void(const TStatusRecord&)> TMyStatusBarBase::Recorder;
+
+namespace {
+const char* kCrLf = "\r\n";
+// BGR colour values as the forms store them.
+QColor FromBgr(unsigned v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+std::string TrimBlanks(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+std::string StrBeforeFirstLite(const std::string& s, const std::string& sep) {
+    auto p = s.find(sep);
+    return p == std::string::npos ? s : s.substr(0, p);
+}
+bool StartsWithLite(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+} // namespace
+
+TMyStatusBarBase::TMyStatusBarBase(TComponent* owner, QWidget* parent, const std::string& name)
+    : QStatusBar(parent), TControl(this, owner, name, "TMyStatusBar") {
+    ColorWarn = FromBgr(0x00FA5458);
+    ColorErr = FromBgr(0x008080FF);
+    label_ = new QLabel(this);
+    label_->setTextFormat(Qt::PlainText);
+    addWidget(label_, 1);
+    setSizeGripEnabled(false);
+    setAutoFillBackground(true);
+    color_ = palette().color(QPalette::Button);
+}
+
+int TMyStatusBarBase::TextWidth(const std::string& text) const {
+    return QFontMetrics(font()).horizontalAdvance(ToQ(text)) + 4;
+}
+
+int TMyStatusBarBase::BarClientWidth() const { return contentsRect().width(); }
+
+void TMyStatusBarBase::SetSimpleText(const std::string& text) {
+    simpleText_ = text;
+    label_->setText(ToQ(text));
+}
+
+void TMyStatusBarBase::SetHint(const std::string& hint) {
+    hint_ = hint;
+    setToolTip(ToQ(hint));
+}
+
+void TMyStatusBarBase::SetColor(const QColor& c) {
+    color_ = c;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, c);
+    setPalette(p);
+}
+
+void TMyStatusBarBase::Beep() { Dialogs().Beep(); }
+
+void TMyStatusBarBase::Record(TStatusRecord::Kind kind, const std::string& text) {
+    if (Recorder) Recorder({kind, text});
+}
+
+void TMyStatusBarBase::ShowFitted(const std::string& text) {
+    const int room = BarClientWidth() - TextWidth("...");
+    const int len = static_cast<int>(text.size());
+    if (len < 126 && TextWidth(text) <= room) {
+        std::string shown = TrimBlanks(StrBeforeFirstLite(simpleText_, "..."));
+        if (!simpleText_.empty() && StartsWithLite(TrimBlanks(hint_), shown)) SetHint("");
+        SetSimpleText(text);
+        return;
+    }
+    const int limit = room > 10 ? room : 10;
+    int n = len < 126 ? len - 5 : 120;
+    if (n < 0) n = 0;
+    // A narrow bar with a wide font must not cut below nothing.
+    while (n > 0 && TextWidth(text.substr(0, static_cast<size_t>(n))) > limit) n = n > 5 ? n - 5 : 0;
+    SetSimpleText(text.substr(0, static_cast<size_t>(n)) + "...");
+    SetHint(text.substr(0, static_cast<size_t>(n)) + kCrLf + text.substr(static_cast<size_t>(n)));
+}
+
+void TMyStatusBarBase::ShowInfo(const std::string& text) {
+    if (Collecting()) {
+        AddMessage(text, true);
+        return;
+    }
+    SetColor(palette().color(QPalette::Button));
+    ShowFitted(text);
+    Record(TStatusRecord::Info, text);
+}
+
+void TMyStatusBarBase::ShowWarning(const std::string& text) {
+    if (Collecting()) {
+        AddMessage(text, true);
+        return;
+    }
+    SetColor(ColorWarn);
+    ShowFitted(text);
+    LastMessage = text;
+    if (Severity < 1) Severity = 1;
+    Record(TStatusRecord::Warning, text);
+    Beep();
+    if (UseMessageBox) Dialogs().MessageDlg(text, TMsgDlgType::mtWarning, mbOK);
+}
+
+void TMyStatusBarBase::ShowError(const std::string& text, bool noAbort) {
+    if (Collecting()) {
+        AddMessage(text, noAbort);
+        return;
+    }
+    if (text.empty()) {
+        ClearMessage();
+        return;
+    }
+    SetColor(ColorErr);
+    LastMessage = text;
+    ShowFitted(text);
+    if (Severity < 2) Severity = 2;
+    Record(TStatusRecord::Error, text);
+    Beep();
+    if (UseMessageBox) Dialogs().MessageDlg(text, TMsgDlgType::mtError, mbOK);
+    if (!noAbort) Abort();
+}
+
+void TMyStatusBarBase::AddMessage(const std::string& text, bool noAbort) {
+    SetColor(ColorErr);
+    LastMessage = text;
+    if (MessageList.empty()) {
+        MessageList = "- " + text;
+        ShowFitted(text);
+    } else {
+        MessageList += kCrLf;
+        MessageList += "- " + text;
+        SetSimpleText("More than one message, click here to get them!");
+        SetHint(MessageList);
+    }
+    if (Severity < 2) Severity = 2;
+    Record(TStatusRecord::Collected, text);
+    Beep();
+    if (UseMessageBox) Dialogs().MessageDlg(MessageList, TMsgDlgType::mtError, mbOK);
+    if (!noAbort) Abort();
+}
+
+void TMyStatusBarBase::ShowFatal(const std::string& text) {
+    SetColor(ColorErr);
+    LastMessage = text;
+    SetSimpleText(text);
+    MessageList.clear();
+    Severity = 3;
+    Record(TStatusRecord::Fatal, text);
+    Beep();
+    Dialogs().MessageDlg(text, TMsgDlgType::mtError, mbAbort);
+    Abort();
+}
+
+void TMyStatusBarBase::ClearMessage() {
+    SetColor(palette().color(QPalette::Button));
+    std::string shown = TrimBlanks(StrBeforeFirstLite(simpleText_, "..."));
+    if (!MessageList.empty() && hint_ == MessageList) SetHint("");
+    else if (!simpleText_.empty() && StartsWithLite(TrimBlanks(hint_), shown)) SetHint("");
+    SetSimpleText("");
+    MessageList.clear();
+    Severity = 0;
+    Record(TStatusRecord::Clear, "");
+}
+
+void TMyStatusBarBase::ClickDialog() {
+    if (Collecting()) {
+        Dialogs().MessageDlg(std::string("The following errors occured....") + kCrLf + kCrLf + MessageList,
+                             TMsgDlgType::mtError, mbOK);
+        return;
+    }
+    if (simpleText_.empty()) return;
+    std::string shown = TrimBlanks(StrBeforeFirstLite(simpleText_, "..."));
+    if (StartsWithLite(TrimBlanks(hint_), shown) && !hint_.empty()) {
+        Dialogs().MessageDlg(std::string("The following error occured....") + kCrLf + kCrLf + hint_,
+                             TMsgDlgType::mtError, mbOK);
+    } else {
+        Dialogs().MessageDlg(std::string("The following error occured....") + kCrLf + kCrLf + simpleText_,
+                             TMsgDlgType::mtError, mbOK);
+    }
+}
+
+void TMyStatusBarBase::Click() {
+    if (OnClick) OnClick(this);
+    else ClickDialog();
+}
+
+void TMyStatusBarBase::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+    else ClickDialog();
+}
+
+void TMyStatusBarBase::mousePressEvent(QMouseEvent* e) {
+    QStatusBar::mousePressEvent(e);
+    if (e->button() == Qt::LeftButton) RunGuarded([this] { Click(); });
+}
+
+void TMyStatusBarBase::mouseDoubleClickEvent(QMouseEvent* e) {
+    QStatusBar::mouseDoubleClickEvent(e);
+    RunGuarded([this] { DblClick(); });
+}
+
+TMyStatusBar::TMyStatusBar(TComponent* owner, QWidget* parent, const std::string& name)
+    : TMyStatusBarBase(owner, parent, name) {}
+
+void TMyStatusBar::Error(const std::string& text) {
+    if (Collecting()) {
+        AddError(text);
+        return;
+    }
+    if (text.empty()) {
+        ClearMessage();
+        return;
+    }
+    ShowError(text, false);
+}
+
+void TMyStatusBar::AddError(const std::string& text) { AddMessage(text, false); }
+
+int TMyStatusBar::AddErrorNoAbort(const std::string& text) {
+    SetColor(ColorErr);
+    LastMessage = text;
+    if (Collecting()) {
+        MessageList += kCrLf;
+        MessageList += text;
+        SetSimpleText("More than one message, place cursor over the status bar (here) to get them!");
+        SetHint(MessageList);
+    } else {
+        // Nothing collected yet: the list starts with this text, so the
+        // question never comes with an empty list.
+        MessageList = text;
+        ShowFitted(text);
+    }
+    if (Severity < 2) Severity = 2;
+    Record(TStatusRecord::Question, text);
+    Beep();
+    int answer = Dialogs().MessageDlg(MessageList, TMsgDlgType::mtError, mbYesNo);
+    return answer == mrYes ? mrYes : mrNo;
+}
+
+} // namespace pem

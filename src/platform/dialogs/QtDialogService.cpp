@@ -1,0 +1,131 @@
+#include "QtDialogService.h"
+
+#include "CharSet1252.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace pem {
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
+std::string S(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
+
+QString Filters(const std::vector<TFileFilter>& filters) {
+    QStringList parts;
+    for (const auto& f : filters) {
+        QString masks = Q(f.masks);
+        masks.replace(';', ' ');
+        parts << Q(f.caption) + " (" + masks + ")";
+    }
+    return parts.join(";;");
+}
+
+QString Start(const TOpenDialogRequest& req) {
+    if (!req.fileName.empty()) {
+        if (!req.initialDir.empty() && req.fileName.find('/') == std::string::npos)
+            return Q(req.initialDir + "/" + req.fileName);
+        return Q(req.fileName);
+    }
+    return Q(req.initialDir);
+}
+} // namespace
+
+int QtDialogService::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int) {
+    QMessageBox box(QApplication::activeWindow());
+    switch (type) {
+    case TMsgDlgType::mtWarning: box.setIcon(QMessageBox::Warning); box.setWindowTitle("Warning"); break;
+    case TMsgDlgType::mtError: box.setIcon(QMessageBox::Critical); box.setWindowTitle("Error"); break;
+    case TMsgDlgType::mtInformation: box.setIcon(QMessageBox::Information); box.setWindowTitle("Information"); break;
+    case TMsgDlgType::mtConfirmation: box.setIcon(QMessageBox::Question); box.setWindowTitle("Confirm"); break;
+    case TMsgDlgType::mtCustom: box.setWindowTitle(QApplication::applicationName()); break;
+    }
+    box.setText(Q(text));
+    struct Map { unsigned btn; QMessageBox::StandardButton q; int result; };
+    const Map map[] = {
+        {mbYes, QMessageBox::Yes, mrYes}, {mbNo, QMessageBox::No, mrNo}, {mbOK, QMessageBox::Ok, mrOk},
+        {mbCancel, QMessageBox::Cancel, mrCancel}, {mbAbort, QMessageBox::Abort, mrAbort},
+        {mbRetry, QMessageBox::Retry, mrRetry}, {mbIgnore, QMessageBox::Ignore, mrIgnore},
+        {mbAll, QMessageBox::YesToAll, mrAll}, {mbNoToAll, QMessageBox::NoToAll, mrNoToAll},
+        {mbYesToAll, QMessageBox::YesToAll, mrYesToAll},
+    };
+    QMessageBox::StandardButtons std;
+    for (const auto& m : map)
+        if (buttons & m.btn) std |= m.q;
+    if (!std) std = QMessageBox::Ok;
+    box.setStandardButtons(std);
+    int pressed = box.exec();
+    for (const auto& m : map)
+        if (pressed == m.q) return m.result;
+    return (buttons & mbCancel) ? mrCancel : mrNone;
+}
+
+bool QtDialogService::OpenFiles(const TOpenDialogRequest& req, std::vector<std::string>& files) {
+    QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Start(req), Filters(req.filters));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(req.multiSelect ? QFileDialog::ExistingFiles
+                                    : (req.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+    if (!req.okCaption.empty()) dlg.setLabelText(QFileDialog::Accept, Q(req.okCaption));
+    if (!req.cancelCaption.empty()) dlg.setLabelText(QFileDialog::Reject, Q(req.cancelCaption));
+    if (dlg.exec() != QDialog::Accepted) return false;
+    files.clear();
+    for (const QString& f : dlg.selectedFiles()) files.push_back(S(f));
+    return !files.empty();
+}
+
+bool QtDialogService::SaveFile(const TOpenDialogRequest& req, std::string& file) {
+    QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Start(req), Filters(req.filters));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    if (!req.defaultExt.empty()) {
+        std::string ext = req.defaultExt;
+        if (ext.front() == '.') ext.erase(0, 1);
+        dlg.setDefaultSuffix(Q(ext));
+    }
+    if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+    file = S(dlg.selectedFiles().front());
+    return true;
+}
+
+bool QtDialogService::SelectDirectory(const std::string& caption, const std::string& start, std::string& dir) {
+    QString d = QFileDialog::getExistingDirectory(QApplication::activeWindow(), Q(caption), Q(start));
+    if (d.isEmpty()) return false;
+    dir = S(d);
+    return true;
+}
+
+bool QtDialogService::ChooseFont(TFontSpec& font) {
+    QFont initial(Q(font.name), font.size > 0 ? font.size : 10);
+    initial.setBold(font.bold);
+    initial.setItalic(font.italic);
+    initial.setUnderline(font.underline);
+    initial.setStrikeOut(font.strikeOut);
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    if (!ok) return false;
+    font.name = S(f.family());
+    font.size = f.pointSize();
+    font.height = -f.pixelSize();
+    font.bold = f.bold();
+    font.italic = f.italic();
+    font.underline = f.underline();
+    font.strikeOut = f.strikeOut();
+    return true;
+}
+
+bool QtDialogService::InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    bool ok = false;
+    QString v = QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal,
+                                      Q(value), &ok);
+    if (!ok) return false;
+    value = S(v);
+    return true;
+}
+
+void QtDialogService::Beep() { QApplication::beep(); }
+
+} // namespace pem

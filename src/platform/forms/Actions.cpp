@@ -1,0 +1,53 @@
+#include "Actions.h"
+
+#include "CharSet1252.h"
+#include "HandlerGuard.h"
+#include "QtText.h"
+
+namespace pem {
+
+TAction::TAction(TActionList* list, const std::string& name, const std::string& caption,
+                 const std::string& category)
+    : QAction(list), TComponent(this, list, name, "TAction"), list_(list), category_(category) {
+    setText(ToQ(caption));
+    if (list_) list_->actions_.push_back(this);
+    QObject::connect(this, &QAction::triggered, this, [this](bool) { Execute(); });
+}
+
+std::string TAction::Caption() const { return FromQ(text()); }
+void TAction::SetCaption(const std::string& c) { setText(ToQ(c)); }
+std::string TAction::Hint() const { return FromQ(toolTip()); }
+void TAction::SetHint(const std::string& h) { setToolTip(ToQ(h)); }
+
+void TAction::SetChecked(bool c) {
+    if (!isCheckable()) setCheckable(true);
+    setChecked(c);
+}
+
+bool TAction::ExecuteUnguarded() {
+    if (list_ && list_->OnExecute) {
+        bool handled = false;
+        list_->OnExecute(this, handled);
+        if (handled) return true;
+    }
+    if (!OnExecute) return false;
+    OnExecute(this);
+    return true;
+}
+
+bool TAction::Execute() {
+    bool ran = false;
+    RunGuarded([&] { ran = ExecuteUnguarded(); });
+    return ran;
+}
+
+TActionList::TActionList(TComponent* owner, const std::string& name)
+    : QObject(owner ? owner->Object() : nullptr), TComponent(this, owner, name, "TActionList") {}
+
+TAction* TActionList::FindAction(const std::string& name) const {
+    for (TAction* a : actions_)
+        if (SameText(a->Name(), name)) return a;
+    return nullptr;
+}
+
+} // namespace pem

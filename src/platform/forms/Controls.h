@@ -1,0 +1,339 @@
+#pragma once
+// The controls of the forms layer. Each is a small subclass of the Qt widget
+// that carries what the program uses of it, under the names the program's
+// forms use. A control placed on a parent that has a layout is added to that
+// layout; texts cross into Qt as Windows-1252 through ToQ/FromQ.
+#include "Component.h"
+#include "StringList.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+class QBoxLayout;
+
+namespace pem {
+
+class TAction;
+
+enum class TLayoutKind { None, Vertical, Horizontal };
+
+// Places w into parent's layout when the parent has one.
+void AddToParentLayout(QWidget* parent, QWidget* w);
+// Gives a container a layout of the kind asked (no margins of its own).
+void SetContainerLayout(QWidget* w, TLayoutKind kind);
+
+using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
+
+class TPanel : public QFrame, public TControl {
+public:
+    TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLayoutKind layout = TLayoutKind::Vertical);
+    std::string Caption() const { return caption_; }
+    void SetCaption(const std::string& c) { caption_ = c; }
+
+private:
+    std::string caption_;
+};
+
+class TFrame : public QFrame, public TControl {
+public:
+    TFrame(TComponent* owner, QWidget* parent, const std::string& name, const char* className = "TFrame",
+           TLayoutKind layout = TLayoutKind::Vertical);
+};
+
+class TGroupBox : public QGroupBox, public TControl {
+public:
+    TGroupBox(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "",
+              TLayoutKind layout = TLayoutKind::Vertical);
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    TNotifyEvent OnMouseDown;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+};
+
+class TLabel : public QLabel, public TControl {
+public:
+    TLabel(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    TNotifyEvent OnClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+};
+
+class TEdit : public QLineEdit, public TControl {
+public:
+    TEdit(TComponent* owner, QWidget* parent, const std::string& name, const std::string& text = "");
+    std::string Text() const;
+    // Setting the text programmatically fires OnChange, as the edit always did.
+    void SetText(const std::string& t);
+    bool ReadOnly() const { return isReadOnly(); }
+    void SetReadOnly(bool r) { setReadOnly(r); }
+    TNotifyEvent OnChange;
+    TNotifyEvent OnExit;
+    TNotifyEvent OnEnter;
+    TKeyPressEvent OnKeyPress;
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+class TMemo : public QPlainTextEdit, public TControl {
+public:
+    TMemo(TComponent* owner, QWidget* parent, const std::string& name, const char* className = "TMemo");
+    // The lines as a list (a copy); SetLines replaces them.
+    TStringList Lines() const;
+    void SetLines(const TStringList& lines);
+    int LineCount() const;
+    std::string Line(int i) const;
+    void AddLine(const std::string& s);
+    void Clear() { clear(); }
+    std::string Text() const;
+    void SetText(const std::string& t);
+    bool ReadOnly() const { return isReadOnly(); }
+    void SetReadOnly(bool r) { setReadOnly(r); }
+    bool Modified() const;
+    void SetModified(bool m);
+    TNotifyEvent OnChange;
+    TNotifyEvent OnExit;
+    TNotifyEvent OnDblClick;
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+class TRichEdit : public QTextEdit, public TControl {
+public:
+    TRichEdit(TComponent* owner, QWidget* parent, const std::string& name);
+    TStringList Lines() const;
+    void SetLines(const TStringList& lines);
+    std::string Text() const;
+    void SetText(const std::string& t);
+    bool ReadOnly() const { return isReadOnly(); }
+    void SetReadOnly(bool r) { setReadOnly(r); }
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelectionChange;
+};
+
+class TCheckBox : public QCheckBox, public TControl {
+public:
+    TCheckBox(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    bool Checked() const { return isChecked(); }
+    // Changing the state programmatically fires OnClick, as the box always did.
+    void SetChecked(bool c);
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    TNotifyEvent OnClick;
+};
+
+class TRadioButton : public QRadioButton, public TControl {
+public:
+    TRadioButton(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    bool Checked() const { return isChecked(); }
+    // Checking a button programmatically fires its OnClick; unchecking does not.
+    void SetChecked(bool c);
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    TNotifyEvent OnClick;
+};
+
+class TRadioGroup : public QGroupBox, public TControl {
+public:
+    TRadioGroup(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    TStringList Items() const { return items_; }
+    void SetItems(const TStringList& items);
+    int ItemIndex() const;
+    // Selecting programmatically fires OnClick when the index changes.
+    void SetItemIndex(int i);
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    int Columns() const { return columns_; }
+    void SetColumns(int c);
+    QRadioButton* Button(int i) const;
+    TNotifyEvent OnClick;
+
+private:
+    void Rebuild();
+    TStringList items_;
+    std::vector<QRadioButton*> buttons_;
+    int columns_ = 1;
+    bool updating_ = false;
+};
+
+class TComboBox : public QComboBox, public TControl {
+public:
+    TComboBox(TComponent* owner, QWidget* parent, const std::string& name, const char* className = "TComboBox");
+    TStringList Items() const;
+    void SetItems(const TStringList& items);
+    void AddItem(const std::string& s);
+    int ItemIndex() const { return currentIndex(); }
+    void SetItemIndex(int i);
+    std::string Text() const;
+    void SetText(const std::string& t);
+    // Editable (csDropDown) or fixed list (csDropDownList).
+    void SetDropDownList(bool list) { setEditable(!list); }
+    TNotifyEvent OnChange;
+    TNotifyEvent OnExit;
+};
+
+class TListBox : public QListWidget, public TControl {
+public:
+    TListBox(TComponent* owner, QWidget* parent, const std::string& name, const char* className = "TListBox");
+    TStringList Items() const;
+    void SetItems(const TStringList& items);
+    void AddItem(const std::string& s);
+    int Count() const { return count(); }
+    std::string ItemText(int i) const;
+    void SetItemText(int i, const std::string& s);
+    void DeleteItem(int i);
+    void ClearItems() { clear(); }
+    int ItemIndex() const { return currentRow(); }
+    void SetItemIndex(int i) { setCurrentRow(i); }
+    bool Selected(int i) const;
+    void SetSelected(int i, bool s);
+    void SetMultiSelect(bool m);
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int h);
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+
+private:
+    int itemHeight_ = 0;
+};
+
+class TCheckListBox : public TListBox {
+public:
+    TCheckListBox(TComponent* owner, QWidget* parent, const std::string& name);
+    void AddItem(const std::string& s, bool checked = false);
+    bool Checked(int i) const;
+    // Changing a check programmatically does not fire OnClickCheck.
+    void SetChecked(int i, bool c);
+    TNotifyEvent OnClickCheck;
+
+private:
+    bool updating_ = false;
+};
+
+class TStringGrid : public QTableWidget, public TControl {
+public:
+    TStringGrid(TComponent* owner, QWidget* parent, const std::string& name);
+    int ColCount() const { return columnCount(); }
+    int RowCount() const { return rowCount(); }
+    void SetColCount(int n) { setColumnCount(n); }
+    void SetRowCount(int n) { setRowCount(n); }
+    // Cells are addressed column first, as the grid always was.
+    std::string Cell(int col, int row) const;
+    void SetCell(int col, int row, const std::string& s);
+    int FixedRows() const { return fixedRows_; }
+    void SetFixedRows(int n) { fixedRows_ = n; }
+    TNotifyEvent OnSetEditText;
+
+private:
+    int fixedRows_ = 1;
+};
+
+class TButton : public QPushButton, public TControl {
+public:
+    TButton(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "",
+            const char* className = "TButton");
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    // Binds the button to an action: caption, enabled, visible and hint
+    // follow the action, and a click executes it.
+    void SetAction(TAction* action);
+    TAction* Action() const { return action_; }
+    TNotifyEvent OnClick;
+
+private:
+    void SyncFromAction();
+    TAction* action_ = nullptr;
+};
+
+class TBitBtn : public TButton {
+public:
+    TBitBtn(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    int Spacing() const { return spacing_; }
+    void SetSpacing(int s) { spacing_ = s; }
+
+private:
+    int spacing_ = 4;
+};
+
+class TSpeedButton : public QToolButton, public TControl {
+public:
+    TSpeedButton(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    TNotifyEvent OnClick;
+};
+
+class TPageControl;
+
+class TTabSheet : public QWidget, public TControl {
+public:
+    TTabSheet(TComponent* owner, TPageControl* pageControl, const std::string& name, const std::string& caption,
+              TLayoutKind layout = TLayoutKind::Vertical);
+    TPageControl* PageControl() const { return pageControl_; }
+    bool TabVisible() const { return tabVisible_; }
+    void SetTabVisible(bool v);
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    int PageIndex() const;
+
+private:
+    TPageControl* pageControl_;
+    bool tabVisible_ = true;
+};
+
+class TPageControl : public QTabWidget, public TControl {
+public:
+    TPageControl(TComponent* owner, QWidget* parent, const std::string& name);
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+    TTabSheet* Pages(int i) const { return pages_.at(static_cast<size_t>(i)); }
+    TTabSheet* ActivePage() const;
+    void SetActivePage(TTabSheet* page);
+    bool MultiLine() const { return multiLine_; }
+    void SetMultiLine(bool m) { multiLine_ = m; }
+    TNotifyEvent OnChange;
+
+private:
+    friend class TTabSheet;
+    std::vector<TTabSheet*> pages_;
+    bool multiLine_ = false;
+};
+
+class TTreeView : public QTreeWidget, public TControl {
+public:
+    TTreeView(TComponent* owner, QWidget* parent, const std::string& name);
+    TNotifyEvent OnChange;
+};
+
+class TProgressBar : public QProgressBar, public TControl {
+public:
+    TProgressBar(TComponent* owner, QWidget* parent, const std::string& name);
+    int Position() const { return value(); }
+    void SetPosition(int p) { setValue(p); }
+    int Max() const { return maximum(); }
+    void SetMax(int m) { setMaximum(m); }
+    int Min() const { return minimum(); }
+    void SetMin(int m) { setMinimum(m); }
+};
+
+} // namespace pem

@@ -1,0 +1,151 @@
+#pragma once
+// Forms, the application object and the screen: top-level windows in the
+// order they were created, their create/show/hide/close events run inside the
+// handler guard, and queued messages to a form stand in for posted window
+// messages.
+#include "Actions.h"
+#include "Component.h"
+#include "Controls.h"
+#include "DialogService.h"
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QMenu>
+
+namespace pem {
+
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
+using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+using TMessageEvent = std::function<void(int msg)>;
+
+constexpr int WM_USER = 0x400;
+constexpr int WM_CLOSE = 0x10;
+
+class TForm : public QMainWindow, public TControl {
+public:
+    TForm(const std::string& name, const char* className = "TForm");
+    ~TForm() override;
+
+    std::string Caption() const;
+    void SetCaption(const std::string& c);
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState s);
+    // The area below the menu and above the status bar.
+    QWidget* Client() const { return client_; }
+
+    // Runs OnCreate inside the guard (the application object calls it once
+    // the form is built). Returns false when it ended by an exception.
+    bool DoCreate();
+    void Close() { close(); }
+
+    // A posted message: msg reaches OnMessage later, on the GUI thread.
+    void PostMessage(int msg);
+    // WM_CLOSE sent directly: the close query runs now.
+    void SendClose() { close(); }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseQueryEvent OnCloseQuery;
+    TCloseEvent OnClose;
+    TMessageEvent OnMessage;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QWidget* client_;
+};
+
+class TMenuItem : public QMenu, public TComponent {
+public:
+    TMenuItem(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption);
+};
+
+class TImageList : public QObject, public TComponent {
+public:
+    TImageList(TComponent* owner, const std::string& name);
+    int Count() const { return static_cast<int>(icons_.size()); }
+    void Add(const QIcon& icon) { icons_.push_back(icon); }
+    QIcon Icon(int i) const;
+
+private:
+    std::vector<QIcon> icons_;
+};
+
+// Non-visual font dialog: holds the chosen font.
+class TFontDialog : public QObject, public TComponent {
+public:
+    TFontDialog(TComponent* owner, const std::string& name);
+    TFontSpec Font;
+    bool Execute() { return Dialogs().ChooseFont(Font); }
+};
+
+// Non-visual open and save dialogs around the dialog service.
+class TOpenDialog : public QObject, public TComponent {
+public:
+    TOpenDialog(TComponent* owner, const std::string& name, bool save = false);
+    TOpenDialogRequest Options;
+    std::string FileName;
+    std::vector<std::string> Files;
+    bool Execute();
+
+private:
+    bool save_;
+};
+
+class TScreen {
+public:
+    // Forms in creation order.
+    const std::vector<TForm*>& Forms() const { return forms_; }
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    TForm* FindForm(const std::string& name) const;
+    // The busy cursor for long work; Restore puts back the normal one.
+    void SetBusyCursor(bool busy);
+    bool Busy() const { return busy_; }
+
+private:
+    friend class TForm;
+    std::vector<TForm*> forms_;
+    bool busy_ = false;
+};
+
+TScreen& Screen();
+
+class TApplication {
+public:
+    std::string Title;
+    std::string HelpFile;
+    std::string ExeName; // full path of the running program
+    QIcon Icon;
+    bool Terminated = false;
+
+    TForm* MainForm() const { return mainForm_; }
+    // Builds a form; the first one built becomes the main form.
+    template <class T, class... A>
+    T* CreateForm(A&&... args) {
+        T* f = new T(std::forward<A>(args)...);
+        if (!mainForm_) mainForm_ = f;
+        f->DoCreate();
+        return f;
+    }
+    void ProcessMessages();
+    // Opens the help file with the desktop's opener; false when it is missing.
+    bool ShowHelp(int context = 0);
+    void Terminate();
+
+private:
+    TForm* mainForm_ = nullptr;
+};
+
+TApplication& Application();
+
+// Queues fn to run later on the GUI thread, inside the guard.
+void PostToGui(std::function<void()> fn);
+
+} // namespace pem
