@@ -383,6 +383,10 @@ std::string ExpandEnvVars(const std::string& text) {
     return out;
 }
 
-std::string GetShortPath(const std::string& path) { return path; }
+std::string GetShortPath(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(OnDisk(path).c_str(), &st) != 0) return std::string();
+    return path;
+}
 
 } // namespace pem

@@ -67,7 +67,8 @@ std::string GetMyDocumentsDir(const void* ownerWindow = nullptr);
 // they are.
 std::string ExpandEnvVars(const std::string& text);
 
-// Short path names do not exist on Linux: the path itself.
+// Short path names do not exist on Linux: the path itself when it exists,
+// "" when it does not (the failure of the short-name look-up).
 std::string GetShortPath(const std::string& path);
 
 } // namespace pem
