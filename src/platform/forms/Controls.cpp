@@ -362,6 +362,13 @@ void TCheckListBox::SetChecked(int i, bool c) {
     item(i)->setCheckState(c ? Qt::Checked : Qt::Unchecked);
     updating_ = false;
 }
+bool TCheckListBox::ItemEnabled(int i) const { return item(i) && (item(i)->flags() & Qt::ItemIsEnabled); }
+void TCheckListBox::SetItemEnabled(int i, bool e) {
+    if (!item(i)) return;
+    updating_ = true;
+    item(i)->setFlags(e ? item(i)->flags() | Qt::ItemIsEnabled : item(i)->flags() & ~Qt::ItemIsEnabled);
+    updating_ = false;
+}
 
 TStringGrid::TStringGrid(TComponent* owner, QWidget* parent, const std::string& name)
     : QTableWidget(parent), TControl(this, owner, name, "TStringGrid") {

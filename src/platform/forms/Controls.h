@@ -227,6 +227,9 @@ public:
     bool Checked(int i) const;
     // Changing a check programmatically does not fire OnClickCheck.
     void SetChecked(int i, bool c);
+    // Whether the user may tick item i (a disabled item is shown greyed).
+    bool ItemEnabled(int i) const;
+    void SetItemEnabled(int i, bool e);
     TNotifyEvent OnClickCheck;
 
 private:
