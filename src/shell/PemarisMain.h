@@ -1,0 +1,220 @@
+#pragma once
+// The main window: a hub that holds the controls, the actions and the job's
+// state, and whose handlers call the classes of each concern (product and
+// start-up, INI file, languages, job file, runs ...).
+#include "Forms.h"
+#include "MyStatusBar.h"
+#include "ProductTable.h"
+#include "StringList.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pem {
+
+class TFrameFindexec;
+class TFrameFindDirectory;
+class TStringListHolder;
+class TIncCombo;
+
+// Where a language radio button sits: the language tab of a product group.
+enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
+
+class TfrmPemarisMain : public TForm {
+public:
+    TfrmPemarisMain();
+    ~TfrmPemarisMain() override;
+
+    // ---- start-up (entry, creation, first showing)
+    void FormCreate(TComponent* sender);
+    void FormShow(TComponent* sender);
+    void FormHide(TComponent* sender);
+    void OnMyMessage_0();
+    void RegisterJobFileType();
+    TBitBtn* CreateActionButton(TBitBtn* templ, TAction* action, int tag);
+    void ActShowAdvancedExecute(TComponent* sender);
+    void ShowHelperPages(bool show);
+    static void SetCategoryActionsVisible(const std::string& category, bool alsoEnable, bool value);
+
+    // The executable's full path; the product is recognised from its name.
+    // Tests set it before creation; the entry sets it from argv[0].
+    static std::string ExecutablePath;
+    // The number that picks a product for a bare tool name (see
+    // ResolveBareToolName); 0 leaves such a name invalid.
+    static int BareToolNumber;
+    std::string ExeFolder() const; // with trailing "/"
+
+    // ---- seams filled by the concerns of later work; each has a default
+    // body that does what can be done without it.
+    void ShowProductIniFile();
+    void ApplyIniSettings(int mode);
+    void ApplyLanguageExtras();
+    void RadioButtonClick(TComponent* sender);
+    void SelectLanguage(const std::string& name);
+    void SetModified(bool value);
+    void LoadProject(const std::string& fileName);
+    void CheckBackgroundBatch();
+    void ClearProject();
+    void ActSwitchOffLogExecute(TComponent* sender);
+    void ActCalculateCommonRootExecute(TComponent* sender);
+    void FormCloseQuery(TComponent* sender, bool& canClose);
+    void ActionListMainExecute(TAction* action, bool& handled);
+    // The output directory's edit read-only and its browse button hidden.
+    void SetOutputDirectoryReadOnly(bool readOnly);
+
+    // ---- state of the recognised product and the start
+    TAnalTypeConstants Product;
+    bool ProductRecognised = false;
+    std::string ToolRoot;
+    std::string ProgramVersion;
+    std::string ConsoleStubPath;
+    std::string SavedTitle;
+    unsigned char AutoRun = 0; // 0 none, 1 analysis, 3 word scanner
+    TTabSheet* LangTab = nullptr;
+    TGroupBox* LangGroupBox = nullptr;
+    TRadioGroup* LangVerGroup = nullptr;
+    TRadioButton* ActiveRadioButton = nullptr;
+    TStringList InstalledLanguages;
+    TStringList ParameterDocuments;
+    TStringList WorkList;
+    bool Modified = false;
+    // Loop flags: stop requested / loop running, for the file loops and the
+    // input-building loop.
+    bool FileLoopStop = false, FileLoopRunning = false;
+    bool InputLoopStop = false, InputLoopRunning = false;
+    bool Running = false; // a tool runs
+    int ListItemHeight = 0;
+    int WidthIndexPrefix = 0;   // "[01] "
+    int WidthWidestWeight = 0;  // widest item of ComboBoxMetricsWeights
+    int WidthControlTagCol = 0; // "WWWW " less one
+    // Buttons remembered for later enabling.
+    std::map<std::string, TBitBtn*> RememberedButtons;
+    // Settings applied from the product INI file.
+    bool SystemCaptureConsole = false;
+    bool DebugMode = false;
+    std::string RememberedDerivedJob; // kinds 1, 2 and 6
+    std::string RememberedJobName;    // kind 4
+    std::string JobFolder;            // the folder used last
+    std::string LanguageCode;         // the active language
+    std::string LanguageVersion;
+
+    // ---- the main form's components
+    TMyStatusBar* MyStB = nullptr;
+    TActionList* ActionListMain = nullptr;
+    TImageList* ImageListApplIcons = nullptr;
+    TFontDialog* FontDialog1 = nullptr;
+    TOpenDialog* OpenDialogWork = nullptr;
+    TOpenDialog* SaveDialogWork = nullptr;
+    // menus
+    TMenuItem *File1 = nullptr, *Actions1 = nullptr, *Viewers1 = nullptr, *Logs1 = nullptr,
+              *Abouttheprogram1 = nullptr;
+    // panels and pages
+    TPanel* PanelBitButtons = nullptr;
+    TBitBtn* BitBtnRunAnal = nullptr;
+    TBitBtn* BitBtnAddFiles = nullptr;
+    TBitBtn* BitBtnAddDirectories = nullptr;
+    TBitBtn* BitBtnImportWordlist = nullptr;
+    TPanel* PanelBozomek = nullptr;
+    TPanel* PanelLibraries = nullptr;
+    TPageControl* PageControlMain = nullptr;
+    TTabSheet *TabSheetLangSel_Pemaris = nullptr, *TabSheetLangSel_Mindra = nullptr,
+              *TabSheetLangSel_Velling = nullptr, *TabSheetLangSel_Harnox = nullptr;
+    TGroupBox *GroupBoxLangSel_Pemaris = nullptr, *GroupBoxLangSel_Mindra = nullptr,
+              *GroupBoxLangSel_Velling = nullptr, *GroupBoxLangSel_Harnox = nullptr;
+    TRadioGroup *RadioGroupLangver_Pemaris = nullptr, *RadioGroupLangver_Mindra = nullptr,
+                *RadioGroupLangver_Velling = nullptr, *RadioGroupLangver_Harnox = nullptr;
+    TTabSheet* TabSheetNames = nullptr;
+    TGroupBox* GroupBoxNames = nullptr;
+    TPanel* PanelSytemName = nullptr;
+    TEdit *EditProductName = nullptr, *EditSystemName = nullptr, *EditSystemVersion = nullptr;
+    TGroupBox* GroupBoxExtras = nullptr;
+    TCheckBox *CheckBoxComments = nullptr, *CheckBoxAudit = nullptr, *CheckBoxRedoc = nullptr,
+              *CheckBoxCalc = nullptr, *CheckBoxExports = nullptr, *CheckBoxLabels = nullptr,
+              *CheckBoxBranches = nullptr, *CheckBoxCalls = nullptr, *CheckBoxMacros = nullptr,
+              *CheckBoxIOs = nullptr, *CheckBoxRepo_Tab = nullptr;
+    TPanel* PanelExtraFiles = nullptr;
+    TGroupBox* GroupBoxSearch = nullptr;
+    TComboBox* ComboBoxSearchType = nullptr;
+    TGroupBox* GroupBoxSelectedFiles = nullptr;
+    TCheckListBox* CheckListBoxSelectedFiles = nullptr;
+    TPanel* PanelCommonRoot = nullptr;
+    TEdit* EditCommonRoot = nullptr;
+    TPanel* PanelTCAnal = nullptr;
+    TTabSheet* TabSheetRulesMetricsUsw = nullptr;
+    TPageControl* PageControlParams = nullptr;
+    TTabSheet *TabSheetLimits = nullptr, *TabSheetRules = nullptr, *TabSheetMetrics = nullptr,
+              *TabSheetSpecs = nullptr, *TabSheetFunctab = nullptr;
+    TStringGrid* StringGridNumParams = nullptr;
+    TCheckListBox *CheckListBoxLimits = nullptr, *CheckListBoxRules = nullptr, *CheckListBoxMetrics = nullptr,
+                  *CheckListBoxSpecs = nullptr, *CheckListBoxFunctab = nullptr;
+    TComboBox* ComboBoxMetricsWeights = nullptr;
+    TTabSheet* TabSheetWordScan = nullptr;
+    TTabSheet* TabSheetControlWDS = nullptr;
+    TTabSheet* TabSheetObjects = nullptr;
+    TPageControl* PageControlWordLists = nullptr;
+    TCheckListBox* CheckListBoxControlTags = nullptr;
+    TCheckListBox* CheckListBoxObjects = nullptr;
+    TComboBox* ComboBoxCreateWrdList = nullptr;
+    TComboBox* ComboBoxEditCWrd = nullptr;
+    TEdit* EditCWrd = nullptr;
+    TEdit* EditCreateWrdList = nullptr;
+    TEdit* EditObjects = nullptr;
+    TRichEdit* RichEditCTLWords = nullptr;
+    TTabSheet* TabSheetTech = nullptr;
+    TGroupBox* GroupBoxAdvanced = nullptr;
+    TMemo* MemoToolNameDefault = nullptr;
+    TButton* ButtonApplyINI = nullptr;
+    TTabSheet* TabSheetViewer = nullptr;
+    TPageControl* PageControlEditor = nullptr;
+    TPageControl* PageControlHelper = nullptr;
+    TTabSheet *TabSheetComponentNames = nullptr, *TabSheetModuleNames = nullptr, *TabSheetNewFileNames = nullptr,
+              *TabSheetLongextension = nullptr;
+    TCheckListBox *CheckListBoxComponentNames = nullptr, *CheckListBoxModuleNames = nullptr;
+    TMemo *MemoNewFileNames = nullptr, *MemoLongextension = nullptr;
+    TGroupBox* GroupBoxSlider = nullptr;
+    TProgressBar *ProgressBarModules = nullptr, *ProgressBarSources = nullptr;
+    TMemo* MemoCaptureConsole = nullptr;
+    // pick frames (created by CreatePickFrames)
+    TFrameFindDirectory* FrameFindDirectoryOutputDir = nullptr;
+    TFrameFindexec *FrameFindexecPemaris = nullptr, *FrameFindexecEditorGeneral = nullptr,
+                   *FrameFindexecLimits = nullptr, *FrameFindexecRules = nullptr, *FrameFindexecMetrics = nullptr,
+                   *FrameFindexecFunctab = nullptr, *FrameFindexecSpecs = nullptr,
+                   *FrameFindexecTransform = nullptr, *FrameFindexecWordScanner = nullptr,
+                   *FrameFindexecTestDesigner = nullptr, *FrameFindexecTstSpecTemplate = nullptr,
+                   *FrameFindexecSearch = nullptr, *FrameFindexecRepo_Tab = nullptr;
+
+    // Language radio buttons in component order, with the tab they sit on.
+    std::vector<TRadioButton*> LanguageButtons;
+
+    // Actions by name (all of ActionListMain).
+    TAction* Act(const std::string& name) const;
+    TAction *ActRunAnal = nullptr, *ActRunWordScanner = nullptr, *ActSaveProject = nullptr,
+            *ActSaveProjectAs = nullptr, *ActOpenProject = nullptr, *ActNewProject = nullptr,
+            *ActShowAdvanced = nullptr, *ActCalculateCommonRootStrict = nullptr;
+
+    // The radio buttons of a tab, and the tab of a button (by its
+    // parent's parent's parent).
+    TTabSheet* LanguageTabOf(const TRadioButton* button) const;
+
+private:
+    void BuildComponents();
+    void BuildActions();
+    void BuildMenus();
+    void BuildLanguageTabs();
+    void BuildNamesTab();
+    void BuildParameterTabs();
+    void BuildWordScanTab();
+    void BuildTechTab();
+    void BuildHelperPages();
+    void CreatePickFrames();
+    void SetHelpContexts();
+    void ApplyViewerFontFromSettings();
+    void ApplyGeometryFromSettings();
+};
+
+// The main form of the running program (the first form created).
+TfrmPemarisMain* MainForm();
+
+} // namespace pem

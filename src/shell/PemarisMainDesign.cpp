@@ -1,0 +1,360 @@
+// The main window's description: every component with its name, caption and
+// place, the way a form designer would have laid it out.
+#include "PemarisMain.h"
+
+#include "LanguageButtons.h"
+
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStyle>
+
+namespace pem {
+
+namespace {
+
+struct ActionDef {
+    const char* name;
+    const char* caption;
+    const char* category;
+};
+
+// ActionListMain in its stored order.
+const ActionDef kActions[] = {
+    {"ActNewProject", "New job", "Project"},
+    {"ActOpenProject", "Open job...", "Project"},
+    {"ActSaveProject", "Save job", "Project"},
+    {"ActSaveProjectAs", "Save job as...", "Project"},
+    {"ActCloseAll", "Exit", "Project"},
+    {"ActRestartProject", "Restart job", "Project"},
+    {"ActAddfiles", "Add files...", "FileCollect"},
+    {"ActAddDirectories", "Add directories...", "FileCollect"},
+    {"ActLoadFileList", "Load file list...", "FileCollect"},
+    {"ActSaveFileList", "Save file list...", "FileCollect"},
+    {"ActRemoveFiles", "Remove files", "FileCollect"},
+    {"ActRemoveDuplicates", "Remove duplicates", "FileCollect"},
+    {"ActRemoveUnidentified", "Remove unidentified", "FileCollect"},
+    {"ActToggleComponent", "Toggle component", "FileCollect"},
+    {"ActToggleModule", "Toggle module", "FileCollect"},
+    {"ActToggleSelect", "Toggle selection", "FileCollect"},
+    {"ActToggleFileType", "Toggle file type", "FileCollect"},
+    {"ActSelectAll", "Select all", "FileCollect"},
+    {"ActUnselectAll", "Unselect all", "FileCollect"},
+    {"ActCalculateCommonRoot", "Calculate common root", "FileCollect"},
+    {"ActCalculateCommonRootStrict", "Calculate common root (strict)", "FileCollect"},
+    {"ActCountLinesOnly", "Count lines only", "FileCollect"},
+    {"ActNameByDirectory", "Name systems by directory", "FileCollect"},
+    {"ActSpecifyTestCaseFile", "Test case file...", "FileCollect"},
+    {"ActSpecifyMethodFile", "Method file...", "FileCollect"},
+    {"ActSpecifyTestExecutionLog", "Test execution log...", "FileCollect"},
+    {"ActSpecifyTestResult", "Test result...", "FileCollect"},
+    {"ActSpecifyDefiXML", "Deficiency XML...", "FileCollect"},
+    {"ActRunAnal", "Analyse", "Generate"},
+    {"ActRunWordScanner", "Word scanner", "Generate"},
+    {"ActRunTransform", "Transform", "Generate"},
+    {"ActRunSearch", "Search", "Generate"},
+    {"ActRunTestDesigner", "Test designer", "Generate"},
+    {"ActCreateVelling", "Create test plan", "Generate"},
+    {"ActRunTSP", "TSP", "Generate"},
+    {"ActRunTST", "TST", "Generate"},
+    {"ActRunTSC", "TSC", "Generate"},
+    {"ActRunTSM", "TSM", "Generate"},
+    {"ActRunCTA", "CTA", "Generate"},
+    {"ActModuleRanking", "Module ranking", "Generate"},
+    {"ActSpecRanking", "Ranking", "Generate"},
+    {"ActDeficiencyRanking", "Deficiency ranking", "Generate"},
+    {"ActCompoundMetrics", "Compound metrics", "Generate"},
+    {"ActSpecStatistic", "Statistics", "Mindra"},
+    {"ActCancelRun", "Cancel", "Run"},
+    {"ActSwitchOnLog", "Switch on console log", "Run"},
+    {"ActSwitchOffLog", "Switch off console log", "Run"},
+    {"ActViewSpecs", "Specifications", "Viewer"},
+    {"ActViewDefis", "Deficiencies", "Viewer"},
+    {"ActViewTestCases", "Test cases", "Viewer"},
+    {"ActViewMetrics", "Metrics", "Viewer"},
+    {"ActViewGeneral", "Any file...", "Viewer"},
+    {"ActViewNotepad", "Edit with editor...", "Viewer"},
+    {"ActViewParameters", "Parameter document", "Viewer"},
+    {"ActViewProductLog", "Product log", "Viewer"},
+    {"ActViewConsoleLog", "Console log", "Viewer"},
+    {"ActViewMethodList", "Method list", "Viewer"},
+    {"ActXMLEditor", "XML editor", "Viewer"},
+    {"ActSelectFont", "Viewer font...", "Viewer"},
+    {"ActCloseTab", "Close tab", "Viewer"},
+    {"ActLoadWordList", "Import word list...", "WordList"},
+    {"ActSaveWordList", "Export word list...", "WordList"},
+    {"ActLoadTextFile", "Load text file...", "WordList"},
+    {"ActPrintCurrent", "Print", "Print"},
+    {"ActPrintFile", "Print file...", "Print"},
+    {"ActSelectPrinter", "Printer...", "Print"},
+    {"ActPreviewBeforePrinting", "Preview before printing", "Print"},
+    {"ActWriteINIFile", "Save INI file", "ExtraActions"},
+    {"ActShowAdvanced", "Advanced options", "Help"},
+    {"ActAbout", "About...", "Help"},
+    {"ActHelpShell", "Help", "Help"},
+};
+
+} // namespace
+
+void TfrmPemarisMain::BuildActions() {
+    ActionListMain = new TActionList(this, "ActionListMain");
+    for (const auto& d : kActions) new TAction(ActionListMain, d.name, d.caption, d.category);
+    ActRunAnal = Act("ActRunAnal");
+    ActRunWordScanner = Act("ActRunWordScanner");
+    ActSaveProject = Act("ActSaveProject");
+    ActSaveProjectAs = Act("ActSaveProjectAs");
+    ActOpenProject = Act("ActOpenProject");
+    ActNewProject = Act("ActNewProject");
+    ActShowAdvanced = Act("ActShowAdvanced");
+    ActShowAdvanced->setCheckable(true);
+    Act("ActPreviewBeforePrinting")->setCheckable(true);
+    ActCalculateCommonRootStrict = Act("ActCalculateCommonRootStrict");
+    // Actions that only some products or languages show start hidden; the
+    // start-up and the language switches show them.
+    for (const char* hidden :
+         {"ActRunTransform", "ActRunSearch", "ActRunTestDesigner", "ActCreateVelling", "ActRunTSP", "ActRunTST",
+          "ActRunTSC", "ActRunTSM", "ActRunCTA", "ActModuleRanking", "ActSpecRanking", "ActDeficiencyRanking",
+          "ActCompoundMetrics", "ActSpecStatistic", "ActViewSpecs", "ActViewTestCases", "ActViewMetrics",
+          "ActViewMethodList", "ActXMLEditor", "ActSpecifyTestCaseFile", "ActSpecifyMethodFile",
+          "ActSpecifyTestExecutionLog", "ActSpecifyTestResult", "ActSpecifyDefiXML", "ActShowAdvanced",
+          "ActWriteINIFile", "ActViewConsoleLog", "ActNameByDirectory"})
+        Act(hidden)->SetVisible(false);
+    ActionListMain->OnExecute = [this](TAction* a, bool& handled) { ActionListMainExecute(a, handled); };
+}
+
+void TfrmPemarisMain::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    File1 = new TMenuItem(this, bar, "File1", "&File");
+    Actions1 = new TMenuItem(this, bar, "Actions1", "&Actions");
+    Viewers1 = new TMenuItem(this, bar, "Viewers1", "&Viewers");
+    Logs1 = new TMenuItem(this, bar, "Logs1", "&Logs");
+    Abouttheprogram1 = new TMenuItem(this, bar, "Abouttheprogram1", "&Help");
+    for (TMenuItem* m : {File1, Actions1, Viewers1, Logs1, Abouttheprogram1}) bar->addMenu(m);
+    for (TAction* a : ActionListMain->ActionVector()) {
+        const std::string cat = a->Category();
+        if (cat == "Project" || cat == "Print") File1->addAction(a);
+        else if (cat == "Viewer") {
+            if (a->Name() == "ActViewProductLog" || a->Name() == "ActViewConsoleLog") Logs1->addAction(a);
+            else Viewers1->addAction(a);
+        } else if (cat == "Help") Abouttheprogram1->addAction(a);
+        else Actions1->addAction(a);
+    }
+}
+
+void TfrmPemarisMain::BuildLanguageTabs() {
+    struct TabDef {
+        TLangTab kind;
+        const char* suffix;
+        const char* caption;
+        TTabSheet** tab;
+        TGroupBox** box;
+        TRadioGroup** group;
+    };
+    const TabDef tabs[] = {
+        {TLangTab::Pemaris, "Pemaris", "Language", &TabSheetLangSel_Pemaris, &GroupBoxLangSel_Pemaris,
+         &RadioGroupLangver_Pemaris},
+        {TLangTab::Mindra, "Mindra", "Document", &TabSheetLangSel_Mindra, &GroupBoxLangSel_Mindra,
+         &RadioGroupLangver_Mindra},
+        {TLangTab::Velling, "Velling", "Test tool", &TabSheetLangSel_Velling, &GroupBoxLangSel_Velling,
+         &RadioGroupLangver_Velling},
+        {TLangTab::Harnox, "Harnox", "Test tool", &TabSheetLangSel_Harnox, &GroupBoxLangSel_Harnox,
+         &RadioGroupLangver_Harnox},
+    };
+    for (const auto& t : tabs) {
+        std::string sfx = t.suffix;
+        *t.tab = new TTabSheet(this, PageControlMain, "TabSheetLangSel_" + sfx, t.caption, TLayoutKind::Horizontal);
+        *t.box = new TGroupBox(this, *t.tab, "GroupBoxLangSel_" + sfx, "Select", TLayoutKind::Horizontal);
+        *t.group = new TRadioGroup(this, *t.tab, "RadioGroupLangver_" + sfx, "Version");
+        (*t.group)->OnClick = [this](TComponent*) {
+            if (!LangVerGroup) return;
+            int i = LangVerGroup->ItemIndex();
+            if (i >= 0) LanguageVersion = LangVerGroup->Items()[i];
+        };
+        // Buttons sit in columns of panels inside the group box; a button's
+        // parent's parent's parent is its tab.
+        std::vector<TPanel*> panels;
+        for (const auto& b : LanguageButtonCatalogue()) {
+            if (b.tab != t.kind) continue;
+            while (static_cast<int>(panels.size()) <= b.column)
+                panels.push_back(new TPanel(this, *t.box,
+                                            "PanelLang" + sfx + std::to_string(panels.size() + 1)));
+            auto* rb = new TRadioButton(this, panels[static_cast<size_t>(b.column)], b.name, b.caption);
+            rb->SetEnabled(false);
+            rb->OnClick = [this](TComponent* s) { RadioButtonClick(s); };
+            LanguageButtons.push_back(rb);
+        }
+        for (TPanel* p : panels) static_cast<QBoxLayout*>(p->layout())->addStretch(1);
+    }
+}
+
+void TfrmPemarisMain::BuildNamesTab() {
+    TabSheetNames = new TTabSheet(this, PageControlMain, "TabSheetNames", "Names and files");
+    PanelSytemName = new TPanel(this, TabSheetNames, "PanelSytemName", TLayoutKind::Horizontal);
+    GroupBoxNames = new TGroupBox(this, PanelSytemName, "GroupBoxNames", "Job");
+    new TLabel(this, GroupBoxNames, "LabelProductName", "Product name");
+    EditProductName = new TEdit(this, GroupBoxNames, "EditProductName");
+    new TLabel(this, GroupBoxNames, "LabelSystemName", "System name");
+    EditSystemName = new TEdit(this, GroupBoxNames, "EditSystemName");
+    new TLabel(this, GroupBoxNames, "LabelSystemVersion", "System version");
+    EditSystemVersion = new TEdit(this, GroupBoxNames, "EditSystemVersion");
+    PanelBozomek = new TPanel(this, PanelSytemName, "PanelBozomek");
+    GroupBoxExtras = new TGroupBox(this, PanelBozomek, "GroupBoxExtras", "Extras");
+    CheckBoxComments = new TCheckBox(this, GroupBoxExtras, "CheckBoxComments", "Comments");
+    CheckBoxAudit = new TCheckBox(this, GroupBoxExtras, "CheckBoxAudit", "Audit");
+    CheckBoxRedoc = new TCheckBox(this, GroupBoxExtras, "CheckBoxRedoc", "Redocumentation");
+    CheckBoxCalc = new TCheckBox(this, GroupBoxExtras, "CheckBoxCalc", "Calculations");
+    CheckBoxExports = new TCheckBox(this, GroupBoxExtras, "CheckBoxExports", "Exports");
+    CheckBoxLabels = new TCheckBox(this, GroupBoxExtras, "CheckBoxLabels", "Labels");
+    CheckBoxBranches = new TCheckBox(this, GroupBoxExtras, "CheckBoxBranches", "Branches");
+    CheckBoxCalls = new TCheckBox(this, GroupBoxExtras, "CheckBoxCalls", "Calls");
+    CheckBoxMacros = new TCheckBox(this, GroupBoxExtras, "CheckBoxMacros", "Macros");
+    CheckBoxIOs = new TCheckBox(this, GroupBoxExtras, "CheckBoxIOs", "I/Os");
+    CheckBoxRepo_Tab = new TCheckBox(this, GroupBoxExtras, "CheckBoxRepo_Tab", "Repository table");
+    for (TCheckBox* c : {CheckBoxRedoc, CheckBoxCalc, CheckBoxLabels, CheckBoxBranches, CheckBoxCalls,
+                         CheckBoxMacros, CheckBoxIOs, CheckBoxRepo_Tab})
+        c->SetVisible(false);
+    PanelExtraFiles = new TPanel(this, PanelBozomek, "PanelExtraFiles");
+    PanelExtraFiles->SetVisible(false);
+    GroupBoxSearch = new TGroupBox(this, PanelBozomek, "GroupBoxSearch", "Search");
+    ComboBoxSearchType = new TComboBox(this, GroupBoxSearch, "ComboBoxSearchType");
+    GroupBoxSearch->SetVisible(false);
+    PanelTCAnal = new TPanel(this, PanelBozomek, "PanelTCAnal");
+    PanelCommonRoot = new TPanel(this, TabSheetNames, "PanelCommonRoot", TLayoutKind::Horizontal);
+    new TLabel(this, PanelCommonRoot, "LabelCommonRoot", "Common root");
+    EditCommonRoot = new TEdit(this, PanelCommonRoot, "EditCommonRoot");
+    EditCommonRoot->SetReadOnly(true);
+    GroupBoxSelectedFiles = new TGroupBox(this, TabSheetNames, "GroupBoxSelectedFiles", "Selected files (0)");
+    CheckListBoxSelectedFiles = new TCheckListBox(this, GroupBoxSelectedFiles, "CheckListBoxSelectedFiles");
+}
+
+void TfrmPemarisMain::BuildParameterTabs() {
+    TabSheetRulesMetricsUsw = new TTabSheet(this, PageControlMain, "TabSheetRulesMetricsUsw", "Rules and metrics");
+    PageControlParams = new TPageControl(this, TabSheetRulesMetricsUsw, "PageControlParams");
+    TabSheetLimits = new TTabSheet(this, PageControlParams, "TabSheetLimits", "Limits");
+    StringGridNumParams = new TStringGrid(this, TabSheetLimits, "StringGridNumParams");
+    StringGridNumParams->SetColCount(3);
+    StringGridNumParams->SetRowCount(0);
+    CheckListBoxLimits = new TCheckListBox(this, TabSheetLimits, "CheckListBoxLimits");
+    TabSheetRules = new TTabSheet(this, PageControlParams, "TabSheetRules", "Rules");
+    CheckListBoxRules = new TCheckListBox(this, TabSheetRules, "CheckListBoxRules");
+    TabSheetMetrics = new TTabSheet(this, PageControlParams, "TabSheetMetrics", "Metrics");
+    CheckListBoxMetrics = new TCheckListBox(this, TabSheetMetrics, "CheckListBoxMetrics");
+    ComboBoxMetricsWeights = new TComboBox(this, TabSheetMetrics, "ComboBoxMetricsWeights");
+    ComboBoxMetricsWeights->SetDropDownList(true);
+    {
+        TStringList w;
+        for (const char* s : {"0 - ignored", "1 - normal", "2 - double", "3 - triple", "4 - fourfold", "5 - fivefold"})
+            w.Add(s);
+        ComboBoxMetricsWeights->SetItems(w);
+    }
+    TabSheetSpecs = new TTabSheet(this, PageControlParams, "TabSheetSpecs", "Specifications");
+    CheckListBoxSpecs = new TCheckListBox(this, TabSheetSpecs, "CheckListBoxSpecs");
+    TabSheetFunctab = new TTabSheet(this, PageControlParams, "TabSheetFunctab", "Function table");
+    CheckListBoxFunctab = new TCheckListBox(this, TabSheetFunctab, "CheckListBoxFunctab");
+}
+
+void TfrmPemarisMain::BuildWordScanTab() {
+    TabSheetWordScan = new TTabSheet(this, PageControlMain, "TabSheetWordScan", "Word scan");
+    PageControlWordLists = new TPageControl(this, TabSheetWordScan, "PageControlWordLists");
+    TabSheetControlWDS = new TTabSheet(this, PageControlWordLists, "TabSheetControlWDS", "Control words");
+    CheckListBoxControlTags = new TCheckListBox(this, TabSheetControlWDS, "CheckListBoxControlTags");
+    ComboBoxCreateWrdList = new TComboBox(this, TabSheetControlWDS, "ComboBoxCreateWrdList");
+    EditCreateWrdList = new TEdit(this, TabSheetControlWDS, "EditCreateWrdList");
+    ComboBoxEditCWrd = new TComboBox(this, TabSheetControlWDS, "ComboBoxEditCWrd");
+    EditCWrd = new TEdit(this, TabSheetControlWDS, "EditCWrd");
+    RichEditCTLWords = new TRichEdit(this, TabSheetControlWDS, "RichEditCTLWords");
+    TabSheetObjects = new TTabSheet(this, PageControlWordLists, "TabSheetObjects", "Objects");
+    CheckListBoxObjects = new TCheckListBox(this, TabSheetObjects, "CheckListBoxObjects");
+    EditObjects = new TEdit(this, TabSheetObjects, "EditObjects");
+    BitBtnImportWordlist = new TBitBtn(this, TabSheetWordScan, "BitBtnImportWordlist", "Import word list");
+    BitBtnImportWordlist->SetAction(Act("ActLoadWordList"));
+}
+
+void TfrmPemarisMain::BuildTechTab() {
+    TabSheetTech = new TTabSheet(this, PageControlMain, "TabSheetTech", "Technical parameters");
+    GroupBoxAdvanced = new TGroupBox(this, TabSheetTech, "GroupBoxAdvanced", "Product ini file : ");
+    MemoToolNameDefault = new TMemo(this, GroupBoxAdvanced, "MemoToolNameDefault");
+    ButtonApplyINI = new TButton(this, GroupBoxAdvanced, "ButtonApplyINI", "Apply");
+}
+
+void TfrmPemarisMain::BuildHelperPages() {
+    PageControlHelper = new TPageControl(this, PanelLibraries, "PageControlHelper");
+    TabSheetComponentNames = new TTabSheet(this, PageControlHelper, "TabSheetComponentNames", "Components");
+    CheckListBoxComponentNames = new TCheckListBox(this, TabSheetComponentNames, "CheckListBoxComponentNames");
+    TabSheetModuleNames = new TTabSheet(this, PageControlHelper, "TabSheetModuleNames", "Modules");
+    CheckListBoxModuleNames = new TCheckListBox(this, TabSheetModuleNames, "CheckListBoxModuleNames");
+    TabSheetNewFileNames = new TTabSheet(this, PageControlHelper, "TabSheetNewFileNames", "New file names");
+    MemoNewFileNames = new TMemo(this, TabSheetNewFileNames, "MemoNewFileNames");
+    TabSheetLongextension = new TTabSheet(this, PageControlHelper, "TabSheetLongextension", "Long extensions");
+    MemoLongextension = new TMemo(this, TabSheetLongextension, "MemoLongextension");
+    for (TTabSheet* t : {TabSheetNewFileNames, TabSheetLongextension}) t->SetTabVisible(false);
+    MemoNewFileNames->SetVisible(false);
+    MemoLongextension->SetVisible(false);
+}
+
+void TfrmPemarisMain::BuildComponents() {
+    SetCaption("Pemaris");
+    resize(1000, 720);
+    MyStB = new TMyStatusBar(this, this, "MyStB");
+    MyStB->ColorErr = QColor(0xFF, 0x80, 0x80);
+    MyStB->ColorWarn = QColor(0x58, 0x54, 0xFA);
+    setStatusBar(MyStB);
+    ImageListApplIcons = new TImageList(this, "ImageListApplIcons");
+    for (auto sp : {QStyle::SP_ComputerIcon, QStyle::SP_FileDialogDetailedView, QStyle::SP_DialogApplyButton,
+                    QStyle::SP_FileDialogContentsView, QStyle::SP_DirIcon})
+        ImageListApplIcons->Add(style()->standardIcon(sp));
+    FontDialog1 = new TFontDialog(this, "FontDialog1");
+    FontDialog1->Font = {"Courier New", 1, 10, -13};
+    OpenDialogWork = new TOpenDialog(this, "OpenDialogWork");
+    SaveDialogWork = new TOpenDialog(this, "SaveDialogWork", true);
+
+    BuildActions();
+    BuildMenus();
+
+    QWidget* client = Client();
+    PanelBitButtons = new TPanel(this, client, "PanelBitButtons", TLayoutKind::Horizontal);
+    BitBtnRunAnal = new TBitBtn(this, PanelBitButtons, "BitBtnRunAnal", "Analyse");
+    BitBtnRunAnal->SetAction(ActRunAnal);
+    BitBtnRunAnal->SetTag(1);
+    BitBtnAddFiles = new TBitBtn(this, PanelBitButtons, "BitBtnAddFiles", "Add files");
+    BitBtnAddFiles->SetAction(Act("ActAddfiles"));
+    BitBtnAddFiles->SetTag(2);
+    BitBtnAddDirectories = new TBitBtn(this, PanelBitButtons, "BitBtnAddDirectories", "Add directories");
+    BitBtnAddDirectories->SetAction(Act("ActAddDirectories"));
+    BitBtnAddDirectories->SetTag(2);
+    static_cast<QBoxLayout*>(PanelBitButtons->layout())->addStretch(1);
+
+    auto* split = new QSplitter(Qt::Horizontal, client);
+    client->layout()->addWidget(split);
+    auto* left = new QWidget(split);
+    SetContainerLayout(left, TLayoutKind::Vertical);
+    PageControlMain = new TPageControl(this, left, "PageControlMain");
+    PanelLibraries = new TPanel(this, split, "PanelLibraries");
+    split->addWidget(left);
+    split->addWidget(PanelLibraries);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+
+    BuildLanguageTabs();
+    BuildNamesTab();
+    BuildParameterTabs();
+    BuildWordScanTab();
+    BuildTechTab();
+    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Viewer");
+    PageControlEditor = new TPageControl(this, TabSheetViewer, "PageControlEditor");
+    TabSheetViewer->SetTabVisible(false);
+    BuildHelperPages();
+
+    GroupBoxSlider = new TGroupBox(this, client, "GroupBoxSlider", "Progress");
+    ProgressBarModules = new TProgressBar(this, GroupBoxSlider, "ProgressBarModules");
+    ProgressBarSources = new TProgressBar(this, GroupBoxSlider, "ProgressBarSources");
+    GroupBoxSlider->SetVisible(false);
+    MemoCaptureConsole = new TMemo(this, client, "MemoCaptureConsole");
+    MemoCaptureConsole->SetReadOnly(true);
+    MemoCaptureConsole->setMaximumHeight(120);
+    MemoCaptureConsole->SetVisible(false);
+
+    CreatePickFrames();
+}
+
+} // namespace pem
