@@ -33,8 +33,9 @@ void SetContainerLayout(QWidget* w, TLayoutKind kind) {
 
 // ---- containers
 
-TPanel::TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLayoutKind layout)
-    : QFrame(parent), TControl(this, owner, name, "TPanel") {
+TPanel::TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLayoutKind layout,
+               const char* className)
+    : QFrame(parent), TControl(this, owner, name, className) {
     SetContainerLayout(this, layout);
     AddToParentLayout(parent, this);
 }
@@ -47,8 +48,8 @@ TFrame::TFrame(TComponent* owner, QWidget* parent, const std::string& name, cons
 }
 
 TGroupBox::TGroupBox(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption,
-                     TLayoutKind layout)
-    : QGroupBox(ToQ(caption), parent), TControl(this, owner, name, "TGroupBox") {
+                     TLayoutKind layout, const char* className)
+    : QGroupBox(ToQ(caption), parent), TControl(this, owner, name, className) {
     SetContainerLayout(this, layout);
     AddToParentLayout(parent, this);
 }
@@ -72,8 +73,9 @@ void TLabel::mousePressEvent(QMouseEvent* e) {
     Fire(OnClick, this);
 }
 
-TEdit::TEdit(TComponent* owner, QWidget* parent, const std::string& name, const std::string& text)
-    : QLineEdit(ToQ(text), parent), TControl(this, owner, name, "TEdit") {
+TEdit::TEdit(TComponent* owner, QWidget* parent, const std::string& name, const std::string& text,
+             const char* className)
+    : QLineEdit(ToQ(text), parent), TControl(this, owner, name, className) {
     AddToParentLayout(parent, this);
     QObject::connect(this, &QLineEdit::textChanged, this, [this](const QString&) { Fire(OnChange, this); });
 }
@@ -417,8 +419,9 @@ void TButton::SyncFromAction() {
     if (!action_->icon().isNull()) setIcon(action_->icon());
 }
 
-TBitBtn::TBitBtn(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption)
-    : TButton(owner, parent, name, caption, "TBitBtn") {}
+TBitBtn::TBitBtn(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption,
+                 const char* className)
+    : TButton(owner, parent, name, caption, className) {}
 
 TSpeedButton::TSpeedButton(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption)
     : QToolButton(parent), TControl(this, owner, name, "TSpeedButton") {

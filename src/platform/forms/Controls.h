@@ -40,7 +40,8 @@ using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
 
 class TPanel : public QFrame, public TControl {
 public:
-    TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLayoutKind layout = TLayoutKind::Vertical);
+    TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLayoutKind layout = TLayoutKind::Vertical,
+           const char* className = "TPanel");
     std::string Caption() const { return caption_; }
     void SetCaption(const std::string& c) { caption_ = c; }
 
@@ -57,7 +58,7 @@ public:
 class TGroupBox : public QGroupBox, public TControl {
 public:
     TGroupBox(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "",
-              TLayoutKind layout = TLayoutKind::Vertical);
+              TLayoutKind layout = TLayoutKind::Vertical, const char* className = "TGroupBox");
     std::string Caption() const;
     void SetCaption(const std::string& c);
     TNotifyEvent OnMouseDown;
@@ -79,7 +80,8 @@ protected:
 
 class TEdit : public QLineEdit, public TControl {
 public:
-    TEdit(TComponent* owner, QWidget* parent, const std::string& name, const std::string& text = "");
+    TEdit(TComponent* owner, QWidget* parent, const std::string& name, const std::string& text = "",
+          const char* className = "TEdit");
     std::string Text() const;
     // Setting the text programmatically fires OnChange, as the edit always did.
     void SetText(const std::string& t);
@@ -273,7 +275,8 @@ private:
 
 class TBitBtn : public TButton {
 public:
-    TBitBtn(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
+    TBitBtn(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "",
+            const char* className = "TBitBtn");
     int Spacing() const { return spacing_; }
     void SetSpacing(int s) { spacing_ = s; }
 
