@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "HandlerGuard.h"
 #include "QtText.h"
+#include "SharedRoutinesCommon.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -19,17 +20,6 @@ const char* kCrLf = "\r\n";
 // BGR colour values as the forms store them.
 QColor FromBgr(unsigned v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-std::string TrimBlanks(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
-std::string StrBeforeFirstLite(const std::string& s, const std::string& sep) {
-    auto p = s.find(sep);
-    return p == std::string::npos ? s : s.substr(0, p);
-}
-bool StartsWithLite(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 } // namespace
 
 TMyStatusBarBase::TMyStatusBarBase(TComponent* owner, QWidget* parent, const std::string& name)
@@ -77,8 +67,8 @@ void TMyStatusBarBase::ShowFitted(const std::string& text) {
     const int room = BarClientWidth() - TextWidth("...");
     const int len = static_cast<int>(text.size());
     if (len < 126 && TextWidth(text) <= room) {
-        std::string shown = TrimBlanks(StrBeforeFirstLite(simpleText_, "..."));
-        if (!simpleText_.empty() && StartsWithLite(TrimBlanks(hint_), shown)) SetHint("");
+        std::string shown = TrimCharSet(StrBeforeFirst(simpleText_, "..."), csControlAndBlank);
+        if (!simpleText_.empty() && StartsWithStr(shown, TrimCharSet(hint_, csControlAndBlank))) SetHint("");
         SetSimpleText(text);
         return;
     }
@@ -167,9 +157,9 @@ void TMyStatusBarBase::ShowFatal(const std::string& text) {
 
 void TMyStatusBarBase::ClearMessage() {
     SetColor(palette().color(QPalette::Button));
-    std::string shown = TrimBlanks(StrBeforeFirstLite(simpleText_, "..."));
+    std::string shown = TrimCharSet(StrBeforeFirst(simpleText_, "..."), csControlAndBlank);
     if (!MessageList.empty() && hint_ == MessageList) SetHint("");
-    else if (!simpleText_.empty() && StartsWithLite(TrimBlanks(hint_), shown)) SetHint("");
+    else if (!simpleText_.empty() && StartsWithStr(shown, TrimCharSet(hint_, csControlAndBlank))) SetHint("");
     SetSimpleText("");
     MessageList.clear();
     Severity = 0;
@@ -183,8 +173,8 @@ void TMyStatusBarBase::ClickDialog() {
         return;
     }
     if (simpleText_.empty()) return;
-    std::string shown = TrimBlanks(StrBeforeFirstLite(simpleText_, "..."));
-    if (StartsWithLite(TrimBlanks(hint_), shown) && !hint_.empty()) {
+    std::string shown = TrimCharSet(StrBeforeFirst(simpleText_, "..."), csControlAndBlank);
+    if (StartsWithStr(shown, TrimCharSet(hint_, csControlAndBlank)) && !hint_.empty()) {
         Dialogs().MessageDlg(std::string("The following error occured....") + kCrLf + kCrLf + hint_,
                              TMsgDlgType::mtError, mbOK);
     } else {

@@ -1,0 +1,166 @@
+// The forms layer: names, owners, own visibility flags, the action-list
+// gate, programmatic clicks and the guard around every handler.
+#include "Actions.h"
+#include "Exceptions.h"
+#include "Forms.h"
+#include "HandlerGuard.h"
+#include "QtTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace pem;
+
+namespace {
+class FormsLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { pemtest::EnsureQApp(); }
+    pemtest::ScopedDialogs dialogs;
+};
+} // namespace
+
+TEST_F(FormsLayerTest, OwnerIsNotParentAndFindsByNameWithoutCase) {
+    TForm form("frmTest");
+    auto* frame = new TFrame(&form, form.Client(), "FrameX", "TFrameX");
+    // The frame owns its edit; the edit's parent is the frame.
+    auto* edit = new TEdit(frame, frame, "Edit");
+    EXPECT_EQ(edit->Owner(), frame);
+    EXPECT_EQ(edit->parentWidget(), frame);
+    EXPECT_EQ(form.FindComponent("edit"), nullptr);
+    EXPECT_EQ(form.FindComponentDeep("EDIT"), edit);
+    EXPECT_STREQ(frame->ClassName(), "TFrameX");
+    EXPECT_EQ(TComponent::Of(edit), edit);
+    delete edit; // leaves its owner's list
+    EXPECT_EQ(frame->ComponentCount(), 0);
+}
+
+TEST_F(FormsLayerTest, VisibleIsTheControlsOwnFlagBeforeShowing) {
+    TForm form("frmTest");
+    auto* pc = new TPageControl(&form, form.Client(), "PC");
+    auto* tab = new TTabSheet(&form, pc, "Tab", "Tab");
+    auto* box = new TCheckBox(&form, tab, "Box");
+    EXPECT_TRUE(box->Visible()); // nothing is on screen, the flag is set
+    box->SetVisible(false);
+    EXPECT_FALSE(box->Visible());
+    tab->SetTabVisible(false);
+    EXPECT_FALSE(tab->TabVisible());
+    EXPECT_FALSE(pc->isTabVisible(0));
+}
+
+TEST_F(FormsLayerTest, ProgrammaticChecksFireClickAsTheFormsExpect) {
+    TForm form("frmTest");
+    auto* a = new TRadioButton(&form, form.Client(), "A");
+    auto* b = new TRadioButton(&form, form.Client(), "B");
+    int clicksA = 0, clicksB = 0;
+    a->OnClick = [&](TComponent*) { ++clicksA; };
+    b->OnClick = [&](TComponent*) { ++clicksB; };
+    a->SetChecked(true);
+    a->SetChecked(true); // no change, no click
+    b->SetChecked(true);
+    EXPECT_EQ(clicksA, 1);
+    EXPECT_EQ(clicksB, 1);
+    EXPECT_FALSE(a->Checked());
+    b->SetChecked(false); // unchecking does not click
+    EXPECT_FALSE(b->Checked());
+    EXPECT_EQ(clicksB, 1);
+
+    auto* list = new TCheckListBox(&form, form.Client(), "L");
+    int checks = 0;
+    list->OnClickCheck = [&](TComponent*) { ++checks; };
+    list->AddItem("x");
+    list->SetChecked(0, true);
+    EXPECT_TRUE(list->Checked(0));
+    EXPECT_EQ(checks, 0);
+}
+
+TEST_F(FormsLayerTest, ActionListGateRunsFirstAndMayStopTheAction) {
+    TForm form("frmTest");
+    auto* list = new TActionList(&form, "ActionListMain");
+    auto* act = new TAction(list, "ActRunAnal", "Analyse", "Generate");
+    std::vector<std::string> order;
+    bool refuse = false;
+    list->OnExecute = [&](TAction* a, bool&) {
+        order.push_back("gate:" + a->Name());
+        if (refuse) Abort();
+    };
+    act->OnExecute = [&](TComponent*) { order.push_back("run"); };
+    EXPECT_TRUE(act->Execute());
+    refuse = true;
+    EXPECT_FALSE(act->Execute());
+    EXPECT_EQ(order, (std::vector<std::string>{"gate:ActRunAnal", "run", "gate:ActRunAnal"}));
+    EXPECT_TRUE(dialogs->calls.empty()); // the silent abort says nothing
+
+    // A button bound to the action follows its visibility and runs it.
+    auto* btn = new TBitBtn(&form, form.Client(), "BitBtnRunAnal");
+    btn->SetAction(act);
+    act->SetVisible(false);
+    EXPECT_FALSE(btn->Visible());
+    act->SetVisible(true);
+    refuse = false;
+    order.clear();
+    btn->click();
+    EXPECT_EQ(order.back(), "run");
+}
+
+TEST_F(FormsLayerTest, GuardShowsOrdinaryExceptionsAndSwallowsTheSilentAbort) {
+    EXPECT_FALSE(RunGuarded([] { throw EFileError("Can not open file x"); }));
+    ASSERT_EQ(dialogs->calls.size(), 1u);
+    EXPECT_EQ(dialogs->calls[0].text, "Can not open file x.");
+    EXPECT_EQ(dialogs->calls[0].type, TMsgDlgType::mtError);
+    EXPECT_FALSE(RunGuarded([] { Abort(); }));
+    EXPECT_FALSE(RunGuarded([] { throw 42; }));
+    EXPECT_EQ(dialogs->calls.size(), 2u);
+    EXPECT_TRUE(RunGuarded([] {}));
+    // A handler bound to a control that throws never reaches the event loop.
+    TForm form("frmTest");
+    auto* check = new TCheckBox(&form, form.Client(), "C");
+    check->OnClick = [](TComponent*) { throw std::runtime_error("boom"); };
+    check->click();
+    EXPECT_EQ(dialogs->calls.back().text, "boom.");
+}
+
+TEST_F(FormsLayerTest, FormsAreListedInCreationOrderAndPostedMessagesArriveLater) {
+    auto* a = new TForm("frmA");
+    auto* b = new TForm("frmB");
+    const auto& forms = Screen().Forms();
+    auto ia = std::find(forms.begin(), forms.end(), a);
+    auto ib = std::find(forms.begin(), forms.end(), b);
+    ASSERT_NE(ia, forms.end());
+    EXPECT_LT(ia - forms.begin(), ib - forms.begin());
+    int got = 0;
+    a->OnMessage = [&](int m) { got = m; };
+    a->PostMessage(WM_USER);
+    EXPECT_EQ(got, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(got, WM_USER);
+    delete b;
+    EXPECT_EQ(Screen().FindForm("frmB"), nullptr);
+    delete a;
+}
+
+TEST_F(FormsLayerTest, CloseQueryCanKeepTheFormOpen) {
+    TForm form("frmTest");
+    form.show();
+    bool allow = false;
+    form.OnCloseQuery = [&](TComponent*, bool& can) { can = allow; };
+    form.Close();
+    EXPECT_FALSE(form.isHidden());
+    allow = true;
+    form.Close();
+    EXPECT_TRUE(form.isHidden());
+}
+
+TEST_F(FormsLayerTest, MemoLinesAndComboText) {
+    TForm form("frmTest");
+    auto* memo = new TMemo(&form, form.Client(), "Memo");
+    TStringList l;
+    l.SetText("[Section]\r\nName=\xE9t\xE9\r\n\r\nlast");
+    memo->SetLines(l);
+    EXPECT_EQ(memo->Lines(), l);
+    EXPECT_EQ(memo->Line(1), "Name=\xE9t\xE9");
+    auto* combo = new TComboBox(&form, form.Client(), "Combo");
+    combo->SetItems(TStringList{"a", "b"});
+    combo->SetItemIndex(1);
+    EXPECT_EQ(combo->Text(), "b");
+    combo->SetText("typed");
+    EXPECT_EQ(combo->Text(), "typed");
+}
