@@ -1,0 +1,259 @@
+#include "FindExecFrame.h"
+
+#include "CharSet1252.h"
+#include "DialogService.h"
+#include "DropRouter.h"
+#include "Exceptions.h"
+#include "HandlerGuard.h"
+#include "MyStatusBar.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QPalette>
+#include <filesystem>
+#include <system_error>
+
+namespace pem {
+
+namespace {
+
+void Fire(const TNotifyEvent& ev, TComponent* sender) {
+    if (ev) RunGuarded([&] { ev(sender); });
+}
+
+std::filesystem::path FsPath(const std::string& name) { return std::filesystem::path(Cp1252ToUtf8(name)); }
+
+bool FileExistsCp(const std::string& name) {
+    if (name.empty()) return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(FsPath(name), ec);
+}
+
+size_t NameStart(const std::string& name) {
+    size_t slash = name.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// ".ext" of the name's last part; "" when that part has no ".".
+std::string ExtractFileExt(const std::string& name) {
+    size_t start = NameStart(name);
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot < start) return "";
+    return name.substr(dot);
+}
+
+std::string ExtractFileName(const std::string& name) { return name.substr(NameStart(name)); }
+std::string ExtractFilePath(const std::string& name) { return name.substr(0, NameStart(name)); }
+
+std::string ChangeFileExt(const std::string& name, const std::string& ext) {
+    std::string old = ExtractFileExt(name);
+    return name.substr(0, name.size() - old.size()) + ext;
+}
+
+// "description|pattern|..." as dialog filters.
+std::vector<TFileFilter> FiltersOf(const std::string& filter) {
+    std::vector<TFileFilter> out;
+    std::vector<std::string> parts;
+    size_t from = 0;
+    while (true) {
+        size_t bar = filter.find('|', from);
+        parts.push_back(filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
+        if (bar == std::string::npos) break;
+        from = bar + 1;
+    }
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
+    return out;
+}
+
+// Whether a dropped file passes the first pattern of the dialog filter: an
+// empty pattern or "*.*" takes any file; otherwise the file's extension and
+// ";" must occur in the pattern and ";" (ignoring case). A file without an
+// extension passes no pattern that asks for one.
+bool FirstPatternAccepts(const std::string& filter, const std::string& fileName) {
+    std::string pattern;
+    size_t bar = filter.find('|');
+    if (bar != std::string::npos) {
+        size_t next = filter.find('|', bar + 1);
+        pattern = filter.substr(bar + 1, next == std::string::npos ? std::string::npos : next - bar - 1);
+    }
+    if (pattern.empty() || pattern == "*.*") return true;
+    std::string ext = ExtractFileExt(fileName);
+    if (ext.empty()) return false;
+    return AnsiUpperCase(pattern + ";").find(AnsiUpperCase(ext + ";")) != std::string::npos;
+}
+
+} // namespace
+
+QColor TFrameFindexec::ColorNormal() { return QApplication::palette().color(QPalette::Base); }
+QColor TFrameFindexec::ColorMissing() { return QColor(255, 0, 0); }
+QColor TFrameFindexec::ColorBusy() { return QApplication::palette().color(QPalette::Button); }
+
+TFrameFindexec::TFrameFindexec(TComponent* owner, QWidget* parent, const std::string& name)
+    : TFrame(owner, parent, name, "TFrameFindexec", TLayoutKind::None) {
+    LabelFindExec = new TLabel(this, this, "LabelFindExec", "");
+    Edit = new TEdit(this, this, "Edit");
+    SpeedButtonFindExec = new TSpeedButton(this, this, "SpeedButtonFindExec", "...");
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(2, 2, 2, 2);
+    grid->setSpacing(2);
+    grid->addWidget(LabelFindExec, 0, 0, 1, 2);
+    grid->addWidget(Edit, 1, 0);
+    grid->addWidget(SpeedButtonFindExec, 1, 1);
+    setMouseTracking(true);
+    editColor_ = ColorNormal();
+
+    Edit->OnExit = [this](TComponent*) { EditExit(); };
+    Edit->OnEnter = [this](TComponent*) { EditEnter(); };
+    Edit->OnKeyPress = [this](TComponent*, char& key) { EditKeyPress(key); };
+    SpeedButtonFindExec->OnClick = [this](TComponent*) { SpeedButtonFindExecClick(); };
+    // The frame itself is the target of files dropped on it.
+    TDropRouter::Instance().RegisterTarget(this, [this](const TStringList& files) { DropFileTargetFindExecDrop(files); });
+}
+
+TFrameFindexec::~TFrameFindexec() { TDropRouter::Instance().UnregisterTarget(this); }
+
+void TFrameFindexec::SetEditColor(const QColor& c) {
+    editColor_ = c;
+    QPalette p = Edit->palette();
+    p.setColor(QPalette::Base, c);
+    Edit->setPalette(p);
+}
+
+void TFrameFindexec::AddMessage(const std::string& text) {
+    if (StatusBar) StatusBar->AddMessage(text, true);
+}
+
+void TFrameFindexec::SetFileNameAndNotify(const std::string& name) {
+    Edit->SetText(name);
+    Fire(OnFileChanged, this);
+}
+
+std::string TFrameFindexec::FileName() const { return Edit->Text(); }
+void TFrameFindexec::ClearFileName() { Edit->SetText(""); }
+
+bool TFrameFindexec::CheckFile() {
+    SetEditColor(ColorNormal());
+    if (!Visible() || DefaultName == "@") return true;
+    if (DefaultName.find('*') != std::string::npos) {
+        SetEditColor(ColorMissing());
+        AddMessage("File " + LabelFindExec->Caption() + " is marked unavailable!");
+        return true;
+    }
+    if ((Edit->Text() == "?" || Edit->Text().empty()) && !DefaultName.empty()) Edit->SetText(DefaultName);
+    if (FileExistsCp(Edit->Text())) return true;
+    SetEditColor(ColorMissing());
+    if (Tag() == 1) return true;
+    std::string name = Edit->Text();
+    if (OnFindFile) {
+        OnFindFile(this, name, LabelFindExec->Caption());
+        if (name != Edit->Text()) SetFileNameAndNotify(name);
+        return false;
+    }
+    if (BrowseForFile(name, LabelFindExec->Caption())) {
+        SetEditColor(ColorNormal());
+        if (name != Edit->Text()) SetFileNameAndNotify(name);
+        return true;
+    }
+    AddMessage("File not found: " + name);
+    return false;
+}
+
+bool TFrameFindexec::BrowseForFile(std::string& fileName, const std::string& caption) {
+    QColor keep = editColor_;
+    SetEditColor(ColorBusy());
+    std::string name = (fileName == "?" || fileName.empty()) ? DefaultName : fileName;
+    OpenDialogFindExec.FileName = name;
+    OpenDialogFindExec.InitialDir = ExtractFilePath(name);
+    std::string ext = ExtractFileExt(name);
+    OpenDialogFindExec.DefaultExt = ext;
+    if (OpenDialogFindExec.Filter.empty()) {
+        OpenDialogFindExec.Filter = ext.empty() ? "All files(*.*)|*.*"
+                                                : caption + " files (*" + ext + ")|*" + ext + "|All files(*.*)|*.*";
+    }
+    OpenDialogFindExec.Title = "Find " + caption + " ";
+
+    TOpenDialogRequest req;
+    req.title = OpenDialogFindExec.Title;
+    req.fileName = OpenDialogFindExec.FileName;
+    req.initialDir = OpenDialogFindExec.InitialDir;
+    req.defaultExt = OpenDialogFindExec.DefaultExt;
+    req.filters = FiltersOf(OpenDialogFindExec.Filter);
+    req.mustExist = true;
+    std::vector<std::string> files;
+    bool chosen = false;
+    try {
+        chosen = Dialogs().OpenFiles(req, files) && !files.empty();
+    } catch (...) {
+        SetEditColor(keep);
+        throw;
+    }
+    if (chosen) {
+        fileName = files.front();
+        OpenDialogFindExec.FileName = fileName;
+    }
+    SetEditColor(keep);
+    return chosen;
+}
+
+bool TFrameFindexec::CheckChangedSinceProject(TCheckListBox* list, TDateTime projectDate) {
+    std::string name = Edit->Text();
+    if (!list || !FileExistsCp(name) || editColor_ != ColorNormal() || !Visible()) return false;
+    if (!(FileDateTime(name) > projectDate)) return false;
+    TStringList lines;
+    lines.LoadFromFile(name);
+    list->ClearItems();
+    for (int i = 0; i < lines.Count(); ++i)
+        if (lines[i].size() >= 2) list->AddItem(lines[i], true);
+    if (projectDate > 0 && StatusBar)
+        AddMessage(ExtractFileName(name) + " - has been changed sience the project was changed, all entries are selected ");
+    return projectDate > 0;
+}
+
+bool TFrameFindexec::TryExtension(std::string extension) {
+    if (extension.empty() || extension[0] != '.') extension = "." + extension;
+    std::string name = ChangeFileExt(DefaultName, extension);
+    if (!FileExistsCp(name)) return false;
+    DefaultName = name;
+    return true;
+}
+
+void TFrameFindexec::EditExit() {
+    if (!Visible() || !Edit->isModified() || FileExistsCp(Edit->Text())) return;
+    AddMessage("File \"" + Edit->Text() + "\" doesn't exist");
+    SpeedButtonFindExecClick();
+}
+
+void TFrameFindexec::SpeedButtonFindExecClick() {
+    if (!Visible()) return;
+    std::string name = Edit->Text();
+    if (OnFindFile) OnFindFile(this, name, LabelFindExec->Caption());
+    else if (!BrowseForFile(name, LabelFindExec->Caption())) Abort();
+    if (name != Edit->Text()) SetFileNameAndNotify(name);
+}
+
+void TFrameFindexec::EditKeyPress(char& key) {
+    if (key != '\r') return;
+    key = 0;
+    EditExit();
+}
+
+void TFrameFindexec::EditEnter() { Edit->SetHint(Edit->Text()); }
+void TFrameFindexec::FrameMouseMove() { Edit->SetHint(Edit->Text()); }
+
+void TFrameFindexec::mouseMoveEvent(QMouseEvent* e) {
+    TFrame::mouseMoveEvent(e);
+    RunGuarded([this] { FrameMouseMove(); });
+}
+
+void TFrameFindexec::DropFileTargetFindExecDrop(const TStringList& files) {
+    if (files.Count() != 1) return;
+    const std::string& name = files[0];
+    // A folder is not a file to pick.
+    std::error_code ec;
+    if (std::filesystem::is_directory(FsPath(name), ec)) return;
+    if (!FirstPatternAccepts(OpenDialogFindExec.Filter, name)) return;
+    SetEditColor(ColorNormal());
+    SetFileNameAndNotify(name);
+}
+
+} // namespace pem
