@@ -44,7 +44,8 @@ TIncCombo::TIncCombo(TComponent* owner, QWidget* parent, const std::string& name
         // Text changed other than by a key (pasting): search once the edit is
         // done with its own change.
         QObject::connect(le, &QLineEdit::textEdited, this, [this](const QString&) {
-            if (busy_ == 0 && !inKey_)
+            if (inKey_) editedInKey_ = true;
+            else if (busy_ == 0)
                 QMetaObject::invokeMethod(this, [this] { RunGuarded([this] { SearchCurrentText(); }); },
                                           Qt::QueuedConnection);
         });
@@ -386,11 +387,14 @@ void TIncCombo::keyPressEvent(QKeyEvent* e) {
         break;
     }
     }
+    // Typing over a selection with the same character still counts as a
+    // change of the text (it completes a full value).
     QString before = currentText();
+    editedInKey_ = false;
     inKey_ = true;
     QComboBox::keyPressEvent(e);
     inKey_ = false;
-    if (currentText() != before) {
+    if (editedInKey_ || currentText() != before) {
         if (AllowSearch && isEditable()) RunGuarded([this] { SearchCurrentText(); });
         else Fire(OnChange, this);
     }

@@ -112,6 +112,7 @@ private:
     std::optional<TStringList> secondList_;
     int busy_ = 0;
     bool inKey_ = false;
+    bool editedInKey_ = false;
 };
 
 } // namespace pem
