@@ -571,3 +571,29 @@ TEST_F(StreamToIniTest, LargeTextRestoresManyControls) {
     EXPECT_EQ(edits[0]->Text(), "v0");
     EXPECT_EQ(edits[499]->Text(), "v499");
 }
+
+TEST_F(StreamToIniTest, MalformedTextsRestoreOrRaiseAConversionError) {
+    const char* texts[] = {
+        "FormTest.HolderA=(\nFormTest.ComboA=\nFormTest.ComboA.Content=(\n",
+        "FormTest.CLBA=x\nY\nN\n",
+        "StreamToIni.FileFormat=1\nFormTest.CLBA=x\nY\nYN\n",
+        "FormTest.IncA=99\n==\nabc\n=x\n",
+        "StreamToIni.FileFormat=1\nFormTest.HolderA.MaxLen=3\nFormTest.HolderA.SaveObjects=Y\nFormTest.HolderA=H",
+        "StreamToIni.FileFormat=1\nFormTest.HolderA=H\n",
+        "FormTest.RadioA=99\nFormTest.ComboA=4294967296\n=\n==\n[\n",
+        ".=x\nFormTest.=y\n.EditA=z\nFormTest.MemoA=M",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        TestForm f;
+        f.Fill();
+        TStreamToIni ini;
+        ini.SetText(text);
+        ini.ReadFileFormat();
+        ini.ContentSkipMask = 0;
+        try {
+            ini.RestoreFormsEx(f.form.get());
+        } catch (const EConvertError&) {
+        }
+    }
+}
