@@ -188,44 +188,57 @@ std::string TMyXMLNode::AttributePart() const {
     return RawText.substr(b + 1, end - b - 1);
 }
 
-// Walks the name="value" items after the tag name, skipping quoted values, so
-// that text inside another attribute's value is never taken for a name.
+// Walks the name="value" items after the tag name the way the parser writes
+// them (a name part ending in "=", then a quoted value), skipping quoted
+// values whole, so that text inside a value is never taken for a name.
+// fn(namePart, valueFirst, valueLast) returns true to stop the walk; the name
+// part includes its "=". Returns the position after the last closing quote
+// (npos when there is no quoted value).
+template <class Fn>
+static size_t ForEachAttribute(const std::string& r, Fn&& fn) {
+    size_t lastClose = std::string::npos;
+    if (r.size() < 2 || r[0] != '<') return lastClose;
+    size_t p = r.find(' ');
+    if (p == std::string::npos) return lastClose;
+    const size_t n = r.size();
+    while (p < n) {
+        while (p < n && IsBlank(r[p])) ++p;
+        const size_t ns = p;
+        while (p < n && !IsBlank(r[p]) && r[p] != '"' && r[p] != '\'') ++p;
+        if (p >= n) break;
+        if (IsBlank(r[p])) continue;  // a word without a value
+        const char q = r[p];
+        const size_t vs = p + 1;
+        size_t ve = r.find(q, vs);
+        const bool closed = ve != std::string::npos;
+        if (!closed) ve = n;
+        if (closed) lastClose = ve + 1;
+        if (fn(std::string_view(r).substr(ns, p - ns), vs, ve)) break;
+        p = closed ? ve + 1 : n;
+    }
+    return lastClose;
+}
+
 // prefixed: also accept "prefix:name" when the plain form is absent.
 static bool ScanAttribute(const std::string& r, std::string_view name, bool prefixed, size_t& first, size_t& last) {
-    if (r.size() < 2 || r[0] != '<') return false;
-    size_t start = r.find(' ');
-    if (start == std::string::npos) return false;
-    const size_t n = r.size();
-    bool found = false;
-    for (int pass = 0; pass < (prefixed ? 2 : 1) && !found; ++pass) {
-        size_t p = start;
-        while (p < n) {
-            while (p < n && IsBlank(r[p])) ++p;
-            size_t ns = p;
-            while (p < n && r[p] != '=' && !IsBlank(r[p]) && r[p] != '>' && r[p] != '"' && r[p] != '\'') ++p;
-            size_t ne = p;
-            if (p + 1 < n && r[p] == '=' && (r[p + 1] == '"' || r[p + 1] == '\'')) {
-                char q = r[p + 1];
-                size_t vs = p + 2;
-                size_t ve = r.find(q, vs);
-                if (ve == std::string::npos) ve = n;
-                std::string_view nm(r.data() + ns, ne - ns);
-                bool match = pass == 0 ? nm == name
-                                       : (nm.size() > name.size() + 1 && nm.substr(nm.size() - name.size()) == name &&
-                                          nm[nm.size() - name.size() - 1] == ':');
-                if (match) {
-                    first = vs;
-                    last = ve;
-                    found = true;
-                    break;
-                }
-                p = ve + 1;
-            } else if (p == ns) {
-                ++p;
+    for (int pass = 0; pass < (prefixed ? 2 : 1); ++pass) {
+        bool found = false;
+        ForEachAttribute(r, [&](std::string_view part, size_t vs, size_t ve) {
+            if (part.size() < name.size() + 1 || part.back() != '=') return false;
+            std::string_view nm = part.substr(0, part.size() - 1);
+            bool match = pass == 0 ? nm == name
+                                   : (nm.size() > name.size() && nm.substr(nm.size() - name.size()) == name &&
+                                      nm[nm.size() - name.size() - 1] == ':');
+            if (match) {
+                first = vs;
+                last = ve;
+                found = true;
             }
-        }
+            return match;
+        });
+        if (found) return true;
     }
-    return found;
+    return false;
 }
 
 bool TMyXMLNode::FindAttribute(std::string_view name, size_t& first, size_t& last) const {
@@ -250,16 +263,12 @@ void TMyXMLNode::SetAttribute(std::string_view name, std::string_view value) {
     if (AttrUpperMode()) n = AsciiUpperCase(n);
     std::string v = xmlutil::EscapeAttribute(value);
     size_t f = 0, l = 0;
-    size_t lastQuote = std::string::npos;
-    if (HasAttributes) {
-        size_t dq = RawText.rfind('"'), sq = RawText.rfind('\'');
-        if (dq != std::string::npos) lastQuote = dq;
-        if (sq != std::string::npos && (lastQuote == std::string::npos || sq > lastQuote)) lastQuote = sq;
-    }
     if (HasAttributes && FindAttribute(n, f, l)) {
         RawText.replace(f, l - f, v);
-    } else if (lastQuote != std::string::npos) {
-        RawText.insert(lastQuote + 1, " " + n + "=\"" + v + "\"");
+    } else if (size_t after = HasAttributes ? ForEachAttribute(RawText, [](auto, auto, auto) { return false; })
+                                             : std::string::npos;
+               after != std::string::npos) {
+        RawText.insert(after, " " + n + "=\"" + v + "\"");
     } else {
         size_t e = RawText.find_first_of(" >", 1);
         if (e == std::string::npos) e = RawText.size();
@@ -272,26 +281,11 @@ void TMyXMLNode::SetAttribute(std::string_view name, std::string_view value) {
 std::unique_ptr<TStringList> TMyXMLNode::AttributeValues() const {
     if (!HasAttributes) return nullptr;
     auto list = std::make_unique<TStringList>();
-    const std::string& r = RawText;
-    size_t p = r.find(' ');
-    if (p == std::string::npos || r.empty() || r[0] != '<') return list;
-    const size_t n = r.size();
-    while (p < n) {
-        while (p < n && IsBlank(r[p])) ++p;
-        size_t ns = p;
-        while (p < n && r[p] != '=' && !IsBlank(r[p]) && r[p] != '>' && r[p] != '"' && r[p] != '\'') ++p;
-        size_t ne = p;
-        if (p + 1 < n && r[p] == '=' && (r[p + 1] == '"' || r[p + 1] == '\'')) {
-            char q = r[p + 1];
-            size_t vs = p + 2;
-            size_t ve = r.find(q, vs);
-            if (ve == std::string::npos) ve = n;
-            list->Add(r.substr(ns, ne - ns) + "=" + xmlutil::DecodeEntities(std::string_view(r).substr(vs, ve - vs)));
-            p = ve + 1;
-        } else if (p == ns) {
-            ++p;
-        }
-    }
+    ForEachAttribute(RawText, [&](std::string_view part, size_t vs, size_t ve) {
+        if (!part.empty() && part.back() == '=') part.remove_suffix(1);
+        list->Add(std::string(part) + "=" + xmlutil::DecodeEntities(std::string_view(RawText).substr(vs, ve - vs)));
+        return false;
+    });
     return list;
 }
 
