@@ -410,4 +410,21 @@ TEST(XmlModelBuild, AddNodeLevels) {
                               {"ROOT", 0, ""}, {"A", 1, ""}, {"B", 1, ""}, {"C", 2, ""}, {"D", 5, ""}, {"E", 4, ""}}));
     EXPECT_EQ(l.NodeAt(3)->Owner, &l);
     EXPECT_EQ(l.NodeAt(3)->Index, 3);
+
+    // A document built node by node; an element built empty that was given
+    // children is written with a start and an end tag around them.
+    TMyXMLNodeList b;
+    b.IsClean = true;
+    b.AddNode(TMyXMLNode::Create(0, "<ROOT>"), 3);
+    b.AddNode(TMyXMLNode::Create(0, "<A/>"), 2);
+    b.AddNode(TMyXMLNode::Create(0, "<B>"), 2)->SetAsInteger(7);
+    b.AddNode(TMyXMLNode::Create(0, "<C>"), 1);
+    b.NodeAt(3)->SetAttribute("Unit", "m");
+    EXPECT_EQ(b.AsText(),
+              "<ROOT>\r\n"
+              "  <A>\r\n"
+              "    <B>7</B>\r\n"
+              "  </A>\r\n"
+              "  <C Unit=\"m\" ></C>\r\n"
+              "</ROOT>\r\n");
 }

@@ -128,6 +128,8 @@ TEST(XmlParse, DeclarationsCommentsAndCData) {
         {"<R><A><![CDATA[a]]]></A><B>2</B></R>", "", {"0|<R>||", "1|<A>||e", "1|<B>|2|"}},
         {"<!--doctype X SYSTEM \"x.xsd\"--><R/>", "<!--doctype X SYSTEM \"x.xsd\"-->\r\n", {"0|<R>||e"}},
         {"<!----><R><!-- DOCTYPE-less --></R>", "", {"0|<R>||"}},
+        // A declaration closed at once does not take the root with it.
+        {"<!DOCTYPE><R>1</R>", "<!DOCTYPE>\r\n", {"0|<R>|1|"}},
     };
     for (const auto& c : cases) {
         auto l = TMyXMLNodeList::CreateFromText(c.text);
