@@ -157,6 +157,16 @@ TEST_F(FormsLayerTest, MemoLinesAndComboText) {
     memo->SetLines(l);
     EXPECT_EQ(memo->Lines(), l);
     EXPECT_EQ(memo->Line(1), "Name=\xE9t\xE9");
+    // Empty last lines survive, and added lines follow them.
+    TStringList trailing{"a", "", ""};
+    memo->SetLines(trailing);
+    EXPECT_EQ(memo->Lines(), trailing);
+    memo->AddLine("b");
+    EXPECT_EQ(memo->Lines(), (TStringList{"a", "", "", "b"}));
+    memo->SetLines(TStringList());
+    EXPECT_EQ(memo->LineCount(), 0);
+    memo->AddLine("first");
+    EXPECT_EQ(memo->Lines(), TStringList{"first"});
     auto* combo = new TComboBox(&form, form.Client(), "Combo");
     combo->SetItems(TStringList{"a", "b"});
     combo->SetItemIndex(1);

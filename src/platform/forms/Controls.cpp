@@ -10,10 +10,22 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTextBlock>
+#include <QTextCursor>
 
 namespace pem {
 
 namespace {
+// Each line followed by a line break: the last, empty block of the document
+// then stands for "no more lines", so a last line that is empty survives.
+std::string LinesToDocumentText(const TStringList& lines) {
+    std::string t;
+    for (const auto& it : lines) {
+        t += it.s;
+        t += '\n';
+    }
+    return t;
+}
+
 void Fire(const TNotifyEvent& ev, TComponent* sender) {
     if (ev) RunGuarded([&] { ev(sender); });
 }
@@ -127,17 +139,19 @@ TStringList TMemo::Lines() const {
     if (l.Count() > 0 && l[l.Count() - 1].empty()) l.Delete(l.Count() - 1);
     return l;
 }
-void TMemo::SetLines(const TStringList& lines) {
-    std::string t;
-    for (int i = 0; i < lines.Count(); ++i) {
-        if (i) t += '\n';
-        t += lines[i];
-    }
-    setPlainText(ToQ(t));
-}
+void TMemo::SetLines(const TStringList& lines) { setPlainText(ToQ(LinesToDocumentText(lines))); }
 int TMemo::LineCount() const { return Lines().Count(); }
 std::string TMemo::Line(int i) const { return FromQ(document()->findBlockByNumber(i).text()); }
-void TMemo::AddLine(const std::string& s) { appendPlainText(ToQ(s)); }
+void TMemo::AddLine(const std::string& s) {
+    // The document holds every line followed by a line break (see
+    // LinesToDocumentText); text typed without a final break gets one first.
+    QTextCursor c(document());
+    c.movePosition(QTextCursor::End);
+    const QString all = document()->toPlainText();
+    QString add = ToQ(s) + '\n';
+    if (!all.isEmpty() && !all.endsWith('\n')) add.prepend('\n');
+    c.insertText(add);
+}
 std::string TMemo::Text() const {
     TStringList l = Lines();
     l.LineBreak = "\r\n";
@@ -173,14 +187,7 @@ TStringList TRichEdit::Lines() const {
     if (l.Count() > 0 && l[l.Count() - 1].empty()) l.Delete(l.Count() - 1);
     return l;
 }
-void TRichEdit::SetLines(const TStringList& lines) {
-    std::string t;
-    for (int i = 0; i < lines.Count(); ++i) {
-        if (i) t += '\n';
-        t += lines[i];
-    }
-    setPlainText(ToQ(t));
-}
+void TRichEdit::SetLines(const TStringList& lines) { setPlainText(ToQ(LinesToDocumentText(lines))); }
 std::string TRichEdit::Text() const {
     TStringList l = Lines();
     l.LineBreak = "\r\n";
