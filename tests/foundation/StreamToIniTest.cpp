@@ -250,13 +250,16 @@ TEST_F(StreamToIniTest, OldTextLoadsWithOrWithoutCrLf) {
     }
 }
 
-TEST_F(StreamToIniTest, MemoRunEndsAtABracketLine) {
+// A memo's text ends at the next header the store writes; its own lines
+// that begin with "[" are kept.
+TEST_F(StreamToIniTest, MemoRunEndsAtTheNextStoreHeader) {
     struct Case {
         const char* name;
         std::string text;
         std::string lines;
     } cases[] = {
-        {"bracket line ends", "F.MemoA=MemoA\nkeep\n[odd line\nlost\n", "keep\n"},
+        {"bracket lines kept", "F.MemoA=MemoA\nkeep\n[odd line\n[Section]\nkept\n", "keep\n[odd line\n[Section]\nkept\n"},
+        {"form header ends", "F.MemoA=MemoA\nx\n[Form - frmOther]\nfrmOther.E=1\n", "x\n"},
         {"empty lines stay", "F.MemoA=MemoA\n\na\n\nb\n[Konyec szkazki]\n", "\na\n\nb\n"},
         {"section ends", "F.MemoA=MemoA\na\n[TMemo - F.Other]\nF.Other=Other\n", "a\n"},
         {"empty memo", "F.MemoA=MemoA\n[Konyec szkazki]\n", ""},
