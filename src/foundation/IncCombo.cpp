@@ -6,6 +6,8 @@
 #include "QtText.h"
 
 #include <QAbstractItemView>
+#include <algorithm>
+#include <functional>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStringList>
