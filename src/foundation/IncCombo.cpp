@@ -6,11 +6,11 @@
 #include "QtText.h"
 
 #include <QAbstractItemView>
-#include <algorithm>
-#include <functional>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStringList>
+#include <algorithm>
+#include <functional>
 
 namespace pem {
 
