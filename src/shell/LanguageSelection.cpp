@@ -154,6 +154,8 @@ TStringList CaptionOverrides(const std::string& value) {
     std::string t = TrimCharSet(InsideParentheses(value), csControlAndBlank);
     t = RemoveChar(ReplaceStr(",", "\n", t), '"');
     list.SetText(t);
+    // Blanks after the commas would otherwise become part of the names.
+    for (int i = 0; i < list.Count(); ++i) list.Put(i, TrimCharSet(list[i], csControlAndBlank));
     return list;
 }
 
