@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -65,18 +66,19 @@ bool ContainsUpper(const std::string& haystackUpper, const std::string& needleUp
     return haystackUpper.find(needleUpper) != std::string::npos;
 }
 
-bool FilePasses(const SearchFilter& f, const std::string& name) {
+bool FilePasses(const SearchFilter& f, std::string_view name) {
+    if (f.allExtensions && f.mask.empty()) return true;
     std::size_t dot = name.rfind('.');
-    std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     if (!f.allExtensions) {
-        if (dot == std::string::npos) {
+        if (dot == std::string_view::npos) {
             if (!ListHoldsEntry(f.extensions, ".;")) return false;
         } else {
-            std::string ext = AsciiLowerCase(std::string_view(name).substr(dot)) + ";";
+            std::string ext = AsciiLowerCase(name.substr(dot)) + ";";
             if (!ListHoldsEntry(f.extensions, ext)) return false;
         }
     }
     if (f.mask.empty()) return true;
+    const std::string stem(dot == std::string_view::npos ? name : name.substr(0, dot));
     const std::string upName = AsciiUpperCase(name);
     const std::string upStem = AsciiUpperCase(stem);
     if (f.mask == upName || f.mask == upStem) return true;
@@ -88,15 +90,16 @@ bool FilePasses(const SearchFilter& f, const std::string& name) {
     return MatchWildMask(stem, f.mask, f.starBack);
 }
 
-bool IsAscii(const char* s) {
-    for (; *s != '\0'; ++s)
-        if (static_cast<unsigned char>(*s) >= 0x80) return false;
+bool IsAscii(const char* s, std::size_t len) {
+    for (std::size_t i = 0; i < len; ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
     return true;
 }
 
+// One entry of a folder; its names live in the folder's arena.
 struct DirEntry {
-    std::string name;    // 8-bit
-    std::string diskName;  // UTF-8
+    std::uint32_t name, nameLen;  // 8-bit name
+    std::uint32_t disk, diskLen;  // UTF-8 name
     bool folder;
 };
 
@@ -115,7 +118,10 @@ void Walk(const SearchFilter& filter, std::string& folder8, std::string& folderD
         ::close(fd);
         return;
     }
+    std::string arena;
+    arena.reserve(4096);
     std::vector<DirEntry> entries;
+    entries.reserve(128);
     while (const dirent* de = ::readdir(dir)) {
         const char* name = de->d_name;
         if (name[0] == '.') continue;  // ".", ".." and hidden entries
@@ -148,39 +154,48 @@ void Walk(const SearchFilter& filter, std::string& folder8, std::string& folderD
         default:
             continue;  // devices, pipes, sockets
         }
-        std::string name8;
-        if (IsAscii(name)) {
-            name8 = name;
-        } else {
-            bool ok = true;
-            name8 = Utf8ToCp1252(name, &ok);
-            if (!ok) {
-                std::fprintf(stderr, "Skipped a name Windows-1252 cannot hold: %s%s\n", folderDisk.c_str(),
-                             name);
-                continue;
-            }
+        const std::size_t len = std::strlen(name);
+        const auto at = static_cast<std::uint32_t>(arena.size());
+        if (IsAscii(name, len)) {
+            arena.append(name, len);
+            entries.push_back({at, static_cast<std::uint32_t>(len), at, static_cast<std::uint32_t>(len), folder});
+            continue;
         }
-        entries.push_back(DirEntry{std::move(name8), name, folder});
+        bool ok = true;
+        std::string name8 = Utf8ToCp1252(std::string_view(name, len), &ok);
+        if (!ok) {
+            std::fprintf(stderr, "Skipped a name Windows-1252 cannot hold: %s%s\n", folderDisk.c_str(), name);
+            continue;
+        }
+        arena.append(name8).append(name, len);
+        entries.push_back({at, static_cast<std::uint32_t>(name8.size()), at + static_cast<std::uint32_t>(name8.size()),
+                           static_cast<std::uint32_t>(len), folder});
     }
     ::closedir(dir);
 
+    const char* base = arena.data();
+    auto name8 = [base](const DirEntry& e) { return std::string_view(base + e.name, e.nameLen); };
     std::sort(entries.begin(), entries.end(),
-              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+              [&](const DirEntry& a, const DirEntry& b) { return name8(a) < name8(b); });
 
     for (const DirEntry& e : entries) {
         if (e.folder) {
             if (depth == 1) continue;
             const std::size_t len8 = folder8.size();
             const std::size_t lenDisk = folderDisk.size();
-            folder8 += e.name;
-            folder8 += '/';
-            folderDisk += e.diskName;
-            folderDisk += '/';
+            folder8.append(name8(e)) += '/';
+            folderDisk.append(base + e.disk, e.diskLen) += '/';
             Walk(filter, folder8, folderDisk, depth - 1, false, list);
             folder8.resize(len8);
             folderDisk.resize(lenDisk);
-        } else if (FilePasses(filter, e.name)) {
-            list.Add(folder8 + e.name);
+        } else if (FilePasses(filter, name8(e))) {
+            std::string path;
+            path.reserve(folder8.size() + e.nameLen);
+            path.append(folder8).append(name8(e));
+            if (list.Sorted())
+                list.Add(path);
+            else
+                list.Items().push_back({std::move(path), nullptr});
         }
     }
 }
