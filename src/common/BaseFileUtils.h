@@ -24,7 +24,8 @@ constexpr int kFileAttrSysFile = 0x04;
 constexpr int kFileAttrDirectory = 0x10;
 constexpr int kFileAttrArchive = 0x20;
 
-// Block size of CopyFileBlocks.
+// Buffer size of CopyFileBlocks where the kernel cannot copy between the
+// files by itself (pipes, devices, some file systems).
 constexpr std::size_t kCopyBlockSize = 256 * 1024;
 
 // Copies source to destination. A destination that is an existing folder
