@@ -68,6 +68,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     OnMessage = [this](int msg) {
         if (msg == WM_USER) OnMyMessage_0();
     };
+    BindJobActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -374,6 +375,7 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     // 14.
     ActSwitchOffLogExecute(nullptr);
     // 15. The job.
+    LoadRememberedJobs();
     if (!skipJob) {
         const int kind = Product.Kind;
         auto hasJobExt = [&](const std::string& f) {

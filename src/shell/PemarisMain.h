@@ -4,6 +4,8 @@
 // start-up, INI file, languages, job file, runs ...).
 #include "Forms.h"
 #include "MyStatusBar.h"
+#include "LanguageSelection.h"
+#include "ProductIni.h"
 #include "ProductTable.h"
 #include "StringList.h"
 
@@ -64,6 +66,82 @@ public:
     // The output directory's edit read-only and its browse button hidden.
     void SetOutputDirectoryReadOnly(bool readOnly);
 
+    // ---- product INI file and installation check (PemarisMainIni.cpp)
+    std::string GetProductIniFileName();
+    void WriteProductIniFile();
+    void ActWriteINIFileExecute(TComponent* sender);
+    void ButtonApplyINIClick(TComponent* sender);
+    // The value of key in the language's ".Extras"; false (and a collected
+    // message) when that line is missing or empty.
+    bool GetProductExtra(const std::string& code, const std::string& key, std::string& value);
+    // The INI text of the technical-parameters memo as lines, and back.
+    TStringList IniLines() const;
+    void SetIniLines(const TStringList& lines);
+    // Returns whether DOSBox is in use for that setting (DOS start concern).
+    bool LocateDOSBox(bool useDOSBox);
+    // The check of the language lines against the tool tree (mode 2).
+    void RunInstallationCheck();
+    // Buttons for language lines the window's catalogue lacks.
+    void CreateButtonsForIniLanguages(const TStringList& lines);
+    TPanel* IniPanel = nullptr;
+    bool fillingGrid_ = false;                 // the grid is written by the program
+    std::pair<int, int> numParamPrev_{-1, -1}; // the cell left (column, row)
+
+    // ---- language selection (PemarisMainLanguage.cpp)
+    std::string GetLanguageExtra(const std::string& code, const std::string& key);
+    std::string GetRootFilePath(const std::string& name);
+    int ArrangeCheckBoxes(TGroupBox* box);
+    void CheckNumParamCell(int col, int row);
+    void StringGridNumParamsEnter(TComponent* sender);
+    void StringGridNumParamsSelectCell(int col, int row, bool& canSelect);
+    void StringGridNumParamsExit(TComponent* sender);
+    void StringGridNumParamsSetEditText(TComponent* sender);
+    // Seams of later concerns called by the language selection.
+    void SetupDOSStart(bool createPif);         // DOS start through .pif files
+    void RefillMetricWeights();                 // one weight per metric when stale
+    void LoadWordListFromFunctab();             // word lists from the function table
+    void CheckOutputDirectory();                // the output-directory check
+    std::string LanguageSubfolder();            // the language's output subfolder, "" none
+
+    // ---- the job: action gate, modified flag, closing and the job file
+    // (PemarisMainJob.cpp, PemarisMainClose.cpp)
+    void BindJobActions();
+    void CheckJobNamesAndOutputDir();
+    void ActNewProjectExecute(TComponent* sender);
+    // A nil sender opens the file already named in OpenDialogWork.
+    void ActOpenProjectExecute(TComponent* sender);
+    // Bound to ActSaveProject and ActSaveProjectAs.
+    void ActSaveProjectExecute(TComponent* sender);
+    void ActCloseAllExecute(TComponent* sender);
+    void DropFileTargetOpenJobDrop(const std::string& fileName);
+    // Writes the job file (head and form state) under that name.
+    void SaveProjectTo(const std::string& fileName);
+    // The remembered jobs of the derived products, from the settings store.
+    void LoadRememberedJobs();
+    std::string GetProjectName();
+    void SetProjectName(const std::string& fileName);
+    void ValidateProductName(const std::string& text);
+    void ValidateSystemName(const std::string& text);
+    void ValidateVersion(const std::string& text);
+    void EditProductNameExit(TComponent* sender);
+    void EditSystemNameExit(TComponent* sender);
+    void EditSystemVersionExit(TComponent* sender);
+    // Seams of later concerns called by the job's life.
+    std::string OutputDirectory();                          // the output directory frame's text
+    void FocusOutputDirectory();                            // focus its edit
+    void ValidateOutputDirectory();                         // check (and create) the output directory
+    std::string RepoTabFile();                              // the file of FrameFindexecRepo_Tab
+    void SetRepoTabFile(const std::string& fileName);
+    void SetOptionLevel(int level);                         // the structure level and its flags
+    void LoadFileListDefinitions(TRadioButton* button);     // the language's file-list definitions
+    void ClearStructureLists();                             // the compacted component and module lists
+    void CloseActiveEditorTab();                            // asks to save a changed editor
+    void CloseAllEditorTabs();
+    void WaitForWatcher();                                  // the running tool's watcher has ended
+    int FinishResultNames();                                // modules whose results have their final names
+    void LoadParameterLists();
+    void FillNumParamsGrid(const TStringList& lines);
+
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;
     bool ProductRecognised = false;
@@ -99,6 +177,45 @@ public:
     std::string JobFolder;            // the folder used last
     std::string LanguageCode;         // the active language
     std::string LanguageVersion;
+    // Product INI file and language state.
+    std::string ProductIniPath;        // worked out once
+    std::string IniLineBreak = "\n";   // the file's own line ends, kept on saving
+    TIniSettings IniSettings;
+    TOptionLevel OptionLevel;
+    TLanguageDefinition ActiveLanguage;
+    TLanguageExtras LanguageExtras;
+    TLanguageCompanions LanguageCompanions; // the file-list switches are read from here
+    std::string ToolFolderCode;
+    std::string WorkFolder;
+    unsigned char DocumentKind = 0;    // kind 8: 7 DEFI, 8 CHNG, 9 TIME
+    std::string BrasketPath, WolmiraPath, TendrupPath;
+    std::string DictionaryFilesPath;
+    bool UseDictionaryFiles = false, TextTags = false;
+    std::string ExtraScreen;
+    bool CreatePif = false;
+    bool RefuseListDrops = false;      // file drops on the selected-files box
+    // Caption overrides of the selected language: action name -> what to
+    // restore ("*Y" / "*N" former visibility, else the former caption).
+    std::map<std::string, std::string> ActionOverrides;
+    // Parameter files that failed to open at the last LoadParameterLists.
+    std::vector<std::string> FailedParameterFiles;
+    // The job.
+    std::string ProductName, SystemName, SystemVersion;
+    std::string JobName;               // derived from the names when empty
+    double JobFileDate = 0;            // the job file's date; 0 for a new job
+    bool Loading = false;              // a job file is being read: language and list handlers wait
+    bool NewJobFile = true;            // the job has no file yet
+    std::string RememberedTestCaseList; // kind 6
+    std::string InterfaceType;
+    std::string CommonRoot;
+    int StructureLevel = 2;
+    int SystemBigDirectoryLimit = 50;
+    int SelectedFilesScreenWidth = 0;
+    bool SystemNameByDirectory = false;
+    int SourceLinesInJob = 0;
+    // Progress counters of the run, kept in the job while a tool runs.
+    int NumberOfRenamedModules = 0, NumberOfModules = 0;
+    int NumberOfRenamedSourceFiles = 0, NumberOfSourceFiles = 0;
 
     // ---- the main form's components
     TMyStatusBar* MyStB = nullptr;

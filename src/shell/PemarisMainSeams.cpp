@@ -5,39 +5,38 @@
 
 namespace pem {
 
-// Product INI file: loaded into the technical-parameters memo.
-void TfrmPemarisMain::ShowProductIniFile() {}
-void TfrmPemarisMain::ApplyIniSettings(int) {}
-void TfrmPemarisMain::ApplyLanguageExtras() {}
 
-// Language selection.
-void TfrmPemarisMain::RadioButtonClick(TComponent* sender) {
-    if (auto* rb = dynamic_cast<TRadioButton*>(sender)) {
-        ActiveRadioButton = rb;
-        SelectLanguage(rb->Name());
-    }
-}
-void TfrmPemarisMain::SelectLanguage(const std::string&) {}
-
-// Modified flag and closing.
-void TfrmPemarisMain::SetModified(bool value) {
-    Modified = value;
-    if (ActSaveProject) ActSaveProject->SetEnabled(value);
-}
-void TfrmPemarisMain::FormCloseQuery(TComponent*, bool& canClose) { canClose = true; }
-void TfrmPemarisMain::ActionListMainExecute(TAction*, bool&) {}
-
-// Job file.
-void TfrmPemarisMain::LoadProject(const std::string&) {}
-void TfrmPemarisMain::CheckBackgroundBatch() {}
-void TfrmPemarisMain::ClearProject() {}
+// Seams of the job's life.
+// Output directory: the frame's text, its focus, its check.
+std::string TfrmPemarisMain::OutputDirectory() { return {}; }
+void TfrmPemarisMain::FocusOutputDirectory() {}
+void TfrmPemarisMain::ValidateOutputDirectory() {}
+// Source-file list: the language's file-list definitions.
+void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
+// Structure: the compacted component and module lists.
+void TfrmPemarisMain::ClearStructureLists() {}
+// Result tabs: closing and freeing them comes with the result tabs.
+void TfrmPemarisMain::CloseActiveEditorTab() {}
+void TfrmPemarisMain::CloseAllEditorTabs() {}
+// Runs: no watcher runs yet; no result gets a new name.
+void TfrmPemarisMain::WaitForWatcher() {}
+int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
 
 // Runs and structure.
 void TfrmPemarisMain::ActSwitchOffLogExecute(TComponent*) {}
 void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
 
-// Pick frames.
-void TfrmPemarisMain::CreatePickFrames() {}
-void TfrmPemarisMain::SetOutputDirectoryReadOnly(bool) {}
+
+// Seams of the language selection.
+// DOS start: no .pif files or AUTOEXEC.NT on this platform until the DOS start is built.
+void TfrmPemarisMain::SetupDOSStart(bool) {}
+// Metric weights: refilled by the job settings' own unit.
+void TfrmPemarisMain::RefillMetricWeights() {}
+// Word lists: loaded from the function table by the word-list unit.
+void TfrmPemarisMain::LoadWordListFromFunctab() {}
+// Output directory: checked by its own unit.
+void TfrmPemarisMain::CheckOutputDirectory() {}
+// Output directory: no language subfolder until that unit sets one.
+std::string TfrmPemarisMain::LanguageSubfolder() { return {}; }
 
 } // namespace pem
