@@ -94,6 +94,11 @@ TEST_F(FormsLayerTest, ActionListGateRunsFirstAndMayStopTheAction) {
     btn->SetAction(act);
     act->SetVisible(false);
     EXPECT_FALSE(btn->Visible());
+    EXPECT_TRUE(act->Enabled()); // hiding keeps the action's own enabled flag
+    act->SetEnabled(false);
+    act->SetVisible(true);
+    EXPECT_FALSE(btn->isEnabled());
+    act->SetEnabled(true);
     act->SetVisible(true);
     refuse = false;
     order.clear();

@@ -22,8 +22,13 @@ public:
     void SetCategory(const std::string& c) { category_ = c; }
     bool Visible() const { return isVisible(); }
     void SetVisible(bool v) { setVisible(v); }
-    bool Enabled() const { return isEnabled(); }
-    void SetEnabled(bool e) { setEnabled(e); }
+    // The action's own flag: Qt reports a hidden action as disabled, but a
+    // hidden action keeps the enabled state it was given.
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool e) {
+        enabled_ = e;
+        setEnabled(e);
+    }
     bool Checked() const { return isChecked(); }
     void SetChecked(bool c);
     std::string Hint() const;
@@ -41,6 +46,7 @@ public:
 private:
     TActionList* list_;
     std::string category_;
+    bool enabled_ = true;
 };
 
 using TActionEvent = std::function<void(TAction* action, bool& handled)>;
