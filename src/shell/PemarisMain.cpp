@@ -494,11 +494,15 @@ void TfrmPemarisMain::ActShowAdvancedExecute(TComponent* sender) {
     TabSheetLongextension->SetTabVisible(on);
     PageControlHelper->SetMultiLine(true);
     PageControlHelper->SetVisible(on);
+    PanelLibraries->SetVisible(on); // no empty side panel
 }
 
 void TfrmPemarisMain::ShowHelperPages(bool show) {
     PageControlHelper->SetMultiLine(true);
-    if (show) PageControlHelper->SetVisible(true);
+    if (show) {
+        PageControlHelper->SetVisible(true);
+        PanelLibraries->SetVisible(true);
+    }
     PageControlHelper->SetActivePage(TabSheetModuleNames);
 }
 

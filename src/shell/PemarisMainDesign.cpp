@@ -165,6 +165,7 @@ void TfrmPemarisMain::BuildLanguageTabs() {
         *t.tab = new TTabSheet(this, PageControlMain, "TabSheetLangSel_" + sfx, t.caption, TLayoutKind::Horizontal);
         *t.box = new TGroupBox(this, *t.tab, "GroupBoxLangSel_" + sfx, "Select", TLayoutKind::Horizontal);
         *t.group = new TRadioGroup(this, *t.tab, "RadioGroupLangver_" + sfx, "Version");
+        static_cast<QBoxLayout*>((*t.tab)->layout())->setStretchFactor(*t.box, 3);
         (*t.group)->OnClick = [this](TComponent*) {
             if (!LangVerGroup) return;
             int i = LangVerGroup->ItemIndex();
@@ -313,6 +314,7 @@ void TfrmPemarisMain::BuildComponents() {
 
     QWidget* client = Client();
     PanelBitButtons = new TPanel(this, client, "PanelBitButtons", TLayoutKind::Horizontal);
+    PanelBitButtons->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     BitBtnRunAnal = new TBitBtn(this, PanelBitButtons, "BitBtnRunAnal", "Analyse");
     BitBtnRunAnal->SetAction(ActRunAnal);
     BitBtnRunAnal->SetTag(1);
@@ -325,7 +327,7 @@ void TfrmPemarisMain::BuildComponents() {
     static_cast<QBoxLayout*>(PanelBitButtons->layout())->addStretch(1);
 
     auto* split = new QSplitter(Qt::Horizontal, client);
-    client->layout()->addWidget(split);
+    static_cast<QBoxLayout*>(client->layout())->addWidget(split, 1);
     auto* left = new QWidget(split);
     SetContainerLayout(left, TLayoutKind::Vertical);
     PageControlMain = new TPageControl(this, left, "PageControlMain");
