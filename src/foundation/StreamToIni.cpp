@@ -450,9 +450,9 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
             for (int j = i + 1; j < end; ++j) {
                 const std::string& s = Get(j);
                 const size_t n = std::min<size_t>(static_cast<size_t>(flags), s.size());
-                box->AddItem(s.substr(n), !s.empty() && s[0] == 'Y');
-                if (flags == 2 && !(ContentSkipMask & csCheckListEnabled))
-                    box->SetItemEnabled(box->Count() - 1, !(s.size() >= 2 && s[1] == 'N'));
+                const bool enabled =
+                    !(flags == 2 && !(ContentSkipMask & csCheckListEnabled) && s.size() >= 2 && s[1] == 'N');
+                box->AddItem(s.substr(n), !s.empty() && s[0] == 'Y', enabled);
             }
         });
     if (mask & ssMemos)

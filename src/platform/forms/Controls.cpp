@@ -356,12 +356,18 @@ TCheckListBox::TCheckListBox(TComponent* owner, QWidget* parent, const std::stri
         if (!updating_) Fire(OnClickCheck, this);
     });
 }
-void TCheckListBox::AddItem(const std::string& s, bool checked) {
-    updating_ = true;
-    auto* it = new QListWidgetItem(ToQ(s), this);
-    it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
+void TCheckListBox::AddItem(const std::string& s, bool checked) { AddItem(s, checked, true); }
+void TCheckListBox::AddItem(const std::string& s, bool checked, bool enabled) {
+    // The item is complete before it joins the list: setting flags on an
+    // item already in a long list costs a model update each time.
+    auto* it = new QListWidgetItem(ToQ(s));
+    Qt::ItemFlags f = it->flags() | Qt::ItemIsUserCheckable;
+    if (!enabled) f &= ~Qt::ItemIsEnabled;
+    it->setFlags(f);
     it->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     if (ItemHeight() > 0) it->setSizeHint(QSize(0, ItemHeight()));
+    updating_ = true;
+    addItem(it);
     updating_ = false;
 }
 bool TCheckListBox::Checked(int i) const { return item(i) && item(i)->checkState() == Qt::Checked; }

@@ -226,6 +226,7 @@ class TCheckListBox : public TListBox {
 public:
     TCheckListBox(TComponent* owner, QWidget* parent, const std::string& name);
     void AddItem(const std::string& s, bool checked = false);
+    void AddItem(const std::string& s, bool checked, bool enabled);
     bool Checked(int i) const;
     // Changing a check programmatically does not fire OnClickCheck.
     void SetChecked(int i, bool c);
