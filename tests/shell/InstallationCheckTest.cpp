@@ -3,7 +3,7 @@
 // selecting languages with their tools, parameter files and switches.
 #include "CmdLine.h"
 #include "FindExecFrame.h"
-#include "PemarisMain.h"
+#include "MainFormHarness.h"
 #include "QtTestSupport.h"
 
 #include <QApplication>
@@ -19,32 +19,12 @@ const char* kSettings = "Runcontrol.RenameAfter=Y\n"
                         "FileCopy.SystemIOBuffSize=200000\n"
                         "FileCopy.SystemFileViewStyle=1\n";
 
-class InstallationTest : public ::testing::Test {
+class InstallationTest : public pemtest::MainFormTest {
 protected:
-    void SetUp() override {
-        pemtest::EnsureQApp();
-        ::setenv("XDG_CONFIG_HOME", (install / "config").c_str(), 1);
-        SetCommandLine({});
-    }
-    void TearDown() override {
-        form.reset();
-        SetCommandLine({});
-    }
-    // The tool tree of a fixture folder (or the demo) under install/.
-    void CopyTree(const std::string& from) { fs::copy(from, install.Path(), fs::copy_options::recursive); }
     std::string IniPath() const { return install / "_Pemaris_Family.Src/Korvex.INI"; }
     void WriteIni(const std::string& text) { pemtest::WriteFile(IniPath(), text); }
     std::string Root() const { return install / "Tools/Measure/Korvex"; }
 
-    TfrmPemarisMain* Start(const std::string& name = "Korvex") {
-        form.reset();
-        TfrmPemarisMain::ExecutablePath = install / ("Tools/" + name);
-        form = std::make_unique<TfrmPemarisMain>();
-        form->DoCreate();
-        form->show();
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
-        return form.get();
-    }
     TRadioButton* Button(const std::string& name) { return form->Find<TRadioButton>(name); }
     void Select(const std::string& name) {
         TRadioButton* b = Button(name);
@@ -52,11 +32,6 @@ protected:
         if (b->Checked()) form->RadioButtonClick(b);
         else b->SetChecked(true);
     }
-
-    pemtest::TempDir install;
-    pemtest::ScopedDialogs dialogs;
-    pemtest::StatusRecorder recorder;
-    std::unique_ptr<TfrmPemarisMain> form;
 };
 
 const std::string kCobJav = "; Korvex\n"

@@ -5,7 +5,7 @@
 #include "CmdLine.h"
 #include "Exceptions.h"
 #include "JobFile.h"
-#include "PemarisMain.h"
+#include "MainFormHarness.h"
 #include "QtTestSupport.h"
 #include "SettingsStore.h"
 
@@ -25,28 +25,17 @@ const char* const kStopQuestion = "The User requested to stop the process, pleas
 
 std::string Fixture(const std::string& name) { return std::string(FIXTURES_DIR) + "/jobs/" + name; }
 
-class JobLifeTest : public ::testing::Test {
+class JobLifeTest : public pemtest::MainFormTest {
 protected:
     void SetUp() override {
-        pemtest::EnsureQApp();
-        fs::copy(FIXTURES_DIR "/startup", install.Path(), fs::copy_options::recursive);
-        ::setenv("XDG_CONFIG_HOME", (install / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (install / "data").c_str(), 1);
-        SetCommandLine({});
+        MainFormTest::SetUp();
+        CopyTree(FIXTURES_DIR "/startup");
         fs::create_directories(install / "jobs");
     }
-    void TearDown() override {
-        form.reset();
-        SetCommandLine({});
-    }
 
+    // Started, with the start's own dialogs and messages forgotten.
     TfrmPemarisMain* Start(const std::string& name = "Korvex") {
-        form.reset();
-        TfrmPemarisMain::ExecutablePath = install / ("Tools/" + name);
-        form = std::make_unique<TfrmPemarisMain>();
-        form->DoCreate();
-        form->show();
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        MainFormTest::Start(name);
         dialogs->Reset();
         form->MyStB->MessageList.clear();
         return form.get();
@@ -79,10 +68,6 @@ protected:
         return form->isHidden();
     }
 
-    pemtest::TempDir install;
-    pemtest::ScopedDialogs dialogs;
-    pemtest::StatusRecorder recorder;
-    std::unique_ptr<TfrmPemarisMain> form;
 };
 
 // ------------------------------------------------------------ save and open

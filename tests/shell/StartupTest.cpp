@@ -1,7 +1,6 @@
 // Starting the main window as each of the nine products, and under a name
 // that is none of them.
-#include "CmdLine.h"
-#include "PemarisMain.h"
+#include "MainFormHarness.h"
 #include "ProductTable.h"
 #include "QtTestSupport.h"
 #include "SettingsStore.h"
@@ -15,35 +14,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public pemtest::MainFormTest {
 protected:
     void SetUp() override {
-        pemtest::EnsureQApp();
-        fs::copy(FIXTURES_DIR "/startup", install.Path(), fs::copy_options::recursive);
-        ::setenv("XDG_CONFIG_HOME", (install / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (install / "data").c_str(), 1);
-        SetCommandLine({});
+        MainFormTest::SetUp();
+        CopyTree(FIXTURES_DIR "/startup");
     }
-
-    // Starts the main form as if the program were install/Tools/<name>.
-    TfrmPemarisMain* Start(const std::string& name) {
-        TfrmPemarisMain::ExecutablePath = install / ("Tools/" + name);
-        form = std::make_unique<TfrmPemarisMain>();
-        form->DoCreate();
-        form->show();
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
-        return form.get();
-    }
-
-    void TearDown() override {
-        form.reset();
-        SetCommandLine({});
-    }
-
-    pemtest::TempDir install;
-    pemtest::ScopedDialogs dialogs;
-    pemtest::StatusRecorder recorder;
-    std::unique_ptr<TfrmPemarisMain> form;
 };
 
 struct ProductCase {
