@@ -44,6 +44,13 @@ TEST_F(FormsLayerTest, VisibleIsTheControlsOwnFlagBeforeShowing) {
     tab->SetTabVisible(false);
     EXPECT_FALSE(tab->TabVisible());
     EXPECT_FALSE(pc->isTabVisible(0));
+    // A freed sheet leaves its page control.
+    auto* second = new TTabSheet(&form, pc, "Second", "Second");
+    EXPECT_EQ(pc->PageCount(), 2);
+    delete tab;
+    EXPECT_EQ(pc->PageCount(), 1);
+    EXPECT_EQ(pc->Pages(0), second);
+    EXPECT_EQ(second->PageIndex(), 0);
 }
 
 TEST_F(FormsLayerTest, ProgrammaticChecksFireClickAsTheFormsExpect) {

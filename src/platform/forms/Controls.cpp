@@ -5,6 +5,7 @@
 #include "QtText.h"
 
 #include <QBoxLayout>
+#include <algorithm>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -452,20 +453,29 @@ TTabSheet::TTabSheet(TComponent* owner, TPageControl* pageControl, const std::st
     pageControl_->pages_.push_back(this);
     pageControl_->addTab(this, ToQ(caption));
 }
+TTabSheet::~TTabSheet() {
+    if (!pageControl_) return;
+    auto& v = pageControl_->pages_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
 void TTabSheet::SetTabVisible(bool v) {
     tabVisible_ = v;
+    if (!pageControl_) return;
     int i = pageControl_->indexOf(this);
     if (i >= 0) pageControl_->setTabVisible(i, v);
 }
 std::string TTabSheet::Caption() const {
+    if (!pageControl_) return std::string();
     int i = pageControl_->indexOf(this);
     return i >= 0 ? FromQ(pageControl_->tabText(i)) : std::string();
 }
 void TTabSheet::SetCaption(const std::string& c) {
+    if (!pageControl_) return;
     int i = pageControl_->indexOf(this);
     if (i >= 0) pageControl_->setTabText(i, ToQ(c));
 }
 int TTabSheet::PageIndex() const {
+    if (!pageControl_) return -1;
     for (size_t i = 0; i < pageControl_->pages_.size(); ++i)
         if (pageControl_->pages_[i] == this) return static_cast<int>(i);
     return -1;
@@ -475,6 +485,11 @@ TPageControl::TPageControl(TComponent* owner, QWidget* parent, const std::string
     : QTabWidget(parent), TControl(this, owner, name, "TPageControl") {
     AddToParentLayout(parent, this);
     QObject::connect(this, &QTabWidget::currentChanged, this, [this](int) { Fire(OnChange, this); });
+}
+TPageControl::~TPageControl() {
+    // The sheets are freed after this, as Qt children: they must not reach
+    // back into the list.
+    for (TTabSheet* p : pages_) p->pageControl_ = nullptr;
 }
 TTabSheet* TPageControl::ActivePage() const {
     QWidget* w = currentWidget();

@@ -297,6 +297,8 @@ class TTabSheet : public QWidget, public TControl {
 public:
     TTabSheet(TComponent* owner, TPageControl* pageControl, const std::string& name, const std::string& caption,
               TLayoutKind layout = TLayoutKind::Vertical);
+    // A sheet freed (a closed result tab) leaves its page control's list.
+    ~TTabSheet() override;
     TPageControl* PageControl() const { return pageControl_; }
     bool TabVisible() const { return tabVisible_; }
     void SetTabVisible(bool v);
@@ -305,6 +307,7 @@ public:
     int PageIndex() const;
 
 private:
+    friend class TPageControl;
     TPageControl* pageControl_;
     bool tabVisible_ = true;
 };
@@ -312,6 +315,7 @@ private:
 class TPageControl : public QTabWidget, public TControl {
 public:
     TPageControl(TComponent* owner, QWidget* parent, const std::string& name);
+    ~TPageControl() override;
     int PageCount() const { return static_cast<int>(pages_.size()); }
     TTabSheet* Pages(int i) const { return pages_.at(static_cast<size_t>(i)); }
     TTabSheet* ActivePage() const;
