@@ -114,6 +114,14 @@ void TfrmPemarisMain::CreatePickFrames() {
 std::string TfrmPemarisMain::RepoTabFile() { return FrameFindexecRepo_Tab->FileName(); }
 void TfrmPemarisMain::SetRepoTabFile(const std::string& fileName) { FrameFindexecRepo_Tab->Edit->SetText(fileName); }
 
+std::string TfrmPemarisMain::OutputDirectory() {
+    return FrameFindDirectoryOutputDir ? FrameFindDirectoryOutputDir->Edit->Text() : std::string();
+}
+
+void TfrmPemarisMain::FocusOutputDirectory() {
+    if (FrameFindDirectoryOutputDir) FrameFindDirectoryOutputDir->Edit->setFocus();
+}
+
 void TfrmPemarisMain::SetOutputDirectoryReadOnly(bool readOnly) {
     FrameFindDirectoryOutputDir->Edit->SetReadOnly(readOnly);
     FrameFindDirectoryOutputDir->SpeedButton->SetVisible(!readOnly);

@@ -7,9 +7,7 @@ namespace pem {
 
 
 // Seams of the job's life.
-// Output directory: the frame's text, its focus, its check.
-std::string TfrmPemarisMain::OutputDirectory() { return {}; }
-void TfrmPemarisMain::FocusOutputDirectory() {}
+// Output directory: its check comes with the output-directory unit.
 void TfrmPemarisMain::ValidateOutputDirectory() {}
 // Source-file list: the language's file-list definitions.
 void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}

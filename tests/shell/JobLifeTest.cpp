@@ -2,6 +2,7 @@
 // job files, the names, the action gate while a tool runs, the background
 // run's reconnection and the order of checks on closing.
 #include "ActionGate.h"
+#include "FindDirectoryFrame.h"
 #include "CmdLine.h"
 #include "Exceptions.h"
 #include "JobFile.h"
@@ -315,9 +316,13 @@ TEST_F(JobLifeTest, GateWhileAToolRuns) {
     EXPECT_TRUE(ran.empty());
     EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "Product name missing or incorrect"));
     FillJob("abc corp", "pay roll", "1.2");
+    f->FrameFindDirectoryOutputDir->Edit->SetText("");
     f->Act("ActAddfiles")->Execute();
     EXPECT_TRUE(ran.empty());
     EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "You have to set the output directory(s) first!"));
+    f->FrameFindDirectoryOutputDir->Edit->SetText(install / "out");
+    f->Act("ActAddfiles")->Execute();
+    EXPECT_EQ(ran, std::vector<std::string>{"ActAddfiles"});
 }
 
 // ---------------------------------------------------------- background run
