@@ -19,10 +19,6 @@ namespace pem {
 
 namespace {
 
-void Fire(const TNotifyEvent& ev, TComponent* sender) {
-    if (ev) RunGuarded([&] { ev(sender); });
-}
-
 std::filesystem::path FsPath(const std::string& name) { return std::filesystem::path(Cp1252ToUtf8(name)); }
 
 bool DirectoryExistsCp(const std::string& name) {
@@ -149,7 +145,7 @@ void TFrameFindDirectory::BrowseForDir() {
         Edit->SetText(chosen);
         Edit->Show();
         WriteSetting("LastSelectedDir", Edit->Text());
-        Fire(OnDirChanged, this);
+        FireEvent(OnDirChanged, this);
         for (const std::string& d : created)
             if (WithSeparator(d) != WithSeparator(chosen)) RemoveEmptyFolder(d);
     }
@@ -159,7 +155,7 @@ void TFrameFindDirectory::BrowseForDir() {
 
 void TFrameFindDirectory::EditExit() {
     if (!Edit->isModified()) return;
-    Fire(OnCheckDir, this);
+    FireEvent(OnCheckDir, this);
     if (DirectoryExistsCp(Edit->Text())) return;
     if (StatusBar) StatusBar->ShowError(LabelCaption->Caption() + " - " + Edit->Text() + " doesn't exist", true);
     BrowseForDir();
@@ -189,7 +185,7 @@ void TFrameFindDirectory::WMDropFiles(const TWMDropFiles& msg) {
     Edit->SetText(WithoutSeparator(folder));
     Edit->Show();
     WriteSetting("LastSelectedDir", Edit->Text());
-    Fire(OnDirChanged, this);
+    FireEvent(OnDirChanged, this);
 }
 
 } // namespace pem

@@ -17,10 +17,6 @@ namespace pem {
 
 namespace {
 
-void Fire(const TNotifyEvent& ev, TComponent* sender) {
-    if (ev) RunGuarded([&] { ev(sender); });
-}
-
 std::filesystem::path FsPath(const std::string& name) { return std::filesystem::path(Cp1252ToUtf8(name)); }
 
 bool FileExistsCp(const std::string& name) {
@@ -125,7 +121,7 @@ void TFrameFindexec::AddMessage(const std::string& text) {
 
 void TFrameFindexec::SetFileNameAndNotify(const std::string& name) {
     Edit->SetText(name);
-    Fire(OnFileChanged, this);
+    FireEvent(OnFileChanged, this);
 }
 
 std::string TFrameFindexec::FileName() const { return Edit->Text(); }

@@ -16,10 +16,6 @@ namespace pem {
 
 namespace {
 
-void Fire(const TNotifyEvent& ev, TComponent* sender) {
-    if (ev) RunGuarded([&] { ev(sender); });
-}
-
 std::string TrimRightBlanks(const std::string& s) {
     size_t n = s.size();
     while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= ' ') --n;
@@ -40,7 +36,7 @@ TIncCombo::TIncCombo(TComponent* owner, QWidget* parent, const std::string& name
     // The change event fires once after a search, not for each step of it.
     QObject::disconnect(this, &QComboBox::currentTextChanged, this, nullptr);
     QObject::connect(this, &QComboBox::currentTextChanged, this, [this](const QString&) {
-        if (busy_ == 0 && !inKey_) Fire(OnChange, this);
+        if (busy_ == 0 && !inKey_) FireEvent(OnChange, this);
     });
     if (QLineEdit* le = lineEdit()) {
         // Text changed other than by a key (pasting): search once the edit is
@@ -203,7 +199,7 @@ std::string TIncCombo::SearchText() const { return prefixMode_ ? searchText_ : "
 void TIncCombo::SetSearchText(const std::string& s) {
     if (s == searchText_) return;
     searchText_ = s;
-    Fire(OnChangeSearchText, this);
+    FireEvent(OnChangeSearchText, this);
 }
 
 void TIncCombo::SetPrefixMode(bool prefix) {
@@ -247,7 +243,7 @@ bool TIncCombo::Search(const std::string& text) {
         int len = static_cast<int>(text.size());
         if (prefixMode_) SelectMatch(i, len, static_cast<int>(item.size()) - len);
         else SelectMatch(i, static_cast<int>(pos), len);
-        if (SameText(item, text)) Fire(OnFullValue, this);
+        if (SameText(item, text)) FireEvent(OnFullValue, this);
         return true;
     }
     foundIndex_ = -1;
@@ -309,7 +305,7 @@ void TIncCombo::SearchCurrentText() {
     AfterChange();
 }
 
-void TIncCombo::AfterChange() { Fire(OnChange, this); }
+void TIncCombo::AfterChange() { FireEvent(OnChange, this); }
 
 // ---- keys and focus
 
@@ -338,11 +334,11 @@ void TIncCombo::keyPressEvent(QKeyEvent* e) {
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        Fire(OnEnterKey, this);
+        FireEvent(OnEnterKey, this);
         guarded([&] { SearchCurrentText(); });
         break;
     case Qt::Key_Escape:
-        Fire(OnEscKey, this);
+        FireEvent(OnEscKey, this);
         guarded([&] {
             SetPrefixMode(true);
             ++busy_;
@@ -398,7 +394,7 @@ void TIncCombo::keyPressEvent(QKeyEvent* e) {
     inKey_ = false;
     if (editedInKey_ || currentText() != before) {
         if (AllowSearch && isEditable()) RunGuarded([this] { SearchCurrentText(); });
-        else Fire(OnChange, this);
+        else FireEvent(OnChange, this);
     }
 }
 
@@ -421,7 +417,7 @@ void TIncCombo::focusInEvent(QFocusEvent* e) {
 void TIncCombo::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
     RunGuarded([this] { SetSearchText(lastGoodText_); });
-    Fire(OnExit, this);
+    FireEvent(OnExit, this);
 }
 
 void TIncCombo::mousePressEvent(QMouseEvent* e) {

@@ -33,6 +33,22 @@ TEST_F(FormsLayerTest, OwnerIsNotParentAndFindsByNameWithoutCase) {
     EXPECT_EQ(frame->ComponentCount(), 0);
 }
 
+TEST_F(FormsLayerTest, EventsOfAFreedOwnersComponentsNoLongerRun) {
+    // While a window is freed its edits may still lose focus; their handlers
+    // belong to the owner that is already gone.
+    TForm form("frmTest");
+    auto* owner = new TFrame(&form, form.Client(), "FrameOwner");
+    auto* edit = new TEdit(owner, form.Client(), "EditOwned"); // owned by the frame, placed on the form
+    int changes = 0;
+    edit->OnChange = [&](TComponent*) { ++changes; };
+    edit->SetText("a");
+    EXPECT_EQ(changes, 1);
+    delete owner;
+    EXPECT_TRUE(edit->Orphaned());
+    edit->SetText("b");
+    EXPECT_EQ(changes, 1);
+}
+
 TEST_F(FormsLayerTest, VisibleIsTheControlsOwnFlagBeforeShowing) {
     TForm form("frmTest");
     auto* pc = new TPageControl(&form, form.Client(), "PC");

@@ -1,6 +1,7 @@
 #include "Component.h"
 
 #include "CharSet1252.h"
+#include "HandlerGuard.h"
 #include "QtText.h"
 
 #include <QVariant>
@@ -11,6 +12,11 @@ namespace pem {
 
 namespace {
 const char* kComponentProp = "_pemComponent";
+}
+
+void FireEvent(const TNotifyEvent& ev, TComponent* sender) {
+    if (!ev || (sender && sender->Orphaned())) return;
+    RunGuarded([&] { ev(sender); });
 }
 
 TComponent::TComponent(QObject* self, TComponent* owner, const std::string& name, const char* className)
@@ -25,7 +31,14 @@ TComponent::~TComponent() {
         auto& v = owner_->components_;
         v.erase(std::remove(v.begin(), v.end(), this), v.end());
     }
-    for (TComponent* c : components_) c->owner_ = nullptr;
+    std::function<void(TComponent*)> orphan = [&](TComponent* c) {
+        c->orphaned_ = true;
+        for (TComponent* k : c->components_) orphan(k);
+    };
+    for (TComponent* c : components_) {
+        c->owner_ = nullptr;
+        orphan(c);
+    }
     if (self_) self_->setProperty(kComponentProp, QVariant());
 }
 

@@ -17,6 +17,10 @@ namespace pem {
 class TComponent;
 using TNotifyEvent = std::function<void(TComponent* sender)>;
 
+// Runs an event handler inside the handler guard, unless the sender's owner
+// is already gone (events fired while a window is being freed).
+void FireEvent(const TNotifyEvent& ev, TComponent* sender);
+
 class TComponent {
 public:
     TComponent(QObject* self, TComponent* owner, const std::string& name, const char* className);
@@ -52,6 +56,11 @@ public:
     // The component a Qt object stands for, or nullptr.
     static TComponent* Of(const QObject* o);
 
+    // True once an owner above this component was freed: the component is
+    // about to go too, and its events must no longer run (their handlers
+    // belong to the freed owner).
+    bool Orphaned() const { return orphaned_; }
+
     int HelpContext() const { return helpContext_; }
     void SetHelpContext(int c) { helpContext_ = c; }
 
@@ -61,6 +70,7 @@ private:
     const char* className_;
     std::vector<TComponent*> components_;
     int helpContext_ = 0;
+    bool orphaned_ = false;
 };
 
 // Controls: widgets with their own Visible flag, Enabled, a hint and a tab

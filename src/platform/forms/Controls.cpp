@@ -27,9 +27,7 @@ std::string LinesToDocumentText(const TStringList& lines) {
     return t;
 }
 
-void Fire(const TNotifyEvent& ev, TComponent* sender) {
-    if (ev) RunGuarded([&] { ev(sender); });
-}
+void Fire(const TNotifyEvent& ev, TComponent* sender) { FireEvent(ev, sender); }
 } // namespace
 
 void AddToParentLayout(QWidget* parent, QWidget* w) {
