@@ -55,14 +55,7 @@ TIncCombo::TIncCombo(TComponent* owner, QWidget* parent, const std::string& name
 
 void TIncCombo::SetClearBeforeFill(bool b) {
     clearBeforeFill_ = b;
-    if (!b) return;
-    ++busy_;
-    filtered_ = false;
-    fullItems_.Clear();
-    shownToFull_.clear();
-    clear();
-    --busy_;
-    if (secondList_) secondList_->Clear();
+    if (b) ResetItems(false);
 }
 
 TStringList TIncCombo::FullItems() const { return filtered_ ? fullItems_ : TComboBox::Items(); }
@@ -125,9 +118,12 @@ std::string TIncCombo::SecondOfItem(const std::string& item) const {
     return SecondOfIndex(FullItems().IndexOf(item));
 }
 
-void TIncCombo::ClearItems() {
+void TIncCombo::ClearItems() { ResetItems(true); }
+
+void TIncCombo::ResetItems(bool clearText) {
     ++busy_;
-    if (QLineEdit* le = lineEdit()) le->clear();
+    if (clearText)
+        if (QLineEdit* le = lineEdit()) le->clear();
     filtered_ = false;
     fullItems_.Clear();
     shownToFull_.clear();

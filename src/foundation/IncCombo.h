@@ -83,6 +83,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
+    // Empties the items, the saved full list and the second values.
+    void ResetItems(bool clearText);
     void SetPrefixMode(bool prefix);
     // Steps 3 to 6 of the search in within mode with the search text.
     void SearchWithin();
