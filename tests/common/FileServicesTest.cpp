@@ -19,26 +19,7 @@ using pemtest::WriteFile;
 
 namespace {
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using pemtest::ScopedEnv;
 
 // A fake desktop tool that appends its name and argument to a log.
 void FakeTool(const std::string& bin, const std::string& name, const std::string& log) {

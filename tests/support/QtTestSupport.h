@@ -4,6 +4,7 @@
 // everything the status bars show.
 #include "DialogService.h"
 #include "MyStatusBar.h"
+#include "QtApp.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -11,15 +12,6 @@
 #include <vector>
 
 namespace pemtest {
-
-inline QApplication* EnsureQApp() {
-    if (auto* a = qobject_cast<QApplication*>(QCoreApplication::instance())) return a;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char arg0[] = "pemtest";
-    static char* argv[] = {arg0, nullptr};
-    return new QApplication(argc, argv);
-}
 
 // Installs a scripted dialog service for the lifetime of the object.
 class ScopedDialogs {

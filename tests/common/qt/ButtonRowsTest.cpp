@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtApp.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -14,14 +16,7 @@ using namespace pem;
 
 namespace {
 
-QApplication* EnsureApp() {
-    if (auto* a = qobject_cast<QApplication*>(QCoreApplication::instance())) return a;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char arg0[] = "test";
-    static char* argv[] = {arg0, nullptr};
-    return new QApplication(argc, argv);
-}
+QApplication* EnsureApp() { return pemtest::EnsureQApp(); }
 
 // A glyph button without caption: 92 / 2 + 3 * 4 + 4 (the caption's empty
 // margin) = 62 pixels wide, whatever the font.

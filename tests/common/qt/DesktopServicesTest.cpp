@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtApp.h"
+
 #include <cstdlib>
 #include <memory>
 
@@ -20,14 +22,7 @@ using namespace pem;
 
 namespace {
 
-QApplication* EnsureApp() {
-    if (auto* a = qobject_cast<QApplication*>(QCoreApplication::instance())) return a;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char arg0[] = "test";
-    static char* argv[] = {arg0, nullptr};
-    return new QApplication(argc, argv);
-}
+QApplication* EnsureApp() { return pemtest::EnsureQApp(); }
 
 QString Lines(int n) {
     QStringList lines;
