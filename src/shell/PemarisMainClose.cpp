@@ -24,7 +24,7 @@ const char* const kBackgroundQuestion =
 
 void CreateEmptyFile(const std::string& fileName) {
     TStringList empty;
-    empty.SaveToFile(fileName);
+    empty.SaveToFile(Cp1252ToUtf8(fileName));
 }
 } // namespace
 
