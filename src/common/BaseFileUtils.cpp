@@ -269,6 +269,30 @@ std::string IncludeTrailingSeparator(const std::string& path, char separator) {
     return path + separator;
 }
 
+std::string ExcludeTrailingSeparator(const std::string& path, char separator) {
+    std::string p = path;
+    while (p.size() > 1 && p.back() == separator) p.pop_back();
+    return p;
+}
+
+bool FileExists(const std::string& fileName) {
+    std::error_code ec;
+    return !fileName.empty() && std::filesystem::is_regular_file(std::filesystem::path(Cp1252ToUtf8(fileName)), ec);
+}
+
+bool DirectoryExists(const std::string& dirName) {
+    std::error_code ec;
+    return !dirName.empty() && std::filesystem::is_directory(std::filesystem::path(Cp1252ToUtf8(dirName)), ec);
+}
+
+bool ForceDirectories(const std::string& dirName) {
+    if (dirName.empty()) return false;
+    if (DirectoryExists(dirName)) return true;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(Cp1252ToUtf8(dirName)), ec);
+    return DirectoryExists(dirName);
+}
+
 std::string NormalizePath(const std::string& path, char separator) {
     std::string s = path;
     // "." parts in the middle, repeated because "a/././b" overlaps.

@@ -53,6 +53,15 @@ bool PathHasDrive(const std::string& path);
 bool PathIsAbsolute(const std::string& path);
 // The path with separator appended unless it already ends in it; "" stays "".
 std::string IncludeTrailingSeparator(const std::string& path, char separator);
+// The path without trailing separators; a lone separator (the root) stays.
+std::string ExcludeTrailingSeparator(const std::string& path, char separator);
+
+// Existence tests and folder creation for 8-bit names (converted to the
+// file system's UTF-8 here); an empty name exists nowhere.
+bool FileExists(const std::string& fileName);
+bool DirectoryExists(const std::string& dirName);
+// Creates a missing folder with its parents; true when it exists afterwards.
+bool ForceDirectories(const std::string& dirName);
 // Removes "." parts and resolves ".." parts (never past a drive or the root).
 std::string NormalizePath(const std::string& path, char separator);
 // An absolute path only normalised; otherwise base + separator + relative,

@@ -21,22 +21,8 @@ namespace {
 
 std::filesystem::path FsPath(const std::string& name) { return std::filesystem::path(Cp1252ToUtf8(name)); }
 
-bool DirectoryExistsCp(const std::string& name) {
-    if (name.empty()) return false;
-    std::error_code ec;
-    return std::filesystem::is_directory(FsPath(name), ec);
-}
-
-std::string WithSeparator(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/') return dir;
-    return dir + "/";
-}
-
-std::string WithoutSeparator(const std::string& dir) {
-    std::string d = dir;
-    while (d.size() > 1 && d.back() == '/') d.pop_back();
-    return d;
-}
+std::string WithSeparator(const std::string& dir) { return IncludeTrailingSeparator(dir, '/'); }
+std::string WithoutSeparator(const std::string& dir) { return ExcludeTrailingSeparator(dir, '/'); }
 
 // The folder above; "" when there is none.
 std::string ParentDir(const std::string& dir) {
@@ -51,7 +37,7 @@ std::string ParentDir(const std::string& dir) {
 // deepest first.
 std::vector<std::string> CreateFolders(const std::string& dir) {
     std::vector<std::string> missing;
-    for (std::string d = WithoutSeparator(dir); !d.empty() && !DirectoryExistsCp(d); d = ParentDir(d))
+    for (std::string d = WithoutSeparator(dir); !d.empty() && !DirectoryExists(d); d = ParentDir(d))
         missing.push_back(d);
     std::vector<std::string> made;
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
@@ -115,10 +101,10 @@ void TFrameFindDirectory::BrowseForDir() {
     std::vector<std::string> created;
     if (!oldText.empty()) {
         start = oldText;
-        while (start.size() >= 3 && !DirectoryExistsCp(start)) start = ParentDir(start);
+        while (start.size() >= 3 && !DirectoryExists(start)) start = ParentDir(start);
         if (start.size() < 3) start = GetMyDocumentsDir();
     } else if (DefaultDir.size() > 2) {
-        if (!DirectoryExistsCp(DefaultDir)) created = CreateFolders(DefaultDir);
+        if (!DirectoryExists(DefaultDir)) created = CreateFolders(DefaultDir);
         start = DefaultDir;
     } else {
         start = GetMyDocumentsDir();
@@ -156,7 +142,7 @@ void TFrameFindDirectory::BrowseForDir() {
 void TFrameFindDirectory::EditExit() {
     if (!Edit->isModified()) return;
     FireEvent(OnCheckDir, this);
-    if (DirectoryExistsCp(Edit->Text())) return;
+    if (DirectoryExists(Edit->Text())) return;
     if (StatusBar) StatusBar->ShowError(LabelCaption->Caption() + " - " + Edit->Text() + " doesn't exist", true);
     BrowseForDir();
 }
@@ -179,8 +165,8 @@ void TFrameFindDirectory::mouseMoveEvent(QMouseEvent* e) {
 void TFrameFindDirectory::WMDropFiles(const TWMDropFiles& msg) {
     if (msg.Files.Count() != 1) return;
     std::string folder = msg.Files[0];
-    if (!DirectoryExistsCp(folder)) folder = ParentDir(folder); // a file stands for its folder
-    if (!DirectoryExistsCp(folder)) return;
+    if (!DirectoryExists(folder)) folder = ParentDir(folder); // a file stands for its folder
+    if (!DirectoryExists(folder)) return;
     if (WithSeparator(folder) == WithSeparator(Edit->Text())) return;
     Edit->SetText(WithoutSeparator(folder));
     Edit->Show();

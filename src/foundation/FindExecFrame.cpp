@@ -1,5 +1,6 @@
 #include "FindExecFrame.h"
 
+#include "BaseFileUtils.h"
 #include "CharSet1252.h"
 #include "DialogService.h"
 #include "DropRouter.h"
@@ -18,12 +19,6 @@ namespace pem {
 namespace {
 
 std::filesystem::path FsPath(const std::string& name) { return std::filesystem::path(Cp1252ToUtf8(name)); }
-
-bool FileExistsCp(const std::string& name) {
-    if (name.empty()) return false;
-    std::error_code ec;
-    return std::filesystem::is_regular_file(FsPath(name), ec);
-}
 
 size_t NameStart(const std::string& name) {
     size_t slash = name.rfind('/');
@@ -136,7 +131,7 @@ bool TFrameFindexec::CheckFile() {
         return true;
     }
     if ((Edit->Text() == "?" || Edit->Text().empty()) && !DefaultName.empty()) Edit->SetText(DefaultName);
-    if (FileExistsCp(Edit->Text())) return true;
+    if (FileExists(Edit->Text())) return true;
     SetEditColor(ColorMissing());
     if (Tag() == 1) return true;
     std::string name = Edit->Text();
@@ -193,7 +188,7 @@ bool TFrameFindexec::BrowseForFile(std::string& fileName, const std::string& cap
 
 bool TFrameFindexec::CheckChangedSinceProject(TCheckListBox* list, TDateTime projectDate) {
     std::string name = Edit->Text();
-    if (!list || !FileExistsCp(name) || editColor_ != ColorNormal() || !Visible()) return false;
+    if (!list || !FileExists(name) || editColor_ != ColorNormal() || !Visible()) return false;
     if (!(FileDateTime(name) > projectDate)) return false;
     TStringList lines;
     lines.LoadFromFile(name);
@@ -208,13 +203,13 @@ bool TFrameFindexec::CheckChangedSinceProject(TCheckListBox* list, TDateTime pro
 bool TFrameFindexec::TryExtension(std::string extension) {
     if (extension.empty() || extension[0] != '.') extension = "." + extension;
     std::string name = ChangeFileExt(DefaultName, extension);
-    if (!FileExistsCp(name)) return false;
+    if (!FileExists(name)) return false;
     DefaultName = name;
     return true;
 }
 
 void TFrameFindexec::EditExit() {
-    if (!Visible() || !Edit->isModified() || FileExistsCp(Edit->Text())) return;
+    if (!Visible() || !Edit->isModified() || FileExists(Edit->Text())) return;
     AddMessage("File \"" + Edit->Text() + "\" doesn't exist");
     SpeedButtonFindExecClick();
 }

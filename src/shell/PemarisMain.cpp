@@ -2,6 +2,7 @@
 // product from the program's own name and shaping the window to it.
 #include "PemarisMain.h"
 
+#include "BaseFileUtils.h"
 #include "ButtonRows.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
@@ -34,14 +35,6 @@ std::string StemOf(const std::string& path) {
     std::string name = FileNameOf(path);
     auto dot = name.find_last_of('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-bool DirExists(const std::string& p) {
-    std::error_code ec;
-    return !p.empty() && fs::is_directory(Cp1252ToUtf8(p), ec);
-}
-bool FileExists(const std::string& p) {
-    std::error_code ec;
-    return !p.empty() && fs::is_regular_file(Cp1252ToUtf8(p), ec);
 }
 } // namespace
 
@@ -179,7 +172,7 @@ void TfrmPemarisMain::FormCreate(TComponent*) {
         std::string sub = Product.RootSubfolder;
         for (char& c : sub)
             if (c == '\\') c = '/';
-        if (DirExists(root + sub)) root += sub;
+        if (DirectoryExists(root + sub)) root += sub;
     }
     ToolRoot = root;
     // 13. No file loop runs.

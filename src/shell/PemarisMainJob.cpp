@@ -19,11 +19,6 @@ namespace pem {
 
 namespace {
 
-bool FileExistsCp(const std::string& fileName) {
-    std::error_code ec;
-    return !fileName.empty() && fs::is_regular_file(Cp1252ToUtf8(fileName), ec);
-}
-
 std::string FolderOf(const std::string& fileName) {
     auto slash = fileName.find_last_of('/');
     return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
@@ -187,7 +182,7 @@ void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
     std::string fileName;
     if (!saveAs) {
         fileName = IncludeTrailingSeparator(JobFolder, '/') + GetProjectName() + Product.JobExtension;
-        NewJobFile = !FileExistsCp(fileName);
+        NewJobFile = !FileExists(fileName);
     }
     if (saveAs || JobName.empty() || NewJobFile) {
         try {
@@ -227,7 +222,7 @@ void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
         if (Product.Kind == 6) {
             const std::string cases =
                 IncludeTrailingSeparator(outDir, '/') + "Cases/" + SystemName + ".csv";
-            RememberedTestCaseList = (!outDir.empty() && FileExistsCp(cases)) ? cases : std::string();
+            RememberedTestCaseList = (!outDir.empty() && FileExists(cases)) ? cases : std::string();
             WriteSetting(kKeyTestCaseList, RememberedTestCaseList);
         }
         break;

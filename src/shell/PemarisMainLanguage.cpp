@@ -28,22 +28,6 @@ namespace pem {
 
 namespace {
 
-bool DirExists(const std::string& p) {
-    std::error_code ec;
-    return !p.empty() && fs::is_directory(fs::path(Cp1252ToUtf8(p)), ec);
-}
-// Creates a missing folder; true when it exists afterwards.
-bool EnsureDir(const std::string& p) {
-    if (p.empty()) return false;
-    if (DirExists(p)) return true;
-    std::error_code ec;
-    fs::create_directories(fs::path(Cp1252ToUtf8(p)), ec);
-    return DirExists(p);
-}
-std::string WithoutTrailingSlash(std::string p) {
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
-    return p;
-}
 std::string ChangeExt(const std::string& path, const std::string& ext) {
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');
@@ -213,18 +197,18 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
 
     // Folders used last, for the main products.
     if (IsMainKind(Product.Kind)) {
-        const std::string docs = WithoutTrailingSlash(GetMyDocumentsDir());
+        const std::string docs = ExcludeTrailingSeparator(GetMyDocumentsDir(), '/');
         std::string last = ReadSettingStrDef("LastPosition" + LanguageCode, ReadSettingStr("LastPosition"));
-        if (last.empty() || !DirExists(last)) {
-            last = WithoutTrailingSlash(ReadSettingStr("LastPosition"));
-            if (!EnsureDir(last)) last = docs;
+        if (last.empty() || !DirectoryExists(last)) {
+            last = ExcludeTrailingSeparator(ReadSettingStr("LastPosition"), '/');
+            if (!ForceDirectories(last)) last = docs;
         }
         JobFolder = IncludeTrailingSeparator(last, '/');
-        std::string out = WithoutTrailingSlash(
-            ReadSettingStrDef("LastOutputDir" + LanguageCode, ReadSettingStrDef("LastOutputDir", docs)));
-        if (!EnsureDir(out)) {
-            out = WithoutTrailingSlash(ReadSettingStr("LastOutputDir"));
-            if (!EnsureDir(out)) out = docs;
+        std::string out = ExcludeTrailingSeparator(
+            ReadSettingStrDef("LastOutputDir" + LanguageCode, ReadSettingStrDef("LastOutputDir", docs)), '/');
+        if (!ForceDirectories(out)) {
+            out = ExcludeTrailingSeparator(ReadSettingStr("LastOutputDir"), '/');
+            if (!ForceDirectories(out)) out = docs;
         }
         const std::string sub = LanguageSubfolder();
         if (!sub.empty()) out = IncludeTrailingSeparator(out, '/') + sub;
@@ -469,13 +453,13 @@ void TfrmPemarisMain::LoadParameterLists() {
 
     const std::string out = FrameFindDirectoryOutputDir->Edit->Text();
     WorkFolder = IncludeTrailingSeparator(out, '/') + "work";
-    if (DirExists(out) || (Loading && !out.empty())) {
+    if (DirectoryExists(out) || (Loading && !out.empty())) {
         if (Loading && !out.empty()) {
-            EnsureDir(out);
-            EnsureDir(WorkFolder);
+            ForceDirectories(out);
+            ForceDirectories(WorkFolder);
             if (SameText(LanguageCode, "PB"))
                 for (const char* sub : {"/ProcTabs", "/InclTabs", "/CommTabs", "/DataTabs", "/MaskTabs", "/StmtTabs"})
-                    EnsureDir(WorkFolder + sub);
+                    ForceDirectories(WorkFolder + sub);
         }
     } else {
         Dialogs().MessageDlg("The project's output directory - " + out + " - doesn't exist\r\nplease define an output directory",

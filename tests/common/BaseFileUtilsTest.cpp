@@ -350,3 +350,19 @@ TEST(GetShortPath, ThePathItselfWhenItExists) {
     EXPECT_EQ(GetShortPath(dir.Path()), dir.Path());
     EXPECT_EQ(GetShortPath(dir / "missing"), "");
 }
+
+TEST(FileExistence, EightBitNamesAndTrailingSeparators) {
+    pemtest::TempDir dir;
+    const std::string folder = dir / "caf\xE9";  // Windows-1252 name, UTF-8 on disk
+    EXPECT_FALSE(pem::DirectoryExists(folder));
+    EXPECT_TRUE(pem::ForceDirectories(folder + "/sub"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "caf\xC3\xA9/sub"));
+    EXPECT_TRUE(pem::DirectoryExists(folder));
+    EXPECT_FALSE(pem::FileExists(folder));
+    pemtest::WriteFile(dir / "caf\xC3\xA9/f.txt", "x");
+    EXPECT_TRUE(pem::FileExists(folder + "/f.txt"));
+    EXPECT_FALSE(pem::FileExists(""));
+    EXPECT_FALSE(pem::ForceDirectories(""));
+    EXPECT_EQ(pem::ExcludeTrailingSeparator("/a/b//", '/'), "/a/b");
+    EXPECT_EQ(pem::ExcludeTrailingSeparator("/", '/'), "/");
+}
