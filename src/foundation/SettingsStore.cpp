@@ -41,12 +41,9 @@ void RegistryWriteSetting(const std::string& name, const std::string& value) {
 void RegistryReadSetting(const std::string& name, std::string& value) {
     value.clear();
     IniSettingsFile* f = FileFor(g_application);
-    bool found = f->Read(g_section, name, value);
-    if (value.empty()) {
-        // A missing value comes into being, empty, on its first read.
-        if (found) f->Delete(g_section, name);
-        RegistryWriteSetting(name, "");
-    }
+    // A missing value comes into being, empty, on its first read; one that
+    // is stored empty already is.
+    if (!f->Read(g_section, name, value)) RegistryWriteSetting(name, "");
 }
 
 void WriteSetting(const std::string& name, const std::string& value) { WriteSettingProc(name, value); }

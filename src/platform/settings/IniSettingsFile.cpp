@@ -158,13 +158,4 @@ bool IniSettingsFile::Write(const std::string& section, const std::string& key, 
     return Save();
 }
 
-bool IniSettingsFile::Delete(const std::string& section, const std::string& key) {
-    Load();
-    Section* s = FindSection(section);
-    if (!s) return false;
-    auto before = s->entries.size();
-    std::erase_if(s->entries, [&](const Entry& e) { return SameText(e.key, key); });
-    return before != s->entries.size() ? Save() : true;
-}
-
 } // namespace pem

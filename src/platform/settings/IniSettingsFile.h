@@ -22,7 +22,6 @@ public:
     bool Read(const std::string& section, const std::string& key, std::string& value);
     // Writes and saves; false when the file cannot be written.
     bool Write(const std::string& section, const std::string& key, const std::string& value);
-    bool Delete(const std::string& section, const std::string& key);
 
 private:
     struct Entry {
