@@ -5,7 +5,6 @@
 
 namespace pem {
 
-
 // Seams of the job's life.
 // Output directory: its check comes with the output-directory unit.
 void TfrmPemarisMain::ValidateOutputDirectory() {}
