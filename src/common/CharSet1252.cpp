@@ -188,6 +188,11 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
+int CompareListText(std::string_view a, std::string_view b) {
+    const int r = AnsiCompareText(a, b);
+    return r != 0 ? r : AnsiCompareStr(a, b);
+}
+
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }

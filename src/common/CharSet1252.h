@@ -36,6 +36,10 @@ std::string AsciiUpperCase(std::string_view s);
 int CompareText(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 int AnsiCompareStr(std::string_view a, std::string_view b);
+// The order of sorted lists on screen: AnsiCompareText, and where that finds
+// two texts equal, AnsiCompareStr, so that texts differing only in letter
+// case still come in one fixed order.
+int CompareListText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);
 
 } // namespace pem

@@ -48,8 +48,8 @@ public:
     static int BareToolNumber;
     std::string ExeFolder() const; // with trailing "/"
 
-    // ---- seams filled by the concerns of later work; each has a default
-    // body that does what can be done without it.
+    // ---- the INI file, the language and the job as the start and other
+    // concerns call on them
     void ShowProductIniFile();
     void ApplyIniSettings(int mode);
     void ApplyLanguageExtras();
@@ -59,6 +59,8 @@ public:
     void LoadProject(const std::string& fileName);
     void CheckBackgroundBatch();
     void ClearProject();
+    // Still default bodies (PemarisMainSeams.cpp) until the console and the
+    // structure units replace them.
     void ActSwitchOffLogExecute(TComponent* sender);
     void ActCalculateCommonRootExecute(TComponent* sender);
     void FormCloseQuery(TComponent* sender, bool& canClose);
@@ -96,7 +98,11 @@ public:
     void StringGridNumParamsSelectCell(int col, int row, bool& canSelect);
     void StringGridNumParamsExit(TComponent* sender);
     void StringGridNumParamsSetEditText(TComponent* sender);
-    // Seams of later concerns called by the language selection.
+    // Every value of the limits grid checked (an edit in progress taken over
+    // first); a bad one ends the operation through the status bar.
+    void CheckNumParamsGrid();
+    // Routines of later concerns called by the language selection; default
+    // bodies (PemarisMainSeams.cpp) until their units come.
     void SetupDOSStart(bool createPif);         // DOS start through .pif files
     void RefillMetricWeights();                 // one weight per metric when stale
     void LoadWordListFromFunctab();             // word lists from the function table
@@ -126,7 +132,9 @@ public:
     void EditProductNameExit(TComponent* sender);
     void EditSystemNameExit(TComponent* sender);
     void EditSystemVersionExit(TComponent* sender);
-    // Seams of later concerns called by the job's life.
+    // Routines of other concerns the job's life calls. The output directory
+    // check, the file-list definitions, the structure lists, the editor tabs
+    // and the watcher are still default bodies (PemarisMainSeams.cpp).
     std::string OutputDirectory();                          // the output directory frame's text
     void FocusOutputDirectory();                            // focus its edit
     void ValidateOutputDirectory();                         // check (and create) the output directory
@@ -197,6 +205,8 @@ public:
     // Caption overrides of the selected language: action name -> what to
     // restore ("*Y" / "*N" former visibility, else the former caption).
     std::map<std::string, std::string> ActionOverrides;
+    // Unusable ".Extras" values of the selected language, as reported.
+    std::vector<std::string> LanguageExtrasProblems;
     // Parameter files that failed to open at the last LoadParameterLists.
     std::vector<std::string> FailedParameterFiles;
     // The job.
@@ -329,6 +339,12 @@ private:
     void SetHelpContexts();
     void ApplyViewerFontFromSettings();
     void ApplyGeometryFromSettings();
+    // The job the first showing opens (a derived product's remembered job,
+    // else the one given by -Proj), "" none.
+    std::string StartJobFile();
+    // Collects a failed start step's messages again, after the language
+    // selection that follows has cleared the bar.
+    void ReportAgain(const std::string& collected, const std::string& last);
 };
 
 // The main form of the running program (the first form created).

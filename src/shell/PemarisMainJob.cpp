@@ -177,6 +177,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
 // -------------------------------------------------------------------- save
 
 void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
+    if (TabSheetLimits->TabVisible()) CheckNumParamsGrid();
     BusyCursor busy;
     const bool saveAs = sender == ActSaveProjectAs;
     std::string fileName;

@@ -30,7 +30,12 @@ public:
         setEnabled(e);
     }
     bool Checked() const { return isChecked(); }
+    // An action with a tick state does not flip it by itself when it is
+    // triggered (from a menu, a button or its short cut): its handler does.
     void SetChecked(bool c);
+    // The short cut as text ("Ctrl+B", "Alt+R", "Ctrl+F4"); "" none.
+    std::string ShortCut() const;
+    void SetShortCut(const std::string& keys);
     std::string Hint() const;
     void SetHint(const std::string& h);
     TActionList* ActionList() const { return list_; }
