@@ -151,6 +151,10 @@ std::string TStringList::Text() const {
 
 void TStringList::SetText(std::string_view text) {
     items_.clear();
+    // One allocation for the list of a long text.
+    size_t breaks = 0;
+    for (char c : text) breaks += c == '\n' || c == '\r';
+    items_.reserve(breaks + 1);
     bool first = true;
     size_t start = 0;
     const size_t n = text.size();

@@ -253,7 +253,7 @@ public:
 
 protected:
     // A new item for the data, not yet in the list.
-    virtual QListWidgetItem* MakeItem(const TListItemData& d) const;
+    virtual QListWidgetItem* MakeItem(TListItemData d) const;
     // Puts a made item into the list at the end or at its sorted place.
     void InsertMadeItem(QListWidgetItem* it);
     // Whether the list is filled by the program (changes are not the user's).
@@ -278,7 +278,7 @@ public:
     TNotifyEvent OnClickCheck;
 
 protected:
-    QListWidgetItem* MakeItem(const TListItemData& d) const override;
+    QListWidgetItem* MakeItem(TListItemData d) const override;
 };
 
 class TStringGrid : public QTableWidget, public TControl {

@@ -14,14 +14,26 @@ namespace pem {
 
 namespace {
 
-// An item that keeps its text as 8-bit text, the key of the list's order.
+// An item that keeps its text as 8-bit text (the key of the list's order)
+// and its tick as a number, and gives both to the view when asked. Made
+// whole before it joins the list, it costs no model update and no stored
+// copies; a later change goes through the item's own store as well, so the
+// list hears of it.
 class TListItem : public QListWidgetItem {
 public:
-    explicit TListItem(const std::string& text) : QListWidgetItem(ToQ(text)), key_(text) {}
+    // check: the check state, or -1 for an item without a check box.
+    TListItem(std::string text, int check)
+        : QListWidgetItem(nullptr, QListWidgetItem::UserType), key_(std::move(text)), check_(check) {}
     const std::string& Key() const { return key_; }
+    QVariant data(int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return ToQ(key_);
+        if (role == Qt::CheckStateRole) return check_ < 0 ? QVariant() : QVariant(check_);
+        return QListWidgetItem::data(role);
+    }
     void setData(int role, const QVariant& value) override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) key_ = FromQ(value.toString());
+        else if (role == Qt::CheckStateRole) check_ = value.isValid() ? value.toInt() : -1;
         QListWidgetItem::setData(role, value);
-        if (role == Qt::DisplayRole || role == Qt::EditRole) key_ = FromQ(text());
     }
     // Used by QListWidget::sortItems.
     bool operator<(const QListWidgetItem& other) const override;
@@ -29,6 +41,7 @@ public:
 
 private:
     std::string key_;
+    int check_;
 };
 
 std::string KeyOf(const QListWidgetItem* it) {
@@ -73,7 +86,7 @@ void TListBox::SetItems(const TStringList& items) {
     AssignItems(std::move(data));
 }
 
-QListWidgetItem* TListBox::MakeItem(const TListItemData& d) const { return new TListItem(d.text); }
+QListWidgetItem* TListBox::MakeItem(TListItemData d) const { return new TListItem(std::move(d.text), -1); }
 
 void TListBox::InsertMadeItem(QListWidgetItem* it) {
     updating_ = true;
@@ -96,15 +109,18 @@ void TListBox::InsertMadeItem(QListWidgetItem* it) {
 void TListBox::AddItem(const std::string& s) { InsertMadeItem(MakeItem({s})); }
 
 void TListBox::AssignItems(std::vector<TListItemData> items) {
-    if (sorted_)
-        std::stable_sort(items.begin(), items.end(), [](const TListItemData& a, const TListItemData& b) {
-            return CompareListText(a.text, b.text) < 0;
-        });
+    std::vector<size_t> order;
+    if (sorted_) {
+        std::vector<std::string_view> texts;
+        texts.reserve(items.size());
+        for (const auto& d : items) texts.push_back(d.text);
+        order = ListOrderOf(texts);
+    }
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     updating_ = true;
     clear();
-    for (const auto& d : items) addItem(MakeItem(d));
+    for (size_t i = 0; i < items.size(); ++i) addItem(MakeItem(std::move(items[sorted_ ? order[i] : i])));
     updating_ = false;
     setUpdatesEnabled(updates);
 }
@@ -143,14 +159,12 @@ TCheckListBox::TCheckListBox(TComponent* owner, QWidget* parent, const std::stri
     });
 }
 
-QListWidgetItem* TCheckListBox::MakeItem(const TListItemData& d) const {
-    // The item is complete before it joins the list: setting flags on an
-    // item already in a long list costs a model update each time.
-    QListWidgetItem* it = TListBox::MakeItem(d);
+QListWidgetItem* TCheckListBox::MakeItem(TListItemData d) const {
+    const bool enabled = d.enabled;
+    auto* it = new TListItem(std::move(d.text), d.checked ? Qt::Checked : Qt::Unchecked);
     Qt::ItemFlags f = it->flags() | Qt::ItemIsUserCheckable;
-    if (!d.enabled) f &= ~Qt::ItemIsEnabled;
+    if (!enabled) f &= ~Qt::ItemIsEnabled;
     it->setFlags(f);
-    it->setCheckState(d.checked ? Qt::Checked : Qt::Unchecked);
     return it;
 }
 
