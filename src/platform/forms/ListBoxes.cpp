@@ -35,7 +35,7 @@ public:
         else if (role == Qt::CheckStateRole) check_ = value.isValid() ? value.toInt() : -1;
         QListWidgetItem::setData(role, value);
     }
-    // Used by QListWidget::sortItems.
+    // Used by QListWidget::sortItems, should anything call it.
     bool operator<(const QListWidgetItem& other) const override;
     QListWidgetItem* clone() const override { return new TListItem(*this); }
 
@@ -129,9 +129,27 @@ void TListBox::SetSorted(bool s) {
     if (s == sorted_) return;
     sorted_ = s;
     if (!s || count() < 2) return;
+    // One sort: the items leave the list and come back in order.
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
     updating_ = true;
-    sortItems(Qt::AscendingOrder); // one stable sort by TListItem::operator<
+    std::vector<QListWidgetItem*> taken(static_cast<size_t>(count()));
+    for (int i = count() - 1; i >= 0; --i) taken[static_cast<size_t>(i)] = takeItem(i);
+    std::vector<std::string> other; // texts of items not made here
+    other.reserve(taken.size());
+    std::vector<std::string_view> texts;
+    texts.reserve(taken.size());
+    for (QListWidgetItem* it : taken) {
+        if (auto* t = dynamic_cast<const TListItem*>(it)) {
+            texts.push_back(t->Key());
+        } else {
+            other.push_back(FromQ(it->text()));
+            texts.push_back(other.back());
+        }
+    }
+    for (size_t i : ListOrderOf(texts)) addItem(taken[i]);
     updating_ = false;
+    setUpdatesEnabled(updates);
 }
 
 std::string TListBox::ItemText(int i) const { return KeyOf(item(i)); }
