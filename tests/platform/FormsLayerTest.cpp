@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QShortcutEvent>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -243,6 +244,25 @@ TEST_F(FormsLayerTest, TriggeredActionWithATickLeavesTheTickToItsHandler) {
     EXPECT_EQ(seen, (std::vector<bool>{false, true}));
     act->SetShortCut("Ctrl+F4");
     EXPECT_EQ(act->ShortCut(), "Ctrl+F4");
+}
+
+TEST_F(FormsLayerTest, AShortCutOfTwoShownActionsRunsTheFirstInTheList) {
+    TForm form("frmTest");
+    auto* list = new TActionList(&form, "ActionList");
+    auto* first = new TAction(list, "ActAddDirectories", "Add complete directories ", "FileCollect");
+    auto* second = new TAction(list, "ActAddselectedToLIst", "Add selected text to word list", "WordList");
+    std::vector<std::string> ran;
+    for (TAction* a : {first, second}) {
+        a->SetShortCut("Ctrl+A");
+        a->OnExecute = [&ran, a](TComponent*) { ran.push_back(a->Name()); };
+    }
+    // The key, as the window hands it to one of the two that claim it.
+    QShortcutEvent ambiguous(QKeySequence("Ctrl+A"), 0, true);
+    QCoreApplication::sendEvent(second, &ambiguous);
+    first->SetVisible(false);
+    QShortcutEvent alone(QKeySequence("Ctrl+A"), 0, false);
+    QCoreApplication::sendEvent(second, &alone);
+    EXPECT_EQ(ran, (std::vector<std::string>{"ActAddDirectories", "ActAddselectedToLIst"}));
 }
 
 // Sorted lists keep the program's order: letter case ignored (the whole code

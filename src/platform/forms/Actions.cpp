@@ -4,6 +4,8 @@
 #include "HandlerGuard.h"
 #include "QtText.h"
 
+#include <QShortcutEvent>
+
 namespace pem {
 
 TAction::TAction(TActionList* list, const std::string& name, const std::string& caption,
@@ -47,6 +49,18 @@ bool TAction::Execute() {
     bool ran = false;
     RunGuarded([&] { ran = ExecuteUnguarded(); });
     return ran;
+}
+
+bool TAction::event(QEvent* e) {
+    if (e->type() == QEvent::Shortcut && static_cast<QShortcutEvent*>(e)->isAmbiguous() && list_) {
+        const QKeySequence key = static_cast<QShortcutEvent*>(e)->key();
+        for (TAction* a : list_->actions_)
+            if (a->isVisible() && a->isEnabled() && a->shortcut() == key) {
+                a->activate(QAction::Trigger);
+                return true;
+            }
+    }
+    return QAction::event(e);
 }
 
 TActionList::TActionList(TComponent* owner, const std::string& name)

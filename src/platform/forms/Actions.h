@@ -48,6 +48,11 @@ public:
 
     TNotifyEvent OnExecute;
 
+protected:
+    // A short cut that two shown actions share runs the first of them in
+    // the list, as a key is handed to the first action that claims it.
+    bool event(QEvent* e) override;
+
 private:
     TActionList* list_;
     std::string category_;
