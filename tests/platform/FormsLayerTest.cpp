@@ -302,6 +302,11 @@ TEST_F(FormsLayerTest, SortedListsKeepTheCaseInsensitiveOrderFilledOneByOneOrInB
     form.show();
     QApplication::processEvents();
     EXPECT_EQ(list->visualItemRect(list->item(6)).height(), 31);
+    // A list filled in bulk is a list like any other to the view.
+    list->SetItemIndex(2);
+    EXPECT_EQ(list->ItemIndex(), 2);
+    EXPECT_TRUE(list->Selected(2));
+    EXPECT_GT(list->visualItemRect(list->item(6)).top(), list->visualItemRect(list->item(5)).top());
 }
 
 TEST_F(FormsLayerTest, GridEnterAndExitSkipItsOwnCellEditor) {

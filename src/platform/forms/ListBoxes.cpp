@@ -120,7 +120,15 @@ void TListBox::AssignItems(std::vector<TListItemData> items) {
     setUpdatesEnabled(false);
     updating_ = true;
     clear();
-    for (size_t i = 0; i < items.size(); ++i) addItem(MakeItem(std::move(items[sorted_ ? order[i] : i])));
+    // The rows go in quietly and the view then starts afresh, as after a
+    // model reset: one notice for the whole list instead of one per row.
+    model()->blockSignals(true);
+    // Sorted items are copied rather than moved, so that their texts lie in
+    // memory in list order, as every later pass over the list reads them.
+    for (size_t i = 0; i < items.size(); ++i) addItem(MakeItem(sorted_ ? items[order[i]] : std::move(items[i])));
+    model()->blockSignals(false);
+    reset();
+    doItemsLayout();
     updating_ = false;
     setUpdatesEnabled(updates);
 }
