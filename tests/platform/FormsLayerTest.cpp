@@ -284,6 +284,8 @@ TEST_F(FormsLayerTest, SortedListsKeepTheCaseInsensitiveOrderFilledOneByOneOrInB
     EXPECT_EQ(texts()[0], "b");
     list->SetSorted(true);
     EXPECT_EQ(texts(), order);
+    list->SetItemIndex(1);
+    EXPECT_TRUE(list->Selected(1));
     EXPECT_TRUE(list->Checked(1));  // "A" kept its tick
     EXPECT_FALSE(list->Checked(0)); // "_x" too
     // One by one into a sorted list, and all at once.

@@ -137,10 +137,12 @@ void TListBox::SetSorted(bool s) {
     if (s == sorted_) return;
     sorted_ = s;
     if (!s || count() < 2) return;
-    // One sort: the items leave the list and come back in order.
+    // One sort: the items leave the list and come back in order, quietly,
+    // and the view starts afresh (as in AssignItems).
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     updating_ = true;
+    model()->blockSignals(true);
     std::vector<QListWidgetItem*> taken(static_cast<size_t>(count()));
     for (int i = count() - 1; i >= 0; --i) taken[static_cast<size_t>(i)] = takeItem(i);
     std::vector<std::string> other; // texts of items not made here
@@ -156,6 +158,9 @@ void TListBox::SetSorted(bool s) {
         }
     }
     for (size_t i : ListOrderOf(texts)) addItem(taken[i]);
+    model()->blockSignals(false);
+    reset();
+    doItemsLayout();
     updating_ = false;
     setUpdatesEnabled(updates);
 }
