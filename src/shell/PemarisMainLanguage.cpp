@@ -572,7 +572,11 @@ void TfrmPemarisMain::CheckNumParamsGrid() {
         try {
             CheckNumParamCell(1, row);
         } catch (const EConvertError& e) {
+            // The cell in question becomes the current one (no check of the
+            // cell left on the way).
+            fillingGrid_ = true;
             StringGridNumParams->setCurrentCell(row, 1);
+            fillingGrid_ = false;
             MyStB->Error(e.Message());
         }
     }
