@@ -178,13 +178,46 @@ void RunConversion(const TReportConversion& conv, const TReportSource& source, T
     }
 }
 
+// The export document begun from its template: METRIC_FILE's attributes and
+// METRIC_ENTITY's Entity, EName and EType from the source.
+std::unique_ptr<TMyXMLNodeList> BeginExport(const std::string& templateText, TMyXMLNodeList& src) {
+    auto work = ParseTemplate(templateText);
+    CopyFileAttributes(*work, src);
+    CopyAttributes(work->NodeByTag("METRIC_ENTITY"), src.NodeByTag("METRIC_ENTITY"), {"Entity", "EName", "EType"});
+    return work;
+}
+
+// One document per component group after the users' group (a group with an
+// empty comp is skipped): the working document refilled from the component
+// template, named and filled by copyCounters, saved as base_comp.xml.
+template <class CopyCounters>
+void WriteComponents(TMyXMLNodeList& src, TMyXMLNodeList& work, const std::string& templateText,
+                     std::string_view groupTag, const TFolders& f, const std::string& baseName,
+                     CopyCounters copyCounters) {
+    work.Parse(templateText);
+    CopyFileAttributes(work, src);
+    TMyXMLNode* entity = work.NodeByTag("METRIC_ENTITY");
+    entity->SetAttribute("Entity", "Component");
+    entity->SetAttribute("EType", src.NodeByTag("METRIC_ENTITY")->GetAttribute("EType"));
+
+    src.First();
+    if (!src.Locate(groupTag, {"type", "User"})) return;
+    while (src.NextSibling()) {
+        const TMyXMLNode* group = src.CurrentNode();
+        const std::string comp = group->GetAttribute("comp");
+        if (comp.empty()) continue;
+        work.NodeByTag("METRIC_FILE")->SetAttribute("Component", comp);
+        work.NodeByTag("METRIC_ENTITY")->SetAttribute("EName", comp);
+        copyCounters(group);
+        work.SaveToFile(f.components + baseName + "_" + SafeFileNamePart(comp) + ".xml");
+    }
+}
+
 // ------------------------------------------------------------------ defects
 
 void DefectWork(const TReportConversion& conv, const TFolders& f, TSourceDocument& s) {
     TMyXMLNodeList& src = *s.doc;
-    auto work = ParseTemplate(conv.Templates.DefiTavrelExport);
-    CopyFileAttributes(*work, src);
-    CopyAttributes(work->NodeByTag("METRIC_ENTITY"), src.NodeByTag("METRIC_ENTITY"), {"Entity", "EName", "EType"});
+    auto work = BeginExport(conv.Templates.DefiTavrelExport, src);
 
     struct Kind {
         const char* source;  // kind in the scanner's names
@@ -201,25 +234,12 @@ void DefectWork(const TReportConversion& conv, const TFolders& f, TSourceDocumen
     for (const char* q : {"Conformity", "Quality", "Impact"}) CopyText(*work, q, src, q);
     work->SaveToFile(f.exports + s.baseName + ".xml");
 
-    work->Parse(conv.Templates.DefiComponentRanking);
-    CopyFileAttributes(*work, src);
-    TMyXMLNode* entity = work->NodeByTag("METRIC_ENTITY");
-    entity->SetAttribute("Entity", "Component");
-    entity->SetAttribute("EType", src.NodeByTag("METRIC_ENTITY")->GetAttribute("EType"));
-
-    src.First();
-    if (!src.Locate("Defects", {"type", "User"})) return;
-    while (src.NextSibling()) {
-        const TMyXMLNode* group = src.CurrentNode();
-        const std::string comp = group->GetAttribute("comp");
-        if (comp.empty()) continue;
-        work->NodeByTag("METRIC_FILE")->SetAttribute("Component", comp);
-        work->NodeByTag("METRIC_ENTITY")->SetAttribute("EName", comp);
-        for (const Kind& k : kKinds)
-            SetText(work->NodeByTag(std::string(k.target) + "_Self_Defects"),
-                    Inside(src, group, std::string(k.source) + "_Comp_Defects")->Value);
-        work->SaveToFile(f.components + s.baseName + "_" + SafeFileNamePart(comp) + ".xml");
-    }
+    WriteComponents(src, *work, conv.Templates.DefiComponentRanking, "Defects", f, s.baseName,
+                    [&](const TMyXMLNode* group) {
+                        for (const Kind& k : kKinds)
+                            SetText(work->NodeByTag(std::string(k.target) + "_Self_Defects"),
+                                    Inside(src, group, std::string(k.source) + "_Comp_Defects")->Value);
+                    });
 }
 
 // ------------------------------------------------------------------ changes
@@ -230,9 +250,7 @@ void ChangeWork(const TReportConversion& conv, const TFolders& f, TSourceDocumen
     TMyXMLNodeList& src = *s.doc;
     src.CleanNow();
     src.First();
-    auto work = ParseTemplate(conv.Templates.ChngTavrelExport);
-    CopyFileAttributes(*work, src);
-    CopyAttributes(work->NodeByTag("METRIC_ENTITY"), src.NodeByTag("METRIC_ENTITY"), {"Entity", "EName", "EType"});
+    auto work = BeginExport(conv.Templates.ChngTavrelExport, src);
 
     for (const char* k : kChangeKinds)
         SetText(work->NodeByTag(std::string(k) + "_Self_Changes"), std::to_string(IntegerSum(src, k, "Changes")));
@@ -247,26 +265,13 @@ void ChangeWork(const TReportConversion& conv, const TFolders& f, TSourceDocumen
     for (const char* q : {"Completeness", "Quality", "Impact"}) CopyText(*work, q, src, q);
     work->SaveToFile(f.exports + s.baseName + ".xml");
 
-    work->Parse(conv.Templates.ChngComponentRanking);
-    CopyFileAttributes(*work, src);
-    TMyXMLNode* entity = work->NodeByTag("METRIC_ENTITY");
-    entity->SetAttribute("Entity", "Component");
-    entity->SetAttribute("EType", src.NodeByTag("METRIC_ENTITY")->GetAttribute("EType"));
-
-    src.First();
-    if (!src.Locate("Changes", {"type", "User"})) return;
-    while (src.NextSibling()) {
-        const TMyXMLNode* group = src.CurrentNode();
-        const std::string comp = group->GetAttribute("comp");
-        if (comp.empty()) continue;
-        work->NodeByTag("METRIC_FILE")->SetAttribute("Component", comp);
-        work->NodeByTag("METRIC_ENTITY")->SetAttribute("EName", comp);
-        for (const char* k : kChangeKinds)
-            SetText(work->NodeByTag(std::string(k) + "_Self_Changes"),
-                    Inside(src, group, std::string(k) + "_Comp_Changes")->Value);
-        SetText(work->NodeByTag("Impact_Self_Changes"), Inside(src, group, "Impact_Comp_Changes")->Value);
-        work->SaveToFile(f.components + s.baseName + "_" + SafeFileNamePart(comp) + ".xml");
-    }
+    WriteComponents(src, *work, conv.Templates.ChngComponentRanking, "Changes", f, s.baseName,
+                    [&](const TMyXMLNode* group) {
+                        for (const char* k : kChangeKinds)
+                            SetText(work->NodeByTag(std::string(k) + "_Self_Changes"),
+                                    Inside(src, group, std::string(k) + "_Comp_Changes")->Value);
+                        SetText(work->NodeByTag("Impact_Self_Changes"), Inside(src, group, "Impact_Comp_Changes")->Value);
+                    });
 }
 
 // ----------------------------------------------------------------- projects
