@@ -410,11 +410,11 @@ TDateTime ParseReportDate(std::string_view text) {
         }
         const size_t start = i;
         while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+            if (i - start == maxDigits[p]) return fail();
             parts[p] = parts[p] * 10 + (t[i] - '0');
             ++i;
         }
-        const size_t n = i - start;
-        if (n < minDigits[p] || n > maxDigits[p]) return fail();
+        if (i - start < minDigits[p]) return fail();
     }
     if (i != t.size()) return fail();
     using namespace std::chrono;

@@ -376,7 +376,8 @@ TEST(ParseReportDate, DayMonthYearWithSlashes) {
                           Case{"30/12/1899", 0}, Case{"29/02/2000", 36585}, Case{"29/02/2011", -1},
                           Case{"31/13/2010", -1}, Case{"00/12/2010", -1}, Case{"2010-12-31", -1},
                           Case{"12/31/2010", -1}, Case{"31/12/10", -1}, Case{"31/12/2010x", -1},
-                          Case{"31.12.2010", -1}, Case{"", -1}}) {
+                          Case{"31.12.2010", -1}, Case{"", -1},
+                          Case{"44444444444444444444/12/2010", -1}, Case{"31/12/201000000000", -1}}) {
         if (c.serial >= 0) {
             EXPECT_EQ(ParseReportDate(c.text), c.serial) << c.text;
             continue;
