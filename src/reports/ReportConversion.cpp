@@ -94,10 +94,6 @@ std::int64_t IntegerSum(TMyXMLNodeList& doc, const std::string& kind, const char
     return sum;
 }
 
-std::unique_ptr<TMyXMLNodeList> ParseTemplate(const std::string& text) {
-    return TMyXMLNodeList::CreateFromText(text);
-}
-
 // The source document of a conversion, and whether the conversion owns it.
 struct TSourceDocument {
     std::unique_ptr<TMyXMLNodeList> owned;
@@ -181,7 +177,7 @@ void RunConversion(const TReportConversion& conv, const TReportSource& source, T
 // The export document begun from its template: METRIC_FILE's attributes and
 // METRIC_ENTITY's Entity, EName and EType from the source.
 std::unique_ptr<TMyXMLNodeList> BeginExport(const std::string& templateText, TMyXMLNodeList& src) {
-    auto work = ParseTemplate(templateText);
+    auto work = TMyXMLNodeList::CreateFromText(templateText);
     CopyFileAttributes(*work, src);
     CopyAttributes(work->NodeByTag("METRIC_ENTITY"), src.NodeByTag("METRIC_ENTITY"), {"Entity", "EName", "EType"});
     return work;
@@ -292,7 +288,7 @@ void ProjectWork(const TReportConversion& conv, const TFolders& f, TSourceDocume
     src.CleanNow();
     src.SaveToFile(f.exports + s.baseName + ".xml");
 
-    auto work = ParseTemplate(conv.Templates.ProjectStatistics);
+    auto work = TMyXMLNodeList::CreateFromText(conv.Templates.ProjectStatistics);
     src.First();
     CopyFileAttributes(*work, src);
     work->NodeByTag("METRIC_ENTITY")->SetAttribute("Entity", "Project");
