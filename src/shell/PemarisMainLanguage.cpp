@@ -220,8 +220,10 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
     LoadParameterLists();
     bool info = false;
     const std::string msg = ParameterFilesMessage(FailedParameterFiles, info);
-    if (msg.empty()) MyStB->ClearMessage();
-    else if (info) MyStB->ShowInfo(msg);
+    if (msg.empty()) {
+        MyStB->ClearMessage();
+        ShowStandingWarning();
+    } else if (info) MyStB->ShowInfo(msg);
     else MyStB->ShowWarning(msg);
 }
 
