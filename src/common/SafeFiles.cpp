@@ -171,6 +171,19 @@ int MakeTemp(const Target& t, std::string& temp) {
 // written in place.
 bool MayWriteInPlace(const Target& t, int err) { return t.exists && (err == EACCES || err == EPERM); }
 
+// The start of every replacement: the file to write, refused where a direct
+// write would be refused; the stale temporary files removed; the fresh one
+// made. Returns its descriptor, or -1 when the file is to be written in
+// place.
+int Begin(const std::string& path, const std::string& name, Target& t, std::string& temp) {
+    t = Resolve(path, name);
+    if (t.exists && WriteProtected(t)) CannotCreate(name);
+    RemoveStaleTemps(DirOf(t.path), BaseOf(t.path));
+    const int fd = MakeTemp(t, temp);
+    if (fd < 0 && !MayWriteInPlace(t, errno)) CannotCreate(name);
+    return fd;
+}
+
 // Gives the written temporary file the old file's permissions and owner,
 // makes it durable and renames it over the target.
 void Commit(Fd& fd, const std::string& temp, const Target& t, const std::string& name) {
@@ -276,15 +289,10 @@ std::string ReplacementTempPrefix(const std::string& fileName, long pid) {
 
 void ReplaceFileText(const std::string& path, std::string_view text, const std::string& nameIn) {
     const std::string name = NameOr(nameIn, path);
-    const Target t = Resolve(path, name);
-    if (t.exists && WriteProtected(t)) CannotCreate(name);
-    RemoveStaleTemps(DirOf(t.path), BaseOf(t.path));
+    Target t;
     std::string temp;
-    Fd fd(MakeTemp(t, temp));
-    if (!fd.ok()) {
-        if (MayWriteInPlace(t, errno)) return WriteInPlace(t, text, name);
-        CannotCreate(name);
-    }
+    Fd fd(Begin(path, name, t, temp));
+    if (!fd.ok()) return WriteInPlace(t, text, name);
     if (!WriteAllAt(fd.get(), text, 0)) {
         fd.Close();
         ::unlink(temp.c_str());
@@ -296,13 +304,10 @@ void ReplaceFileText(const std::string& path, std::string_view text, const std::
 void ReplaceFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
                            const std::string& nameIn) {
     const std::string name = NameOr(nameIn, path);
-    const Target t = Resolve(path, name);
-    if (t.exists && WriteProtected(t)) CannotCreate(name);
-    RemoveStaleTemps(DirOf(t.path), BaseOf(t.path));
+    Target t;
     std::string temp;
-    Fd fd(MakeTemp(t, temp));
+    Fd fd(Begin(path, name, t, temp));
     if (!fd.ok()) {
-        if (!MayWriteInPlace(t, errno)) CannotCreate(name);
         // The whole text is made in memory, in a file that has no name on
         // any disk, and read back before the file is touched.
         Fd side(::memfd_create("pemaris-save", MFD_CLOEXEC));

@@ -21,13 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string FileErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EFileError& e) {
-        return e.what();
-    }
-    return "<no error>";
+template <class F>
+std::string FileErrorOf(F&& f) {
+    return pemtest::MessageOf<EFileError>(f);
 }
 
 mode_t ModeOf(const std::string& path) {
