@@ -323,6 +323,7 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetModified(false);
     Application().ProcessMessages();
     // 3.
+    RouteSettingsWarnings();
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
@@ -411,6 +412,7 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     // 19.
     MemoCaptureConsole->Clear();
     SetModified(false);
+    ShowStandingWarning();
     // 20.
     if (AutoRun == 1) ActRunAnal->Execute();
     else if (AutoRun == 3) ActRunWordScanner->Execute();

@@ -85,6 +85,15 @@ public:
     void RunInstallationCheck();
     // Buttons for language lines the window's catalogue lacks.
     void CreateButtonsForIniLanguages(const TStringList& lines);
+    // Warnings that the start's clearing of the status bar must not hide (an
+    // INI file used as it is because it cannot be written, a settings file
+    // that is not used): shown at the end of the first showing and again
+    // whenever a language selection clears the bar.
+    std::string StandingWarning;
+    void AddStandingWarning(const std::string& text);
+    void ShowStandingWarning();
+    // The settings store's warnings become standing warnings of this window.
+    void RouteSettingsWarnings();
     TPanel* IniPanel = nullptr;
     bool fillingGrid_ = false;                 // the grid is written by the program
     std::pair<int, int> numParamPrev_{-1, -1}; // the cell left (column, row)

@@ -223,9 +223,12 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
     bool info = false;
     const std::string msg = ParameterFilesMessage(FailedParameterFiles, info);
     // Nothing to say clears the bar, unless a switch of the language was
-    // reported: that must stay in view.
+    // reported: that must stay in view. A standing warning comes back.
     if (msg.empty()) {
-        if (LanguageExtrasProblems.empty()) MyStB->ClearMessage();
+        if (LanguageExtrasProblems.empty()) {
+            MyStB->ClearMessage();
+            ShowStandingWarning();
+        }
     } else if (info) MyStB->ShowInfo(msg);
     else MyStB->ShowWarning(msg);
 }

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QValidator>
 
 namespace pem {
 
@@ -29,6 +30,28 @@ std::string LinesToDocumentText(const TStringList& lines) {
 }
 
 void Fire(const TNotifyEvent& ev, TComponent* sender) { FireEvent(ev, sender); }
+
+// Drops control characters from what the user types or pastes.
+class ControlCharFilter : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        QString kept;
+        int beforeCursor = 0;
+        for (int i = 0; i < input.size(); ++i) {
+            if (input[i].category() == QChar::Other_Control) {
+                if (i < pos) ++beforeCursor;
+                continue;
+            }
+            kept += input[i];
+        }
+        if (kept.size() != input.size()) {
+            input = kept;
+            pos -= beforeCursor;
+        }
+        return Acceptable;
+    }
+};
 } // namespace
 
 void AddToParentLayout(QWidget* parent, QWidget* w) {
@@ -90,7 +113,10 @@ TEdit::TEdit(TComponent* owner, QWidget* parent, const std::string& name, const 
     : QLineEdit(ToQ(text), parent), TControl(this, owner, name, className) {
     AddToParentLayout(parent, this);
     QObject::connect(this, &QLineEdit::textChanged, this, [this](const QString&) { Fire(OnChange, this); });
+    controlFilter_ = new ControlCharFilter(this);
+    setValidator(controlFilter_);
 }
+void TEdit::SetStripControlChars(bool on) { setValidator(on ? controlFilter_ : nullptr); }
 std::string TEdit::Text() const { return FromQ(text()); }
 void TEdit::SetText(const std::string& t) { setText(ToQ(t)); }
 void TEdit::focusOutEvent(QFocusEvent* e) {

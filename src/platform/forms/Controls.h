@@ -89,6 +89,10 @@ public:
     void SetText(const std::string& t);
     bool ReadOnly() const { return isReadOnly(); }
     void SetReadOnly(bool r) { setReadOnly(r); }
+    // A one-line edit drops control characters (a pasted line end) as they
+    // are typed or pasted; an edit whose text is checked and refused turns
+    // that off. Text set by the program is taken as it is.
+    void SetStripControlChars(bool on);
     TNotifyEvent OnChange;
     TNotifyEvent OnExit;
     TNotifyEvent OnEnter;
@@ -98,6 +102,9 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QValidator* controlFilter_ = nullptr;
 };
 
 class TMemo : public QPlainTextEdit, public TControl {
