@@ -89,6 +89,7 @@ const ActionDef kActions[] = {
     {"ActSelectPrinter", "Printer...", "Print"},
     {"ActPreviewBeforePrinting", "Preview before printing", "Print"},
     {"ActWriteINIFile", "Save INI file", "ExtraActions"},
+    {"ActDontRun", "Stop before starting COBOL subtask", "ExtraActions"},
     {"ActShowAdvanced", "Advanced options", "Help"},
     {"ActAbout", "About...", "Help"},
     {"ActHelpShell", "Help", "Help"},
@@ -108,6 +109,7 @@ void TfrmPemarisMain::BuildActions() {
     ActShowAdvanced = Act("ActShowAdvanced");
     ActShowAdvanced->setCheckable(true);
     Act("ActPreviewBeforePrinting")->setCheckable(true);
+    Act("ActDontRun")->setCheckable(true);
     ActCalculateCommonRootStrict = Act("ActCalculateCommonRootStrict");
     // Actions that only some products or languages show start hidden; the
     // start-up and the language switches show them.

@@ -223,6 +223,7 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
     if (msg.empty()) MyStB->ClearMessage();
     else if (info) MyStB->ShowInfo(msg);
     else MyStB->ShowWarning(msg);
+    ShowDOSStartNote();
 }
 
 // -------------------------------------------------------------- switches
