@@ -1,6 +1,7 @@
 // DOSBox runs: the configuration made from the template, and a whole start
 // through the fake dosbox, which runs the tool the configuration names.
 #include "DOSBoxConfig.h"
+#include "DOSStart.h"
 #include "TestSupport.h"
 #include "ToolStart.h"
 
@@ -89,4 +90,47 @@ TEST(DOSBoxStart, TheFakeDosboxRunsTheToolTheConfigurationNames) {
                                                             "\"\nmount x: .\nx:\nc:\\COBAUDIT.EXE last.xml\nexit\n");
     // The stale stop request was deleted before the start, so the tool ran.
     EXPECT_EQ(pemtest::ReadFile(out + "/Metrics/SRC0001.met"), "Lines > 2\n");
+}
+
+TEST(DOSStart, DOSProgramsAreKnownByTheirHeader) {
+    pemtest::TempDir dir;
+    std::string pe = "MZ" + std::string(62, '\0');
+    pe[0x18] = 0x40;
+    pe[0x3C] = 0x40;
+    pe += "PE";
+    pe += std::string(2, '\0');
+    std::string relocatedDos = pe;
+    relocatedDos[0x40] = 'x';
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool dos;
+    } cases[] = {
+        {"plain.exe", "MZ" + std::string(62, '\0'), true},
+        {"windows.exe", pe, false},
+        {"noheader.exe", relocatedDos, true},
+        {"short.exe", "MZ", true},
+        {"script.exe", "#!/bin/sh\necho hi\n", false},
+        {"TOOL.COM", "anything", true},
+        {"empty.exe", "", false},
+    };
+    for (const auto& c : cases) {
+        pemtest::WriteFile(dir / c.name, c.bytes);
+        EXPECT_EQ(IsDosExecutable(dir / c.name), c.dos) << c.name;
+    }
+    EXPECT_FALSE(IsDosExecutable(dir / "missing.exe"));
+    EXPECT_FALSE(IsDosExecutable(std::string(FAKE_TOOLS_DIR) + "/fake_tool"));
+}
+
+TEST(DOSStart, DOSBoxIsFoundOnPathElseAtTheINIsLocation) {
+    pemtest::TempDir dir;
+    pemtest::WriteFile(dir / "DOSBox/DosBox.EXE", "x");
+    {
+        pemtest::ScopedEnv path("PATH", std::string("/nonexistent:") + FAKE_TOOLS_DIR);
+        EXPECT_EQ(FindDOSBoxExecutable(dir / "DOSBox/dosbox.exe"), std::string(FAKE_TOOLS_DIR) + "/dosbox");
+    }
+    pemtest::ScopedEnv path("PATH", "/nonexistent");
+    EXPECT_EQ(FindDOSBoxExecutable(dir / "DOSBox/dosbox.exe"), dir / "DOSBox/DosBox.EXE");
+    EXPECT_EQ(FindDOSBoxExecutable(dir / "elsewhere/dosbox"), "");
+    EXPECT_EQ(FindDOSBoxExecutable(""), "");
 }
