@@ -32,6 +32,8 @@ std::unique_ptr<TToolProcess> TToolProcess::Start(TLaunchRequest request, int& e
     p->outFd_ = p->child_->TakeStdoutFd();
     p->limit_ = bufferLimit ? bufferLimit : kDefaultBufferLimit;
     ::fcntl(p->inFd_, F_SETFL, ::fcntl(p->inFd_, F_GETFL) | O_NONBLOCK);
+    // A roomier pipe lets a fast tool run on while the drain is busy.
+    ::fcntl(p->outFd_, F_SETPIPE_SZ, 1 << 20);
     p->drain_ = std::thread([raw = p.get()] { raw->Drain(); });
     return p;
 }
