@@ -104,13 +104,14 @@ void CaptureThroughStub(const std::string& dir, const std::string& log) {
         if (replaced) memo.setPlainText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
         else if (!lines.empty()) memo.appendPlainText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
     };
+    // Steps as the watcher takes them: at most 100 ms apart, sooner when
+    // the buffer fills up.
     while (!(p->Child().HasEnded() && p->Drained())) {
+        p->WaitForBacklog(100);
         chunk.clear();
         if (p->Take(chunk)) {
             reader.Feed(chunk);
             feedMemo();
-        } else {
-            p->WaitForOutput(5);
         }
     }
     chunk.clear();

@@ -123,6 +123,9 @@ TEST(ToolProcess, DrainsEverythingThroughASmallBufferInOrder) {
     int error = 0;
     auto p = TToolProcess::Start(r, error, 64 * 1024);
     ASSERT_TRUE(p) << SystemErrorMessage(error);
+    // A step's wait ends as soon as half the buffer is full.
+    EXPECT_TRUE(p->WaitForBacklog(10000));
+    EXPECT_GE(p->Available(), 32u * 1024);
     std::string all;
     while (!p->Drained()) {
         p->WaitForOutput(100);

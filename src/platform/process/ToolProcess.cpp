@@ -111,6 +111,12 @@ bool TToolProcess::WaitForOutput(int ms) const {
                              [&] { return ended_ || !buffer_.empty(); });
 }
 
+bool TToolProcess::WaitForBacklog(int ms) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(ms < 0 ? 0 : ms),
+                             [&] { return ended_ || buffer_.size() >= limit_ / 2; });
+}
+
 long TToolProcess::WriteInput(std::string_view data) {
     if (inFd_ < 0) return 0;
     const ssize_t n = ::write(inFd_, data.data(), data.size());

@@ -46,6 +46,11 @@ public:
     // Waits at most ms milliseconds for output to wait, or the output to
     // end; true when either is so.
     bool WaitForOutput(int ms) const;
+    // Waits at most ms milliseconds for the buffer to fill to half its bound,
+    // or the output to end; true when either is so. A watcher that takes the
+    // output in steps waits with this, so a fast tool is never held up by
+    // the length of a step.
+    bool WaitForBacklog(int ms) const;
 
     // Writes without blocking: the bytes the pipe takes now (0 when it is
     // full). A closed reader (EPIPE) closes our end and counts as 0; every
