@@ -128,7 +128,8 @@ void TfrmPemarisMain::ReadToolOutput() {
     if (pipes->Take(chunk) == 0) {
         // A tool waiting for a key gets Enter; one that never reads, or has
         // closed its input, costs nothing.
-        pipes->WriteInput("\r\n");
+        // A closed or full input is no error; anything else is shown.
+        if (pipes->WriteInput("\r\n") < 0) Dialogs().MessageDlg("WriteFile", TMsgDlgType::mtWarning, mbOK);
         return;
     }
     const TOutputStep step = ToolOutput->Feed(chunk);
