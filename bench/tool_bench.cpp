@@ -106,7 +106,7 @@ void CaptureThroughStub(const std::string& dir, const std::string& log) {
     };
     // Steps as the watcher takes them: at most 100 ms apart, sooner when
     // the buffer fills up.
-    while (!(p->Child().HasEnded() && p->Drained())) {
+    while (!p->Drained()) {
         p->WaitForBacklog(100);
         chunk.clear();
         if (p->Take(chunk)) {
@@ -114,6 +114,7 @@ void CaptureThroughStub(const std::string& dir, const std::string& log) {
             feedMemo();
         }
     }
+    p->Child().WaitFor(-1);
     chunk.clear();
     p->Take(chunk);
     reader.Feed(chunk);

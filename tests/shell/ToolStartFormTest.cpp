@@ -82,10 +82,11 @@ TEST_F(ToolStartFormTest, APipedRunFillsTheMemoTheProgressAndConsoleLog) {
     f->ProgressBarModules->SetPosition(0);
     ASSERT_TRUE(f->StartTool(kFakeTool, {"last.xml"}, Out()));
     ASSERT_TRUE(f->ToolRun->Piped());
-    for (int i = 0; i < 2000 && !(f->ToolRun->HasEnded() && f->ToolRun->Pipes()->Drained()); ++i) {
+    for (int i = 0; i < 2000 && !f->ToolRun->Pipes()->Drained(); ++i) {
         f->ReadToolOutput();
         f->ToolRun->Pipes()->WaitForOutput(5);
     }
+    ASSERT_TRUE(f->ToolRun->WaitFor(10000));
     f->FinishToolOutput();
     EXPECT_EQ(f->MemoCaptureConsole->Lines(), TStringList({"Orig Source File = src/a.cbl", "Done without line end"}));
     EXPECT_EQ(f->GroupBoxSlider->Caption(), "Started processing project Job - Entity 1 of 5 -  src/a.cbl");

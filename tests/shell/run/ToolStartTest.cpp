@@ -56,6 +56,11 @@ std::unique_ptr<TToolRun> Start(const TToolStartRequest& r) {
 std::string Poll(TToolRun& run, int maxSteps = 2000) {
     std::string all;
     for (int i = 0; i < maxSteps && !(run.HasEnded() && run.Pipes()->Drained()); ++i) {
+        if (run.Pipes()->Drained()) {
+            // The output has ended; the process follows.
+            run.WaitFor(10000);
+            break;
+        }
         if (run.Pipes()->Take(all) == 0) {
             run.Pipes()->WriteInput("\r\n");
             run.Pipes()->WaitForOutput(5);
@@ -209,7 +214,7 @@ TEST(ToolStart, PartialLinesArriveAsWrittenAndAreShownWhenComplete) {
     TToolOutputReader reader(0);
     int chunks = 0, counted = 0;
     std::string text;
-    while (!(run->HasEnded() && run->Pipes()->Drained())) {
+    while (!run->Pipes()->Drained()) {
         std::string chunk;
         if (run->Pipes()->Take(chunk)) {
             ++chunks;
@@ -220,6 +225,9 @@ TEST(ToolStart, PartialLinesArriveAsWrittenAndAreShownWhenComplete) {
             run->Pipes()->WaitForOutput(10);
         }
     }
+    ASSERT_TRUE(run->WaitFor(10000));
+    std::string rest;
+    if (run->Pipes()->Take(rest)) counted += reader.Feed(rest).counted;
     EXPECT_GT(chunks, 1); // the pieces came as the tool wrote them
     EXPECT_EQ(counted, 1);
     EXPECT_EQ(text, " src/a.cbl");
