@@ -290,3 +290,17 @@ TEST(RunAndWait, WaitsInANestedLoopThatKeepsServingEvents) {
     EXPECT_FALSE(RunAndWait(dir / "missing program", {}, dir.Path(), &error));
     EXPECT_EQ(error, ENOENT);
 }
+
+TEST(ToolStart, TheStubKeepsDrainingWhenTheShellIsGoneSoTheToolFinishes) {
+    Job job;
+    // More output than the pipes and the terminal hold together.
+    pemtest::ScopedEnv flood("FAKE_TOOL_FLOOD", "8000000");
+    auto r = job.Request();
+    r.piped = true;
+    auto run = Start(r);
+    ASSERT_TRUE(run);
+    run.reset(); // the shell stops reading: our end of the pipe is closed
+    for (int i = 0; i < 500 && !fs::exists(job.out + "/Metrics/SRC0001.met"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(pemtest::ReadFile(job.out + "/Metrics/SRC0001.met"), "Lines > 3\n");
+}
