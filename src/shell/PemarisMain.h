@@ -3,11 +3,15 @@
 // state, and whose handlers call the classes of each concern (product and
 // start-up, INI file, languages, job file, runs ...).
 #include "Forms.h"
+#include "InputTreeEntries.h"
 #include "MyStatusBar.h"
 #include "LanguageSelection.h"
 #include "ProductIni.h"
 #include "ProductTable.h"
+#include "RenameResultFolder.h"
 #include "StringList.h"
+#include "ToolOutputReader.h"
+#include "ToolStart.h"
 
 #include <map>
 #include <memory>
@@ -117,6 +121,50 @@ public:
     void LoadWordListFromFunctab();             // word lists from the function table
     void CheckOutputDirectory();                // the output-directory check
     std::string LanguageSubfolder();            // the language's output subfolder, "" none
+
+    // ---- tool start (PemarisMainTool.cpp)
+    // Starts a tool run in the working folder (the output directory):
+    // directly, through the console stub, as the batch script or under
+    // DOSBox, as the INI settings say; CaptureLog adds ">" "Console.log".
+    // True when it runs (ToolRun then holds it). A refused run (ActDontRun)
+    // ends through the status bar; a failed direct start raises an exception
+    // with the system's message; a failed piped start returns false with
+    // LastSystemError set.
+    bool StartTool(const std::string& executable, const std::vector<std::string>& params,
+                   const std::string& workingDir);
+    bool StartWithPipes(const TToolStartRequest& request);
+    // Runs a program and waits for it in a loop that repaints but takes no
+    // user input; false when it could not start (LastSystemError).
+    bool RunAndWait(const std::string& program, const std::vector<std::string>& params,
+                    const std::string& workingDir);
+    // One polling step of a piped run: the waiting output into the memo and
+    // the capture, the progress of counted sources; CR LF to the tool when
+    // nothing waits.
+    void ReadToolOutput();
+    // The piped run has ended: the rest of its output and the carried line.
+    void FinishToolOutput();
+    // "Console.log" in the output directory from every line of the run;
+    // the number of lines, -1 when it could not be written.
+    long SaveConsoleLog();
+    // Starts the renaming of one run's results (counters and warnings), then
+    // renames one result folder after the run.
+    void BeginResultRenaming();
+    int RenameResultFolder(const std::string& outputDir, const std::string& folderName);
+    // The run's outcome on the status bar, with the warnings collected while
+    // it finished, so they are not lost under the final text.
+    void ShowRunOutcome(bool cancelled);
+    // The note of the DOS start, shown once the language selection has
+    // cleared the bar.
+    void ShowDOSStartNote();
+    std::unique_ptr<TToolRun> ToolRun;
+    std::unique_ptr<TToolOutputReader> ToolOutput;
+    std::unique_ptr<TResultRenamer> ResultRenamer;
+    TInputTreeEntries InputTreeEntries; // filled by the parameter document
+    std::vector<std::string> RunWarnings;
+    int LastSystemError = 0;
+    bool DOSBoxActive = false;
+    std::string DOSBoxPath, DOSBoxTemplatePath;
+    std::string PendingDOSNote;
 
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)

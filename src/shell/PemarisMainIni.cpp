@@ -14,7 +14,6 @@
 #include "SharedRoutinesCommon.h"
 
 #include <QMenuBar>
-#include <QStandardPaths>
 #include <ctime>
 
 namespace pem {
@@ -110,12 +109,6 @@ void TfrmPemarisMain::SetOptionLevel(int level) {
     StructureLevel = level;
 }
 
-bool TfrmPemarisMain::LocateDOSBox(bool useDOSBox) {
-    // Debian's dosbox on PATH; the DOS start refines this with its own
-    // location setting.
-    return useDOSBox && !QStandardPaths::findExecutable("dosbox").isEmpty();
-}
-
 void TfrmPemarisMain::ApplyIniSettings(int mode) {
     TStringList lines = IniLines();
     std::vector<TIniProblem> problems;
@@ -123,6 +116,7 @@ void TfrmPemarisMain::ApplyIniSettings(int mode) {
     env.consoleStubExists = !ConsoleStubPath.empty();
     env.locateDOSBox = [this](bool use) { return LocateDOSBox(use); };
     IniSettings = ReadIniSettings(lines, env, problems);
+    lines = IniLines(); // the DOSBox search may have added its location line
     SystemCaptureConsole = IniSettings.SystemCaptureConsole;
     DebugMode = IniSettings.DebugMode;
     SystemNameByDirectory = IniSettings.NameByDirectory;

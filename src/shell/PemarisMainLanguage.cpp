@@ -231,6 +231,7 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
         }
     } else if (info) MyStB->ShowInfo(msg);
     else MyStB->ShowWarning(msg);
+    ShowDOSStartNote();
 }
 
 // -------------------------------------------------------------- switches

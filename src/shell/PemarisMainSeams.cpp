@@ -25,8 +25,6 @@ void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
 
 
 // Seams of the language selection.
-// DOS start: no .pif files or AUTOEXEC.NT on this platform until the DOS start is built.
-void TfrmPemarisMain::SetupDOSStart(bool) {}
 // Metric weights: refilled by the job settings' own unit.
 void TfrmPemarisMain::RefillMetricWeights() {}
 // Word lists: loaded from the function table by the word-list unit.
