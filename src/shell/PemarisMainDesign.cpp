@@ -81,6 +81,10 @@ const ActionDef kActions[] = {
     {"ActXMLEditor", "XML editor", "Viewer"},
     {"ActSelectFont", "Viewer font...", "Viewer"},
     {"ActCloseTab", "Close tab", "Viewer"},
+    {"ActSortBySource", "Sort by source file name", "Sort"},
+    {"ActSortByLevel", "Sort by deficiency level", "Sort"},
+    {"ActSortByRuleName", "Sort by rules", "Sort"},
+    {"ActFindText", "&Find text ", "Sort"},
     {"ActLoadWordList", "Import word list...", "WordList"},
     {"ActSaveWordList", "Export word list...", "WordList"},
     {"ActLoadTextFile", "Load text file...", "WordList"},
@@ -342,7 +346,7 @@ void TfrmPemarisMain::BuildComponents() {
     BuildParameterTabs();
     BuildWordScanTab();
     BuildTechTab();
-    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Viewer");
+    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Internal viewer");
     PageControlEditor = new TPageControl(this, TabSheetViewer, "PageControlEditor");
     TabSheetViewer->SetTabVisible(false);
     BuildHelperPages();

@@ -1,0 +1,32 @@
+#include "PF_HardCopy.h"
+
+#include "ReportPainter.h"
+
+#include <algorithm>
+
+namespace pem {
+
+TQRfrm_HardCopy::TQRfrm_HardCopy() : TQRReportForm("QRfrm_HardCopy", "TQRfrm_HardCopy") { SetCaption("Hard copy"); }
+
+TReportDocument TQRfrm_HardCopy::Layout(const TTextMeasure& m) const {
+    const TPageSetup setup;
+    const TReportFont font = ReportFontOf(Font);
+    TBandFlow flow(setup, ReportTitle);
+    bool nothingPrinted = true;
+    for (const auto& item : Items) {
+        const std::string& line = item.s;
+        if (!line.empty() && line[0] == '/') {
+            if (!nothingPrinted) flow.NewPage();
+            nothingPrinted = false;
+            continue;
+        }
+        nothingPrinted = false;
+        for (auto& row : WrapText(ExpandTabs(line), setup.Width(), font, m))
+            flow.Add(TextLineBand(std::move(row), font, setup.Width(), m));
+    }
+    TReportDocument doc = flow.Finish();
+    doc.textColumn = std::max(0.1, m.Width("0", font));
+    return doc;
+}
+
+} // namespace pem
