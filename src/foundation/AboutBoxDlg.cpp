@@ -61,6 +61,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), TControl(this, nullptr,
     pnlPicture->setGeometry(12, 12, 48, 48);
     auto* icon = new QLabel(pnlPicture);
     icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    icon->resize(48, 48);
     pnlPgmTitle = new TPanel(this, this, "pnlPgmTitle", TLayoutKind::None);
     pnlPgmTitle->setFrameShape(QFrame::StyledPanel);
     pnlPgmTitle->setGeometry(72, 20, 200, 32);
@@ -77,6 +78,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent), TControl(this, nullptr,
     lblLegalCopyright = MakeLabel(this, this, "lblLegalCopyright", "Copyright", 166);
     Memo1 = new TMemo(this, this, "Memo1");
     Memo1->SetReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setGeometry(12, 192, kFormWidth - 24, kMemoLineHeight);
     btnOK = new TButton(this, this, "btnOK", "OK");
     btnOK->setDefault(true);

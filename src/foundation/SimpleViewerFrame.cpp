@@ -13,6 +13,7 @@
 #include <QFontMetricsF>
 #include <QMetaObject>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 namespace pem {
@@ -90,7 +91,10 @@ void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) {
 
 void TFrameSimpleViewer::FrameResize() {
     ArrangeButtonsRightAligned(this);
-    const int h = PanelSimpleViewer->property("Tag").toInt();
+    // The panel as high as its rows of buttons.
+    int h = 0;
+    for (TBitBtn* b : {BitBtnPrint, BitBtnClose})
+        if (!b->isHidden()) h = std::max(h, b->y() + b->height() + 4);
     if (h > 0) PanelSimpleViewer->setFixedHeight(h);
 }
 

@@ -19,6 +19,7 @@ public:
     // The font the lines print in (the program sets the viewer font).
     TFontSpec Font{"Lucida Console", 1, 10, -13};
 
+    using TQRReportForm::Layout;
     TReportDocument Layout(const TTextMeasure& measure) const override;
 };
 

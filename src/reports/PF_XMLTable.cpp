@@ -86,8 +86,8 @@ TReportDocument TQRfrm_XMLTable::LayoutDated(const TTextMeasure& m, const std::s
         TBand h;
         h.height = headerHeight;
         h.texts.push_back(Text(0, 2, width, kHeader, kHeaderFont, m, TReportAlign::Center));
-        h.texts.push_back(Text(width - 50, 10, 50, "Date:" + date, kArial, m, TReportAlign::Right));
-        h.texts.push_back(Text(width - 50, 15, 50, "Page:" + std::to_string(page), kArial, m, TReportAlign::Right));
+        h.texts.push_back(Text(width - 52, 10, 50, "Date:" + date, kArial, m, TReportAlign::Right));
+        h.texts.push_back(Text(width - 52, 15, 50, "Page:" + std::to_string(page), kArial, m, TReportAlign::Right));
         const std::pair<const char*, const std::string*> pairs[] = {{"Product name: ", &QRLabelProductName},
                                                                     {"Data type:", &QRLabelTableName},
                                                                     {"Element Type:", &QRLabelElementType}};

@@ -38,6 +38,7 @@ public:
     std::string QRLabelElementType;
     std::string QRLabelSystemName;
 
+    using TQRReportForm::Layout;
     TReportDocument Layout(const TTextMeasure& measure) const override;
     // The same with the date the header shows.
     TReportDocument LayoutDated(const TTextMeasure& measure, const std::string& date) const;
