@@ -4,6 +4,7 @@
 // line end as one line break), and the UTF-16LE road of files that begin
 // with a byte-order mark.
 #include <QString>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,13 +12,38 @@ namespace pem {
 
 // The whole file; raises EFileError "Can not open file %s".
 std::string ReadFileBytes(const std::string& fileName);
+// Its first bytes (fewer when it is shorter); raises the same.
+std::string ReadFileHead(const std::string& fileName, size_t count);
 
-// The 8-bit text as one QString with "\n" between lines: CR LF, LF and a
-// lone CR each end a line, and the line end after the last line is dropped,
-// so that the text has as many lines as the file read as lines.
+// Decodes 8-bit text for display piece by piece, so that a large file
+// passes through one small buffer: Windows-1252 through the code page's
+// table, CR LF, LF and a lone CR each as one "\n" (a CR LF split between two
+// pieces too), and the line end after the last line dropped, so that the
+// text has as many lines as the file read as lines.
+class TListingDecoder {
+public:
+    // The display text of the piece (out is replaced; it keeps its buffer).
+    void Decode(std::string_view piece, QString& out);
+    // The text held back at the end, "" (a last line end is dropped).
+    void Finish(QString& out);
+    // Whether any byte came in.
+    bool AnyInput() const { return any_; }
+
+private:
+    bool pendingCr_ = false;     // the previous piece ended in CR
+    bool pendingBreak_ = false;  // a line break not written yet
+    bool any_ = false;
+};
+
+// The whole 8-bit text decoded at once.
 QString ListingToQString(std::string_view text);
-// The number of lines of the text read as lines (0 for the empty text).
-int ListingLineCount(std::string_view text);
+
+// Decoded pieces of a file read a megabyte at a time, or of a text, handed to
+// onPiece (the piece is reused between calls). They return whether there
+// was any input; reading raises EFileError.
+using TListingPieceProc = std::function<void(const QString& piece)>;
+bool ReadListingFile(const std::string& fileName, const TListingPieceProc& onPiece);
+bool DecodeListingText(std::string_view text, const TListingPieceProc& onPiece);
 
 // The bytes begin with the UTF-16LE byte-order mark FF FE.
 bool HasUtf16LeMark(std::string_view bytes);

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+
 namespace pem {
 
 TListingView::TListingView(TComponent* owner, QWidget* parent, const std::string& name)
@@ -25,15 +26,25 @@ TListingView::TListingView(TComponent* owner, QWidget* parent, const std::string
                      [this] { FireEvent(OnSelectionChange, this); });
 }
 
-void TListingView::SetText8(std::string_view text) {
+void TListingView::Load(const std::function<bool(const TListingPieceProc&)>& decode) {
     marks_.clear();
     setExtraSelections({});
-    lines_ = ListingLineCount(text);
     const QSignalBlocker block(this);
-    setPlainText(ListingToQString(text));
+    clear();
+    QTextCursor end(document());
+    end.beginEditBlock();
+    empty_ = !decode([&end](const QString& piece) { end.insertText(piece); });
+    end.endEditBlock();
+    setTextCursor(QTextCursor(document()));
 }
 
-void TListingView::LoadFromFile(const std::string& fileName) { SetText8(ReadFileBytes(fileName)); }
+void TListingView::SetText8(std::string_view text) {
+    Load([text](const TListingPieceProc& onPiece) { return DecodeListingText(text, onPiece); });
+}
+
+void TListingView::LoadFromFile(const std::string& fileName) {
+    Load([&fileName](const TListingPieceProc& onPiece) { return ReadListingFile(fileName, onPiece); });
+}
 
 std::string TListingView::Text8() const { return FromQ(toPlainText()); }
 
@@ -41,7 +52,7 @@ void TListingView::Clear() { SetText8({}); }
 
 int TListingView::LineCount() const {
     // The document always has one block; a view without text has no line.
-    return document()->isEmpty() && lines_ == 0 ? 0 : document()->blockCount();
+    return empty_ ? 0 : document()->blockCount();
 }
 
 std::string TListingView::Line(int i) const {

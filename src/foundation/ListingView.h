@@ -6,6 +6,7 @@
 // change the text.
 #include "Controls.h"
 #include "DialogService.h"
+#include "ListingText.h"
 
 #include <QColor>
 #include <QPlainTextEdit>
@@ -19,7 +20,8 @@ public:
 
     // Replaces the text (8-bit; any line end). Clears marks and selection.
     void SetText8(std::string_view text);
-    void LoadFromFile(const std::string& fileName); // raises EFileError
+    // Reads the file piece by piece into the view; raises EFileError.
+    void LoadFromFile(const std::string& fileName);
     std::string Text8() const;
     void Clear();
 
@@ -60,8 +62,10 @@ public:
     TNotifyEvent OnSelectionChange;
 
 private:
+    // Fills the view with the decoded pieces.
+    void Load(const std::function<bool(const TListingPieceProc&)>& decode);
     QList<QTextEdit::ExtraSelection> marks_;
-    int lines_ = 0;
+    bool empty_ = true;
 };
 
 } // namespace pem

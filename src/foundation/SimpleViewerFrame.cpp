@@ -56,10 +56,18 @@ TFrameSimpleViewer* TFrameSimpleViewer::CreateForFile(TComponent* owner, QWidget
 }
 
 void TFrameSimpleViewer::LoadFile(const std::string& fileName) {
-    std::string text = ReadFileBytes(fileName);
-    if (HasUtf16LeMark(text)) text = Utf16LeToAnsi(text);
-    RichEditSourceView->SetText8(text);
-    if (SameText(ExtractFileExt(fileName), ".xml") || SameText(ExtractFileExt(fileName), ".wsdl")) {
+    const bool xml = SameText(ExtractFileExt(fileName), ".xml") || SameText(ExtractFileExt(fileName), ".wsdl");
+    // A plain listing streams into the view; the UTF-16LE road and XML
+    // documents need the whole text.
+    std::string text;
+    if (!xml && !HasUtf16LeMark(ReadFileHead(fileName, 2))) {
+        RichEditSourceView->LoadFromFile(fileName);
+    } else {
+        text = ReadFileBytes(fileName);
+        if (HasUtf16LeMark(text)) text = Utf16LeToAnsi(text);
+        RichEditSourceView->SetText8(text);
+    }
+    if (xml) {
         // Shown indented by TAB per level, a tab stop every "ww".
         auto doc = TMyXMLNodeList::Create();
         doc->Parse(text, false);

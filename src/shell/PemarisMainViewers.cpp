@@ -14,7 +14,8 @@
 
 namespace pem {
 
-// Reports a press on a tab of the editor pages before the page changes.
+// Reports a press on the tabs of the editor pages (mouse or key) before the
+// page changes.
 class TTabBarPress : public QObject {
 public:
     explicit TTabBarPress(QObject* parent) : QObject(parent) {}
@@ -22,7 +23,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonPress && OnMouseDown) OnMouseDown();
+        if ((e->type() == QEvent::MouseButtonPress || e->type() == QEvent::KeyPress) && OnMouseDown) OnMouseDown();
         return QObject::eventFilter(watched, e);
     }
 };

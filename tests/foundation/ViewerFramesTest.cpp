@@ -26,7 +26,7 @@ std::string Utf16Le(const std::u16string& s, bool odd = false) {
     return b;
 }
 
-TEST(ListingText, LineEndsAndLineCounts) {
+TEST(ListingText, LineEndsAndLineCountsWholeAndInPieces) {
     struct Case {
         const char* text;
         const char* shown;
@@ -39,11 +39,26 @@ TEST(ListingText, LineEndsAndLineCounts) {
         {"a\rb\r", "a\nb", 2},
         {"a\r\n\r\n", "a\n", 2},
         {"\r\n", "", 1},
+        {"a\r\r\nb", "a\n\nb", 3},
         {"caf\xE9 \x80", "caf\u00E9 \u20AC", 1},
     };
+    pemtest::EnsureQApp();
+    TListingView view(nullptr, nullptr, "RichEditSourceView");
     for (const auto& c : cases) {
         EXPECT_EQ(ListingToQString(c.text), QString::fromUtf8(c.shown)) << c.text;
-        EXPECT_EQ(ListingLineCount(c.text), c.lines) << c.text;
+        // Piece by piece, one byte at a time: a CR LF split between two
+        // pieces is still one line end.
+        TListingDecoder decoder;
+        QString all, piece;
+        for (const char* p = c.text; *p; ++p) {
+            decoder.Decode(std::string_view(p, 1), piece);
+            all += piece;
+        }
+        decoder.Finish(piece);
+        EXPECT_EQ(all + piece, QString::fromUtf8(c.shown)) << c.text;
+        view.SetText8(c.text);
+        EXPECT_EQ(view.LineCount(), c.lines) << c.text;
+        EXPECT_EQ(view.Text8(), Utf8ToCp1252(c.shown));
     }
 }
 

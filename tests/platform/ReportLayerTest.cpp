@@ -10,6 +10,7 @@
 #include "ReportPrinter.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QPrintPreviewWidget>
 #include <gtest/gtest.h>
 
@@ -161,6 +162,20 @@ TEST_F(ReportOutputTest, PreviewShowsThePagesAndPrintsTheSameOnes) {
     // Printing straight away gives the same pages.
     PrintReportDocument(doc, "Office");
     EXPECT_EQ(printed.at(1), printed.at(0));
+}
+
+TEST(ReportFonts, MissingFixedPitchFamiliesFallBackToTheSystemFixedFont) {
+    pemtest::EnsureQApp();
+    for (const char* name : {"Lucida Console", "Courier New"}) {
+        const TFontSpec spec{name, 1, 0, -11};
+        EXPECT_TRUE(QFontInfo(ViewerQFont(spec)).fixedPitch()) << name;
+        EXPECT_EQ(ViewerQFont(spec).pixelSize(), 11);
+        const TReportFont report = ReportFontOf(spec);
+        EXPECT_EQ(report.name, name); // the report keeps the name it asked for
+        EXPECT_DOUBLE_EQ(report.pointSize, 11 * 72.0 / 96.0);
+        EXPECT_TRUE(QFontInfo(ReportQFont(report)).fixedPitch()) << name;
+    }
+    EXPECT_DOUBLE_EQ(ReportFontOf({"Arial", 1, 12, -16}).pointSize, 12);
 }
 
 TEST_F(ReportOutputTest, CurrentPrinterByName) {

@@ -5,6 +5,7 @@
 #include "ReportLayout.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -41,7 +42,10 @@ double MmToDeviceY(const QPaintDevice* d) { return d->logicalDpiY() / 25.4; }
 class QtMeasure : public TTextMeasure {
 public:
     double Width(const std::string& text, const TReportFont& font) const override {
-        return Metrics(font).horizontalAdvance(ToQ(text)) * kPxToMm;
+        const QFontMetricsF& m = Metrics(font);
+        // Every character of a fixed-pitch font is as wide as the others.
+        if (fixedAdvance_ > 0) return static_cast<double>(text.size()) * fixedAdvance_ * kPxToMm;
+        return m.horizontalAdvance(ToQ(text)) * kPxToMm;
     }
     double LineHeight(const TReportFont& font) const override { return Metrics(font).height() * kPxToMm; }
 
@@ -58,12 +62,17 @@ private:
             metrics_ = std::make_unique<QFontMetricsF>(q);
             cachedFont_ = font;
             cached_ = true;
+            fixedAdvance_ = 0;
+            if (QFontInfo(q).fixedPitch() && metrics_->horizontalAdvance(QStringLiteral("W")) ==
+                                                 metrics_->horizontalAdvance(QStringLiteral("i")))
+                fixedAdvance_ = metrics_->horizontalAdvance(QStringLiteral("0"));
         }
         return *metrics_;
     }
     mutable bool cached_ = false;
     mutable TReportFont cachedFont_;
     mutable std::unique_ptr<QFontMetricsF> metrics_;
+    mutable double fixedAdvance_ = 0;
 };
 
 } // namespace
@@ -133,11 +142,10 @@ void PaintReportPage(QPainter& painter, const TReportPage& page) {
         case TReportAlign::Center: align |= Qt::AlignHCenter; break;
         case TReportAlign::Right: align |= Qt::AlignRight; break;
         }
-        const QRectF box(t.x * sx, t.y * sy, std::max(t.w, t.textWidth) * sx, t.h * sy);
-        // A right-aligned or centred text keeps its box; a left-aligned one
-        // may run past its box rather than be cut.
-        painter.drawText(t.align == TReportAlign::Left ? QRectF(box.topLeft(), QSizeF(1e6, box.height())) : box,
-                         align, ToQ(t.text));
+        // A left-aligned text may run past its box rather than be cut; the
+        // others keep their box.
+        const QRectF box(t.x * sx, t.y * sy, (t.align == TReportAlign::Left ? 1e6 : t.w) * sx, t.h * sy);
+        painter.drawText(box, align, ToQ(t.text));
     }
     painter.restore();
 }
