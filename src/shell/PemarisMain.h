@@ -152,7 +152,7 @@ public:
     void ActViewProductLogExecute(TComponent* sender); // product log, console log, parameters
     void ActViewNotepadExecute(TComponent* sender);
     void ActCloseTabExecute(TComponent* sender);
-    void Closeallpages1Click(TComponent* sender);
+    void ActCloseAllPagesExecute(TComponent* sender);
     void ActSelectFontExecute(TComponent* sender);
     void ActSortExecute(TComponent* sender);          // the three sort actions
     void ActFindTextExecute(TComponent* sender);

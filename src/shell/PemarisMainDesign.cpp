@@ -81,6 +81,7 @@ const ActionDef kActions[] = {
     {"ActXMLEditor", "XML editor", "Viewer"},
     {"ActSelectFont", "Viewer font...", "Viewer"},
     {"ActCloseTab", "Close tab", "Viewer"},
+    {"ActCloseAllPages", "Close all editor pages", "Viewer"},
     {"ActSortBySource", "Sort by source file name", "Sort"},
     {"ActSortByLevel", "Sort by deficiency level", "Sort"},
     {"ActSortByRuleName", "Sort by rules", "Sort"},

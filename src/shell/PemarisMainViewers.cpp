@@ -59,6 +59,7 @@ void TfrmPemarisMain::BindViewerActions() {
         Act(a)->OnExecute = [this](TComponent* s) { ActViewProductLogExecute(s); };
     Act("ActViewNotepad")->OnExecute = [this](TComponent* s) { ActViewNotepadExecute(s); };
     Act("ActCloseTab")->OnExecute = [this](TComponent* s) { ActCloseTabExecute(s); };
+    Act("ActCloseAllPages")->OnExecute = [this](TComponent* s) { ActCloseAllPagesExecute(s); };
     Act("ActSelectFont")->OnExecute = [this](TComponent* s) { ActSelectFontExecute(s); };
     for (const char* a : {"ActSortBySource", "ActSortByLevel", "ActSortByRuleName"}) {
         Act(a)->setCheckable(true);
@@ -70,10 +71,7 @@ void TfrmPemarisMain::BindViewerActions() {
     // The popup of the viewer page and of its page control.
     PopupMenuViewer = new TMenuItem(this, this, "PopupMenuViewer", "");
     PopupMenuViewer->addAction(Act("ActCloseTab"));
-    auto* closeAll = new TAction(nullptr, "Closeallpages1", "Close all pages");
-    closeAll->setParent(PopupMenuViewer);
-    closeAll->OnExecute = [this](TComponent* s) { Closeallpages1Click(s); };
-    PopupMenuViewer->addAction(closeAll);
+    PopupMenuViewer->addAction(Act("ActCloseAllPages"));
     PopupMenuViewer->addSeparator();
     for (const char* a : {"ActViewGeneral", "ActViewDefis", "ActViewMetrics", "ActViewSpecs", "ActViewTestCases"})
         PopupMenuViewer->addAction(Act(a));
@@ -115,7 +113,8 @@ void TfrmPemarisMain::ActViewNotepadExecute(TComponent*) { ResultTabs->ViewNotep
 
 void TfrmPemarisMain::ActCloseTabExecute(TComponent*) { ResultTabs->CloseEditorTab(); }
 
-void TfrmPemarisMain::Closeallpages1Click(TComponent*) { ResultTabs->CloseAllEditorTabs(); }
+// Page by page, each changed editor asked about; a failing save stops.
+void TfrmPemarisMain::ActCloseAllPagesExecute(TComponent*) { ResultTabs->CloseAllEditorTabs(); }
 
 void TfrmPemarisMain::ActSelectFontExecute(TComponent*) { ResultTabs->SelectFont(); }
 

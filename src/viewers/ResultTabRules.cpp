@@ -195,10 +195,8 @@ std::string RunLogFile(TLogKind kind, int runMode, const std::string& outputDir,
 }
 
 bool LanguageInList(const std::string& code, const std::string& list) {
-    if (code.empty()) return false;
-    for (const auto& item : SplitByChar(list, ','))
-        if (item == code) return true;
-    return false;
+    if (list.empty()) return false;
+    return (AsciiUpperCase(list) + ",").find(code + ",") != std::string::npos;
 }
 
 std::vector<std::string> EditorCommand(const std::string& editorField, const TEnvLookup& env,

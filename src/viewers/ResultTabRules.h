@@ -84,7 +84,9 @@ enum class TLogKind { ProductLog, ConsoleLog, Parameters };
 std::string RunLogFile(TLogKind kind, int runMode, const std::string& outputDir, const std::string& systemName,
                        const std::string& testToolLog);
 
-// Whether code is one of the comma list's entries.
+// Whether the code followed by "," occurs in the upper-cased list followed
+// by "," (a plain substring test: "QL" is in "DLI,SQL"); false for an empty
+// list.
 bool LanguageInList(const std::string& code, const std::string& list);
 
 // The command that runs the editor named in the editor field: the named

@@ -105,7 +105,7 @@ TEST_F(ViewerActionsTest, LogActionsFollowTheRunMode) {
     std::vector<std::string> items;
     for (QAction* a : form->PopupMenuViewer->actions())
         if (!a->isSeparator()) items.push_back(a->objectName().toStdString());
-    EXPECT_EQ(items, (std::vector<std::string>{"ActCloseTab", "Closeallpages1", "ActViewGeneral", "ActViewDefis",
+    EXPECT_EQ(items, (std::vector<std::string>{"ActCloseTab", "ActCloseAllPages", "ActViewGeneral", "ActViewDefis",
                                                "ActViewMetrics", "ActViewSpecs", "ActViewTestCases",
                                                "ActViewProductLog", "ActViewConsoleLog", "ActViewParameters"}));
     form->PopupMenuViewer->actions()[1]->trigger();

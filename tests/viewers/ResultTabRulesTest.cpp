@@ -142,8 +142,11 @@ TEST(ResultTabRules, FrameByLanguage) {
         {TOpenKind::Specs, "ENG", TResultFrameKind::SpecsGer},
         {TOpenKind::Specs, "RPG", TResultFrameKind::Specs},
         {TOpenKind::Specs, "JAV", TResultFrameKind::SpecsObj},
-        {TOpenKind::Specs, "CO", TResultFrameKind::SpecsObj}, // whole entries only
+        {TOpenKind::Specs, "CO", TResultFrameKind::SpecsObj}, // "CO," is not in the list
+        {TOpenKind::Specs, "QL", TResultFrameKind::SimpleViewer}, // a plain substring test
     };
+    EXPECT_TRUE(LanguageInList("GER", "ger,eng"));
+    EXPECT_FALSE(LanguageInList("GER", ""));
     for (const auto& c : cases) {
         auto inList = [&](const std::string& list) { return LanguageInList(c.lang, list); };
         EXPECT_EQ(FrameKindFor(c.kind, inList), c.frame) << c.lang;
