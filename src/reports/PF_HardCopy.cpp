@@ -2,7 +2,6 @@
 
 #include "ReportPainter.h"
 
-#include <algorithm>
 
 namespace pem {
 
@@ -21,12 +20,9 @@ TReportDocument TQRfrm_HardCopy::Layout(const TTextMeasure& m) const {
             continue;
         }
         nothingPrinted = false;
-        for (auto& row : WrapText(ExpandTabs(line), setup.Width(), font, m))
-            flow.Add(TextLineBand(std::move(row), font, setup.Width(), m));
+        AddTextLine(flow, line, font, setup.Width(), m);
     }
-    TReportDocument doc = flow.Finish();
-    doc.textColumn = std::max(0.1, m.Width("0", font));
-    return doc;
+    return FinishTextPages(flow, font, m);
 }
 
 } // namespace pem

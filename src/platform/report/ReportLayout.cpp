@@ -124,9 +124,17 @@ TBand TextLineBand(std::string text, const TReportFont& font, double width, cons
 TReportDocument LayoutPlainText(const std::vector<std::string>& lines, const TReportFont& font,
                                 const std::string& title, const TTextMeasure& measure, const TPageSetup& setup) {
     TBandFlow flow(setup, title);
-    for (const auto& line : lines)
-        for (auto& row : WrapText(ExpandTabs(line), setup.Width(), font, measure))
-            flow.Add(TextLineBand(std::move(row), font, setup.Width(), measure));
+    for (const auto& line : lines) AddTextLine(flow, line, font, setup.Width(), measure);
+    return FinishTextPages(flow, font, measure);
+}
+
+void AddTextLine(TBandFlow& flow, const std::string& line, const TReportFont& font, double width,
+                 const TTextMeasure& measure) {
+    for (auto& row : WrapText(ExpandTabs(line), width, font, measure))
+        flow.Add(TextLineBand(std::move(row), font, width, measure));
+}
+
+TReportDocument FinishTextPages(TBandFlow& flow, const TReportFont& font, const TTextMeasure& measure) {
     TReportDocument doc = flow.Finish();
     doc.textColumn = std::max(0.1, measure.Width("0", font));
     return doc;

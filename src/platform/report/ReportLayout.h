@@ -90,6 +90,12 @@ std::vector<std::string> WrapText(const std::string& text, double width, const T
 // line.
 TBand TextLineBand(std::string text, const TReportFont& font, double width, const TTextMeasure& measure);
 
+// One line of text as bands: TABs expanded, wrapped to the width.
+void AddTextLine(TBandFlow& flow, const std::string& line, const TReportFont& font, double width,
+                 const TTextMeasure& measure);
+// The pages of text lines, the text export's columns one character wide.
+TReportDocument FinishTextPages(TBandFlow& flow, const TReportFont& font, const TTextMeasure& measure);
+
 // Plain text lines as pages: TABs expanded, long lines wrapped, no header;
 // what printing a text view gives.
 TReportDocument LayoutPlainText(const std::vector<std::string>& lines, const TReportFont& font,

@@ -77,24 +77,28 @@ private:
 
 } // namespace
 
+namespace {
+template <class F>
+QFont StyledFont(const F& f) {
+    QFont q = BaseFont(f.name);
+    q.setBold(f.bold);
+    q.setItalic(f.italic);
+    q.setUnderline(f.underline);
+    q.setStrikeOut(f.strikeOut);
+    return q;
+}
+} // namespace
+
 QFont ReportQFont(const TReportFont& font) {
-    QFont q = BaseFont(font.name);
+    QFont q = StyledFont(font);
     q.setPointSizeF(font.pointSize > 0 ? font.pointSize : 10);
-    q.setBold(font.bold);
-    q.setItalic(font.italic);
-    q.setUnderline(font.underline);
-    q.setStrikeOut(font.strikeOut);
     return q;
 }
 
 QFont ViewerQFont(const TFontSpec& spec) {
-    QFont q = BaseFont(spec.name);
+    QFont q = StyledFont(spec);
     if (spec.height != 0) q.setPixelSize(std::abs(spec.height));
     else q.setPointSize(spec.size > 0 ? spec.size : 10);
-    q.setBold(spec.bold);
-    q.setItalic(spec.italic);
-    q.setUnderline(spec.underline);
-    q.setStrikeOut(spec.strikeOut);
     return q;
 }
 
