@@ -92,7 +92,10 @@ int TListingView::LineStart(int i) const {
 
 int TListingView::FindText(const std::string& text, int from) const {
     if (text.empty()) return -1;
-    return static_cast<int>(toPlainText().indexOf(ToQ(text), std::max(0, from), Qt::CaseInsensitive));
+    // Case is ignored unless asked for; the search walks the blocks, so a
+    // large text is not copied.
+    const QTextCursor hit = document()->find(ToQ(text), std::max(0, from));
+    return hit.isNull() ? -1 : hit.selectionStart();
 }
 
 bool TListingView::ShowLine(int i, int linesAbove) {
