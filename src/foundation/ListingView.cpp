@@ -15,7 +15,7 @@
 namespace pem {
 
 TListingView::TListingView(TComponent* owner, QWidget* parent, const std::string& name)
-    : QPlainTextEdit(parent), TControl(this, owner, name, "TRichEdit") {
+    : QPlainTextEdit(parent), TControl(this, owner, name, "TListingView") {
     AddToParentLayout(parent, this);
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
