@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QPrintPreviewWidget>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -111,6 +112,16 @@ TEST_F(ReportOutputTest, PdfAndTextFilesHoldThePages) {
     ASSERT_GE(doc.pages.size(), 2u);
     WriteReportPdf(doc, dir / "r.pdf");
     EXPECT_EQ(pemtest::ReadFile(dir / "r.pdf").substr(0, 5), "%PDF-");
+    // The second page holds the second page's lines (read back where the
+    // PDF tools are installed).
+    if (std::system("command -v pdftotext >/dev/null 2>&1") == 0) {
+        const std::string cmd = "pdftotext -f 2 -l 2 '" + dir / "r.pdf" + "' '" + dir / "p2.txt" + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        const std::string page2 = pemtest::ReadFile(dir / "p2.txt");
+        const std::string first = ReportPageRows(doc, 1).front();
+        EXPECT_NE(page2.find(first.substr(0, first.find(' ', 5))), std::string::npos) << page2.substr(0, 80);
+        EXPECT_EQ(page2.find("Line 0 "), std::string::npos);
+    }
     WriteReportText(doc, dir / "r.txt");
     const std::string text = pemtest::ReadFile(dir / "r.txt");
     EXPECT_EQ(text, ReportPagesAsText(doc));
