@@ -1,17 +1,13 @@
 #pragma once
 // The windows of the evaluation: compound metrics, the limits dialog and the
 // report forms, created at start and shown on demand.
+#include "CompoundMetrics.h"
 #include "Forms.h"
 #include "PF_HardCopy.h"
 #include "PF_XMLTable.h"
 #include "QRReportForm.h"
 
 namespace pem {
-
-class TfrmCompoundMetrics : public TForm {
-public:
-    TfrmCompoundMetrics() : TForm("frmCompoundMetrics", "TfrmCompoundMetrics") { SetCaption("Compound metrics"); }
-};
 
 class TfrmGetLimits : public TForm {
 public:
