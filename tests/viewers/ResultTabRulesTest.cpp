@@ -125,6 +125,10 @@ TEST(ResultTabRules, DialogStartPreselectsTheListingOfTheTabInView) {
     EXPECT_EQ(s.fileName, "sys.log");
     s = ResultDialogStart(general, kOut, std::nullopt, dirs);
     EXPECT_EQ(s.initialDir, kOut);
+    // A tab of a file outside the output directory: that file's own folder.
+    s = ResultDialogStart(general, kOut, std::string("/elsewhere/logs/x.log"), dirs);
+    EXPECT_EQ(s.initialDir, "/elsewhere/logs/");
+    EXPECT_EQ(s.fileName, "x.log");
 }
 
 TEST(ResultTabRules, FrameByLanguage) {
