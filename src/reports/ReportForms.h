@@ -3,6 +3,9 @@
 // report forms, created at start and shown on demand.
 #include "CompoundMetrics.h"
 #include "Forms.h"
+#include "PF_HardCopy.h"
+#include "PF_XMLTable.h"
+#include "QRReportForm.h"
 
 namespace pem {
 
@@ -11,20 +14,12 @@ public:
     TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") { SetCaption("Limits"); }
 };
 
-// A report form: one per report layout.
-class TQRReportForm : public TForm {
-public:
-    TQRReportForm(const std::string& name, const char* className) : TForm(name, className) {}
-};
-
 #define PEM_REPORT_FORM(cls, name)                                                                                  \
     class cls : public TQRReportForm {                                                                              \
     public:                                                                                                         \
         cls() : TQRReportForm(name, #cls) {}                                                                        \
     };
 
-PEM_REPORT_FORM(TQRfrm_XMLTable, "QRfrm_XMLTable")
-PEM_REPORT_FORM(TQRfrm_HardCopy, "QRfrm_HardCopy")
 PEM_REPORT_FORM(TQRfrm_MindraChangeRank, "QRfrm_MindraChangeRank")
 PEM_REPORT_FORM(TQRfrm_MindraChangeStat, "QRfrm_MindraChangeStat")
 PEM_REPORT_FORM(TQRfrm_MindraDefectRank, "QRfrm_MindraDefectRank")

@@ -9,6 +9,7 @@
 #include "DesktopServices.h"
 #include "Exceptions.h"
 #include "QtText.h"
+#include "ResultTabs.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 
@@ -63,6 +64,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindViewerActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

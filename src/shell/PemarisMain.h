@@ -9,6 +9,7 @@
 #include "ProductIni.h"
 #include "ProductTable.h"
 #include "RenameResultFolder.h"
+#include "ProjectContext.h"
 #include "StringList.h"
 #include "ToolOutputReader.h"
 #include "ToolStart.h"
@@ -24,11 +25,14 @@ class TFrameFindexec;
 class TFrameFindDirectory;
 class TStringListHolder;
 class TIncCombo;
+class TResultTabs;
+class TAboutBoxDlg;
+class TTabBarPress;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
 
-class TfrmPemarisMain : public TForm {
+class TfrmPemarisMain : public TForm, public IProjectContext {
 public:
     TfrmPemarisMain();
     ~TfrmPemarisMain() override;
@@ -192,7 +196,7 @@ public:
     // Routines of other concerns the job's life calls. The output directory
     // check, the file-list definitions, the structure lists, the editor tabs
     // and the watcher are still default bodies (PemarisMainSeams.cpp).
-    std::string OutputDirectory();                          // the output directory frame's text
+    std::string OutputDirectory() override;                 // the output directory frame's text
     void FocusOutputDirectory();                            // focus its edit
     void ValidateOutputDirectory();                         // check (and create) the output directory
     std::string RepoTabFile();                              // the file of FrameFindexecRepo_Tab
@@ -206,6 +210,48 @@ public:
     int FinishResultNames();                                // modules whose results have their final names
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
+
+    // ---- result tabs, viewer actions and the about box (PemarisMainViewers.cpp)
+    void BindViewerActions();
+    void ActViewDialogExecute(TComponent* sender);    // the five result-file dialog actions
+    void ActViewProductLogExecute(TComponent* sender); // product log, console log, parameters
+    void ActViewNotepadExecute(TComponent* sender);
+    void ActCloseTabExecute(TComponent* sender);
+    void ActCloseAllPagesExecute(TComponent* sender);
+    void ActSelectFontExecute(TComponent* sender);
+    void ActSortExecute(TComponent* sender);          // the three sort actions
+    void ActFindTextExecute(TComponent* sender);
+    void PageControlEditorChanging(TComponent* sender);
+    void PopupMenuViewerPopup(const QPoint& at);
+    void ActAboutExecute(TComponent* sender);
+    // Opens the log a run leaves, chosen by the sender (ActViewProductLog,
+    // ActViewConsoleLog, ActViewParameters) and the run mode; a missing
+    // file opens nothing. The end of a run comes here.
+    void OpenRunLog(TComponent* sender);
+    void OpenInSimpleViewer(const std::string& fileName);
+    void OpenDefiReport(const std::string& fileName);
+    void OpenSpecsReport(const std::string& fileName);
+    void OpenTestCaseReport(const std::string& fileName);
+    bool CloseEditorTab();
+    bool FindResultFile(const std::string& folder, std::string& path);
+    std::string NextTabSheetName();
+    // The project context of the viewers.
+    std::string ProjectLanguageCode() override { return LanguageCode; }
+    bool ProjectLanguageInList(const std::string& list) override;
+    int ProjectProductKind() override { return Product.Kind; }
+    int ProjectRunMode() override { return RunMode; }
+    std::string ProjectSystemName() override { return SystemName; }
+    std::string ProjectTestToolLog() override { return TestToolLogName; }
+    int ProjectFileViewStyle() override { return IniSettings.FileViewStyle; }
+    TFontSpec& ProjectViewerFont() override { return FontDialog1->Font; }
+    std::string ProjectEditorProgram() override;
+    TMyStatusBar* ProjectStatusBar() override { return MyStB; }
+    std::unique_ptr<TResultTabs> ResultTabs;
+    TAboutBoxDlg* AboutBoxDlg1 = nullptr;
+    TMenuItem* PopupMenuViewer = nullptr;
+    TTabBarPress* EditorTabBarPress = nullptr;
+    unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
+    std::string TestToolLogName;      // the active test tool's log
 
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;

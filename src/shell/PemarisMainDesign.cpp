@@ -349,7 +349,7 @@ void TfrmPemarisMain::BuildComponents() {
     BuildParameterTabs();
     BuildWordScanTab();
     BuildTechTab();
-    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Viewer");
+    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Internal viewer");
     PageControlEditor = new TPageControl(this, TabSheetViewer, "PageControlEditor");
     TabSheetViewer->SetTabVisible(false);
     BuildHelperPages();

@@ -12,9 +12,6 @@ void TfrmPemarisMain::ValidateOutputDirectory() {}
 void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
 // Structure: the compacted component and module lists.
 void TfrmPemarisMain::ClearStructureLists() {}
-// Result tabs: closing and freeing them comes with the result tabs.
-void TfrmPemarisMain::CloseActiveEditorTab() {}
-void TfrmPemarisMain::CloseAllEditorTabs() {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }

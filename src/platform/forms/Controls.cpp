@@ -424,10 +424,16 @@ TTabSheet::TTabSheet(TComponent* owner, TPageControl* pageControl, const std::st
     pageControl_->pages_.push_back(this);
     pageControl_->addTab(this, ToQ(caption));
 }
-TTabSheet::~TTabSheet() {
+TTabSheet::~TTabSheet() { DetachFromPageControl(); }
+void TTabSheet::DetachFromPageControl() {
     if (!pageControl_) return;
     auto& v = pageControl_->pages_;
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    int i = pageControl_->indexOf(this);
+    TPageControl* pc = pageControl_;
+    pageControl_ = nullptr;
+    if (i >= 0) pc->removeTab(i);
+    hide();
 }
 void TTabSheet::SetTabVisible(bool v) {
     tabVisible_ = v;

@@ -356,6 +356,9 @@ public:
     // A sheet freed (a closed result tab) leaves its page control's list.
     ~TTabSheet() override;
     TPageControl* PageControl() const { return pageControl_; }
+    // Takes the sheet out of its page control now (the sheet itself may be
+    // freed later, once the handler that closed it has returned).
+    void DetachFromPageControl();
     bool TabVisible() const { return tabVisible_; }
     void SetTabVisible(bool v);
     std::string Caption() const;
