@@ -511,4 +511,7 @@ TEST(XmlFiles, MissingAndUnwritableFiles) {
         EXPECT_EQ(e.Message(), "Can not open file /nonexistent/none.xml");
     }
     EXPECT_THROW(l.SaveToFile("/nonexistent/dir/out.xml"), EFileError);
+    // A folder is no document: reading it fails instead of giving an empty one.
+    TempDir dir;
+    EXPECT_THROW(l.LoadFromFile(dir.File("")), EFileError);
 }
