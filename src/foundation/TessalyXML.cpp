@@ -149,7 +149,7 @@ void TMyXMLNode::ParseRaw(std::string_view raw) {
 
 void XmlNodeDeleter::operator()(TMyXMLNode* n) const {
     if (!n) return;
-    if (n->inArena_) n->~TMyXMLNode();
+    if (n->inArena_.on) n->~TMyXMLNode();
     else delete n;
 }
 

@@ -88,15 +88,23 @@ public:
 private:
     friend class TMyXMLNodeList;
     friend struct XmlNodeDeleter;
-    struct ArenaMade {};
-    TMyXMLNode(int level, std::string_view raw, ArenaMade) : Level(level), inArena_(true) { ParseRaw(raw); }
+    // A node the parser makes, in its list's node blocks or on its own.
+    TMyXMLNode(int level, std::string_view raw, bool inArena) : Level(level), inArena_(inArena) { ParseRaw(raw); }
     void ParseRaw(std::string_view raw);
     bool AttrUpperMode() const;
     bool OwnerNamespaceMode() const;
     // Range [first, last) of the named attribute's raw value in RawText.
     bool FindAttribute(std::string_view name, size_t& first, size_t& last) const;
     void Touch();
-    bool inArena_ = false;  // made by the parser in its list's node blocks
+    // Made by the parser in its list's node blocks; a copy of such a node is
+    // a node of its own.
+    struct ArenaFlag {
+        bool on = false;
+        ArenaFlag() = default;
+        explicit ArenaFlag(bool b) : on(b) {}
+        ArenaFlag(const ArenaFlag&) {}
+        ArenaFlag& operator=(const ArenaFlag&) { return *this; }
+    } inArena_;
 };
 
 // Frees a node the way it was made: a parser-made node lives in its list's
@@ -221,7 +229,8 @@ private:
     using NodePtr = std::unique_ptr<TMyXMLNode, XmlNodeDeleter>;
     void AppendNode(NodePtr node);
     struct NodeArena;
-    TMyXMLNode* NewNode(NodeArena& arena, int level, std::string_view raw);
+    // In the blocks when arena is given, else on its own.
+    TMyXMLNode* NewNode(NodeArena* arena, int level, std::string_view raw);
     void ScanText(std::string_view text, bool clean);
     void ParentsUpToDate() const;
 

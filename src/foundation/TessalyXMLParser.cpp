@@ -389,8 +389,8 @@ void ScanXml(std::string_view t, std::string& processingHeader, std::string& doc
 
 // -------------------------------------------------------------------- parse
 
-TMyXMLNode* TMyXMLNodeList::NewNode(NodeArena& arena, int level, std::string_view raw) {
-    auto* node = new (arena.Allocate()) TMyXMLNode(level, raw, TMyXMLNode::ArenaMade{});
+TMyXMLNode* TMyXMLNodeList::NewNode(NodeArena* arena, int level, std::string_view raw) {
+    auto* node = arena ? new (arena->Allocate()) TMyXMLNode(level, raw, true) : new TMyXMLNode(level, raw, false);
     node->Owner = this;
     return node;
 }
@@ -402,8 +402,11 @@ void TMyXMLNodeList::ScanText(std::string_view text, bool clean) {
     nodes_.reserve(text.size() / 24 + 16);
 
     if (!clean) {
-        ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind, int level, std::string_view raw) {
-            AppendNode(NodePtr(NewNode(arena, level, raw)));
+        // Elements in the blocks; end tags, text lines and comments, which
+        // cleaning removes, on their own so that their memory goes with them.
+        ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
+            const bool element = kind == Kind::Start || kind == Kind::Empty;
+            AppendNode(NodePtr(NewNode(element ? &arena : nullptr, level, raw)));
         });
         return;
     }
@@ -452,7 +455,7 @@ void TMyXMLNodeList::ScanText(std::string_view text, bool clean) {
     ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
         switch (kind) {
         case Kind::Start: {
-            TMyXMLNode* node = NewNode(arena, level, raw);
+            TMyXMLNode* node = NewNode(&arena, level, raw);
             const bool named = keep(node);
             if (commentLike(raw)) {
                 addContent({});
@@ -464,7 +467,7 @@ void TMyXMLNodeList::ScanText(std::string_view text, bool clean) {
             break;
         }
         case Kind::Empty:
-            keep(NewNode(arena, level, raw));
+            keep(NewNode(&arena, level, raw));
             if (commentLike(raw)) addContent({});
             else addElement();
             break;

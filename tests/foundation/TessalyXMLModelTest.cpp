@@ -438,6 +438,27 @@ TEST(XmlModelValues, ValuesSetOnElementsReadEmptyAreWritten) {
     EXPECT_EQ(l->AsText(), "<R>\r\n  <A/>\r\n  <Z>1</Z>\r\n</R>\r\n");
 }
 
+TEST(XmlModelBuild, NodesCopiedOrMovedFromAParsedListOutliveIt) {
+    TMyXMLNodeList target;
+    target.IsClean = true;
+    std::unique_ptr<TMyXMLNodeList> moved;
+    {
+        auto source = TMyXMLNodeList::CreateFromText(kMetric);
+        target.AddNode(std::make_unique<TMyXMLNode>(*source->NodeAt(0)), 3);
+        target.AddNode(std::make_unique<TMyXMLNode>(*source->NodeByTag("METRIC_FILE")), 2);
+        source->SetCursor(0);
+        ASSERT_TRUE(source->Locate("METRIC_ENTITY", {"EName", "beta"}));
+        moved = source->ExtractSubtree(source->CursorIndex);
+    }
+    EXPECT_EQ(target.AsText(),
+              "<QMETRICS>\r\n"
+              "  <METRIC_FILE Product=\"P\" System=\"S\" Version=\"1\" Date=\"2011-01-07\" Source=\"T\"/>\r\n"
+              "</QMETRICS>\r\n");
+    EXPECT_EQ(ShapeOf(*moved), (std::vector<Shape>{{"METRIC_ENTITY", 0, ""}, {"Quantity_Metrics", 1, ""}, {"LOC", 2, "30"}}));
+    moved->DeleteSubtreeAt(1);
+    EXPECT_EQ(moved->Count(), 1);
+}
+
 TEST(XmlModelBuild, AddNodeLevels) {
     TMyXMLNodeList l;
     l.AddNode(TMyXMLNode::Create(0, "<ROOT>"), 0);
