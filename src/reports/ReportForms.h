@@ -1,14 +1,10 @@
 #pragma once
 // The windows of the evaluation: compound metrics, the limits dialog and the
 // report forms, created at start and shown on demand.
+#include "CompoundMetrics.h"
 #include "Forms.h"
 
 namespace pem {
-
-class TfrmCompoundMetrics : public TForm {
-public:
-    TfrmCompoundMetrics() : TForm("frmCompoundMetrics", "TfrmCompoundMetrics") { SetCaption("Compound metrics"); }
-};
 
 class TfrmGetLimits : public TForm {
 public:
