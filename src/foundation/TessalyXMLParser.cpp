@@ -1,10 +1,6 @@
 // The text side of the XML model: a character-state scanner with a stack of
 // open tag names that turns a document into the flat node list, and the
 // writer that turns a list back into indented text.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +9,7 @@
 #include "CharSet1252.h"
 #include "Exceptions.h"
 #include "TessalyXML.h"
+#include "SafeFiles.h"
 #include "TessalyXMLInternal.h"
 
 namespace pem {
@@ -522,32 +519,9 @@ void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
 }
 
 void TMyXMLNodeList::LoadFromFile(const std::string& fileName) {
-    // One read of the size the file has (and one more that finds its end);
-    // a file that grows meanwhile is read on to its end.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFileError("Can not open file " + fileName);
-    struct stat st {};
-    size_t cap = (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0) + 1;
-    auto buf = std::make_unique_for_overwrite<char[]>(cap);
-    size_t len = 0;
-    for (;;) {
-        if (len == cap) {
-            auto bigger = std::make_unique_for_overwrite<char[]>(cap * 2);
-            std::memcpy(bigger.get(), buf.get(), len);
-            buf = std::move(bigger);
-            cap *= 2;
-        }
-        const ssize_t got = ::read(fd, buf.get() + len, cap - len);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            throw EFileError("Can not open file " + fileName);
-        }
-        if (got == 0) break;
-        len += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    Parse(std::string_view(buf.get(), len), true);
+    // One read of the size the file has; only regular files are read, so a
+    // FIFO or a device never blocks the program or fills its memory.
+    Parse(ReadRegularFile(fileName), true);
 }
 
 // -------------------------------------------------------------------- write

@@ -3,6 +3,8 @@
 #include "Exceptions.h"
 #include "TessalyXML.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -514,4 +516,14 @@ TEST(XmlFiles, MissingAndUnwritableFiles) {
     // A folder is no document: reading it fails instead of giving an empty one.
     TempDir dir;
     EXPECT_THROW(l.LoadFromFile(dir.File("")), EFileError);
+    // Nor are a FIFO (whose open would wait for a writer) or a device.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.xml").c_str(), 0600), 0);
+    for (const std::string odd : {dir.File("pipe.xml"), std::string("/dev/zero")}) {
+        try {
+            l.LoadFromFile(odd);
+            FAIL() << odd;
+        } catch (const EFileError& e) {
+            EXPECT_EQ(e.Message(), "Can not open file " + odd + ": not a regular file");
+        }
+    }
 }
