@@ -65,6 +65,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindStatisticActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
