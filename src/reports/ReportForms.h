@@ -3,13 +3,9 @@
 // report forms, created at start and shown on demand.
 #include "CompoundMetrics.h"
 #include "Forms.h"
+#include "GetLimits.h"
 
 namespace pem {
-
-class TfrmGetLimits : public TForm {
-public:
-    TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") { SetCaption("Limits"); }
-};
 
 // A report form: one per report layout.
 class TQRReportForm : public TForm {

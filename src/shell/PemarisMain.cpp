@@ -62,6 +62,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindEvaluationActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

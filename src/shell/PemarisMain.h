@@ -142,6 +142,16 @@ public:
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
 
+    // ---- evaluation: module and deficiency rankings, test plan
+    // (PemarisMainEvaluation.cpp)
+    void BindEvaluationActions();
+    void ActModuleRankingExecute(TComponent* sender);
+    void ActDeficiencyRankingExecute(TComponent* sender);
+    void ActCreateVellingExecute(TComponent* sender);
+    // Seams of later concerns called by the evaluation.
+    void OpenInSimpleViewer(const std::string& fileName); // a result tab with the file
+    void SetProgressBarsVisible(bool show);               // the progress group shown or hidden
+
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;
     bool ProductRecognised = false;

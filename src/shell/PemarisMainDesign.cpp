@@ -54,7 +54,7 @@ const ActionDef kActions[] = {
     {"ActRunTransform", "Transform", "Generate"},
     {"ActRunSearch", "Search", "Generate"},
     {"ActRunTestDesigner", "Test designer", "Generate"},
-    {"ActCreateVelling", "Create test plan", "Generate"},
+    {"ActCreateVelling", "Create Test Specificaton", "Generate"},
     {"ActRunTSP", "TSP", "Generate"},
     {"ActRunTST", "TST", "Generate"},
     {"ActRunTSC", "TSC", "Generate"},

@@ -75,6 +75,16 @@ bool ScriptedDialogService::InputQuery(const std::string& caption, const std::st
     return ok;
 }
 
+int ScriptedDialogService::ShowModalForm(TModalWindow& form) {
+    // Recorded first, so that dialogs the form raises while answered follow it.
+    const size_t at = calls.size();
+    calls.push_back({"form", form.ModalName(), TMsgDlgType::mtCustom, 0, mrCancel});
+    std::function<int(TModalWindow&)> answer;
+    const int result = TakeFront(formAnswers, answer) ? answer(form) : mrCancel;
+    calls[at].answer = result;
+    return result;
+}
+
 std::vector<std::string> ScriptedDialogService::Messages() const {
     std::vector<std::string> r;
     for (const auto& c : calls)

@@ -64,16 +64,29 @@ struct TFontSpec {
 
 // What a dialog was asked, for tests and for the record.
 struct TDialogCall {
-    std::string kind; // "message", "open", "save", "directory", "font", "input", ...
-    std::string text; // message text or title
+    std::string kind; // "message", "open", "save", "directory", "font", "input", "form"
+    std::string text; // message text, title, or the form's name
     TMsgDlgType type = TMsgDlgType::mtInformation;
     unsigned buttons = 0;
     int answer = 0;
 };
 
+// One of the program's own forms, shown modally.
+class TModalWindow {
+public:
+    virtual ~TModalWindow() = default;
+    // The window's name, for the record.
+    virtual std::string ModalName() const = 0;
+    // Shows the window and runs until it has a modal result; returns it.
+    virtual int RunModal() = 0;
+};
+
 class DialogService {
 public:
     virtual ~DialogService() = default;
+    // Shows one of the program's own forms modally and returns its modal
+    // result. The program runs the form's own modal loop.
+    virtual int ShowModalForm(TModalWindow& form) { return form.RunModal(); }
     // Shows a message dialog and returns the button pressed (a TModalResult).
     virtual int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int helpContext = 0) = 0;
     // File dialogs give false when cancelled.
@@ -101,12 +114,16 @@ public:
     bool ChooseFont(TFontSpec& font) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void Beep() override { ++beeps; }
+    // A form takes the next queued form answer, which may fill its fields
+    // and gives the modal result; without one the form is cancelled.
+    int ShowModalForm(TModalWindow& form) override;
 
     // Queue answers.
     void AnswerMessage(int modalResult) { messageAnswers.push_back(modalResult); }
     void AnswerFiles(std::vector<std::string> files) { fileAnswers.push_back(std::move(files)); }
     void AnswerDirectory(std::string dir) { dirAnswers.push_back(std::move(dir)); }
     void AnswerInput(std::string value) { inputAnswers.push_back(std::move(value)); }
+    void AnswerForm(std::function<int(TModalWindow&)> answer) { formAnswers.push_back(std::move(answer)); }
 
     // A message with no queued answer gets the first of OK, Yes, Cancel,
     // Abort, No that the dialog offers (or this value when set).
@@ -118,6 +135,7 @@ public:
     std::vector<std::string> dirAnswers;
     std::vector<std::string> inputAnswers;
     std::vector<TFontSpec> fontAnswers;
+    std::vector<std::function<int(TModalWindow&)>> formAnswers;
     int beeps = 0;
 
     // Texts of all message dialogs shown, in order.
