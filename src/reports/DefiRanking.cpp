@@ -11,15 +11,11 @@ namespace pem {
 
 namespace {
 
-bool Begins(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
-
 // Columns from..to (1-based, inclusive), as far as the line reaches.
 std::string_view Columns(std::string_view line, size_t from, size_t to) {
     if (from > line.size()) return {};
     return line.substr(from - 1, to - from + 1);
 }
-
-std::string Trimmed(std::string_view s) { return std::string(TrimCharSetView(s, csControlAndBlank)); }
 
 // Two leading digits: the code the code layout prints in parentheses.
 bool HasTwoDigitCode(std::string_view key) {
@@ -33,53 +29,80 @@ const std::string kDashes = "  " + std::string(77, '-');
 
 } // namespace
 
-bool IsNumberedDefiLine(std::string_view line) { return IsIntegerStr(Columns(line, 18, 22)); }
-
-TDefiLine ClassifyDefiLine(std::string_view line, std::string_view numbered) {
-    struct Form {
-        const char* prefix;
-        TDefiSeverity severity;
-    };
-    // Rule lines: the key is the text from column 10 up to the last "|".
-    static const Form kRule[] = {{"| PROB", dsMajor}, {"| DEFI", dsMedium}, {"| WARN", dsMinor}};
-    // Level lines of the statistics form: the key comes from the numbered
-    // line below.
-    static const Form kLevel[] = {{"| MAJOR  |", dsMajor}, {"| MEDIA  |", dsMedium}, {"| MINOR  |", dsMinor}};
-    // Level lines of the short form: the key is columns 19 to 71.
-    static const Form kShort[] = {{"|MAJOR |", dsMajor}, {"|MEDIA |", dsMedium}, {"|MINOR |", dsMinor}};
-
-    for (const auto& f : kRule)
-        if (Begins(line, f.prefix)) {
-            const size_t bar = line.rfind('|');
-            return {f.severity, bar != std::string_view::npos && bar > 9 ? Trimmed(line.substr(9, bar - 9)) : ""};
-        }
-    if (line.size() > 7)
-        for (const auto& f : kLevel)
-            if (Begins(line.substr(7), f.prefix)) {
-                if (numbered.empty()) return {f.severity, ""};
-                return {f.severity, Trimmed(Columns(numbered, 18, 22)) + " " +
-                                        std::string(numbered.size() > 24 ? numbered.substr(24) : std::string_view())};
-            }
-    for (const auto& f : kShort)
-        if (Begins(line, f.prefix)) return {f.severity, Trimmed(Columns(line, 19, 71))};
-    return {};
+bool IsNumberedDefiLine(std::string_view line) {
+    const std::string_view cols = Columns(line, 18, 22);
+    // Most lines have no digit there at all.
+    if (cols.find_first_of("0123456789") == std::string_view::npos) return false;
+    return IsIntegerStr(cols);
 }
 
-bool TDefiRanking::Less::operator()(const std::string& a, const std::string& b) const {
+namespace {
+
+// The severity and key of a line; a key made of parts is built in scratch.
+// The forms are tested in the order of the table; the first that matches
+// decides.
+std::pair<TDefiSeverity, std::string_view> Classify(std::string_view line, std::string_view numbered,
+                                                    std::string& scratch) {
+    using namespace std::string_view_literals;
+    static constexpr std::pair<std::string_view, TDefiSeverity> kRule[] = {
+        {"| PROB"sv, dsMajor}, {"| DEFI"sv, dsMedium}, {"| WARN"sv, dsMinor}};
+    static constexpr std::pair<std::string_view, TDefiSeverity> kLevel[] = {
+        {"| MAJOR  |"sv, dsMajor}, {"| MEDIA  |"sv, dsMedium}, {"| MINOR  |"sv, dsMinor}};
+    static constexpr std::pair<std::string_view, TDefiSeverity> kShort[] = {
+        {"|MAJOR |"sv, dsMajor}, {"|MEDIA |"sv, dsMedium}, {"|MINOR |"sv, dsMinor}};
+
+    // Rule lines: the key is the text from column 10 up to the last "|".
+    if (line.size() >= 6 && line[0] == '|' && line[1] == ' ' && line[2] >= 'D' && line[2] <= 'W')
+        for (const auto& [prefix, severity] : kRule)
+            if (line.starts_with(prefix)) {
+                const size_t bar = line.rfind('|');
+                if (bar == std::string_view::npos || bar <= 9) return {severity, {}};
+                return {severity, TrimCharSetView(line.substr(9, bar - 9), csControlAndBlank)};
+            }
+    // Level lines of the statistics form, seven columns in: the key is the
+    // numbered line below, its number and its text from column 25.
+    if (line.size() >= 17 && line[7] == '|' && line[9] == 'M')
+        for (const auto& [prefix, severity] : kLevel)
+            if (line.substr(7).starts_with(prefix)) {
+                if (numbered.empty()) return {severity, {}};
+                scratch.assign(TrimCharSetView(Columns(numbered, 18, 22), csControlAndBlank));
+                scratch += ' ';
+                if (numbered.size() > 24) scratch += numbered.substr(24);
+                return {severity, scratch};
+            }
+    // Level lines of the short form: the key is columns 19 to 71.
+    if (line.size() >= 8 && line[0] == '|' && line[1] == 'M')
+        for (const auto& [prefix, severity] : kShort)
+            if (line.starts_with(prefix)) return {severity, TrimCharSetView(Columns(line, 19, 71), csControlAndBlank)};
+    return {dsNone, {}};
+}
+
+} // namespace
+
+TDefiLine ClassifyDefiLine(std::string_view line, std::string_view numbered) {
+    std::string scratch;
+    const auto [severity, key] = Classify(line, numbered, scratch);
+    return {severity, std::string(key)};
+}
+
+bool TDefiRanking::Less::operator()(std::string_view a, std::string_view b) const {
     return AnsiCompareText(a, b) < 0;
 }
 
 void TDefiRanking::CountListing(std::string_view text) {
-    const std::vector<std::string_view> lines = LineViews(text);
+    LineViews(text, lines_);
+    std::string scratch;
     std::string_view numbered; // the nearest numbered line below the one examined
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        TDefiLine d = ClassifyDefiLine(*it, numbered);
-        if (d.Severity != dsNone) {
-            auto [entry, added] = counts_[d.Severity].try_emplace(d.Key, 1);
-            if (!added) ++entry->second;
+    for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
+        const auto [severity, key] = Classify(*it, numbered, scratch);
+        if (severity != dsNone) {
+            auto& counts = counts_[severity];
+            auto entry = counts.find(key);
+            if (entry == counts.end()) counts.emplace(std::string(key), 1);
+            else ++entry->second;
             // The code layout prints two leading digits; any other key, the
             // empty one included, switches every section to the name layout.
-            if (!HasTwoDigitCode(d.Key)) codeMode_ = false;
+            if (!HasTwoDigitCode(key)) codeMode_ = false;
         }
         if (IsNumberedDefiLine(*it)) numbered = *it;
     }
@@ -133,7 +156,7 @@ std::vector<std::string> DefiFilesInSubfolders(const std::vector<std::string>& f
     std::vector<std::string> kept;
     for (const auto& f : files) {
         std::string_view rest = f;
-        if (Begins(rest, defiFolder)) rest.remove_prefix(defiFolder.size());
+        if (rest.starts_with(defiFolder)) rest.remove_prefix(defiFolder.size());
         if (rest.find('/') != std::string_view::npos) kept.push_back(f);
     }
     return kept;
@@ -141,8 +164,9 @@ std::vector<std::string> DefiFilesInSubfolders(const std::vector<std::string>& f
 
 std::vector<std::string> RankDeficiencies(const std::vector<std::string>& files, const std::function<void()>& onFileRead) {
     TDefiRanking ranking;
+    std::string text; // one buffer for all listings
     for (const auto& f : files) {
-        const std::string text = ReadFileBytes(f);
+        ReadFileBytes(f, text);
         if (onFileRead) onFileRead();
         ranking.CountListing(text);
     }

@@ -50,11 +50,13 @@ public:
 
 private:
     struct Less {
-        bool operator()(const std::string& a, const std::string& b) const;
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
     };
     // Key -> occurrences; keys equal but for case are one key.
     std::map<std::string, int, Less> counts_[3];
     bool codeMode_ = true;
+    std::vector<std::string_view> lines_; // the listing being counted
 };
 
 // The caption of the progress group while the ranking reads n files.

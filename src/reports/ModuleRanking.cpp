@@ -151,9 +151,11 @@ std::vector<std::string> RankModules(const std::string& metricsFolder, const std
     if (!fmt.Known()) throw ERankingError(kUnknownMetricsFormat + (files.empty() ? std::string() : files.front()));
 
     std::vector<std::string> sizeHits, complexityHits, qualityHits;
+    std::string bytes;                    // one buffer for all reports
+    std::vector<std::string_view> lines;  // and one list of their lines
     for (const auto& file : NarrowMetricsFiles(files, metricsFolder, fmt.Kind)) {
-        const std::string bytes = ReadFileBytes(file);
-        const std::vector<std::string_view> lines = LineViews(bytes);
+        ReadFileBytes(file, bytes);
+        LineViews(bytes, lines);
         if (onFileRead) onFileRead();
         const std::string path(PathBelow(file, metricsFolder));
         try {

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,37 +31,63 @@ struct Fd {
 } // namespace
 
 std::string ReadFileBytes(const std::string& fileName) {
+    std::string bytes;
+    ReadFileBytes(fileName, bytes);
+    return bytes;
+}
+
+void ReadFileBytes(const std::string& fileName, std::string& bytes) {
     Fd in(::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) throw EFileError("Can not open file " + fileName);
-    std::string bytes;
-    bytes.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0);
+    // The size known beforehand and a block more, to see the end at once; a
+    // file that grows meanwhile is read on until its end.
+    const size_t want = (st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0) + 4096;
+    if (bytes.size() < want) bytes.resize(want);
     size_t got = 0;
     for (;;) {
-        if (got == bytes.size()) bytes.resize(bytes.size() + 65536); // the file grew, or has no size
-        ssize_t n = ::read(in.fd, bytes.data() + got, bytes.size() - got);
+        if (got == bytes.size()) bytes.resize(2 * bytes.size());
+        const ssize_t n = ::read(in.fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw EFileError("Can not read file " + fileName);
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
     bytes.resize(got);
-    return bytes;
 }
 
 std::vector<std::string_view> LineViews(std::string_view text) {
     std::vector<std::string_view> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c != '\n' && c != '\r') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < n) lines.push_back(text.substr(start));
+    LineViews(text, lines);
     return lines;
+}
+
+void LineViews(std::string_view text, std::vector<std::string_view>& lines) {
+    lines.clear();
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    if (text.find('\r') == std::string_view::npos) {  // LF only: one search per line
+        while (p < end) {
+            const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            const char* stop = lf ? lf : end;
+            lines.emplace_back(p, static_cast<size_t>(stop - p));
+            p = stop + 1;
+        }
+        return;
+    }
+    while (p < end) {
+        // Up to the next LF; a CR inside ends the line before it.
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const char* stop = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+        if (cr && cr + 1 != lf) {  // a CR on its own
+            lines.emplace_back(p, static_cast<size_t>(cr - p));
+            p = cr + 1;
+            continue;
+        }
+        lines.emplace_back(p, static_cast<size_t>((cr ? cr : stop) - p));
+        p = lf ? lf + 1 : end;
+    }
 }
 
 void WriteLinesLF(const std::string& fileName, const std::vector<std::string>& lines) {

@@ -15,10 +15,14 @@ namespace pem {
 // The bytes of a file. Raises EFileError "Can not open file %s" or "Can not
 // read file %s".
 std::string ReadFileBytes(const std::string& fileName);
+// The same into a buffer that keeps its memory from file to file.
+void ReadFileBytes(const std::string& fileName, std::string& bytes);
 
 // The lines of a text as views into it: CR LF, LF and CR each end a line; a
 // last line without its end counts, an end at the very end adds no line.
 std::vector<std::string_view> LineViews(std::string_view text);
+// The same into a list that keeps its memory from text to text.
+void LineViews(std::string_view text, std::vector<std::string_view>& lines);
 
 // The lines, each followed by LF, replacing the file. Raises EFileError "Can
 // not create file %s" or "Can not write file %s".
