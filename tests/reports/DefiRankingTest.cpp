@@ -2,30 +2,15 @@
 // report against golden files in both layouts, and the keys that switch the
 // report to the name layout.
 #include "DefiRanking.h"
-#include "SharedRoutinesFiles.h"
+#include "RankingTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace pem;
+using namespace pemtest;
 
 namespace {
-
-std::string Tree(const std::string& name) { return std::string(FIXTURES_DIR) + "/reports/ranking/" + name + "/"; }
-
-std::vector<std::string> DefiFiles(const std::string& folder) {
-    TStringList found;
-    FindFilesRecursive(folder, "", ".def;", found);
-    std::vector<std::string> files;
-    for (const auto& i : found) files.push_back(i.s);
-    return files;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string t;
-    for (const auto& l : lines) t += l + "\n";
-    return t;
-}
 
 // A line whose columns 18 to 22 hold code and whose text from column 25 on
 // is text.
@@ -85,15 +70,15 @@ TEST(DefiRankingTest, LinesAreReadByTheirForms) {
 //    first from the bottom.
 TEST(DefiRankingTest, ReportInBothLayoutsMatchesItsGoldenFile) {
     for (const char* tree : {"defis_code", "defis_name"}) {
-        const std::string folder = Tree(tree) + "Defis/";
-        const std::vector<std::string> files = DefiFilesInSubfolders(DefiFiles(folder), folder);
-        EXPECT_EQ(Joined(RankDeficiencies(files)), pemtest::ReadFile(Tree(tree) + "Rule Violations.txt")) << tree;
+        const std::string folder = RankingTree(tree) + "Defis/";
+        const std::vector<std::string> files = DefiFilesInSubfolders(FoundFiles(folder, ".def;"), folder);
+        EXPECT_EQ(JoinedLines(RankDeficiencies(files)), pemtest::ReadFile(RankingTree(tree) + "Rule Violations.txt")) << tree;
     }
 }
 
 TEST(DefiRankingTest, CountsGatherAcrossListingsAndRootListingsAreDropped) {
-    const std::string folder = Tree("defis_code") + "Defis/";
-    const std::vector<std::string> all = DefiFiles(folder);
+    const std::string folder = RankingTree("defis_code") + "Defis/";
+    const std::vector<std::string> all = FoundFiles(folder, ".def;");
     const std::vector<std::string> files = DefiFilesInSubfolders(all, folder);
     EXPECT_EQ(all.size(), files.size() + 1);
     TDefiRanking ranking;

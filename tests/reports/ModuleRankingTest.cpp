@@ -3,32 +3,13 @@
 // end the ranking.
 #include "ModuleRanking.h"
 #include "RankingText.h"
-#include "SharedRoutinesFiles.h"
+#include "RankingTestSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace pem;
-
-namespace {
-
-std::string Tree(const std::string& name) { return std::string(FIXTURES_DIR) + "/reports/ranking/" + name + "/"; }
-
-std::vector<std::string> MetricsFiles(const std::string& folder) {
-    TStringList found;
-    FindFilesRecursive(folder, "", ".met;", found);
-    std::vector<std::string> files;
-    for (const auto& i : found) files.push_back(i.s);
-    return files;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string t;
-    for (const auto& l : lines) t += l + "\n";
-    return t;
-}
-
-} // namespace
+using namespace pemtest;
 
 // Each tree holds the Metrics folder of one report kind and the report the
 // ranking must write for it.
@@ -54,9 +35,9 @@ TEST(ModuleRankingTest, ReportOfEachKindMatchesItsGoldenFile) {
         {"requirement", {250, 0.6, 0.51}}, {"design", {8, 0.4, 0.7}},
     };
     for (const auto& c : cases) {
-        const std::string folder = Tree(c.tree) + "Metrics/";
-        const std::vector<std::string> lines = RankModules(folder, MetricsFiles(folder), c.limits);
-        EXPECT_EQ(Joined(lines), pemtest::ReadFile(Tree(c.tree) + "Module Ranking.txt")) << c.tree;
+        const std::string folder = RankingTree(c.tree) + "Metrics/";
+        const std::vector<std::string> lines = RankModules(folder, FoundFiles(folder, ".met;"), c.limits);
+        EXPECT_EQ(JoinedLines(lines), pemtest::ReadFile(RankingTree(c.tree) + "Module Ranking.txt")) << c.tree;
     }
 }
 
@@ -155,8 +136,8 @@ TEST(ModuleRankingTest, FailuresNameTheFile) {
 }
 
 TEST(ModuleRankingTest, EveryRankedFileIsReported) {
-    const std::string folder = Tree("program") + "Metrics/";
-    const std::vector<std::string> files = MetricsFiles(folder);
+    const std::string folder = RankingTree("program") + "Metrics/";
+    const std::vector<std::string> files = FoundFiles(folder, ".met;");
     int read = 0;
     RankModules(folder, files, {}, [&read] { ++read; });
     EXPECT_EQ(read, static_cast<int>(files.size()) - 1) << "all but the report directly in Metrics";
