@@ -166,7 +166,7 @@ std::vector<std::string> RankDeficiencies(const std::vector<std::string>& files,
     TDefiRanking ranking;
     std::string text; // one buffer for all listings
     for (const auto& f : files) {
-        ReadFileBytes(f, text);
+        ReadFileInto(f, text);
         if (onFileRead) onFileRead();
         ranking.CountListing(text);
     }

@@ -143,18 +143,19 @@ std::string ModuleRankingCaption(int fileCount) {
 
 std::vector<std::string> RankModules(const std::string& metricsFolder, const std::vector<std::string>& files,
                                      const TModuleRankingLimits& limits, const std::function<void()>& onFileRead) {
+    std::string bytes;                    // one buffer for all reports
+    std::vector<std::string_view> lines;  // and one list of their lines
     TMetricsReportFormat fmt;
     if (!files.empty()) {
-        const std::string first = ReadFileBytes(files.front());
-        fmt = RecognizeMetricsReport(LineViews(first));
+        ReadFileInto(files.front(), bytes);
+        LineViews(bytes, lines);
+        fmt = RecognizeMetricsReport(lines);
     }
     if (!fmt.Known()) throw ERankingError(kUnknownMetricsFormat + (files.empty() ? std::string() : files.front()));
 
     std::vector<std::string> sizeHits, complexityHits, qualityHits;
-    std::string bytes;                    // one buffer for all reports
-    std::vector<std::string_view> lines;  // and one list of their lines
     for (const auto& file : NarrowMetricsFiles(files, metricsFolder, fmt.Kind)) {
-        ReadFileBytes(file, bytes);
+        ReadFileInto(file, bytes);
         LineViews(bytes, lines);
         if (onFileRead) onFileRead();
         const std::string path(PathBelow(file, metricsFolder));

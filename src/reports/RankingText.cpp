@@ -30,13 +30,7 @@ struct Fd {
 
 } // namespace
 
-std::string ReadFileBytes(const std::string& fileName) {
-    std::string bytes;
-    ReadFileBytes(fileName, bytes);
-    return bytes;
-}
-
-void ReadFileBytes(const std::string& fileName, std::string& bytes) {
+void ReadFileInto(const std::string& fileName, std::string& bytes) {
     Fd in(::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) throw EFileError("Can not open file " + fileName);

@@ -1,6 +1,6 @@
 #pragma once
 // Text work shared by the module and deficiency rankings and the test plan:
-// files read whole and seen as line views, reports written with LF line
+// many files read whole through one buffer and seen as line views, reports written with LF line
 // ends, and the few printf forms the reports use, free of the C library's
 // locale (real numbers always with ".").
 //
@@ -12,11 +12,10 @@
 
 namespace pem {
 
-// The bytes of a file. Raises EFileError "Can not open file %s" or "Can not
-// read file %s".
-std::string ReadFileBytes(const std::string& fileName);
-// The same into a buffer that keeps its memory from file to file.
-void ReadFileBytes(const std::string& fileName, std::string& bytes);
+// The bytes of a file into a buffer that keeps its memory from file to file
+// (ReadFileBytes of the listing text reads a file once). Raises EFileError
+// "Can not open file %s" or "Can not read file %s".
+void ReadFileInto(const std::string& fileName, std::string& bytes);
 
 // The lines of a text as views into it: CR LF, LF and CR each end a line; a
 // last line without its end counts, an end at the very end adds no line.

@@ -4,14 +4,11 @@
 #include "CompoundMetrics.h"
 #include "Forms.h"
 #include "GetLimits.h"
+#include "PF_HardCopy.h"
+#include "PF_XMLTable.h"
+#include "QRReportForm.h"
 
 namespace pem {
-
-// A report form: one per report layout.
-class TQRReportForm : public TForm {
-public:
-    TQRReportForm(const std::string& name, const char* className) : TForm(name, className) {}
-};
 
 #define PEM_REPORT_FORM(cls, name)                                                                                  \
     class cls : public TQRReportForm {                                                                              \
@@ -19,8 +16,6 @@ public:
         cls() : TQRReportForm(name, #cls) {}                                                                        \
     };
 
-PEM_REPORT_FORM(TQRfrm_XMLTable, "QRfrm_XMLTable")
-PEM_REPORT_FORM(TQRfrm_HardCopy, "QRfrm_HardCopy")
 PEM_REPORT_FORM(TQRfrm_MindraChangeRank, "QRfrm_MindraChangeRank")
 PEM_REPORT_FORM(TQRfrm_MindraChangeStat, "QRfrm_MindraChangeStat")
 PEM_REPORT_FORM(TQRfrm_MindraDefectRank, "QRfrm_MindraDefectRank")

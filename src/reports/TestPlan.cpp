@@ -211,8 +211,10 @@ std::string CreateTestPlan(const TTestPlanJob& job) {
     const std::string temp = TempFilePath(kTestPlanTempName);
     const std::string output = TestPlanOutputFile(job);
     try {
+        std::string metricText;
+        ReadFileInto(metrics, metricText);
         TStringList metricLines;
-        metricLines.SetText(ReadFileBytes(metrics));
+        metricLines.SetText(metricText);
         const TTestPlanFigures figures = TestPlanFigures(metricLines);
         {
             std::ifstream templ = OpenForReading(job.TemplateFile);

@@ -1,6 +1,6 @@
 // The program's own forms shown modally: the real modal loop ends with the
 // result a button sets or with the form's closing, and in tests the
-// scripted dialog service answers the form instead.
+// scripted dialog service hands the form to the test instead.
 #include "Forms.h"
 #include "QtTestSupport.h"
 
@@ -43,21 +43,27 @@ TEST_F(ModalFormTest, RealLoopEndsWithTheResultOrTheClosing) {
     EXPECT_TRUE(form.isHidden());
 }
 
-TEST_F(ModalFormTest, ScriptedServiceAnswersTheFormOrCancelsIt) {
+TEST_F(ModalFormTest, ScriptedServiceHandsTheFormToTheHookOrAnswersIt) {
     TfrmAsk form;
-    dialogs->AnswerForm([](TModalWindow& w) {
+    bool shownToHook = false;
+    dialogs->formHook = [&shownToHook](TModalWindow& w) {
         auto& f = dynamic_cast<TfrmAsk&>(w);
+        shownToHook = !f.isHidden();
         f.Edit->SetText("typed");
         f.BitBtnOK->click();
-        return f.ModalResult();
-    });
+    };
     EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_TRUE(shownToHook);
     EXPECT_EQ(form.Edit->Text(), "typed");
-    EXPECT_EQ(form.ShowModal(), mrCancel) << "no answer queued";
-    ASSERT_EQ(dialogs->calls.size(), 2u);
-    EXPECT_EQ(dialogs->calls[0].kind, "form");
+
+    // A hook that presses nothing leaves the answer to the queue.
+    dialogs->formHook = [](TModalWindow&) {};
+    dialogs->AnswerModal(mrCancel);
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    EXPECT_EQ(form.ShowModal(), mrOk) << "nothing queued";
+    ASSERT_EQ(dialogs->calls.size(), 3u);
+    EXPECT_EQ(dialogs->calls[0].kind, "modal");
     EXPECT_EQ(dialogs->calls[0].text, "frmAsk");
-    EXPECT_EQ(dialogs->calls[0].answer, mrOk);
     EXPECT_EQ(dialogs->calls[1].answer, mrCancel);
-    EXPECT_TRUE(form.isHidden()) << "never shown in tests";
+    EXPECT_TRUE(form.isHidden());
 }

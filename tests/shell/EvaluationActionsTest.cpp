@@ -54,14 +54,13 @@ protected:
     }
     // The limits typed into the dialog, then OK or Cancel clicked.
     void AnswerLimits(const char* statements, const char* complexity, const char* quality, bool ok = true) {
-        dialogs->AnswerForm([=](TModalWindow& w) {
+        dialogs->formHook = [=](TModalWindow& w) {
             auto& d = dynamic_cast<TfrmGetLimits&>(w);
             if (statements) d.DigitMaskEditStmtNumberLimit->SetText(statements);
             if (complexity) d.DigitMaskEditComplexityLimit->SetText(complexity);
             if (quality) d.DigitMaskEditQualityLimit->SetText(quality);
             (ok ? d.BitBtnOK : d.BitBtnCancel)->click();
-            return d.ModalResult();
-        });
+        };
     }
     bool Run(const char* action) { return form->Act(action)->Execute(); }
 
@@ -81,7 +80,7 @@ TEST_F(EvaluationActionsTest, ModuleRankingAsksForLimitsAndWritesItsReport) {
     AnswerLimits("0001000", "0.700", "0.500");
     Run("ActModuleRanking");
     ASSERT_EQ(dialogs->calls.size(), 1u);
-    EXPECT_EQ(dialogs->calls[0].kind, "form");
+    EXPECT_EQ(dialogs->calls[0].kind, "modal");
     EXPECT_EQ(dialogs->calls[0].text, "frmGetLimits");
     EXPECT_EQ(pemtest::ReadFile(out + "/Module Ranking.txt"), pemtest::ReadFile(Fixture("ranking/program/Module Ranking.txt")));
     EXPECT_EQ(f->GroupBoxSlider->Caption(), "Searching for exceptional modules in 8 metrics files");

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+class QDialog;
+class QWidget;
+
 namespace pem {
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
@@ -52,6 +55,7 @@ struct TOpenDialogRequest {
     bool overwritePrompt = true; // save dialogs
     std::string okCaption;       // relabelled OK button, when given
     std::string cancelCaption;
+    int viewStyle = -1;          // file view style 0 to 4; -1 the dialog's own
 };
 
 struct TFontSpec {
@@ -62,21 +66,35 @@ struct TFontSpec {
     bool bold = false, italic = false, underline = false, strikeOut = false;
 };
 
+// "description|masks|description|masks..." as filters, and back.
+std::vector<TFileFilter> ParseDialogFilter(const std::string& filter);
+std::string DialogFilterString(const std::vector<TFileFilter>& filters);
+
+// The find dialog: where it stands (screen coordinates) and its title. It
+// offers no case, direction or whole-word choice.
+struct TFindRequest {
+    std::string title = "Find";
+    int left = 0, top = 0;
+};
+using TFindEvent = std::function<void(const std::string& text)>;
+
 // What a dialog was asked, for tests and for the record.
 struct TDialogCall {
-    std::string kind; // "message", "open", "save", "directory", "font", "input", "form"
-    std::string text; // message text, title, or the form's name
+    std::string kind; // "message", "open", "save", "directory", "font", "input", ...
+    std::string text; // message text or title
     TMsgDlgType type = TMsgDlgType::mtInformation;
     unsigned buttons = 0;
     int answer = 0;
 };
 
-// One of the program's own forms, shown modally.
+// One of the program's own forms: a window of its own (not a dialog) that
+// is shown modally.
 class TModalWindow {
 public:
     virtual ~TModalWindow() = default;
-    // The window's name, for the record.
-    virtual std::string ModalName() const = 0;
+    virtual QWidget* ModalWidget() = 0;
+    virtual int ModalResult() const = 0;
+    virtual void SetModalResult(int result) = 0;
     // Shows the window and runs until it has a modal result; returns it.
     virtual int RunModal() = 0;
 };
@@ -84,9 +102,6 @@ public:
 class DialogService {
 public:
     virtual ~DialogService() = default;
-    // Shows one of the program's own forms modally and returns its modal
-    // result. The program runs the form's own modal loop.
-    virtual int ShowModalForm(TModalWindow& form) { return form.RunModal(); }
     // Shows a message dialog and returns the button pressed (a TModalResult).
     virtual int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int helpContext = 0) = 0;
     // File dialogs give false when cancelled.
@@ -96,6 +111,17 @@ public:
     virtual bool ChooseFont(TFontSpec& font) = 0;
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
     virtual void Beep() = 0;
+    // Runs one of the program's own dialogs modally and returns its modal
+    // result (mrOk when it was accepted, else mrCancel).
+    virtual int ShowModal(QDialog* dialog);
+    // The same for one of the program's own forms: its modal result.
+    virtual int ShowModal(TModalWindow& form);
+    // Shows the find dialog; each press of its find button calls onFind with
+    // the text. The dialog stays until closed. onFind must not throw (the
+    // caller wraps its handler in the handler guard).
+    virtual void FindText(const TFindRequest& req, const TFindEvent& onFind);
+    // Lets the user pick one of the printers by name; false when cancelled.
+    virtual bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer);
 };
 
 // The service in force; the scripted one until the program installs its own.
@@ -114,16 +140,28 @@ public:
     bool ChooseFont(TFontSpec& font) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void Beep() override { ++beeps; }
-    // A form takes the next queued form answer, which may fill its fields
-    // and gives the modal result; without one the form is cancelled.
-    int ShowModalForm(TModalWindow& form) override;
+    // Shows the dialog (its show handlers run), hands it to modalHook, which
+    // may press its buttons, hides it again; the result is the dialog's own
+    // when the hook ended it, else the next queued modal answer (mrOk).
+    int ShowModal(QDialog* dialog) override;
+    // A form likewise: shown, handed to formHook, which may press its
+    // buttons, and hidden; the result is the one the hook set, else the next
+    // queued modal answer (mrOk).
+    int ShowModal(TModalWindow& form) override;
+    // Each queued find text presses the find button once, in order.
+    void FindText(const TFindRequest& req, const TFindEvent& onFind) override;
+    bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer) override;
 
     // Queue answers.
     void AnswerMessage(int modalResult) { messageAnswers.push_back(modalResult); }
     void AnswerFiles(std::vector<std::string> files) { fileAnswers.push_back(std::move(files)); }
     void AnswerDirectory(std::string dir) { dirAnswers.push_back(std::move(dir)); }
     void AnswerInput(std::string value) { inputAnswers.push_back(std::move(value)); }
-    void AnswerForm(std::function<int(TModalWindow&)> answer) { formAnswers.push_back(std::move(answer)); }
+    void AnswerModal(int modalResult) { modalAnswers.push_back(modalResult); }
+    void AnswerFind(std::string text) { findAnswers.push_back(std::move(text)); }
+    void AnswerPrinter(std::string name) { printerAnswers.push_back(std::move(name)); }
+    std::function<void(QDialog*)> modalHook;
+    std::function<void(TModalWindow&)> formHook;
 
     // A message with no queued answer gets the first of OK, Yes, Cancel,
     // Abort, No that the dialog offers (or this value when set).
@@ -135,7 +173,10 @@ public:
     std::vector<std::string> dirAnswers;
     std::vector<std::string> inputAnswers;
     std::vector<TFontSpec> fontAnswers;
-    std::vector<std::function<int(TModalWindow&)>> formAnswers;
+    std::vector<int> modalAnswers;
+    std::vector<std::string> findAnswers;
+    std::vector<std::string> printerAnswers;
+    std::vector<TFindRequest> findRequests;
     int beeps = 0;
 
     // Texts of all message dialogs shown, in order.

@@ -49,12 +49,12 @@ public:
 
     // Shows the form modally through the dialog service (tests answer it
     // there) and returns its modal result.
-    int ShowModal() { return Dialogs().ShowModalForm(*this); }
+    int ShowModal() { return Dialogs().ShowModal(*this); }
     // Setting a result other than mrNone ends a modal showing; closing the
     // form ends it with mrCancel.
-    int ModalResult() const { return modalResult_; }
-    void SetModalResult(int result);
-    std::string ModalName() const override { return Name(); }
+    int ModalResult() const override { return modalResult_; }
+    void SetModalResult(int result) override;
+    QWidget* ModalWidget() override { return this; }
     int RunModal() override;
 
     TNotifyEvent OnCreate;
