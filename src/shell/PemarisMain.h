@@ -127,6 +127,8 @@ public:
     std::string LanguageSubfolder();            // the language's output subfolder, "" none
 
     // ---- tool start (PemarisMainTool.cpp)
+    // Toggles the refusal to start tools (a debugging aid).
+    void ActDontRunExecute(TComponent* sender);
     // Starts a tool run in the working folder (the output directory):
     // directly, through the console stub, as the batch script or under
     // DOSBox, as the INI settings say; CaptureLog adds ">" "Console.log".

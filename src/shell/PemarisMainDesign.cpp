@@ -123,6 +123,7 @@ void TfrmPemarisMain::BuildActions() {
     ActCalculateCommonRootStrict = Act("ActCalculateCommonRootStrict");
     ActionListMain->OnExecute = [this](TAction* a, bool& handled) { ActionListMainExecute(a, handled); };
     ActShowAdvanced->OnExecute = [this](TComponent* s) { ActShowAdvancedExecute(s); };
+    Act("ActDontRun")->OnExecute = [this](TComponent* s) { ActDontRunExecute(s); };
 }
 
 void TfrmPemarisMain::BuildMenus() {

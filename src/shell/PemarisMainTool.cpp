@@ -40,6 +40,11 @@ void Step(TProgressBar* bar, long by) {
 
 // ---------------------------------------------------------------- starting
 
+void TfrmPemarisMain::ActDontRunExecute(TComponent*) {
+    TAction* a = Act("ActDontRun");
+    a->SetChecked(!a->Checked());
+}
+
 bool TfrmPemarisMain::StartTool(const std::string& executable, const std::vector<std::string>& params,
                                 const std::string& workingDir) {
     TAction* dontRun = ActionListMain->FindAction("ActDontRun");
