@@ -83,6 +83,8 @@ TEST_F(EvaluationActionsTest, ModuleRankingAsksForLimitsAndWritesItsReport) {
     EXPECT_EQ(dialogs->calls[0].kind, "modal");
     EXPECT_EQ(dialogs->calls[0].text, "frmGetLimits");
     EXPECT_EQ(pemtest::ReadFile(out + "/Module Ranking.txt"), pemtest::ReadFile(Fixture("ranking/program/Module Ranking.txt")));
+    ASSERT_NE(f->PageControlEditor->ActivePage(), nullptr);
+    EXPECT_EQ(f->PageControlEditor->ActivePage()->Caption(), "Module Ranking.txt") << "opened in a result tab";
     EXPECT_EQ(f->GroupBoxSlider->Caption(), "Searching for exceptional modules in 8 metrics files");
     EXPECT_TRUE(watcher->shown);
     EXPECT_TRUE(f->GroupBoxSlider->isHidden());
@@ -156,6 +158,8 @@ TEST_F(EvaluationActionsTest, DeficiencyRankingWritesItsReport) {
     EXPECT_EQ(pemtest::ReadFile(out + "/Rule Violations.txt"),
               pemtest::ReadFile(Fixture("ranking/defis_code/Rule Violations.txt")));
     EXPECT_EQ(f->GroupBoxSlider->Caption(), "Ranking deficiencies in 6 defi files");
+    ASSERT_NE(f->PageControlEditor->ActivePage(), nullptr);
+    EXPECT_EQ(f->PageControlEditor->ActivePage()->Caption(), "Rule Violations.txt");
     EXPECT_FALSE(Screen().Busy());
 }
 
