@@ -6,6 +6,7 @@
 // a crash or a sanitizer report is a finding.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -25,6 +26,8 @@ const std::string& Folder() {
     static const std::string folder = [] {
         std::string tmpl = "/tmp/ranking_fuzz-XXXXXX";
         if (!::mkdtemp(tmpl.data()) || ::mkdir((tmpl + "/sub").c_str(), 0700) != 0) std::abort();
+        static std::string made = tmpl;
+        std::atexit([] { std::filesystem::remove_all(made); });
         return tmpl + "/";
     }();
     return folder;
