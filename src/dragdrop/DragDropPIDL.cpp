@@ -167,7 +167,9 @@ bool TPIDLClipboardFormat::ReadData(const void* value, size_t size) {
         }
         pidls_.AddOwned(pidl);
     }
-    return pidls_.Count() >= 2;
+    if (pidls_.Count() >= 2) return true;
+    pidls_.Clear(); // a parent alone names no file
+    return false;
 }
 
 size_t TPIDLClipboardFormat::GetSize() {

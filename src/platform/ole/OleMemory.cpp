@@ -76,6 +76,9 @@ HGLOBAL GlobalFromBytes(const void* data, size_t size) {
 namespace {
 
 struct SharedBlock {
+    SharedBlock(HGLOBAL block, bool del) : h(block), deleteOnRelease(del) {}
+    SharedBlock(const SharedBlock&) = delete;
+    SharedBlock& operator=(const SharedBlock&) = delete;
     HGLOBAL h;
     bool deleteOnRelease;
     ~SharedBlock() {
@@ -334,7 +337,7 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL h, BOOL deleteOnRelease, IStream** out) {
         h = GlobalAlloc(GHND, 0);
         if (!h) return E_OUTOFMEMORY;
     }
-    auto block = std::make_shared<SharedBlock>(SharedBlock{h, deleteOnRelease != FALSE});
+    auto block = std::make_shared<SharedBlock>(h, deleteOnRelease != FALSE);
     *out = new HGlobalStream(std::move(block), 0);
     (*out)->AddRef();
     return S_OK;

@@ -74,7 +74,7 @@ PIDLIST ILClone(PCIDLIST pidl) {
 }
 
 PIDLIST ILFromBytes(const uint8_t* data, size_t size) {
-    if (!data || ILGetSizeBounded(data, size) != size) return nullptr;
+    if (!data || size == 0 || ILGetSizeBounded(data, size) != size) return nullptr;
     auto* p = static_cast<PIDLIST>(CoTaskMemAlloc(size));
     std::memcpy(p, data, size);
     return p;
