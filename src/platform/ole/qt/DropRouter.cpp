@@ -21,8 +21,7 @@ namespace pem {
 
 TDropRouter& TDropRouter::Instance() {
     static TDropRouter* router = new TDropRouter; // lives as long as the program
-    static bool bridged = (InitialiseOleBridge(), true);
-    (void)bridged;
+    InitialiseOleBridge(); // once; it asks for the router itself
     return *router;
 }
 

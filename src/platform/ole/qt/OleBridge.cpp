@@ -1,6 +1,7 @@
 #include "OleBridge.h"
 
 #include "DataObjectMimeData.h"
+#include "DropRouter.h"
 #include "HandlerGuard.h"
 #include "MimeDataObject.h"
 #include "MimeFormats.h"
@@ -52,6 +53,8 @@ void InitialiseOleBridge() {
     SetClipboard(&TQtClipboard::Instance());
     // A drop handler's exception is shown as every handler's is.
     SetHandlerExceptionReporter([](std::exception_ptr e) { RunGuarded([e] { std::rethrow_exception(e); }); });
+    // The router watches the program's mouse for the window system too.
+    TDropRouter::Instance().InstallFilter();
 }
 
 // ---- the drag loop
