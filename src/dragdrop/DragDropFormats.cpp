@@ -62,7 +62,8 @@ bool TCustomSimpleClipboardFormat::ReadDataFromMedium(const STGMEDIUM& medium) {
         std::vector<uint8_t> buffer;
         bool anything = false;
         if (!ReadWholeStream(medium.pstm, buffer, anything)) return false;
-        return anything ? ReadData(buffer.data(), buffer.size()) : true;
+        // A stream that gave nothing reads like an empty block.
+        return anything && !buffer.empty() ? ReadData(buffer.data(), buffer.size()) : true;
     }
     case TYMED_ISTORAGE: {
         // The storage becomes a compound file in memory, read as a stream.
@@ -86,7 +87,7 @@ bool TCustomSimpleClipboardFormat::ReadDataFromMedium(const STGMEDIUM& medium) {
         std::vector<uint8_t> buffer;
         bool anything = false;
         if (!ReadWholeStream(stream.Get(), buffer, anything)) return false;
-        return anything ? ReadData(buffer.data(), buffer.size()) : true;
+        return anything && !buffer.empty() ? ReadData(buffer.data(), buffer.size()) : true;
     }
     default:
         return false;
@@ -146,6 +147,7 @@ bool TCustomAnsiStringClipboardFormat::WriteData(void* value, size_t size) {
 }
 
 bool TCustomStringListClipboardFormat::ReadData(const void* value, size_t size) {
+    if (size == 0) return true;
     std::string block(static_cast<const char*>(value), size);
     block.back() = '\0';
     lines_.SetText(std::string_view(block.c_str()));

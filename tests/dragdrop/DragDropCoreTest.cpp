@@ -278,6 +278,12 @@ TEST(Media, SimpleFormatsReadAndWriteTheirBlocks) {
     huge.pstm = MakeCom<ShortStream>("x", 0xFFFFFFFFull).Detach(); // costs no 4 GB
     EXPECT_TRUE(text.GetDataFromMedium(huge));
     EXPECT_EQ(text.Text(), "x");
+    STGMEDIUM nothing;
+    nothing.tymed = TYMED_ISTREAM;
+    nothing.pstm = MakeCom<ShortStream>("", 4096).Detach(); // claims a block, gives no byte
+    TCSVClipboardFormat csv;
+    EXPECT_TRUE(csv.GetDataFromMedium(nothing));
+    EXPECT_FALSE(csv.HasData());
 
     // A DWORD is exactly four bytes both ways.
     struct Dword : TPerformedDropEffectClipboardFormat {

@@ -11,7 +11,6 @@
 namespace pem {
 
 class DataObjectMimeData : public QMimeData {
-    Q_OBJECT
 public:
     explicit DataObjectMimeData(IDataObject* data);
     // The effect the source prefers, when it states one.
