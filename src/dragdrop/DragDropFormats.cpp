@@ -53,10 +53,17 @@ bool TCustomSimpleClipboardFormat::ReadDataFromMedium(const STGMEDIUM& medium) {
     case TYMED_HGLOBAL: {
         size_t size = GlobalSize(medium.hGlobal);
         if (size == 0) return true; // read, without data
-        std::vector<uint8_t> buffer(size);
-        std::memcpy(buffer.data(), GlobalLock(medium.hGlobal), size);
+        // The block stays locked (and whole) while its bytes are handed on.
+        const void* bytes = GlobalLock(medium.hGlobal);
+        bool ok = false;
+        try {
+            ok = ReadData(bytes, size);
+        } catch (...) {
+            GlobalUnlock(medium.hGlobal);
+            throw;
+        }
         GlobalUnlock(medium.hGlobal);
-        return ReadData(buffer.data(), size);
+        return ok;
     }
     case TYMED_ISTREAM: {
         std::vector<uint8_t> buffer;

@@ -40,10 +40,17 @@ CLIPFORMAT TRichTextClipboardFormat::GetClipboardFormat() {
 }
 
 bool TCustomUnicodeTextClipboardFormat::ReadData(const void* value, size_t size) {
-    text_.assign(size / 2, u'\0');
-    if (!text_.empty()) std::memcpy(text_.data(), value, text_.size() * 2);
-    size_t nul = text_.find(u'\0');
-    if (nul != std::u16string::npos) text_.resize(nul);
+    // Whole characters only, up to the first NUL one.
+    const auto* bytes = static_cast<const uint8_t*>(value);
+    size_t chars = 0;
+    const size_t whole = size / 2;
+    while (chars < whole && (bytes[2 * chars] | bytes[2 * chars + 1]) != 0) ++chars;
+    if (reinterpret_cast<uintptr_t>(value) % alignof(char16_t) == 0) {
+        text_.assign(static_cast<const char16_t*>(value), chars);
+    } else {
+        text_.assign(chars, u'\0');
+        if (chars) std::memcpy(text_.data(), value, chars * 2);
+    }
     return true;
 }
 
@@ -144,14 +151,15 @@ void TTextDataFormat::SetLocale(LCID l) {
 }
 
 bool TTextDataFormat::Assign(TClipboardFormat* source) {
+    // The clipboard format is cleared after it was taken: its text moves.
     if (auto* f = dynamic_cast<TAnsiTextClipboardFormat*>(source)) {
-        ansi_ = f->Text();
+        ansi_ = f->TakeText();
         ansiDerived_ = false;
         wideDerived_ = wideDerived_ || (!ansi_.empty() && wide_.empty());
         return true;
     }
     if (auto* f = dynamic_cast<TUnicodeTextClipboardFormat*>(source)) {
-        wide_ = f->Text();
+        wide_ = f->TakeText();
         wideDerived_ = false;
         ansiDerived_ = ansiDerived_ || (!wide_.empty() && ansi_.empty());
         return true;

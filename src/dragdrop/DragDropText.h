@@ -6,6 +6,7 @@
 #include "DragDropFormats.h"
 
 #include <string>
+#include <utility>
 
 namespace pem {
 
@@ -17,6 +18,8 @@ public:
     TCustomAnsiTextClipboardFormat() { trimZeroes_ = true; }
     const std::string& Text() const { return data_; }
     void SetText(const std::string& s) { data_ = s; }
+    // The text, leaving the format empty.
+    std::string TakeText() { return std::exchange(data_, std::string()); }
 
 protected:
     size_t GetSize() override;
@@ -50,6 +53,8 @@ public:
     bool HasData() override { return !text_.empty(); }
     const std::u16string& Text() const { return text_; }
     void SetText(const std::u16string& s) { text_ = s; }
+    // The text, leaving the format empty.
+    std::u16string TakeText() { return std::exchange(text_, std::u16string()); }
 
 protected:
     bool ReadData(const void* value, size_t size) override;

@@ -66,9 +66,20 @@ long GlobalBlocksAlive() { return g_blocks; }
 std::vector<uint8_t> GlobalBytes(HGLOBAL h) { return h ? h->bytes : std::vector<uint8_t>{}; }
 
 HGLOBAL GlobalFromBytes(const void* data, size_t size) {
-    HGLOBAL h = GlobalAlloc(GHND, size);
-    if (h && size) std::memcpy(h->bytes.data(), data, size);
-    return h;
+    const auto* p = static_cast<const uint8_t*>(data);
+    return GlobalFromVector(std::vector<uint8_t>(p, p + (p ? size : 0)));
+}
+
+HGLOBAL GlobalFromVector(std::vector<uint8_t>&& bytes) {
+    if (bytes.size() > kMaxBlock) return nullptr;
+    try {
+        auto* b = new GlobalBlock;
+        b->bytes = std::move(bytes);
+        ++g_blocks;
+        return b;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 // ---- streams over a block

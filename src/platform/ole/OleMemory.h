@@ -64,5 +64,7 @@ void CoTaskMemFree(void* p);
 std::vector<uint8_t> GlobalBytes(HGLOBAL h);
 // A new block holding the bytes.
 HGLOBAL GlobalFromBytes(const void* data, size_t size);
+// A new block made of the vector's bytes (taken over, not copied).
+HGLOBAL GlobalFromVector(std::vector<uint8_t>&& bytes);
 
 } // namespace pem

@@ -5,6 +5,7 @@
 #include "OleClipboardFormats.h"
 
 #include <QMimeData>
+#include <QStringDecoder>
 #include <cstring>
 
 namespace pem {
@@ -60,20 +61,24 @@ const MimeDataObject::Offer* MimeDataObject::Find(CLIPFORMAT id) const {
     return nullptr;
 }
 
-const std::vector<uint8_t>& MimeDataObject::Bytes(const Offer& offer) {
-    auto it = rendered_.find(offer.id);
-    if (it != rendered_.end()) return it->second;
+std::vector<uint8_t> MimeDataObject::Bytes(const Offer& offer) const {
     std::vector<uint8_t> out;
     switch (offer.kind) {
     case kUnicodeText: {
-        QString text = mime_->text();
-        out.resize(static_cast<size_t>(text.size() + 1) * 2);
-        std::memcpy(out.data(), text.utf16(), static_cast<size_t>(text.size()) * 2);
+        // Decoded straight into the block: a big text is not held twice.
+        QByteArray utf8 = mime_->data(offer.mimeType);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        out.resize(static_cast<size_t>(decoder.requiredSpace(utf8.size()) + 1) * 2);
+        auto* begin = reinterpret_cast<QChar*>(out.data());
+        QChar* end = decoder.appendToBuffer(begin, utf8);
+        out.resize(static_cast<size_t>(end - begin + 1) * 2);
+        out[out.size() - 2] = out[out.size() - 1] = 0;
         break;
     }
     case kAnsiText: {
         QByteArray utf8 = mime_->data(offer.mimeType);
         std::string text = Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+        out.reserve(text.size() + 1);
         out.assign(text.begin(), text.end());
         out.push_back(0);
         break;
@@ -91,7 +96,7 @@ const std::vector<uint8_t>& MimeDataObject::Bytes(const Offer& offer) {
         out = ToVector(mime_->data(offer.mimeType));
         break;
     }
-    return rendered_.emplace(offer.id, std::move(out)).first->second;
+    return out;
 }
 
 HRESULT MimeDataObject::QueryGetData(const FORMATETC* f) {
@@ -107,9 +112,9 @@ HRESULT MimeDataObject::GetData(const FORMATETC* f, STGMEDIUM* m) {
     *m = STGMEDIUM{};
     HRESULT hr = QueryGetData(f);
     if (FAILED(hr)) return hr;
-    const std::vector<uint8_t>& bytes = Bytes(*Find(f->cfFormat));
+    std::vector<uint8_t> bytes = Bytes(*Find(f->cfFormat));
     if (bytes.empty()) return DV_E_FORMATETC; // nothing of it could be rendered
-    HGLOBAL h = GlobalFromBytes(bytes.data(), bytes.size());
+    HGLOBAL h = GlobalFromVector(std::move(bytes));
     if (!h) return E_OUTOFMEMORY;
     if (f->tymed & TYMED_HGLOBAL) {
         m->tymed = TYMED_HGLOBAL;

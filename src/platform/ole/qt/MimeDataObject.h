@@ -49,13 +49,14 @@ private:
     };
     void BuildOffers();
     const Offer* Find(CLIPFORMAT id) const;
-    const std::vector<uint8_t>& Bytes(const Offer& offer);
+    // Renders an offer anew (a big text is asked for once; keeping a
+    // copy would only double it).
+    std::vector<uint8_t> Bytes(const Offer& offer) const;
 
     std::unique_ptr<QMimeData> owned_;
     const QMimeData* mime_;
     std::optional<Qt::DropAction> proposed_;
     std::vector<Offer> offers_;
-    std::map<CLIPFORMAT, std::vector<uint8_t>> rendered_;
     std::optional<DWORD> performed_;
     ComPtr<TStaticDataObject> given_;
 };
