@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "DragDropFixtures.h"
 #include "DragDropFormats.h"
 #include "DragDropPIDL.h"
 #include "DragDropText.h"
@@ -15,47 +16,12 @@ namespace {
 
 using namespace pem;
 
-// A stream over the bytes whose Stat reports a size of its own choosing.
-class ClaimingStream : public ComObject<IStream> {
-public:
-    ClaimingStream(std::string bytes, uint64_t claimed) : bytes_(std::move(bytes)), claimed_(claimed) {}
-    HRESULT Read(void* pv, ULONG cb, ULONG* read) override {
-        uint64_t left = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
-        ULONG n = static_cast<ULONG>(cb < left ? cb : left);
-        if (n) std::memcpy(pv, bytes_.data() + pos_, n);
-        pos_ += n;
-        if (read) *read = n;
-        return S_OK;
-    }
-    HRESULT Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
-    HRESULT Seek(int64_t move, DWORD origin, uint64_t* at) override {
-        if (origin == STREAM_SEEK_SET) pos_ = static_cast<uint64_t>(move);
-        if (at) *at = pos_;
-        return S_OK;
-    }
-    HRESULT SetSize(uint64_t) override { return E_NOTIMPL; }
-    HRESULT CopyTo(IStream*, uint64_t, uint64_t*, uint64_t*) override { return E_NOTIMPL; }
-    HRESULT Commit(DWORD) override { return S_OK; }
-    HRESULT Revert() override { return S_OK; }
-    HRESULT Stat(STATSTG* st, DWORD) override {
-        *st = STATSTG{};
-        st->cbSize = claimed_;
-        return S_OK;
-    }
-    HRESULT Clone(IStream**) override { return E_NOTIMPL; }
-
-private:
-    std::string bytes_;
-    uint64_t claimed_;
-    uint64_t pos_ = 0;
-};
-
 STGMEDIUM Medium(const uint8_t* data, size_t size, uint8_t how) {
     STGMEDIUM m;
     if (how & 1) {
         uint64_t claimed = (how & 2) ? size + (how >> 2) * 4096u : size;
         m.tymed = TYMED_ISTREAM;
-        m.pstm = MakeCom<ClaimingStream>(std::string(reinterpret_cast<const char*>(data), size), claimed).Detach();
+        m.pstm = MakeCom<ddtest::ShortStream>(std::string(reinterpret_cast<const char*>(data), size), claimed).Detach();
     } else {
         m.tymed = TYMED_HGLOBAL;
         m.hGlobal = GlobalFromBytes(data, size);

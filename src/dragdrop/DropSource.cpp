@@ -442,35 +442,4 @@ TEnumFormatEtc::TEnumFormatEtc(TCustomDropMultiSource* source, DWORD direction) 
     }
 }
 
-HRESULT TEnumFormatEtc::Next(ULONG celt, FORMATETC* rgelt, ULONG* fetched) {
-    ULONG n = 0;
-    while (n < celt && cursor_ < formats_.size()) rgelt[n++] = formats_[cursor_++];
-    if (fetched) *fetched = n;
-    return n == celt ? S_OK : S_FALSE;
-}
-
-HRESULT TEnumFormatEtc::Skip(ULONG celt) {
-    if (cursor_ + celt > formats_.size()) {
-        cursor_ = formats_.size();
-        return S_FALSE;
-    }
-    cursor_ += celt;
-    return S_OK;
-}
-
-HRESULT TEnumFormatEtc::Reset() {
-    cursor_ = 0;
-    return S_OK;
-}
-
-HRESULT TEnumFormatEtc::Clone(IEnumFORMATETC** out) {
-    if (!out) return E_POINTER;
-    auto* copy = new TEnumFormatEtc();
-    copy->formats_ = formats_;
-    copy->cursor_ = cursor_;
-    copy->AddRef();
-    *out = copy;
-    return S_OK;
-}
-
 } // namespace pem

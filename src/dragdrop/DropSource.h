@@ -5,6 +5,7 @@
 // of a drag and runs the drag; TCustomDropMultiSource serves the data of a
 // list of data formats and keeps the shell's feedback values.
 #include "DragDropFormats.h"
+#include "OleDataObjects.h"
 #include "OleImageList.h"
 
 #include <functional>
@@ -176,18 +177,9 @@ private:
 // Lists the formats of a source's data formats that have data: per data
 // format each compatible format whose class states the asked direction,
 // once per id (the first one wins).
-class TEnumFormatEtc : public ComObject<IEnumFORMATETC> {
+class TEnumFormatEtc : public TFormatEnumerator {
 public:
     TEnumFormatEtc(TCustomDropMultiSource* source, DWORD direction);
-    HRESULT Next(ULONG celt, FORMATETC* rgelt, ULONG* fetched) override;
-    HRESULT Skip(ULONG celt) override;
-    HRESULT Reset() override;
-    HRESULT Clone(IEnumFORMATETC** out) override;
-
-private:
-    TEnumFormatEtc() = default;
-    std::vector<FORMATETC> formats_;
-    size_t cursor_ = 0;
 };
 
 } // namespace pem

@@ -429,3 +429,39 @@ TEST(Names, ClipboardFormatNamesForDisplay) {
     EXPECT_EQ(GetClipboardFormatNameStr(0), "");
     EXPECT_EQ(GetClipboardFormatNameStr(300), "");
 }
+
+TEST(Media, StorageReadsAsTheBytesOfACompoundFile) {
+    // A text format that also takes storages.
+    struct StorageText : TAnsiTextClipboardFormat {
+        StorageText() { formatEtc_.tymed |= TYMED_ISTORAGE; }
+    } text;
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(CreateMemoryStorage(storage.Put()), S_OK);
+    ComPtr<IStream> part;
+    storage->CreateStream(u"part", STGM_CREATE, part.Put());
+    STGMEDIUM m;
+    m.tymed = TYMED_ISTORAGE;
+    m.pstg = storage.Detach();
+    const long blocks = GlobalBlocksAlive();
+    EXPECT_TRUE(text.GetDataFromMedium(m));
+    EXPECT_EQ(text.Text(), "PEMSTG1"); // the file's bytes, up to their first NUL
+    EXPECT_EQ(GlobalBlocksAlive(), blocks);
+}
+
+TEST(Media, StreamHandedOutCopiesTheRestOfItselfFromItsStart) {
+    ComPtr<IStream> inner;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, inner.Put()), S_OK);
+    inner->Write("0123456789", 10, nullptr); // left standing at its end
+    auto adapter = MakeCom<TFixedStreamAdapter>(inner);
+    ComPtr<IStream> dest;
+    CreateStreamOnHGlobal(nullptr, TRUE, dest.Put());
+    uint64_t read = 0, written = 0;
+    EXPECT_EQ(adapter->CopyTo(dest.Get(), static_cast<uint64_t>(-1), &read, &written), S_OK);
+    EXPECT_EQ(read, 10u);
+    EXPECT_EQ(written, 10u);
+    // A destination that takes less than it is given fails the copy.
+    inner->Seek(0, STREAM_SEEK_SET, nullptr);
+    auto full = MakeCom<ShortStream>("", 0); // refuses every write
+    EXPECT_EQ(adapter->CopyTo(full.Get(), 4, &read, &written), E_FAIL);
+    EXPECT_EQ(written, 0u);
+}

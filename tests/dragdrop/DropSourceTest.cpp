@@ -239,6 +239,51 @@ TEST_F(DropSourceTest, ClipboardKeepsTheDataAsItWasWhenTheSourceChangesOrGoes) {
     EXPECT_FALSE(got.GetData(clip.Get()));
 }
 
+TEST_F(DropSourceTest, DragImageFromTheImageListOrTheHandler) {
+    TImageList images(8, 8);
+    auto red = std::make_shared<Bitmap>();
+    red->width = red->height = 8;
+    red->pixels.assign(64, 0xFFFF0000u);
+    images.Add(red);
+    images.BkColor = 0x000000FFu; // red as 0x00BBGGRR
+
+    // The index follows the list.
+    source.SetImageIndex(0);
+    EXPECT_EQ(source.ImageIndex(), -1); // no list yet
+    source.SetImages(&images);
+    source.SetImageIndex(3);
+    EXPECT_EQ(source.ImageIndex(), -1); // not below the count: ignored
+    source.SetImageIndex(0);
+    EXPECT_EQ(source.ImageIndex(), 0);
+    TImageList empty;
+    source.SetImages(&empty);
+    EXPECT_EQ(source.ImageIndex(), -1);
+    source.SetImages(&images);
+    source.SetImageIndex(0);
+
+    struct Case {
+        const char* name;
+        bool handled;
+        int width;
+    };
+    for (const Case& c : std::vector<Case>{{"the image list", false, 8}, {"the handler", true, 3}}) {
+        source.ShowImage = true;
+        source.OnGetDragImage = [&](TCustomDropSource* s, IDragSourceHelper* helper, bool& handled) {
+            if (!c.handled) return;
+            SHDRAGIMAGE image;
+            image.hbmpDragImage = new Bitmap{3, 3, std::vector<uint32_t>(9, 0)};
+            handled = SUCCEEDED(helper->InitializeFromBitmap(&image, s->DataObject()));
+        };
+        std::optional<TDragImage> during;
+        loop.BeforeStep = [&](size_t) { during = SourceDragImage(source.DataObject()); };
+        PlayDrop();
+        source.Execute();
+        ASSERT_TRUE(during.has_value()) << c.name;
+        EXPECT_EQ(during->image->width, c.width) << c.name;
+        EXPECT_FALSE(SourceDragImage(source.DataObject()).has_value()) << c.name; // gone with the drag
+    }
+}
+
 // ---- drag-start detection
 
 TEST(DragStart, DeciderTable) {

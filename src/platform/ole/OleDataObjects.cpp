@@ -5,42 +5,38 @@
 
 namespace pem {
 
-namespace {
+// ---- enumerator
 
-class FormatEnumerator : public ComObject<IEnumFORMATETC> {
-public:
-    FormatEnumerator(std::vector<FORMATETC> formats, size_t cursor) : formats_(std::move(formats)), cursor_(cursor) {}
-    HRESULT Next(ULONG celt, FORMATETC* rgelt, ULONG* fetched) override {
-        ULONG n = 0;
-        while (n < celt && cursor_ < formats_.size()) rgelt[n++] = formats_[cursor_++];
-        if (fetched) *fetched = n;
-        return n == celt ? S_OK : S_FALSE;
-    }
-    HRESULT Skip(ULONG celt) override {
-        size_t to = cursor_ + celt;
-        cursor_ = std::min(to, formats_.size());
-        return to <= formats_.size() ? S_OK : S_FALSE;
-    }
-    HRESULT Reset() override {
-        cursor_ = 0;
-        return S_OK;
-    }
-    HRESULT Clone(IEnumFORMATETC** out) override {
-        if (!out) return E_POINTER;
-        *out = new FormatEnumerator(formats_, cursor_);
-        (*out)->AddRef();
-        return S_OK;
-    }
+HRESULT TFormatEnumerator::Next(ULONG celt, FORMATETC* rgelt, ULONG* fetched) {
+    ULONG n = 0;
+    while (n < celt && cursor_ < formats_.size()) rgelt[n++] = formats_[cursor_++];
+    if (fetched) *fetched = n;
+    return n == celt ? S_OK : S_FALSE;
+}
 
-private:
-    std::vector<FORMATETC> formats_;
-    size_t cursor_;
-};
+HRESULT TFormatEnumerator::Skip(ULONG celt) {
+    if (cursor_ + celt > formats_.size()) {
+        cursor_ = formats_.size();
+        return S_FALSE;
+    }
+    cursor_ += celt;
+    return S_OK;
+}
 
-} // namespace
+HRESULT TFormatEnumerator::Reset() {
+    cursor_ = 0;
+    return S_OK;
+}
+
+HRESULT TFormatEnumerator::Clone(IEnumFORMATETC** out) {
+    if (!out) return E_POINTER;
+    *out = new TFormatEnumerator(formats_, cursor_);
+    (*out)->AddRef();
+    return S_OK;
+}
 
 ComPtr<IEnumFORMATETC> CreateFormatEnumerator(std::vector<FORMATETC> formats) {
-    return ComPtr<IEnumFORMATETC>(new FormatEnumerator(std::move(formats), 0));
+    return ComPtr<IEnumFORMATETC>(new TFormatEnumerator(std::move(formats), 0));
 }
 
 bool MediumBytes(const STGMEDIUM& medium, std::vector<uint8_t>& out) {
@@ -62,6 +58,77 @@ bool MediumBytes(const STGMEDIUM& medium, std::vector<uint8_t>& out) {
     }
     return false;
 }
+
+// ---- data objects of bytes
+
+HRESULT TBytesDataObject::QueryGetData(const FORMATETC* f) {
+    if (!f) return E_INVALIDARG;
+    std::vector<FORMATETC> offers = Offers();
+    auto it = std::find_if(offers.begin(), offers.end(), [&](const FORMATETC& o) { return o.cfFormat == f->cfFormat; });
+    if (it == offers.end()) return DV_E_FORMATETC;
+    if (f->ptd || f->dwAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!(f->tymed & it->tymed)) return DV_E_TYMED;
+    return S_OK;
+}
+
+HRESULT TBytesDataObject::GetData(const FORMATETC* f, STGMEDIUM* m) {
+    if (!m) return E_INVALIDARG;
+    *m = STGMEDIUM{};
+    HRESULT hr = QueryGetData(f);
+    if (FAILED(hr)) return hr;
+    std::vector<uint8_t> bytes;
+    if (!Render(f->cfFormat, bytes)) return DV_E_FORMATETC;
+    std::vector<FORMATETC> offers = Offers();
+    DWORD media = 0;
+    for (const FORMATETC& o : offers)
+        if (o.cfFormat == f->cfFormat) media = o.tymed;
+    const DWORD can = f->tymed & media;
+    HGLOBAL h = GlobalFromVector(std::move(bytes));
+    if (!h) return E_OUTOFMEMORY;
+    if (can & TYMED_HGLOBAL) {
+        m->tymed = TYMED_HGLOBAL;
+        m->hGlobal = h;
+        return S_OK;
+    }
+    if (can & TYMED_ISTREAM) {
+        hr = CreateStreamOnHGlobal(h, TRUE, &m->pstm);
+        if (FAILED(hr)) {
+            GlobalFree(h);
+            return hr;
+        }
+        m->tymed = TYMED_ISTREAM;
+        return S_OK;
+    }
+    GlobalFree(h);
+    return DV_E_TYMED;
+}
+
+HRESULT TBytesDataObject::GetCanonicalFormatEtc(const FORMATETC*, FORMATETC* out) {
+    if (out) out->ptd = nullptr;
+    return DATA_S_SAMEFORMATETC;
+}
+
+HRESULT TBytesDataObject::SetData(const FORMATETC* f, STGMEDIUM* m, BOOL release) {
+    if (!f || !m) return E_INVALIDARG;
+    std::vector<uint8_t> bytes;
+    if (!MediumBytes(*m, bytes)) return DV_E_TYMED;
+    Take(f->cfFormat, std::move(bytes));
+    if (release) ReleaseStgMedium(m);
+    return S_OK;
+}
+
+HRESULT TBytesDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
+    if (!out) return E_INVALIDARG;
+    *out = CreateFormatEnumerator(direction == DATADIR_GET ? Offers() : std::vector<FORMATETC>{}).Detach();
+    return S_OK;
+}
+
+HRESULT TBytesDataObject::EnumDAdvise(IUnknown** out) {
+    if (out) *out = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+// ---- static data object
 
 void TStaticDataObject::Set(CLIPFORMAT id, std::vector<uint8_t> bytes, DWORD media) {
     for (Entry& e : entries_)
@@ -86,70 +153,27 @@ const TStaticDataObject::Entry* TStaticDataObject::Find(CLIPFORMAT id) const {
     return nullptr;
 }
 
-HRESULT TStaticDataObject::QueryGetData(const FORMATETC* f) {
-    if (!f) return E_INVALIDARG;
-    const Entry* e = Find(f->cfFormat);
-    if (!e) return DV_E_FORMATETC;
-    if (f->ptd || f->dwAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!(f->tymed & e->format.tymed)) return DV_E_TYMED;
-    return S_OK;
+std::vector<FORMATETC> TStaticDataObject::Offers() const {
+    std::vector<FORMATETC> out;
+    for (const Entry& e : entries_) out.push_back(e.format);
+    return out;
 }
 
-HRESULT TStaticDataObject::GetData(const FORMATETC* f, STGMEDIUM* m) {
+bool TStaticDataObject::Render(CLIPFORMAT id, std::vector<uint8_t>& out) {
+    const Entry* e = Find(id);
+    if (!e) return false;
+    out = e->bytes;
+    return true;
+}
+
+HRESULT TStaticDataObject::GetData(const FORMATETC* format, STGMEDIUM* medium) {
     ++GetDataCalls;
-    if (!m) return E_INVALIDARG;
-    *m = STGMEDIUM{};
-    HRESULT hr = QueryGetData(f);
-    if (FAILED(hr)) return hr;
-    const Entry* e = Find(f->cfFormat);
-    DWORD can = f->tymed & e->format.tymed;
-    HGLOBAL h = GlobalFromBytes(e->bytes.data(), e->bytes.size());
-    if (!h) return E_OUTOFMEMORY;
-    if (can & TYMED_HGLOBAL) {
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = h;
-        return S_OK;
-    }
-    if (can & TYMED_ISTREAM) {
-        hr = CreateStreamOnHGlobal(h, TRUE, &m->pstm);
-        if (FAILED(hr)) {
-            GlobalFree(h);
-            return hr;
-        }
-        m->tymed = TYMED_ISTREAM;
-        return S_OK;
-    }
-    GlobalFree(h);
-    return DV_E_TYMED;
+    return TBytesDataObject::GetData(format, medium);
 }
 
-HRESULT TStaticDataObject::GetCanonicalFormatEtc(const FORMATETC*, FORMATETC* out) {
-    if (out) out->ptd = nullptr;
-    return DATA_S_SAMEFORMATETC;
-}
-
-HRESULT TStaticDataObject::SetData(const FORMATETC* f, STGMEDIUM* m, BOOL release) {
+HRESULT TStaticDataObject::SetData(const FORMATETC* format, STGMEDIUM* medium, BOOL release) {
     ++SetDataCalls;
-    if (!f || !m) return E_INVALIDARG;
-    std::vector<uint8_t> bytes;
-    if (!MediumBytes(*m, bytes)) return DV_E_TYMED;
-    Set(f->cfFormat, std::move(bytes));
-    if (release) ReleaseStgMedium(m);
-    return S_OK;
-}
-
-HRESULT TStaticDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
-    if (!out) return E_INVALIDARG;
-    std::vector<FORMATETC> list;
-    if (direction == DATADIR_GET)
-        for (const Entry& e : entries_) list.push_back(e.format);
-    *out = CreateFormatEnumerator(std::move(list)).Detach();
-    return S_OK;
-}
-
-HRESULT TStaticDataObject::EnumDAdvise(IUnknown** out) {
-    if (out) *out = nullptr;
-    return OLE_E_ADVISENOTSUPPORTED;
+    return TBytesDataObject::SetData(format, medium, release);
 }
 
 ComPtr<TStaticDataObject> TStaticDataObject::Snapshot(IDataObject* source) {

@@ -211,6 +211,43 @@ TEST_F(OleBridgeTest, TextFromAMultiSourceReachesAMultiTargetAsBothTexts) {
     EXPECT_EQ(source.PerformedDropEffect(), 0u); // the drop went through MIME data
 }
 
+TEST_F(OleBridgeTest, ADragCarriesTheSourcesImageAndNamedFormats) {
+    QWidget panel;
+    panel.resize(40, 20);
+    TCustomDropMultiSource source;
+    (new TTextDataFormat(&source))->SetText("x");
+    // Formats a target stored on the source travel under their names.
+    for (const char* name : {"CSV", "Probe Custom"}) {
+        FORMATETC f;
+        f.cfFormat = Id(name);
+        f.tymed = TYMED_HGLOBAL;
+        STGMEDIUM m;
+        m.tymed = TYMED_HGLOBAL;
+        m.hGlobal = GlobalFromBytes("a,b\n", 5); // with its NUL
+        ASSERT_EQ(source.SetData(&f, &m, TRUE), S_OK);
+    }
+    source.ShowImage = true;
+    source.OnGetDragImage = [&](TCustomDropSource* s, IDragSourceHelper* helper, bool& handled) {
+        POINT at{4, 4};
+        handled = SUCCEEDED(helper->InitializeFromWindow(WindowOf(&panel), &at, s->DataObject()));
+    };
+    QSize pixmap;
+    QPoint hotSpot;
+    QByteArray csv, custom;
+    TQtDragLoop::Instance().SetExecutor([&](QDrag& drag, Qt::DropActions, Qt::DropAction) {
+        pixmap = drag.pixmap().size();
+        hotSpot = drag.hotSpot();
+        csv = drag.mimeData()->data("text/csv");
+        custom = drag.mimeData()->data("application/x-qt-windows-mime;value=\"Probe Custom\"");
+        return Qt::IgnoreAction;
+    });
+    EXPECT_EQ(source.Execute(), drCancel);
+    EXPECT_EQ(pixmap, QSize(40, 20));
+    EXPECT_EQ(hotSpot, QPoint(4, 4));
+    EXPECT_EQ(csv, QByteArray("a,b\n"));
+    EXPECT_EQ(custom, QByteArray("a,b\n", 5));
+}
+
 TEST_F(OleBridgeTest, ASilentAbortInOnDropLeavesTheNextDragWorking) {
     Frame f;
     TCustomDropMultiTarget target;

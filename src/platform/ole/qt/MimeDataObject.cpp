@@ -15,7 +15,6 @@ enum Kind { kUnicodeText, kAnsiText, kFileDrop, kRaw, kPreferredEffect };
 
 CLIPFORMAT Registered(const char* name) { return static_cast<CLIPFORMAT>(RegisterClipboardFormatA(name)); }
 
-std::vector<uint8_t> ToVector(const QByteArray& a) { return std::vector<uint8_t>(a.begin(), a.end()); }
 } // namespace
 
 MimeDataObject::MimeDataObject(const QMimeData* mime, Qt::DropAction proposed)
@@ -61,12 +60,14 @@ const MimeDataObject::Offer* MimeDataObject::Find(CLIPFORMAT id) const {
     return nullptr;
 }
 
-std::vector<uint8_t> MimeDataObject::Bytes(const Offer& offer) const {
-    std::vector<uint8_t> out;
-    switch (offer.kind) {
+bool MimeDataObject::Render(CLIPFORMAT id, std::vector<uint8_t>& out) {
+    const Offer* offer = Find(id);
+    if (!offer) return false;
+    out.clear();
+    switch (offer->kind) {
     case kUnicodeText: {
         // Decoded straight into the block: a big text is not held twice.
-        QByteArray utf8 = mime_->data(offer.mimeType);
+        QByteArray utf8 = mime_->data(offer->mimeType);
         QStringDecoder decoder(QStringDecoder::Utf8);
         out.resize(static_cast<size_t>(decoder.requiredSpace(utf8.size()) + 1) * 2);
         auto* begin = reinterpret_cast<QChar*>(out.data());
@@ -76,7 +77,7 @@ std::vector<uint8_t> MimeDataObject::Bytes(const Offer& offer) const {
         break;
     }
     case kAnsiText: {
-        QByteArray utf8 = mime_->data(offer.mimeType);
+        QByteArray utf8 = mime_->data(offer->mimeType);
         std::string text = Utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
         out.reserve(text.size() + 1);
         out.assign(text.begin(), text.end());
@@ -92,80 +93,33 @@ std::vector<uint8_t> MimeDataObject::Bytes(const Offer& offer) const {
         std::memcpy(out.data(), &e, 4);
         break;
     }
-    default:
-        out = ToVector(mime_->data(offer.mimeType));
+    default: {
+        QByteArray bytes = mime_->data(offer->mimeType);
+        out.assign(bytes.begin(), bytes.end());
         break;
     }
-    return out;
-}
-
-HRESULT MimeDataObject::QueryGetData(const FORMATETC* f) {
-    if (!f) return E_INVALIDARG;
-    if (!Find(f->cfFormat)) return DV_E_FORMATETC;
-    if (f->ptd || f->dwAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!(f->tymed & (TYMED_HGLOBAL | TYMED_ISTREAM))) return DV_E_TYMED;
-    return S_OK;
-}
-
-HRESULT MimeDataObject::GetData(const FORMATETC* f, STGMEDIUM* m) {
-    if (!m) return E_INVALIDARG;
-    *m = STGMEDIUM{};
-    HRESULT hr = QueryGetData(f);
-    if (FAILED(hr)) return hr;
-    std::vector<uint8_t> bytes = Bytes(*Find(f->cfFormat));
-    if (bytes.empty()) return DV_E_FORMATETC; // nothing of it could be rendered
-    HGLOBAL h = GlobalFromVector(std::move(bytes));
-    if (!h) return E_OUTOFMEMORY;
-    if (f->tymed & TYMED_HGLOBAL) {
-        m->tymed = TYMED_HGLOBAL;
-        m->hGlobal = h;
-        return S_OK;
     }
-    hr = CreateStreamOnHGlobal(h, TRUE, &m->pstm);
-    if (FAILED(hr)) {
-        GlobalFree(h);
-        return hr;
+    return !out.empty(); // nothing of it could be rendered
+}
+
+std::vector<FORMATETC> MimeDataObject::Offers() const {
+    std::vector<FORMATETC> list;
+    for (const Offer& o : offers_) {
+        FORMATETC f;
+        f.cfFormat = o.id;
+        f.tymed = TYMED_HGLOBAL | TYMED_ISTREAM;
+        list.push_back(f);
     }
-    m->tymed = TYMED_ISTREAM;
-    return S_OK;
+    return list;
 }
 
-HRESULT MimeDataObject::GetCanonicalFormatEtc(const FORMATETC*, FORMATETC* out) {
-    if (out) out->ptd = nullptr;
-    return DATA_S_SAMEFORMATETC;
-}
-
-HRESULT MimeDataObject::SetData(const FORMATETC* f, STGMEDIUM* m, BOOL release) {
-    if (!f || !m) return E_INVALIDARG;
-    std::vector<uint8_t> bytes;
-    if (!MediumBytes(*m, bytes)) return DV_E_TYMED;
-    if (f->cfFormat == Registered("Performed DropEffect") && bytes.size() >= 4) {
+void MimeDataObject::Take(CLIPFORMAT id, std::vector<uint8_t>&& bytes) {
+    if (id == Registered("Performed DropEffect") && bytes.size() >= 4) {
         DWORD e = 0;
         std::memcpy(&e, bytes.data(), 4);
         performed_ = e;
     }
-    given_->Set(f->cfFormat, std::move(bytes));
-    if (release) ReleaseStgMedium(m);
-    return S_OK;
-}
-
-HRESULT MimeDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
-    if (!out) return E_INVALIDARG;
-    std::vector<FORMATETC> list;
-    if (direction == DATADIR_GET)
-        for (const Offer& o : offers_) {
-            FORMATETC f;
-            f.cfFormat = o.id;
-            f.tymed = TYMED_HGLOBAL | TYMED_ISTREAM;
-            list.push_back(f);
-        }
-    *out = CreateFormatEnumerator(std::move(list)).Detach();
-    return S_OK;
-}
-
-HRESULT MimeDataObject::EnumDAdvise(IUnknown** out) {
-    if (out) *out = nullptr;
-    return OLE_E_ADVISENOTSUPPORTED;
+    given_->Set(id, std::move(bytes));
 }
 
 } // namespace pem

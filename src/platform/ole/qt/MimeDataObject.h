@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QString>
 #include <Qt>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -18,7 +17,7 @@ class QDropEvent;
 
 namespace pem {
 
-class MimeDataObject : public ComObject<IDataObject> {
+class MimeDataObject : public TBytesDataObject {
 public:
     // Over a drag event's data; the event gives the proposed action.
     MimeDataObject(const QMimeData* mime, Qt::DropAction proposed);
@@ -31,15 +30,12 @@ public:
     // Formats given back by targets ("Paste Succeeded" and any other).
     const TStaticDataObject& Given() const { return *given_; }
 
-    HRESULT GetData(const FORMATETC* format, STGMEDIUM* medium) override;
-    HRESULT GetDataHere(const FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT QueryGetData(const FORMATETC* format) override;
-    HRESULT GetCanonicalFormatEtc(const FORMATETC*, FORMATETC* out) override;
-    HRESULT SetData(const FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
-    HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
-    HRESULT DAdvise(const FORMATETC*, DWORD, IUnknown*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT EnumDAdvise(IUnknown** out) override;
+protected:
+    std::vector<FORMATETC> Offers() const override;
+    // Renders an offer anew (a big text is asked for once; keeping a copy
+    // would only double it).
+    bool Render(CLIPFORMAT id, std::vector<uint8_t>& out) override;
+    void Take(CLIPFORMAT id, std::vector<uint8_t>&& bytes) override;
 
 private:
     struct Offer {
@@ -49,9 +45,6 @@ private:
     };
     void BuildOffers();
     const Offer* Find(CLIPFORMAT id) const;
-    // Renders an offer anew (a big text is asked for once; keeping a
-    // copy would only double it).
-    std::vector<uint8_t> Bytes(const Offer& offer) const;
 
     std::unique_ptr<QMimeData> owned_;
     const QMimeData* mime_;
