@@ -161,23 +161,78 @@ TEST_F(OleBridgeTest, MimeDataOfAnEventAsClipboardFormats) {
 }
 
 TEST_F(OleBridgeTest, TextDragOnATargetOfOtherDataGetsNoEffectAndTheEditKeepsItsText) {
-    Frame f;
-    TCustomDropMultiTarget target; // takes item-ID lists only
-    new TPIDLDataFormat(&target);
-    target.RegisterTargetControl(WindowOf(&f.frame));
+    struct Case {
+        const char* name;
+        std::function<std::function<void()>(Frame&)> registerTarget; // gives the unregistration
+    };
     int heard = 0;
-    target.OnEnter = [&](TCustomDropTarget*, TShiftState, POINT, DWORD&) { ++heard; };
+    const std::vector<Case> cases = {
+        {"a drop target for item-ID lists",
+         [&](Frame& f) {
+             auto* target = new TCustomDropMultiTarget;
+             new TPIDLDataFormat(target);
+             target->RegisterTargetControl(WindowOf(&f.frame));
+             target->OnEnter = [&](TCustomDropTarget*, TShiftState, POINT, DWORD&) { ++heard; };
+             return [target] { delete target; };
+         }},
+        {"the dropped-files road",
+         [&](Frame& f) {
+             TDropRouter::Instance().RegisterTarget(&f.frame, [&](const TStringList&) { ++heard; });
+             return [&f] { TDropRouter::Instance().UnregisterTarget(&f.frame); };
+         }},
+    };
+    for (const Case& c : cases) {
+        Frame f;
+        std::function<void()> unregister = c.registerTarget(f);
+        QMimeData mime;
+        mime.setText("pasted?");
+        Player p{f.edit};
+        EXPECT_EQ(p.Play(&mime, 3), Qt::IgnoreAction) << c.name;
+        EXPECT_FALSE(p.enterAccepted) << c.name;
+        EXPECT_EQ(p.enterAction, Qt::IgnoreAction) << c.name;
+        for (bool accepted : p.movesAccepted) EXPECT_FALSE(accepted) << c.name;
+        EXPECT_EQ(f.edit->text(), "kept") << c.name;
+        EXPECT_EQ(heard, 0) << c.name;
+        unregister();
+    }
+}
 
+TEST_F(OleBridgeTest, AnEnterRefusedByATargetThatKeptTheDataStillGetsMoves) {
+    // A target that refuses the spot it is entered at, but not the data.
+    class Picky : public ComObject<IDropTarget> {
+    public:
+        ComPtr<IDataObject> data;
+        int overs = 0;
+        HRESULT DragEnter(IDataObject* d, DWORD, POINTL, DWORD* effect) override {
+            data = ComPtr<IDataObject>(d);
+            *effect = DROPEFFECT_NONE;
+            return S_OK;
+        }
+        HRESULT DragOver(DWORD, POINTL, DWORD* effect) override {
+            *effect = ++overs > 1 ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+            return S_OK;
+        }
+        HRESULT DragLeave() override {
+            data.Reset();
+            return S_OK;
+        }
+        HRESULT Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+            data.Reset();
+            *effect = DROPEFFECT_COPY;
+            return S_OK;
+        }
+    };
+    Frame f;
+    auto picky = MakeCom<Picky>();
+    ASSERT_EQ(RegisterDragDrop(WindowOf(&f.frame), picky.Get()), S_OK);
     QMimeData mime;
-    mime.setText("pasted?");
+    mime.setText("t");
     Player p{f.edit};
-    EXPECT_EQ(p.Play(&mime, 3), Qt::IgnoreAction);
-    EXPECT_FALSE(p.enterAccepted);
+    EXPECT_EQ(p.Play(&mime, 2), Qt::CopyAction);
+    EXPECT_TRUE(p.enterAccepted); // accepted at no effect: the moves come
     EXPECT_EQ(p.enterAction, Qt::IgnoreAction);
-    for (bool accepted : p.movesAccepted) EXPECT_FALSE(accepted);
-    EXPECT_EQ(f.edit->text(), "kept");
-    EXPECT_EQ(heard, 0);
-    EXPECT_EQ(target.DataObject(), nullptr);
+    EXPECT_EQ(p.movesAccepted, (std::vector<bool>{false, true}));
+    RevokeDragDrop(WindowOf(&f.frame));
 }
 
 TEST_F(OleBridgeTest, TextFromAMultiSourceReachesAMultiTargetAsBothTexts) {
