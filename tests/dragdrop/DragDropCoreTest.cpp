@@ -74,13 +74,12 @@ class TProbeNoIdFormat : public TCustomAnsiTextClipboardFormat {
 };
 PEM_DEFINE_CLIPBOARD_FORMAT(TProbeNoIdFormat, TCustomAnsiTextClipboardFormat, nullptr, ddRead, nullptr)
 
-struct ProbeFormatsRegistered {
-    ProbeFormatsRegistered() {
-        InitialiseDragDrop();
-        RegisterCompatibleFormat(TProbeDataFormat::StaticClass(), TProbeBFormat::StaticClass(), 1, ddReadWrite);
-        RegisterCompatibleFormat(TProbeDataFormat::StaticClass(), TProbeAFormat::StaticClass(), 0, ddReadWrite);
-    }
-};
+// Registering again changes nothing, so each test that needs them may.
+void RegisterProbeFormats() {
+    InitialiseDragDrop();
+    RegisterCompatibleFormat(TProbeDataFormat::StaticClass(), TProbeBFormat::StaticClass(), 1, ddReadWrite);
+    RegisterCompatibleFormat(TProbeDataFormat::StaticClass(), TProbeAFormat::StaticClass(), 0, ddReadWrite);
+}
 
 const TDataFormatClass& Text = TTextDataFormat::StaticClass();
 const TDataFormatClass& Feedback = TFeedbackDataFormat::StaticClass();
@@ -180,7 +179,7 @@ TEST(DataFormatMap, ListsFilledForARoleTakeEntryOrClassDirections) {
 }
 
 TEST(GetData, ReadsTheBestFormatFirstAndStopsOnceItHasData) {
-    static ProbeFormatsRegistered registered;
+    RegisterProbeFormats();
     struct Case {
         std::vector<const char*> offered;
         std::string value;
@@ -464,4 +463,19 @@ TEST(Media, StreamHandedOutCopiesTheRestOfItselfFromItsStart) {
     auto full = MakeCom<ShortStream>("", 0); // refuses every write
     EXPECT_EQ(adapter->CopyTo(full.Get(), 4, &read, &written), E_FAIL);
     EXPECT_EQ(written, 0u);
+}
+
+TEST(StartUp, ShutdownFreesTheRegistriesAndSaysSoWhenTheyAreAskedForAgain) {
+    InitialiseDragDrop();
+    ShutdownDragDrop();
+    testing::internal::CaptureStderr();
+    RegisterDataFormat(TTextDataFormat::StaticClass()); // nothing once shut down
+    EXPECT_TRUE(TDataFormatMap::Instance().Entries().empty());
+    EXPECT_EQ(TDataFormatClasses::Instance().Count(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "DragDrop.TDataFormatMap recreated during shutdown\n"
+              "DragDrop.TDataFormatClasses recreated during shutdown\n");
+    InitialiseDragDrop(); // a new start registers everything again
+    EXPECT_FALSE(TDataFormatMap::Instance().Entries().empty());
+    EXPECT_GE(TDataFormatClasses::Instance().Count(), 4);
 }

@@ -82,7 +82,12 @@ PIDLIST ILFromBytes(const uint8_t* data, size_t size) {
 
 HRESULT SHGetMalloc(IMalloc** out) {
     if (!out) return E_INVALIDARG;
-    static auto* m = new TaskMalloc; // one allocator for the process
+    // One allocator for the process; its own reference keeps it.
+    static auto* m = [] {
+        auto* a = new TaskMalloc;
+        a->AddRef();
+        return a;
+    }();
     *out = m;
     m->AddRef();
     return S_OK;
