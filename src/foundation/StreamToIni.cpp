@@ -428,14 +428,18 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
                     if (s.size() < 2 || !isFlag(s[0]) || !isFlag(s[1])) flags = 1;
                 }
             }
-            box->ClearItems();
+            // All items go into the list in one call: a sorted list sorts
+            // them once, whatever order the text holds them in.
+            std::vector<TListItemData> items;
+            items.reserve(static_cast<size_t>(std::max(0, end - i - 1)));
             for (int j = i + 1; j < end; ++j) {
                 const std::string& s = Get(j);
                 const size_t n = std::min<size_t>(static_cast<size_t>(flags), s.size());
                 const bool enabled =
                     !(flags == 2 && !(ContentSkipMask & csCheckListEnabled) && s.size() >= 2 && s[1] == 'N');
-                box->AddItem(s.substr(n), !s.empty() && s[0] == 'Y', enabled);
+                items.push_back({s.substr(n), !s.empty() && s[0] == 'Y', enabled});
             }
+            box->AssignItems(std::move(items));
         });
     if (mask & ssMemos)
         each("TMemo", [&](TComponent* c, const std::string&, int i) {

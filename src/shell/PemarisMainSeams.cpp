@@ -12,9 +12,6 @@ void TfrmPemarisMain::ValidateOutputDirectory() {}
 void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
 // Structure: the compacted component and module lists.
 void TfrmPemarisMain::ClearStructureLists() {}
-// Result tabs: closing and freeing them comes with the result tabs.
-void TfrmPemarisMain::CloseActiveEditorTab() {}
-void TfrmPemarisMain::CloseAllEditorTabs() {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
@@ -25,8 +22,6 @@ void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
 
 
 // Seams of the language selection.
-// DOS start: no .pif files or AUTOEXEC.NT on this platform until the DOS start is built.
-void TfrmPemarisMain::SetupDOSStart(bool) {}
 // Metric weights: refilled by the job settings' own unit.
 void TfrmPemarisMain::RefillMetricWeights() {}
 // Word lists: loaded from the function table by the word-list unit.
