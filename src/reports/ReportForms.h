@@ -3,6 +3,7 @@
 // report forms, created at start and shown on demand.
 #include "CompoundMetrics.h"
 #include "Forms.h"
+#include "GetLimits.h"
 #include "PF_HardCopy.h"
 #include "PF_MindraChangeRank.h"
 #include "PF_MindraChangeStat.h"
@@ -11,12 +12,3 @@
 #include "PF_MindraProjectStat.h"
 #include "PF_XMLTable.h"
 #include "QRReportForm.h"
-
-namespace pem {
-
-class TfrmGetLimits : public TForm {
-public:
-    TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") { SetCaption("Limits"); }
-};
-
-} // namespace pem
