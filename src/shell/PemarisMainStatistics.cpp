@@ -12,18 +12,6 @@ namespace pem {
 
 namespace {
 
-// Puts the screen cursor back as it was when this was made, at the latest
-// when it goes out of scope, however that happens.
-class TCursorKeeper {
-public:
-    TCursorKeeper() : was_(Screen().Busy()) {}
-    ~TCursorKeeper() { Restore(); }
-    void Restore() { Screen().SetBusyCursor(was_); }
-
-private:
-    bool was_;
-};
-
 // The report form made at start-up (made now where it is missing).
 template <class Form>
 Form& ReportFormNamed(const char* name) {
@@ -46,8 +34,7 @@ std::string PrinterOf(TReportPrinterChoice choice, const TQRReportForm& form) {
 template <class Form, class R>
 void ShowMindraReport(TfrmPemarisMain& main, TMindraReportKind kind, const char* formName,
                       TMindraResult<R> (*collect)(const TScannerReportSettings&, TReportProblems&)) {
-    TCursorKeeper cursor;
-    Screen().SetBusyCursor(true);
+    TBusyCursor cursor;
     TDialogReportProblems problems;
     TMindraResult<R> result = collect(main.ScannerReportSettings(), problems);
     if (result.Outcome == TMindraOutcome::NoFiles) main.MyStB->Error(result.NoFilesMessage);

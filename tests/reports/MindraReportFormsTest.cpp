@@ -110,6 +110,13 @@ TChangeEntities ChangeComponent(const std::string& name, TChangeCounts first) {
     return r;
 }
 
+// The title and captions of product ABC, version 1.0.
+void NameReport(TQRfrm_MindraDefectStat& form) {
+    form.ReportTitle = "Defect_Statistic_Report_ABC_V1_0";
+    form.QRLabelProductName = "ABC";
+    form.QRLabelVersion = "1.0";
+}
+
 // ---- reading the pages
 
 std::vector<std::string> TextsOf(const TReportPage& p) {
@@ -216,9 +223,7 @@ TEST_F(MindraReportForms, TitlesKeepTheirBlanks) {
 
 TEST_F(MindraReportForms, DefectStatisticBlocksColourTheWeightedTotalsAndLeaveTheSumShareEmpty) {
     TQRfrm_MindraDefectStat form;
-    form.ReportTitle = "Defect_Statistic_Report_ABC_V1_0";
-    form.QRLabelProductName = "ABC";
-    form.QRLabelVersion = "1.0";
+    NameReport(form);
     const auto alpha = DefectSystem("Alpha", {Defects(1, 4, 10, 0.4), Defects(0, 2, 6, 0.24), Defects(0, 0, 0, 0),
                                               Defects(2, 5, 9, 0.36), Defects(3, 11, 25, 1.0)});
     const auto beta = DefectSystem("beta", {Defects(0, 1, 5, 1.0), Defects(0, 0, 0, 0), Defects(0, 0, 0, 0),
@@ -392,9 +397,7 @@ TEST_F(MindraReportForms, TwelveSystemsKeepEveryBlockOnOnePage) {
 
 TEST_F(MindraReportForms, APictureOfAStatisticPageShowsTheColouredLabels) {
     TQRfrm_MindraDefectStat form;
-    form.ReportTitle = "Defect_Statistic_Report_ABC_V1_0";
-    form.QRLabelProductName = "ABC";
-    form.QRLabelVersion = "1.0";
+    NameReport(form);
     const auto sales = DefectSystem("Sales", {Defects(3, 12, 42, 0.34), Defects(1, 6, 17, 0.14), Defects(0, 0, 0, 0),
                                               Defects(2, 21, 64, 0.52), Defects(6, 39, 123, 1.0)});
     const auto quiet = DefectSystem("Quiet", {Defects(0, 1, 5, 0.55), Defects(0, 1, 4, 0.45), Defects(0, 0, 0, 0),
