@@ -41,20 +41,6 @@ std::string ChangeFileExt(const std::string& name, const std::string& ext) {
     return name.substr(0, name.size() - old.size()) + ext;
 }
 
-// "description|pattern|..." as dialog filters.
-std::vector<TFileFilter> FiltersOf(const std::string& filter) {
-    std::vector<TFileFilter> out;
-    std::vector<std::string> parts;
-    size_t from = 0;
-    while (true) {
-        size_t bar = filter.find('|', from);
-        parts.push_back(filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
-        if (bar == std::string::npos) break;
-        from = bar + 1;
-    }
-    for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
-    return out;
-}
 
 // Whether a dropped file passes the first pattern of the dialog filter: an
 // empty pattern or "*.*" takes any file; otherwise the file's extension and
@@ -74,6 +60,20 @@ bool FirstPatternAccepts(const std::string& filter, const std::string& fileName)
 }
 
 } // namespace
+
+std::vector<TFileFilter> FiltersOf(const std::string& filter) {
+    std::vector<TFileFilter> out;
+    std::vector<std::string> parts;
+    size_t from = 0;
+    while (true) {
+        size_t bar = filter.find('|', from);
+        parts.push_back(filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
+        if (bar == std::string::npos) break;
+        from = bar + 1;
+    }
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
+    return out;
+}
 
 QColor TFrameFindexec::ColorNormal() { return QApplication::palette().color(QPalette::Base); }
 QColor TFrameFindexec::ColorMissing() { return QColor(255, 0, 0); }

@@ -296,11 +296,14 @@ void TStreamToIni::StoreForm(TForm* form, std::uint16_t mask) {
         });
     if (mask & ssCheckListBoxes)
         each("TCheckListBox", "[CheckListBoxes]", [&](TComponent* c, const std::string& key) {
-            auto* box = static_cast<TCheckListBox*>(c);
+            auto* box = dynamic_cast<TCheckListItems*>(c);
+            if (!box) return;
             Add("[TCheckListBox - " + key + "]");
             Add(key + "=" + c->Name());
-            for (int i = 0; i < box->Count(); ++i)
-                Add(std::string(YN(box->Checked(i))) + YN(box->ItemEnabled(i)) + box->ItemText(i));
+            for (int i = 0, n = box->CheckListCount(); i < n; ++i) {
+                const TCheckListEntry e = box->CheckListEntry(i);
+                Add(std::string(YN(e.checked)) + YN(e.enabled) + e.text);
+            }
         });
     if (mask & ssMemos)
         each("TMemo", "[Memos]", [&](TComponent* c, const std::string& key) {
@@ -416,7 +419,8 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
     if (mask & ssCheckListBoxes)
         each("TCheckListBox", [&](TComponent* c, const std::string&, int i) {
             if (i < 0) return;
-            auto* box = static_cast<TCheckListBox*>(c);
+            auto* box = dynamic_cast<TCheckListItems*>(c);
+            if (!box) return;
             const int end = runEnd(i, true);
             auto isFlag = [](char ch) { return ch == 'Y' || ch == 'N'; };
             // Older texts carry one flag (ticked) per line: a run in which any
@@ -428,14 +432,16 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
                     if (s.size() < 2 || !isFlag(s[0]) || !isFlag(s[1])) flags = 1;
                 }
             }
-            box->ClearItems();
+            std::vector<TCheckListEntry> items;
+            items.reserve(static_cast<size_t>(std::max(0, end - i - 1)));
             for (int j = i + 1; j < end; ++j) {
                 const std::string& s = Get(j);
                 const size_t n = std::min<size_t>(static_cast<size_t>(flags), s.size());
                 const bool enabled =
                     !(flags == 2 && !(ContentSkipMask & csCheckListEnabled) && s.size() >= 2 && s[1] == 'N');
-                box->AddItem(s.substr(n), !s.empty() && s[0] == 'Y', enabled);
+                items.push_back({s.substr(n), !s.empty() && s[0] == 'Y', enabled});
             }
+            box->AssignCheckList(std::move(items));
         });
     if (mask & ssMemos)
         each("TMemo", [&](TComponent* c, const std::string&, int i) {

@@ -6,6 +6,10 @@
 #include "ButtonRows.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
+#include "DropRouter.h"
+#include "FindDirectoryFrame.h"
+#include "SourceFileListBox.h"
+#include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
 #include "QtText.h"
 #include "SettingsStore.h"
@@ -62,6 +66,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindSourceHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -323,8 +328,12 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
-    // 4.-6. Dropped files, the job-file drop target and the output folder's
-    // notifications are bound where those controls are made.
+    // 4. Dropped files.
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
+                                                      FrameFindDirectoryOutputDir, BitBtnImportWordlist})
+        DragAcceptFiles(w, true);
+    // 5.-6. The job-file drop target and the output folder's notifications
+    // are bound where those controls are made.
     // 7.
     ApplyViewerFontFromSettings();
     // 8.
@@ -394,9 +403,9 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     }
     // 16.
     PageControlHelper->SetActivePage(TabSheetComponentNames);
-    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxSelectedFiles,
-                             CheckListBoxMetrics})
+    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxMetrics})
         l->SetItemHeight(ListItemHeight);
+    CheckListBoxSelectedFiles->SetItemHeight(ListItemHeight);
     // 17.
     if (IsDerivedKind(Product.Kind)) {
         for (TEdit* e : {EditProductName, EditSystemName, EditSystemVersion}) e->SetReadOnly(true);

@@ -123,7 +123,7 @@ void TfrmPemarisMain::ApplyIniSettings(int mode) {
         WriteProductIniFile();
         ShowProductIniFile();
     }
-    IniSettings.FileViewStyle = style;
+    SetFileViewStyle(style);
     if (mode == 0) return;
     RunInstallationCheck();
 }

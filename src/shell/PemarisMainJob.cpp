@@ -9,6 +9,7 @@
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 #include "StreamToIni.h"
+#include "SourceFileListBox.h"
 #include "StringListHolder.h"
 
 #include <filesystem>
@@ -314,7 +315,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
         try {
             SelectLanguage("???" + head.ActiveRadioButton);
             Loading = true;
-            CommonRoot = head.CommonRoot;
+            SetCommonRoot(head.CommonRoot);
             ActiveRadioButton = button;
             LoadFileListDefinitions(button);
             // The names are taken when valid; an invalid one is reported

@@ -8,27 +8,19 @@ namespace pem {
 // Seams of the job's life.
 // Output directory: its check comes with the output-directory unit.
 void TfrmPemarisMain::ValidateOutputDirectory() {}
-// Source-file list: the language's file-list definitions.
-void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
-// Structure: the compacted component and module lists.
-void TfrmPemarisMain::ClearStructureLists() {}
 // Result tabs: closing and freeing them comes with the result tabs.
 void TfrmPemarisMain::CloseActiveEditorTab() {}
 void TfrmPemarisMain::CloseAllEditorTabs() {}
+// Result tabs: a test-case list (the method list) opened in a tab of its own.
+void TfrmPemarisMain::OpenTestCaseReport(const std::string&) {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
-
-// Runs and structure.
-void TfrmPemarisMain::ActSwitchOffLogExecute(TComponent*) {}
-void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
 
 
 // Seams of the language selection.
 // DOS start: no .pif files or AUTOEXEC.NT on this platform until the DOS start is built.
 void TfrmPemarisMain::SetupDOSStart(bool) {}
-// Metric weights: refilled by the job settings' own unit.
-void TfrmPemarisMain::RefillMetricWeights() {}
 // Word lists: loaded from the function table by the word-list unit.
 void TfrmPemarisMain::LoadWordListFromFunctab() {}
 // Output directory: checked by its own unit.

@@ -349,10 +349,24 @@ void TListBox::SetItemHeight(int h) {
     for (int i = 0; i < count(); ++i) item(i)->setSizeHint(QSize(0, h));
 }
 
+namespace {
+// The tick an item had when its tick was last reported or set.
+constexpr int kCheckSeenRole = Qt::UserRole + 0x7E1;
+} // namespace
+
 TCheckListBox::TCheckListBox(TComponent* owner, QWidget* parent, const std::string& name)
     : TListBox(owner, parent, name, "TCheckListBox") {
-    QObject::connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem*) {
-        if (!updating_) Fire(OnClickCheck, this);
+    // itemChanged also comes for a new size hint or text: only a tick the
+    // user changed counts.
+    QObject::connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem* it) {
+        if (updating_) return;
+        const int now = it->checkState();
+        const QVariant seen = it->data(kCheckSeenRole);
+        if (seen.isValid() && seen.toInt() == now) return;
+        updating_ = true;
+        it->setData(kCheckSeenRole, now);
+        updating_ = false;
+        Fire(OnClickCheck, this);
     });
 }
 void TCheckListBox::AddItem(const std::string& s, bool checked) { AddItem(s, checked, true); }
@@ -364,16 +378,25 @@ void TCheckListBox::AddItem(const std::string& s, bool checked, bool enabled) {
     if (!enabled) f &= ~Qt::ItemIsEnabled;
     it->setFlags(f);
     it->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    it->setData(kCheckSeenRole, static_cast<int>(it->checkState()));
     if (ItemHeight() > 0) it->setSizeHint(QSize(0, ItemHeight()));
     updating_ = true;
     addItem(it);
     updating_ = false;
+}
+void TCheckListBox::AssignCheckList(std::vector<TCheckListEntry> items) {
+    const bool sorted = isSortingEnabled();
+    setSortingEnabled(false);
+    ClearItems();
+    for (const TCheckListEntry& e : items) AddItem(e.text, e.checked, e.enabled);
+    setSortingEnabled(sorted);
 }
 bool TCheckListBox::Checked(int i) const { return item(i) && item(i)->checkState() == Qt::Checked; }
 void TCheckListBox::SetChecked(int i, bool c) {
     if (!item(i)) return;
     updating_ = true;
     item(i)->setCheckState(c ? Qt::Checked : Qt::Unchecked);
+    item(i)->setData(kCheckSeenRole, static_cast<int>(item(i)->checkState()));
     updating_ = false;
 }
 bool TCheckListBox::ItemEnabled(int i) const { return item(i) && (item(i)->flags() & Qt::ItemIsEnabled); }

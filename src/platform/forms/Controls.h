@@ -222,7 +222,25 @@ private:
     int itemHeight_ = 0;
 };
 
-class TCheckListBox : public TListBox {
+// One item of a check list as the form state keeps it.
+struct TCheckListEntry {
+    std::string text;
+    bool checked = false;
+    bool enabled = true;
+};
+
+// The items of a check list for the form state. TCheckListBox holds its own;
+// a list that shows items kept elsewhere gives and takes them the same way.
+class TCheckListItems {
+public:
+    virtual ~TCheckListItems() = default;
+    virtual int CheckListCount() const = 0;
+    virtual TCheckListEntry CheckListEntry(int i) const = 0;
+    // Replaces every item at once.
+    virtual void AssignCheckList(std::vector<TCheckListEntry> items) = 0;
+};
+
+class TCheckListBox : public TListBox, public TCheckListItems {
 public:
     TCheckListBox(TComponent* owner, QWidget* parent, const std::string& name);
     void AddItem(const std::string& s, bool checked = false);
@@ -234,6 +252,11 @@ public:
     bool ItemEnabled(int i) const;
     void SetItemEnabled(int i, bool e);
     TNotifyEvent OnClickCheck;
+
+    int CheckListCount() const override { return Count(); }
+    TCheckListEntry CheckListEntry(int i) const override { return {ItemText(i), Checked(i), ItemEnabled(i)}; }
+    // Filled with sorting off; a sorted list sorts once at the end.
+    void AssignCheckList(std::vector<TCheckListEntry> items) override;
 
 private:
     bool updating_ = false;
