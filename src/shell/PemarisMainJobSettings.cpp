@@ -124,6 +124,17 @@ void TfrmPemarisMain::BindJobSettingsHandlers() {
     CheckListBoxMetrics->setItemDelegate(new TOwnerDrawDelegate(
         CheckListBoxMetrics, [this] { return ListItemHeight; }, {},
         [this](QPainter* p, const QRect& r, int i, bool) { CheckListBoxMetricsDrawItem(p, r, i); }));
+    // One weight per metric whenever the metrics list changes: a list filled
+    // from its file gets "Normal" for each new metric. A job's own weights
+    // are read after its metrics list and replace these.
+    auto fitWeights = [this] {
+        TStringList& w = STLHMetricsWeights->StringList();
+        if (w.Count() != CheckListBoxMetrics->Count()) SetAllMetricWeights(w, CheckListBoxMetrics->Count(), "1");
+    };
+    QAbstractItemModel* metricsModel = CheckListBoxMetrics->model();
+    QObject::connect(metricsModel, &QAbstractItemModel::rowsInserted, this, fitWeights);
+    QObject::connect(metricsModel, &QAbstractItemModel::rowsRemoved, this, fitWeights);
+    QObject::connect(metricsModel, &QAbstractItemModel::modelReset, this, fitWeights);
     for (TCheckListBox* l : {CheckListBoxMetrics, CheckListBoxControlTags, CheckListBoxObjects})
         l->OnClickCheck = [this](TComponent* s) { CheckListBoxMetricsClickCheck(s); };
     if (auto* box = qobject_cast<QBoxLayout*>(TabSheetMetrics->layout())) box->removeWidget(ComboBoxMetricsWeights);
