@@ -349,6 +349,8 @@ void TfrmPemarisMain::CheckListBoxMetricsMouseDown(QWidget* list) {
 
 void TfrmPemarisMain::WriteJobrinParameters() {
     const std::string out = ExcludeTrailingSeparator(OutputDirectory(), '/');
+    // The work folder of the output directory the document is written to.
+    WorkFolder = out + "/work";
     ForceDirectories(WorkFolder);
     if (SameText(LanguageCode, "PB"))
         for (const char* sub : {"/ProcTabs", "/InclTabs", "/CommTabs", "/DataTabs", "/MaskTabs", "/StmtTabs"})

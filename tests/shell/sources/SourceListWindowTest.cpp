@@ -7,6 +7,7 @@
 #include "Exceptions.h"
 #include "FindDirectoryFrame.h"
 #include "QtTestSupport.h"
+#include "SettingsStore.h"
 #include "StringListHolder.h"
 
 #include <QApplication>
@@ -404,4 +405,86 @@ TEST_F(SourceListWindowTest, ConsoleSwitches) {
     ASSERT_TRUE(f->Act("ActSwitchOnLog")->Execute());
     EXPECT_TRUE(f->MemoCaptureConsole->Visible());
     EXPECT_TRUE(f->Act("ActSwitchOffLog")->Enabled());
+}
+
+TEST_F(SourceListWindowTest, TestToolInputsTakeThePlaceOfTheSources) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Harnox.INI",
+                       "RadioButtonHarnoxTCS=Test cases,TCS,,1,V1\n"
+                       "TCS.Extras=(DirDepth=2,HarnoxPost=Y)\n"
+                       "Runcontrol.SystemBigDirectoryLimit=50\n"
+                       "FileCopy.SystemIOBuffSize=200000\n"
+                       "FileCopy.SystemFileViewStyle=1\n"
+                       "ActiveRadioButton=RadioButtonHarnoxTCS\n");
+    TfrmPemarisMain* f = StartNamed("Harnox");
+    ASSERT_TRUE(f->Act("ActSpecifyMethodFile")->Visible());
+    ASSERT_FALSE(f->Act("ActToggleSelect")->Visible());
+
+    f->Act("ActViewMethodList")->Execute();
+    EXPECT_TRUE(recorder.HasText("Select the method list file first!"));
+
+    const std::string m1 = Src("t/m1.csv"), m2 = Src("t/m2.csv"), l1 = Src("logs/l1.csv"), l2 = Src("logs/l2.csv");
+    for (const auto& [action, files] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"ActSpecifyMethodFile", {m1}},
+             {"ActSpecifyMethodFile", {m2}},
+             {"ActSpecifyTestExecutionLog", {l1, l2}},
+             {"ActSpecifyTestExecutionLog", {l1}}}) {
+        dialogs->AnswerFiles(files);
+        ASSERT_TRUE(f->Act(action)->Execute()) << action;
+    }
+    const std::string m = src.Path() + "/t/m2.csv";
+    std::vector<std::string> items;
+    for (const auto& e : f->SourceFiles.Items()) items.push_back(e.path);
+    EXPECT_EQ(items, (std::vector<std::string>{"Methods:=" + m, "Test execution log:=" + l1,
+                                               "Test execution log:=" + l1, "Test execution log:=" + l2}));
+    EXPECT_EQ(dialogs->calls.front().text, "Specify method list file");
+    EXPECT_EQ(ReadSettingStr("TestExecLogFiles"), src.Path() + "/logs/");
+
+    ASSERT_TRUE(f->Act("ActViewMethodList")->Execute());
+    EXPECT_EQ(f->PageControlMain->ActivePage(), f->TabSheetViewer);
+
+    // Drops on the list are refused in this product; only existence is checked.
+    Drop(f->GroupBoxSelectedFiles, {Src("x/a.csv")});
+    EXPECT_EQ(f->SourceFiles.Count(), 4);
+    fs::remove(l2);
+    f->ActCalculateCommonRootStrict->Execute();
+    EXPECT_TRUE(recorder.HasText("Some input files cannot be found!"));
+    EXPECT_FALSE(f->SourceFiles.Enabled(3));
+    EXPECT_TRUE(f->SourceFiles.Checked(0));
+
+    // Saved and reopened with the job.
+    const std::string job = install / "jobs/Tools.jhnx";
+    fs::create_directories(install / "jobs");
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->Execute());
+    f->ClearProject();
+    f->LoadProject(job);
+    std::vector<std::string> again;
+    for (const auto& e : f->SourceFiles.Items()) again.push_back(e.path + (e.checked ? "+" : ""));
+    EXPECT_EQ(again, (std::vector<std::string>{"Methods:=" + m + "+", "Test execution log:=" + l1 + "+",
+                                               "Test execution log:=" + l1 + "+", "Test execution log:=" + l2}));
+}
+
+TEST_F(SourceListWindowTest, TranslationDocumentAndItsNames) {
+    TfrmPemarisMain* f = StartNamed();
+    pemtest::WriteFile(out / "Exports/a.csv", "a");
+    pemtest::WriteFile(out / "Exports/sub/b.csv", "b");
+    f->NewFileNames.SetValue("SRC0001", "/s/a.cbl");
+    f->WriteJobrinParameters();
+    const std::string doc = pemtest::ReadFile(out / "last.xml");
+    EXPECT_NE(doc.find("  <Orig_File_0001>sub/b.csv</Orig_File_0001>\n  <File_0001>csx0001.csx</File_0001>"),
+              std::string::npos)
+        << doc;
+    EXPECT_TRUE(fs::is_directory(out / "work"));
+    EXPECT_EQ(f->GetNewFileName("csx0001.csx"), out / "Exports/sub/b.csv");
+    EXPECT_EQ(f->GetOriginalFileName("SRC0001=whatever"), "/s/a.cbl");
+    // The memo shows the store, and a memo restored from a job fills it.
+    EXPECT_EQ(f->MemoNewFileNames->Lines().Count(), 3);
+    f->MemoNewFileNames->SetLines(TStringList{"XCPY0000=/x/y.cpy"});
+    EXPECT_EQ(f->GetNewFileName("XCPY0000"), "/x/y.cpy");
+    EXPECT_EQ(f->GetNewFileName("SRC0001"), "");
+
+    pemtest::WriteFile(out / "Exports/csx0000.csx", "translated");
+    f->NewFileNames.SetValue("csx0000.csx", out / "Exports/a.csv");
+    f->ListCsxExports();
+    EXPECT_EQ(pemtest::ReadFile(out / "Exports/a.csv"), "translated");
 }
