@@ -163,8 +163,10 @@ void TfrmPemarisMain::ActAddfilesExecute(TComponent*) {
         const TExtensionList admitted(GetFileFilter(LanguageCode, LanguageVersion));
         AddSourceFiles(OpenDialogWork->Files, admitted);
     }
-    CalculateModularStructure(false);
+    // Marked before the structure is computed: a list it refuses (9999
+    // files or more) is still a changed job.
     SetModified(true);
+    CalculateModularStructure(false);
     ShowSkippedSources();
 }
 
@@ -208,8 +210,8 @@ void TfrmPemarisMain::BitBtnAddFilesWMDropFileMessage(TComponent* sender, const 
         }
     }
     if (addedDirectly || addedTree) {
-        CalculateModularStructure(false);
         SetModified(true);
+        CalculateModularStructure(false);
     }
     ShowSkippedSources();
 }
@@ -237,8 +239,8 @@ void TfrmPemarisMain::ActAddDirectoriesExecute(TComponent*) {
 void TfrmPemarisMain::AddDirectoryFiles(const std::string& folder, bool quiet) {
     skippedSources_.clear();
     AddDirectoryFilesOnly(folder, quiet);
-    CalculateModularStructure(false);
     SetModified(true);
+    CalculateModularStructure(false);
     ShowSkippedSources();
 }
 
@@ -373,9 +375,9 @@ void TfrmPemarisMain::ActToggleSelectExecute(TComponent* sender) {
     TControl* list = FocusedCheckList(sender);
     if (TestToolInputsShown() && list == CheckListBoxSelectedFiles) return;
     SetTicks(list, [](int, bool on) { return !on; });
-    if (list == CheckListBoxSelectedFiles) CalculateModularStructure(false);
     if (list == CheckListBoxMetrics) MetricWeightsFollowTicks();
     SetModified(true);
+    if (list == CheckListBoxSelectedFiles) CalculateModularStructure(false);
 }
 
 void TfrmPemarisMain::ActSelectAllExecute(TComponent* sender) {

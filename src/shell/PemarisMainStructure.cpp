@@ -81,6 +81,7 @@ void TfrmPemarisMain::CalculateModularStructure(bool strict) {
         ProgressBarSources->SetPosition(1);
     };
     TEventPump pump;
+    req.tick = [&pump] { pump.Pump(); };
     int phaseShown = -1;
     req.progress = [&](const std::string& phase, int phaseNo, int pos, int) {
         if (phaseNo != phaseShown) {

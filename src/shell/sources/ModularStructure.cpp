@@ -163,6 +163,7 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     auto exists = req.fileExists ? req.fileExists : [](const std::string& p) { return FileExists(p); };
     bool missing = false;
     for (int i = 0; i < count; ++i) {
+        if (req.tick) req.tick();
         if (!files.Checked(i)) continue;
         std::string path = files.Path(i);
         if (req.testToolMode) {

@@ -95,6 +95,9 @@ struct TStructureRequest {
     std::function<bool(const std::string&)> fileExists;
     // The long part begins (after the checks that may end the computation).
     std::function<void()> onWork;
+    // Called for every file the existence check looks at (a long list
+    // serves the window meanwhile).
+    std::function<void()> tick;
     // Phase caption, phase number (0-3), position and maximum of the phase.
     std::function<void(const std::string& phase, int phaseNo, int position, int max)> progress;
 };

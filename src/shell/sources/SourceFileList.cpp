@@ -18,8 +18,9 @@ void TSourceFileList::EnsureSorted() const {
     // The appended tail is sorted on its own and merged in; both steps are
     // stable, so an entry that was already listed stays before an equal new one.
     auto mid = items_.begin() + static_cast<std::ptrdiff_t>(sortedCount_);
-    std::stable_sort(mid, items_.end(), TSourcePathLess());
-    std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
+    if (!std::is_sorted(mid, items_.end(), TSourcePathLess())) std::stable_sort(mid, items_.end(), TSourcePathLess());
+    if (mid != items_.begin() && mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
+        std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
     sortedCount_ = items_.size();
 }
 

@@ -488,3 +488,14 @@ TEST_F(SourceListWindowTest, TranslationDocumentAndItsNames) {
     f->ListCsxExports();
     EXPECT_EQ(pemtest::ReadFile(out / "Exports/a.csv"), "translated");
 }
+
+TEST_F(SourceListWindowTest, AListTooLongForTheStructureStillMarksTheJob) {
+    TfrmPemarisMain* f = StartNamed();
+    for (int i = 0; i < 9999; ++i) Src("big/c/m/f" + std::to_string(i) + ".cbl");
+    Drop(f->BitBtnAddDirectories, {src / "big"});
+    EXPECT_EQ(f->SourceFiles.Count(), 9999);
+    EXPECT_TRUE(recorder.HasText("The number of file in one job must be less than 9999"));
+    EXPECT_TRUE(f->Modified);
+    EXPECT_FALSE(f->FileLoopRunning);
+    EXPECT_FALSE(f->GroupBoxSlider->Visible());
+}
