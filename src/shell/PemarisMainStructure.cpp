@@ -5,6 +5,7 @@
 
 #include "DesktopServices.h"
 #include "EventPump.h"
+#include "ListTextWidths.h"
 #include "QtText.h"
 #include "SharedRoutinesCommon.h"
 #include "SourceFileListBox.h"
@@ -57,7 +58,7 @@ void TfrmPemarisMain::CalculateModularStructure(bool strict) {
         }
     } restore{this};
 
-    const QFont font = CheckListBoxSelectedFiles->font();
+    const TListTextWidths widths(CheckListBoxSelectedFiles->font());
     TStructureRequest req;
     req.strict = strict;
     req.level = StructureLevel;
@@ -68,7 +69,7 @@ void TfrmPemarisMain::CalculateModularStructure(bool strict) {
     const TStringList lines = IniLines();
     req.dummyNames = SplitCommaList(InsideParentheses(IniValue(lines, LanguageCode + ".DummyNames")) + "," +
                                     InsideParentheses(IniValue(lines, "Common.DummyNames")));
-    req.textWidth = [font](std::string_view s) { return TextWidthWithMargin(std::string(s), font); };
+    req.textWidth = [&widths](std::string_view s) { return widths(s); };
     req.onWork = [this, count, &restore] {
         restore.busy = true;
         Screen().SetBusyCursor(true);
@@ -88,7 +89,6 @@ void TfrmPemarisMain::CalculateModularStructure(bool strict) {
             if (phaseShown >= 0) ProgressBarModules->SetPosition(ProgressBarModules->Position() + 1);
             phaseShown = phaseNo;
             GroupBoxSlider->SetCaption(phase);
-            pump.Pump(true);
         }
         if (pump.Due()) {
             ProgressBarSources->SetPosition(pos);
@@ -122,10 +122,9 @@ void TfrmPemarisMain::SetCommonRoot(const std::string& rootIn) {
     CommonRoot = root;
     Structure.Root = root;
     EditCommonRoot->SetText(root);
-    const QFont font = CheckListBoxSelectedFiles->font();
-    const int extent = ApplyCommonRootWidths(Structure, SourceFiles, [font](std::string_view s) {
-        return TextWidthWithMargin(std::string(s), font);
-    });
+    const TListTextWidths widths(CheckListBoxSelectedFiles->font());
+    const int extent =
+        ApplyCommonRootWidths(Structure, SourceFiles, [&widths](std::string_view s) { return widths(s); });
     SetSelectedFilesExtent(extent);
     CheckListBoxSelectedFiles->SetItemHeight(ListItemHeight);
     CheckListBoxSelectedFiles->viewport()->update();

@@ -1,14 +1,15 @@
 #include "ModularStructure.h"
 
-#include "BaseFileUtils.h"
 #include "CharSet1252.h"
 #include "FileFilter.h"
 
 #include <algorithm>
-#include <map>
-#include <tuple>
+#include <chrono>
+#include <future>
 #include <unordered_map>
 #include <unordered_set>
+
+#include <sys/stat.h>
 
 namespace pem {
 
@@ -68,6 +69,15 @@ void SortNameList(TNameList& list) {
 }
 
 } // namespace
+
+bool SourceFileExists(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat st {};
+    bool ascii = true;
+    for (unsigned char c : path) ascii = ascii && c < 0x80;
+    const int r = ascii ? ::stat(path.c_str(), &st) : ::stat(Cp1252ToUtf8(path).c_str(), &st);
+    return r == 0 && S_ISREG(st.st_mode);
+}
 
 TStructureFlags StructureFlagsOf(int level) {
     TStructureFlags f;
@@ -159,22 +169,45 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     if (count == 0) return o;
     if (count >= 9999) return stop(TSourceMessage::Error, "The number of file in one job must be less than 9999");
 
-    // Missing files are unticked and greyed.
-    auto exists = req.fileExists ? req.fileExists : [](const std::string& p) { return FileExists(p); };
+    // Missing files are unticked and greyed. A long list is looked at by a
+    // few threads at once while the caller's tick keeps serving the window.
+    auto exists = req.fileExists ? req.fileExists : [](const std::string& p) { return SourceFileExists(p); };
+    const std::vector<TSourceFile>& items = files.Items();
+    std::vector<char> gone(static_cast<std::size_t>(count), 0);
+    auto look = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            if (!items[i].checked) continue;
+            std::string path = items[i].path;
+            if (req.testToolMode) {
+                const auto eq = path.find('=');
+                path = eq == std::string::npos ? std::string() : path.substr(eq + 1);
+            }
+            gone[i] = !exists(path);
+        }
+    };
+    const std::size_t n = static_cast<std::size_t>(count);
+    if (n < 2048) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (req.tick) req.tick();
+            look(i, i + 1);
+        }
+    } else {
+        const std::size_t parts = 4;
+        std::vector<std::future<void>> work;
+        for (std::size_t k = 0; k < parts; ++k)
+            work.push_back(std::async(std::launch::async, look, n * k / parts, n * (k + 1) / parts));
+        for (auto& w : work) {
+            while (w.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+                if (req.tick) req.tick();
+            w.get();
+        }
+    }
     bool missing = false;
-    for (int i = 0; i < count; ++i) {
-        if (req.tick) req.tick();
-        if (!files.Checked(i)) continue;
-        std::string path = files.Path(i);
-        if (req.testToolMode) {
-            const auto eq = path.find('=');
-            path = eq == std::string::npos ? std::string() : path.substr(eq + 1);
-        }
-        if (!exists(path)) {
-            files.SetChecked(i, false);
-            files.SetEnabled(i, false);
-            missing = true;
-        }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!gone[i]) continue;
+        files.SetChecked(static_cast<int>(i), false);
+        files.SetEnabled(static_cast<int>(i), false);
+        missing = true;
     }
     o.filesChanged = missing;
     if (missing) return stop(TSourceMessage::Error, "Some input files cannot be found!");
@@ -247,8 +280,10 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     out.Extensions.clear();
     out.ComponentsMaxLen = out.ModulesMaxLen = out.SourcesMaxLen = 0;
     const TStructureFlags flags = StructureFlagsOf(req.level);
-    std::unordered_map<std::string, int> firstOccurrence; // lower-cased source name
-    std::map<std::tuple<std::string, std::string, std::string>, int> seen;
+    std::unordered_set<std::string> firstOccurrence; // lower-cased source names seen
+    // Entries so far of each component, module and source name (case-sensitive).
+    std::unordered_map<std::string, int> seen;
+    std::string key;
     for (int i = 0; i < count; ++i) {
         progress(2, i + 1);
         std::string_view below(out.Names[static_cast<std::size_t>(i)]);
@@ -284,9 +319,9 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
             const std::string ext = ExtractFileExt(fileName);
             std::string source = fileName.substr(0, fileName.size() - ext.size());
             out.Extensions.push_back(ext);
-            int& count3 = seen[{component, module, source}];
-            const int dup = count3++;
-            if (firstOccurrence.emplace(AnsiLowerCase(source), i).second)
+            key.assign(component).append(1, '\0').append(module).append(1, '\0').append(source);
+            const int dup = seen[key]++;
+            if (firstOccurrence.insert(AnsiLowerCase(source)).second)
                 out.SourcesMaxLen = std::max(out.SourcesMaxLen, width(fileName));
             out.Sources.push_back(std::move(source));
             out.Duplicates.push_back(dup);

@@ -22,6 +22,10 @@ struct TStructureFlags {
 };
 TStructureFlags StructureFlagsOf(int level);
 
+// Whether a source is a file on disk (its 8-bit name converted for the file
+// system); safe to call from several threads.
+bool SourceFileExists(const std::string& path);
+
 // An entry of an irrelevant-directory list: ticked names are removed from
 // paths; unticked ones are the names the last computation found.
 struct TNameEntry {
@@ -91,7 +95,8 @@ struct TStructureRequest {
     // Pixel width of a text in the list's font (with its margins); the
     // number of characters when not given.
     std::function<int(std::string_view)> textWidth;
-    // Whether a source exists; the file system's answer when not given.
+    // Whether a source exists (SourceFileExists when not given); called
+    // from several threads for a long list.
     std::function<bool(const std::string&)> fileExists;
     // The long part begins (after the checks that may end the computation).
     std::function<void()> onWork;

@@ -104,7 +104,9 @@ bool TSourceFileList::AddTree(std::vector<std::string> found, const TListProgres
     std::size_t i = 0;
     bool completed = true;
     for (; i < items_.size(); ++i) {
-        if (progress && !progress(static_cast<int>(i) + 1, max)) {
+        // The caller hears of every 256th position (and the first): often
+        // enough to serve the window and see a stop request.
+        if (progress && i % 256 == 0 && !progress(static_cast<int>(i) + 1, max)) {
             completed = false;
             break;
         }

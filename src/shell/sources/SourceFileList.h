@@ -61,7 +61,7 @@ public:
     // Adds the files of a directory tree. An empty list takes them all,
     // ticked. Otherwise they are appended ticked, the list is sorted, and
     // every later one of equal paths is dropped with the earlier one ticked.
-    // progress sees the duplicate pass (position from 1 up to the count);
+    // progress sees the duplicate pass (every 256th position from 1 on);
     // when it returns false the pass stops, the part not yet passed keeps its
     // duplicates, and false is returned.
     bool AddTree(std::vector<std::string> found, const TListProgress& progress = {});

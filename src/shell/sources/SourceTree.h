@@ -13,6 +13,9 @@ struct TCollectedTree {
     std::vector<std::string> skipped; // a warning per file left out
 };
 
+// Sorts paths into the source-file list's order.
+void SortSourcePaths(std::vector<std::string>& paths);
+
 // searchList: the extensions as the file search takes them (".cbl;.cob;").
 TCollectedTree CollectSourceTree(const std::string& folder, const std::string& searchList);
 

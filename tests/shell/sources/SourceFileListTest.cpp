@@ -1,6 +1,10 @@
 // The source-file list: its order, adding by dialog and by tree, and the
 // changes of ticks.
 #include "SourceFileList.h"
+#include "SourceTree.h"
+
+#include <algorithm>
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -65,17 +69,29 @@ TEST(SourceFileListTest, TreeAddedAgainLeavesOneItemTickedAndKeepsItsEnabledStat
     EXPECT_EQ(Paths(l), (std::vector<std::string>{"/t/a.cbl", "/t/b.cbl", "/t/m.cbl"}));
     EXPECT_EQ(Ticks(l), "YYN");
     EXPECT_FALSE(l.Enabled(0)); // the listed entry stays; the structure decides again
-    EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(positions, (std::vector<int>{1}));
 }
 
 TEST(SourceFileListTest, StoppedTreePassKeepsWhatWasAppended) {
     TSourceFileList l;
     l.Append("/t/a.cbl", false);
     l.Append("/t/c.cbl", false);
-    // Sorted: a a b c c; the pass stops before the fourth entry.
-    EXPECT_FALSE(l.AddTree({"/t/a.cbl", "/t/b.cbl", "/t/c.cbl"}, [](int pos, int) { return pos < 4; }));
-    EXPECT_EQ(Paths(l), (std::vector<std::string>{"/t/a.cbl", "/t/b.cbl", "/t/c.cbl", "/t/c.cbl"}));
-    EXPECT_EQ(Ticks(l), "YYNY");
+    std::vector<std::string> tree = {"/t/a.cbl", "/t/b.cbl", "/t/c.cbl"};
+    // Sorted: a a b c c ... ; the pass stops at position 257, so the pairs
+    // after it keep their duplicates.
+    for (int i = 0; i < 300; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/t/d%03d.cbl", i);
+        l.Append(name, false);
+        tree.push_back(name);
+    }
+    EXPECT_FALSE(l.AddTree(tree, [](int pos, int) { return pos < 257; }));
+    const auto& items = l.Items();
+    EXPECT_EQ(items[0].path, "/t/a.cbl");
+    EXPECT_EQ(items[1].path, "/t/b.cbl");
+    EXPECT_EQ(items[0].checked, true);
+    // 256 entries passed: a a b c c and d000 ... d125 pairs; d126 on stay doubled.
+    EXPECT_EQ(l.Count(), 3 + 300 + (300 - 126) + 1);
 }
 
 TEST(SourceFileListTest, TickChanges) {
@@ -90,4 +106,16 @@ TEST(SourceFileListTest, TickChanges) {
     EXPECT_EQ(Paths(l), (std::vector<std::string>{"/r/c10/d", "/r/c2/m/c"}));
     l.CheckAll(false);
     EXPECT_EQ(Ticks(l), "NN");
+}
+
+TEST(SourceFileListTest, TreeSortGivesTheListsOrder) {
+    std::vector<std::string> paths = {"/t/B_x.cbl", "/t/b.cbl", "/t/A.cbl", "/t/a/z.cbl", "/t/a.cbl", "/t/_a.cbl",
+                                      "/t/\xC9.cbl", "/t/\xE9.cbl", "/t/B.cbl", "/t/a b.cbl", "/t/A.cbl"};
+    std::vector<std::string> want = paths;
+    std::sort(want.begin(), want.end(),
+              [](const std::string& a, const std::string& b) { return CompareSourcePaths(a, b) < 0; });
+    SortSourcePaths(paths);
+    EXPECT_EQ(paths, want);
+    SortSourcePaths(paths); // already in order: unchanged
+    EXPECT_EQ(paths, want);
 }
