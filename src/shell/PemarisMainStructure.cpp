@@ -84,7 +84,7 @@ void TfrmPemarisMain::CalculateModularStructure(bool strict) {
     TEventPump pump;
     req.tick = [&pump] { pump.Pump(); };
     int phaseShown = -1;
-    req.progress = [&](const std::string& phase, int phaseNo, int pos, int) {
+    req.progress = [&](const char* phase, int phaseNo, int pos, int) {
         if (phaseNo != phaseShown) {
             if (phaseShown >= 0) ProgressBarModules->SetPosition(ProgressBarModules->Position() + 1);
             phaseShown = phaseNo;

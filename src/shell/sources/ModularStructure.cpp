@@ -9,7 +9,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pem {
 
@@ -70,6 +72,36 @@ void SortNameList(TNameList& list) {
 
 } // namespace
 
+namespace {
+
+// Existence of files looked up folder by folder.
+class TFolderLookup {
+public:
+    ~TFolderLookup() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool Exists(const std::string& path) {
+        const auto slash = path.find_last_of('/');
+        if (slash == std::string::npos || path.empty()) return SourceFileExists(path);
+        const std::string_view folder(path.data(), slash + 1);
+        if (folder != folder_) {
+            if (fd_ >= 0) ::close(fd_);
+            folder_.assign(folder);
+            fd_ = ::open(Cp1252ToUtf8(folder_).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        if (fd_ < 0) return false;
+        struct stat st {};
+        return ::fstatat(fd_, Cp1252ToUtf8(std::string_view(path).substr(slash + 1)).c_str(), &st, 0) == 0 &&
+               S_ISREG(st.st_mode);
+    }
+
+private:
+    std::string folder_;
+    int fd_ = -1;
+};
+
+} // namespace
+
 bool SourceFileExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat st {};
@@ -125,26 +157,55 @@ std::string TModularStructure::NewFileNameAt(int i) const {
 TCommonRoot DetermineCommonRoot(const std::vector<std::string>& paths, int level) {
     TCommonRoot r;
     if (paths.empty()) return r;
-    std::vector<std::vector<std::string_view>> segs;
-    segs.reserve(paths.size());
-    std::size_t reference = 0, fewest = 999;
-    int deepest = 0;
+    // Each folder as a view (no leading "/", no trailing one) and its number
+    // of segments; the reference is the folder with the fewest.
+    auto folderOf = [](std::string_view path) {
+        const auto slash = path.find_last_of('/');
+        if (slash == std::string_view::npos || slash == 0) return std::string_view();
+        std::string_view folder = path.substr(0, slash);
+        if (folder.front() == '/') folder.remove_prefix(1);
+        return folder;
+    };
+    auto segments = [](std::string_view folder) {
+        return folder.empty() ? 0 : static_cast<int>(std::count(folder.begin(), folder.end(), '/')) + 1;
+    };
+    std::size_t reference = 0;
+    int fewest = 999, deepest = 0;
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        segs.push_back(FolderSegments(paths[i]));
-        if (segs.back().size() <= fewest) {
-            fewest = segs.back().size();
+        const int n = segments(folderOf(paths[i]));
+        if (n <= fewest) {
+            fewest = n;
             reference = i;
         }
-        deepest = std::max(deepest, static_cast<int>(segs.back().size()));
+        deepest = std::max(deepest, n);
     }
-    const auto& ref = segs[reference];
+    const std::vector<std::string_view> ref = FolderSegments(paths[reference]);
+    // The common length: how many of the reference's segments every folder
+    // begins with. The reference's first k segments with their separators
+    // form a prefix, so a folder agrees in k segments exactly when it begins
+    // with that prefix followed by "/" (or ends there).
+    std::vector<std::size_t> ends; // end of segment k in the reference folder
+    {
+        std::size_t at = 0;
+        for (std::string_view seg : ref) {
+            at += seg.size();
+            ends.push_back(at);
+            ++at;
+        }
+    }
+    const std::string_view refFolder = folderOf(paths[reference]);
     std::size_t common = ref.size();
-    for (const auto& s : segs)
-        for (std::size_t k = 0; k < common; ++k)
-            if (s[k] != ref[k]) {
-                common = k;
+    for (const std::string& p : paths) {
+        const std::string_view folder = folderOf(p);
+        while (common > 0) {
+            const std::size_t len = ends[common - 1];
+            if (folder.size() >= len && folder.compare(0, len, refFolder.substr(0, len)) == 0 &&
+                (folder.size() == len || folder[len] == '/'))
                 break;
-            }
+            --common;
+        }
+        if (common == 0) break;
+    }
     std::string root = "/";
     const int limit = level == 99 ? deepest - 1 : deepest - 3;
     for (std::size_t k = 0; k < common && static_cast<int>(k) <= limit; ++k) root.append(ref[k]).append("/");
@@ -171,10 +232,12 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
 
     // Missing files are unticked and greyed. A long list is looked at by a
     // few threads at once while the caller's tick keeps serving the window.
-    auto exists = req.fileExists ? req.fileExists : [](const std::string& p) { return SourceFileExists(p); };
     const std::vector<TSourceFile>& items = files.Items();
     std::vector<char> gone(static_cast<std::size_t>(count), 0);
     auto look = [&](std::size_t from, std::size_t to) {
+        // Files of one folder follow each other: the folder is opened once
+        // and each file looked up in it.
+        TFolderLookup lookup;
         for (std::size_t i = from; i < to; ++i) {
             if (!items[i].checked) continue;
             std::string path = items[i].path;
@@ -182,7 +245,7 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
                 const auto eq = path.find('=');
                 path = eq == std::string::npos ? std::string() : path.substr(eq + 1);
             }
-            gone[i] = !exists(path);
+            gone[i] = !(req.fileExists ? req.fileExists(path) : lookup.Exists(path));
         }
     };
     const std::size_t n = static_cast<std::size_t>(count);
@@ -252,8 +315,10 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     // Irrelevant directories leave the paths.
     const auto irrelevantComponents = LowerSet(componentNames, true);
     const auto irrelevantModules = LowerSet(moduleNames, true);
+    const bool anyIrrelevant = !irrelevantComponents.empty() || !irrelevantModules.empty();
     for (int i = 0; i < count; ++i) {
         progress(1, i + 1);
+        if (!anyIrrelevant) continue; // the paths stay as they are
         std::string& name = out.Names[static_cast<std::size_t>(i)];
         std::string_view below(name);
         below.remove_prefix(std::min(root.size() + 1, below.size()));
@@ -279,51 +344,74 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     out.Duplicates.clear();
     out.Extensions.clear();
     out.ComponentsMaxLen = out.ModulesMaxLen = out.SourcesMaxLen = 0;
+    for (auto* v : {&out.Components, &out.Modules, &out.Sources, &out.Extensions})
+        v->reserve(static_cast<std::size_t>(count));
+    out.Duplicates.reserve(static_cast<std::size_t>(count));
     const TStructureFlags flags = StructureFlagsOf(req.level);
     std::unordered_set<std::string> firstOccurrence; // lower-cased source names seen
     // Entries so far of each component, module and source name (case-sensitive).
     std::unordered_map<std::string, int> seen;
     std::string key;
+    // Neighbouring entries mostly share their component and module: the
+    // look-ups of the last ones are kept.
+    std::string lastComponent, lastModule;
+    bool haveLast = false;
     for (int i = 0; i < count; ++i) {
         progress(2, i + 1);
         std::string_view below(out.Names[static_cast<std::size_t>(i)]);
         below.remove_prefix(std::min(root.size() + 1, below.size()));
-        std::vector<std::string> segs;
-        for (std::string_view s : Split(below)) segs.emplace_back(s);
-        const std::string fileName = segs.back();
-        if (flags.modules && segs.size() < 2) segs.insert(segs.begin(), kGenModu);
-        if (flags.components && segs.size() < 3) segs.insert(segs.begin(), kGenComp);
-
-        std::string component, module;
+        // The segments: the last is the file name; "Gen_Modu" and "Gen_Comp"
+        // stand in front of a path too short for its level.
+        const auto lastSlash = below.find_last_of('/');
+        const std::string_view fileName = lastSlash == std::string_view::npos ? below : below.substr(lastSlash + 1);
+        const std::size_t firstSlash = below.find('/');
+        const std::string_view seg0 = firstSlash == std::string_view::npos ? below : below.substr(0, firstSlash);
+        std::string_view seg1;
+        int segCount = 1;
+        if (firstSlash != std::string_view::npos) {
+            const std::size_t second = below.find('/', firstSlash + 1);
+            seg1 = below.substr(firstSlash + 1, second == std::string_view::npos ? std::string_view::npos
+                                                                                 : second - firstSlash - 1);
+            segCount = static_cast<int>(std::count(below.begin(), below.end(), '/')) + 1;
+        }
+        std::string_view component, module;
         if (flags.components) {
-            component = segs[0];
-            if (!knownComponents.count(AnsiLowerCase(component)) && component != kGenComp) {
-                componentNames.push_back({component, false});
-                knownComponents.insert(AnsiLowerCase(component));
+            // At least three segments: Gen_Comp in front of one or two.
+            if (segCount >= 3) {
+                component = seg0;
+                module = seg1;
+            } else {
+                component = kGenComp;
+                module = segCount == 2 ? seg0 : std::string_view(kGenModu);
             }
-            out.ComponentsMaxLen = std::max(out.ComponentsMaxLen, width(component));
-        }
-        out.Components.push_back(component);
-        if (flags.modules) {
+        } else if (flags.modules) {
             // Without components the module is the first segment below the root.
-            module = flags.components ? segs[1] : segs[0];
-            if (!knownModules.count(AnsiLowerCase(module)) && module != kGenModu) {
-                moduleNames.push_back({module, false});
-                knownModules.insert(AnsiLowerCase(module));
-            }
-            out.ModulesMaxLen = std::max(out.ModulesMaxLen, width(module));
+            module = segCount >= 2 ? seg0 : std::string_view(kGenModu);
         }
-        out.Modules.push_back(module);
+        const bool sameUnit = haveLast && component == lastComponent && module == lastModule;
+        if (!sameUnit) {
+            if (flags.components && component != kGenComp && knownComponents.insert(AnsiLowerCase(component)).second)
+                componentNames.push_back({std::string(component), false});
+            if (flags.modules && module != kGenModu && knownModules.insert(AnsiLowerCase(module)).second)
+                moduleNames.push_back({std::string(module), false});
+            if (flags.components) out.ComponentsMaxLen = std::max(out.ComponentsMaxLen, width(component));
+            if (flags.modules) out.ModulesMaxLen = std::max(out.ModulesMaxLen, width(module));
+            lastComponent.assign(component);
+            lastModule.assign(module);
+            haveLast = true;
+        }
+        out.Components.emplace_back(component);
+        out.Modules.emplace_back(module);
 
         if (flags.sources) {
             const std::string ext = ExtractFileExt(fileName);
-            std::string source = fileName.substr(0, fileName.size() - ext.size());
+            const std::string_view source = fileName.substr(0, fileName.size() - ext.size());
             out.Extensions.push_back(ext);
             key.assign(component).append(1, '\0').append(module).append(1, '\0').append(source);
             const int dup = seen[key]++;
             if (firstOccurrence.insert(AnsiLowerCase(source)).second)
                 out.SourcesMaxLen = std::max(out.SourcesMaxLen, width(fileName));
-            out.Sources.push_back(std::move(source));
+            out.Sources.emplace_back(source);
             out.Duplicates.push_back(dup);
         } else {
             out.Sources.emplace_back();

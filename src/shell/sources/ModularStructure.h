@@ -104,7 +104,7 @@ struct TStructureRequest {
     // serves the window meanwhile).
     std::function<void()> tick;
     // Phase caption, phase number (0-3), position and maximum of the phase.
-    std::function<void(const std::string& phase, int phaseNo, int position, int max)> progress;
+    std::function<void(const char* phase, int phaseNo, int position, int max)> progress;
 };
 
 struct TStructureOutcome {
