@@ -81,7 +81,9 @@ void TfrmPemarisMain::CalculateModularStructure(bool strict) {
         ProgressBarSources->SetMax(count);
         ProgressBarSources->SetPosition(1);
     };
-    TEventPump pump;
+    // The window is served every 50 ms: a computation of a few thousand
+    // files is over before it would be served a second time.
+    TEventPump pump(std::chrono::milliseconds(50));
     req.tick = [&pump] { pump.Pump(); };
     int phaseShown = -1;
     req.progress = [&](const char* phase, int phaseNo, int pos, int) {

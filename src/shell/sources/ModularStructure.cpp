@@ -63,6 +63,19 @@ void RemoveIrrelevant(std::vector<std::string_view>& segs, std::size_t from,
     segs = std::move(kept);
 }
 
+struct TUnitKey {
+    std::string_view component, module, source;
+    bool operator==(const TUnitKey& o) const {
+        return source == o.source && module == o.module && component == o.component;
+    }
+};
+struct TUnitKeyHash {
+    std::size_t operator()(const TUnitKey& k) const {
+        const std::hash<std::string_view> h;
+        return h(k.source) ^ (h(k.module) * 31) ^ (h(k.component) * 131);
+    }
+};
+
 void SortNameList(TNameList& list) {
     std::sort(list.begin(), list.end(),
               [](const TNameEntry& a, const TNameEntry& b) { return AnsiCompareStr(a.name, b.name) < 0; });
@@ -349,9 +362,12 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     out.Duplicates.reserve(static_cast<std::size_t>(count));
     const TStructureFlags flags = StructureFlagsOf(req.level);
     std::unordered_set<std::string> firstOccurrence; // lower-cased source names seen
-    // Entries so far of each component, module and source name (case-sensitive).
-    std::unordered_map<std::string, int> seen;
-    std::string key;
+    firstOccurrence.reserve(static_cast<std::size_t>(count));
+    // Entries so far of each component, module and source name
+    // (case-sensitive); the views point into the lists being filled, which
+    // were sized beforehand and do not move.
+    std::unordered_map<TUnitKey, int, TUnitKeyHash> seen;
+    seen.reserve(static_cast<std::size_t>(count));
     // Neighbouring entries mostly share their component and module: the
     // look-ups of the last ones are kept.
     std::string lastComponent, lastModule;
@@ -407,8 +423,7 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
             const std::string ext = ExtractFileExt(fileName);
             const std::string_view source = fileName.substr(0, fileName.size() - ext.size());
             out.Extensions.push_back(ext);
-            key.assign(component).append(1, '\0').append(module).append(1, '\0').append(source);
-            const int dup = seen[key]++;
+            const int dup = seen[{out.Components.back(), out.Modules.back(), source}]++;
             if (firstOccurrence.insert(AnsiLowerCase(source)).second)
                 out.SourcesMaxLen = std::max(out.SourcesMaxLen, width(fileName));
             out.Sources.emplace_back(source);
