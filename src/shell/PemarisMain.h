@@ -241,7 +241,6 @@ public:
     TLabel* LabelDepth = nullptr;
     TMenuItem *PopupMenuSelectedFiles = nullptr, *PopupMenuRulesMetricsLists = nullptr;
     int LanguageVersionCount = 0;
-    std::string LastPosition;      // the folder of the last job file handled
     int Depth = 0;
     bool ProgressShown = false;
     double BatchStart = 0, BatchEnd = 0;

@@ -20,11 +20,6 @@ namespace pem {
 
 namespace {
 
-std::string FolderOf(const std::string& fileName) {
-    auto slash = fileName.find_last_of('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
-
 TFileFilter JobFilter(const std::string& ext) {
     // "Job definitions files(*%s)|*%s"
     return {"Job definitions files(*" + ext + ")", "*" + ext};
@@ -201,7 +196,7 @@ void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
         SaveDialogWork->FileName = o.fileName;
         if (!SaveDialogWork->Execute()) MyStB->Error("Save cancelled");
         fileName = SaveDialogWork->FileName;
-        JobFolder = FolderOf(fileName);
+        SetLastPosition(fileName);
         SetProjectName(fileName);
     }
     // The folder above the output directory is offered for the next job.
@@ -335,7 +330,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
             SetProjectName(head.ProjectName);
             LanguageVersion = head.LanguageVersion;
             InterfaceType = head.InterfaceType;
-            JobFolder = FolderOf(fileName);
+            SetLastPosition(fileName);
             SetOptionLevel(head.MaxDirDepth);
             Running = head.BatchRunning;
             NumberOfRenamedModules = head.Counters.RenamedModules;

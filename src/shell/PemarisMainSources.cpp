@@ -56,7 +56,9 @@ void TfrmPemarisMain::BindSourceHandlers() {
     };
     CheckListBoxComponentNames->OnClickCheck = [this](TComponent* s) { CheckListBoxSelectedFilesClickCheck(s); };
     CheckListBoxModuleNames->OnClickCheck = [this](TComponent* s) { CheckListBoxSelectedFilesClickCheck(s); };
-    CheckListBoxMetrics->OnDblClick = [this](TComponent* s) { ActToggleSelectExecute(s); };
+    for (TCheckListBox* l : {CheckListBoxMetrics, CheckListBoxRules, CheckListBoxSpecs, CheckListBoxFunctab,
+                             CheckListBoxLimits, CheckListBoxComponentNames, CheckListBoxModuleNames})
+        l->OnDblClick = [this](TComponent* s) { ActToggleSelectExecute(s); };
 
     Act("ActAddfiles")->OnExecute = [this](TComponent* s) { ActAddfilesExecute(s); };
     Act("ActAddDirectories")->OnExecute = [this](TComponent* s) { ActAddDirectoriesExecute(s); };
@@ -141,10 +143,10 @@ void TfrmPemarisMain::LoadLanguageDefinition(const std::string& key) {
 }
 
 void TfrmPemarisMain::SetLastPosition(const std::string& fileName) {
-    LastPosition = FolderOf(fileName);
+    JobFolder = FolderOf(fileName);
     if (!IsMainKind(Product.Kind)) return;
-    WriteSetting("LastPosition" + LanguageCode, LastPosition);
-    WriteSetting("LastPosition", LastPosition);
+    WriteSetting("LastPosition" + LanguageCode, JobFolder);
+    WriteSetting("LastPosition", JobFolder);
 }
 
 // ------------------------------------------------------------------ adding
@@ -196,20 +198,21 @@ void TfrmPemarisMain::ShowSkippedSources() {
 void TfrmPemarisMain::BitBtnAddFilesWMDropFileMessage(TComponent* sender, const TWMDropFiles& msg) {
     if (sender == GroupBoxSelectedFiles && RefuseListDrops) return;
     const TExtensionList admitted(GetFileFilter(LanguageCode, LanguageVersion));
-    bool addedDirectly = false, addedTree = false;
     skippedSources_.clear();
+    // Several folders dropped at once are added first and the structure
+    // computed once; the files are added together.
+    std::vector<std::string> files;
+    bool addedTree = false;
     for (const auto& item : msg.Files) {
         if (DirectoryExists(item.s)) {
-            // Several folders dropped at once are added first and the
-            // structure computed once.
             AddDirectoryFilesOnly(item.s, true);
             addedTree = true;
         } else {
-            AddSourceFiles({item.s}, admitted);
-            addedDirectly = true;
+            files.push_back(item.s);
         }
     }
-    if (addedDirectly || addedTree) {
+    AddSourceFiles(files, admitted);
+    if (!files.empty() || addedTree) {
         SetModified(true);
         CalculateModularStructure(false);
     }

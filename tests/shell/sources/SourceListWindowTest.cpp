@@ -157,10 +157,13 @@ TEST_F(SourceListWindowTest, DroppedFoldersComeInWithoutQuestionAndOneComputatio
     for (int i = 0; i < 4; ++i) Src("one/c/m/f" + std::to_string(i) + ".cbl");
     for (int i = 0; i < 4; ++i) Src("two/c/m/g" + std::to_string(i) + ".cob");
     Src("two/c/m/skip.txt");
+    Src("two/c/m/line\nbreak.cbl");
     Drop(f->BitBtnAddDirectories, {src / "one", src / "two"});
     EXPECT_TRUE(dialogs->Messages().empty());
     EXPECT_EQ(f->SourceFiles.Count(), 8);
     EXPECT_EQ(Count(PressRecalculate(f)), 1);
+    EXPECT_TRUE(recorder.HasText("File skipped, its name holds a line break or another control character: " +
+                                 src.Path() + "/two/c/m/line?break.cbl"));
 
     // The same tree again: one item each, and an unticked one ticked again.
     f->CheckListBoxSelectedFiles->SetChecked(0, false);
@@ -230,7 +233,9 @@ TEST_F(SourceListWindowTest, BadInputGivesAClearMessageAndLeavesTheList) {
 }
 
 TEST_F(SourceListWindowTest, VersionsOfTheLanguageAndTheGroupsFilter) {
-    TfrmPemarisMain* f = StartNamed();
+    recorder.records.clear();
+    TfrmPemarisMain* f = Start();
+    EXPECT_TRUE(recorder.HasText("Language definition RadioButtonCob85 counts 3 versions but lists 2"));
     // The line counts three versions and lists two: both are offered.
     EXPECT_EQ(f->RadioGroupLangver_Pemaris->Items().CommaText(), "V85,V74");
     EXPECT_TRUE(f->RadioGroupLangver_Pemaris->Visible());
@@ -258,10 +263,13 @@ TEST_F(SourceListWindowTest, TicksAndTheStructure) {
     // The default irrelevant names of the language and the common ones.
     EXPECT_EQ(f->CheckListBoxComponentNames->Items().CommaText(), "COPY,DUMMY,OLD,TEST,c1,c2");
 
-    // Unselecting all leaves the structure; selecting all computes it again.
+    // Entering the list selects its first item.
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->ItemIndex(), -1);
     f->CheckListBoxSelectedFiles->setFocus();
-    f->CheckListBoxSelectedFiles->SetItemIndex(0);
     QApplication::processEvents();
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->ItemIndex(), 0);
+
+    // Unselecting all leaves the structure; selecting all computes it again.
     f->Structure.Modules[0] = "marker";
     ASSERT_TRUE(f->Act("ActUnselectAll")->Execute());
     EXPECT_EQ(f->SourceFiles.CheckedCount(), 0);
@@ -498,4 +506,30 @@ TEST_F(SourceListWindowTest, AListTooLongForTheStructureStillMarksTheJob) {
     EXPECT_TRUE(f->Modified);
     EXPECT_FALSE(f->FileLoopRunning);
     EXPECT_FALSE(f->GroupBoxSlider->Visible());
+}
+
+TEST_F(SourceListWindowTest, AStructureErrorPutsTheWindowBack) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Velling.INI",
+                       "RadioButtonVellingENG=English requirements,ENG,,1,V1\n"
+                       "ENG.Extras=(DirDepth=1)\n"
+                       "ENG.Filters=Texts (*.txt)|*.txt\n"
+                       "Runcontrol.SystemBigDirectoryLimit=50\n"
+                       "FileCopy.SystemIOBuffSize=200000\n"
+                       "FileCopy.SystemFileViewStyle=1\n"
+                       "ActiveRadioButton=RadioButtonVellingENG\n");
+    TfrmPemarisMain* f = StartNamed("Velling");
+    Drop(f->BitBtnAddFiles, {Src("d/a/b/c/one.txt"), Src("d/x/two.txt"), Src("d/x/three.txt")});
+    ASSERT_EQ(f->SourceFiles.Count(), 3);
+    EXPECT_TRUE(recorder.HasText("Maximum allowed directory depth is 1, uncheck some files!"));
+    // With the progress group shown (more files than the limit), the strict
+    // computation ends in its depth error: cursor and window come back.
+    const int h = f->height();
+    f->SystemBigDirectoryLimit = 1;
+    recorder.records.clear();
+    f->ActCalculateCommonRootStrict->Execute();
+    EXPECT_TRUE(recorder.HasText("Maximum allowed directory depth is 1, remove some files from the list!"));
+    EXPECT_FALSE(Screen().Busy());
+    EXPECT_FALSE(f->GroupBoxSlider->Visible());
+    EXPECT_EQ(f->height(), h);
+    EXPECT_EQ(f->Structure.Modules.size(), 3u); // the structure itself stands
 }
