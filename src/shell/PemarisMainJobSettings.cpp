@@ -107,17 +107,16 @@ void TfrmPemarisMain::BindJobSettingsHandlers() {
     for (QCheckBox* q : GroupBoxExtras->findChildren<QCheckBox*>())
         if (auto* box = dynamic_cast<TCheckBox*>(q)) box->OnClick = [this](TComponent* s) { CheckBoxAuditClick(s); };
     FrameFindexecRepo_Tab->Edit->OnExit = [this](TComponent* s) { FrameFindexecUseCaseFileEditExit(s); };
-    FrameFindexecRepo_Tab->Edit->OnEnter = [this](TComponent* s) {
-        FrameFindexecRepo_Tab->EditEnter();
-        FrameFindexecRepo_TabEnter(s);
-    };
+    FrameFindexecRepo_Tab->Edit->OnEnter = [this](TComponent* s) { FrameFindexecRepo_TabEnter(s); };
     FrameFindexecRepo_Tab->OnFileChanged = [this](TComponent* s) { SetRepoTabColor(s); };
     MemoNewFileNames->OnChange = [this](TComponent* s) { MemoNewFileNamesChange(s); };
 
-    // Help's table of contents.
-    QAction* contents = Abouttheprogram1->addAction(ToQ(std::string("&Contents")));
-    contents->setObjectName("Contents1");
-    QObject::connect(contents, &QAction::triggered, this, [this] { RunGuarded([this] { Contents1Click(nullptr); }); });
+    // Help's table of contents: a menu item of its own, outside the gated
+    // action list.
+    auto* helpMenu = new TActionList(this, "ActionListHelpMenu");
+    auto* contents = new TAction(helpMenu, "Contents1", "&Contents");
+    contents->OnExecute = [this](TComponent* s) { Contents1Click(s); };
+    Abouttheprogram1->addAction(contents);
 
     // Metric weights: the list draws its weights; ticks, keys and the mouse
     // reach the weight editor, which floats over the list.
@@ -492,7 +491,10 @@ void TfrmPemarisMain::FrameFindexecUseCaseFileEditExit(TComponent*) {
     SetModified(true);
 }
 
-void TfrmPemarisMain::FrameFindexecRepo_TabEnter(TComponent*) { MyStB->ClearMessage(); }
+void TfrmPemarisMain::FrameFindexecRepo_TabEnter(TComponent*) {
+    FrameFindexecRepo_Tab->EditEnter();
+    MyStB->ClearMessage();
+}
 
 void TfrmPemarisMain::SetRepoTabColor(TComponent*) {
     // A file chosen by the pick button exists: the edit loses its mark.
