@@ -367,6 +367,9 @@ void TfrmPemarisMain::ActRemoveFilesExecute(TComponent* sender) {
     ActCalculateCommonRootStrict->SetVisible(SourceFiles.Count() > SystemBigDirectoryLimit);
     if (ActCalculateCommonRootStrict->Visible() || ActShowAdvanced->Checked()) ShowHelperPages(true);
     RecountSelectedFiles();
+    // The lists beside the files follow them again, so no item is drawn with
+    // another file's component and module.
+    if (list == CheckListBoxSelectedFiles) CalculateModularStructure(false);
 }
 
 void TfrmPemarisMain::RecountSelectedFiles() {

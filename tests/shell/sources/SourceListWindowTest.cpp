@@ -286,13 +286,21 @@ TEST_F(SourceListWindowTest, TicksAndTheStructure) {
     ASSERT_TRUE(f->Act("ActToggleModule")->Execute());
     EXPECT_EQ(Items(), (std::vector<std::string>{"r/c1/m1/f.cbl+", "r/c1/m1/x/f.cbl+", "r/c1/m2/g.cbl", "r/c2/m1/h.cbl+"}));
 
+    // Removing the unticked files: the lists beside them follow.
+    f->CheckListBoxSelectedFiles->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(f->Act("ActRemoveFiles")->Execute());
+    EXPECT_EQ(Items(), (std::vector<std::string>{"r/c1/m1/f.cbl+", "r/c1/m1/x/f.cbl+", "r/c2/m1/h.cbl+"}));
+    EXPECT_EQ(f->Structure.Modules, (std::vector<std::string>{"m1", "m1", "m1"}));
+    EXPECT_EQ(f->Structure.Components, (std::vector<std::string>{"c1", "c1", "c2"}));
+
     // A file gone from the disk is unticked and greyed by the strict computation.
     fs::remove(files[3]);
     recorder.records.clear();
     f->ActCalculateCommonRootStrict->Execute();
     EXPECT_TRUE(recorder.HasText("Some input files cannot be found!"));
-    EXPECT_FALSE(f->SourceFiles.Checked(3));
-    EXPECT_FALSE(f->CheckListBoxSelectedFiles->ItemEnabled(3));
+    EXPECT_FALSE(f->SourceFiles.Checked(2));
+    EXPECT_FALSE(f->CheckListBoxSelectedFiles->ItemEnabled(2));
     EXPECT_FALSE(Screen().Busy());
     EXPECT_FALSE(f->GroupBoxSlider->Visible());
 
