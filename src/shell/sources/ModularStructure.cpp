@@ -434,8 +434,12 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
             out.Duplicates.push_back(0);
         }
     }
-    for (std::size_t i = 0; i < out.Sources.size(); ++i)
-        if (out.Duplicates[i] != 0) out.Sources[i] += "_" + std::to_string(out.Duplicates[i]);
+    for (std::size_t i = 0; i < out.Sources.size(); ++i) {
+        if (out.Duplicates[i] == 0) continue;
+        out.Sources[i] += "_" + std::to_string(out.Duplicates[i]);
+        // The new name is drawn in the sources' column too: it must fit.
+        out.SourcesMaxLen = std::max(out.SourcesMaxLen, width(out.Sources[i] + out.Extensions[i]));
+    }
 
     progress(3, count);
     SortNameList(componentNames);

@@ -268,7 +268,8 @@ TEST(ModularStructureTest, ColumnsOfAnItem) {
     const int extent = ApplyCommonRootWidths(r.out, r.files, {});
     // Widths in characters: the widest item below the root is "c1/m1/x/f.cbl".
     EXPECT_EQ(r.out.NamesMaxLen, 13);
-    EXPECT_EQ(extent, 3 + 16 + 13 + 2 + 2 + 5 + 5);
+    // The sources' column fits the new name "f_1.cbl".
+    EXPECT_EQ(extent, 3 + 16 + 13 + 2 + 2 + 7 + 5);
     TItemLayout layout;
     layout.relativeStart = RelativePartStart(r.out.Root);
     auto text = [&](int i, bool helper = false) {
@@ -279,7 +280,7 @@ TEST(ModularStructureTest, ColumnsOfAnItem) {
     };
     EXPECT_EQ(text(0), "2:c1/m1/f.cbl 15:c1 17:m1 ");
     EXPECT_EQ(text(1), "2:c1/m1/x/f.cbl 15:c1 17:m1 19:f_1.cbl ");
-    EXPECT_EQ(text(1, true), "2:c1/m1/x/f.cbl 15:c1 17:m1 19:f_1.cbl 29:/r/c1/m1/x/f.cbl ");
+    EXPECT_EQ(text(1, true), "2:c1/m1/x/f.cbl 15:c1 17:m1 19:f_1.cbl 31:/r/c1/m1/x/f.cbl ");
     r.files.SetChecked(2, false);
     EXPECT_EQ(text(2), "2:/r/c2/m1/g.cbl ");
     // Lists cut short by an ended computation are read within bounds.
