@@ -278,7 +278,9 @@ void TfrmPemarisMain::AddDirectoryFilesOnly(const std::string& folder, bool quie
     if (!searchList.empty()) {
         auto work = std::async(std::launch::async, [folder, searchList] { return CollectSourceTree(folder, searchList); });
         TEventPump pump;
-        while (work.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) pump.Pump(true);
+        do
+            pump.Pump(true);
+        while (work.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready);
         TCollectedTree tree = work.get();
         found = std::move(tree.files);
         for (const std::string& s : tree.skipped) skippedSources_.push_back(s);

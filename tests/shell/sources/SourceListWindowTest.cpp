@@ -541,3 +541,20 @@ TEST_F(SourceListWindowTest, AStructureErrorPutsTheWindowBack) {
     EXPECT_EQ(f->height(), h);
     EXPECT_EQ(f->Structure.Modules.size(), 3u); // the structure itself stands
 }
+
+TEST_F(SourceListWindowTest, ClosingWhileATreeIsAddedStopsTheAddingAfterTheQuestion) {
+    TfrmPemarisMain* f = StartNamed();
+    // The window is served while the tree is searched.
+    for (int i = 0; i < 40; ++i)
+        Src("big/c" + std::to_string(i / 1000) + "/m/f" + std::to_string(i) + ".cbl");
+    dialogs->AnswerMessage(mrYes); // "please confirm?": yes, stop
+    bool closedAtOnce = true;
+    PostToGui([&] { closedAtOnce = f->close(); });
+    Drop(f->BitBtnAddDirectories, {src / "big"});
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(dialogs->Messages(), (std::vector<std::string>{"The User requested to stop the process, please confirm?"}));
+    EXPECT_TRUE(recorder.HasText("Process aborted!"));
+    EXPECT_TRUE(f->SourceFiles.Empty());
+    EXPECT_FALSE(f->FileLoopRunning);
+    EXPECT_FALSE(f->isHidden());
+}
