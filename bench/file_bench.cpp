@@ -4,8 +4,9 @@
 //   file_bench [--files N] [--copy-mb M] [--runs R]
 //
 // The trees are made in a fresh folder under $TMPDIR (or /tmp) and removed
-// afterwards. Each side runs R times after one warm-up run; the best time of
-// each side counts, and the ratio ours / theirs is printed.
+// afterwards. Each side runs R times, in turns, after one warm-up run; the
+// medians (with min and max) and their ratio ours / theirs are printed. After
+// every search run our list of files is compared with find's.
 #include "BaseFileUtils.h"
 #include "SharedRoutinesFiles.h"
 #include "StringList.h"
@@ -15,7 +16,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <utility>
@@ -37,32 +40,54 @@ double Seconds(const std::function<void()>& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Best times of two contenders, run in turns so that a change of load on the
-// machine hits both alike.
-std::pair<double, double> BestOfBoth(int runs, const std::function<void()>& prepare,
-                                     const std::function<void()>& ours, const std::function<void()>& theirs) {
+// Times of two contenders, run in turns so that a change of load on the
+// machine hits both alike; each side's check runs after each of its runs.
+struct Times {
+    std::vector<double> t;
+    double Median() const {
+        std::vector<double> v = t;
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    }
+    double Min() const { return *std::min_element(t.begin(), t.end()); }
+    double Max() const { return *std::max_element(t.begin(), t.end()); }
+};
+
+std::pair<Times, Times> RunBoth(int runs, const std::function<void()>& prepare, const std::function<void()>& ours,
+                                const std::function<void()>& theirs,
+                                const std::function<void()>& afterOurs = {},
+                                const std::function<void()>& afterTheirs = {}) {
     prepare();
-    ours();  // warm-up
+    ours(); // warm-up
     prepare();
     theirs();
-    double a = 1e30, b = 1e30;
+    Times a, b;
     for (int i = 0; i < runs; ++i) {
         prepare();
-        a = std::min(a, Seconds(ours));
+        a.t.push_back(Seconds(ours));
+        if (afterOurs) afterOurs();
         prepare();
-        b = std::min(b, Seconds(theirs));
+        b.t.push_back(Seconds(theirs));
+        if (afterTheirs) afterTheirs();
     }
     return {a, b};
 }
 
-// Runs a program with its output thrown away; false unless it exits with 0.
-bool Run(const std::vector<std::string>& args) {
+void PrintLine(const char* what, const Times& ours, const char* name, const Times& theirs) {
+    std::printf("%s ours %.3f s (%.3f..%.3f), %s %.3f s (%.3f..%.3f), ratio of medians %.2f\n", what,
+                ours.Median(), ours.Min(), ours.Max(), name, theirs.Median(), theirs.Min(), theirs.Max(),
+                ours.Median() / theirs.Median());
+}
+
+// Runs a program with its output going to outFile (or thrown away); false
+// unless it exits with 0.
+bool Run(const std::vector<std::string>& args, const std::string& outFile = "/dev/null") {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
     int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -70,6 +95,15 @@ bool Run(const std::vector<std::string>& args) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The lines of a file, sorted.
+std::vector<std::string> SortedLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 void WriteBytes(const std::string& path, std::size_t size) {
@@ -157,28 +191,46 @@ int main(int argc, char** argv) {
         MakeCopyTree(root + "/copysrc", copyMb);
 
         // The list is emptied before each run, outside the timing: collecting
-        // is what is compared.
+        // is what is compared. After every run both lists must name the same
+        // files.
         pem::TStringList list;
-        int found = 0;
-        const auto [ours, find] = BestOfBoth(
+        const std::string found = root + "/find.out";
+        int compared = 0;
+        std::vector<std::string> mine;
+        const auto [ours, find] = RunBoth(
             runs, [&] { list = pem::TStringList(); },
+            [&] { pem::FindFilesRecursive(root + "/search", "", "*.*;", list); },
             [&] {
-                pem::FindFilesRecursive(root + "/search", "", "*.*;", list);
-                found = list.Count();
+                if (!Run({"find", root + "/search", "-type", "f"}, found)) throw std::runtime_error("find failed");
             },
             [&] {
-                if (!Run({"find", root + "/search", "-type", "f"})) throw std::runtime_error("find failed");
+                mine.clear();
+                for (const auto& it : list) mine.push_back(it.s);
+                std::sort(mine.begin(), mine.end());
+            },
+            [&] {
+                const std::vector<std::string> theirs = SortedLines(found);
+                if (mine != theirs) {
+                    auto d = std::mismatch(mine.begin(), mine.end(), theirs.begin(), theirs.end());
+                    throw std::runtime_error("the lists differ: ours " + std::to_string(mine.size()) +
+                                             " files, find " + std::to_string(theirs.size()) + "; first difference " +
+                                             (d.first != mine.end() ? *d.first : "(end)") + " / " +
+                                             (d.second != theirs.end() ? *d.second : "(end)"));
+                }
+                ++compared;
             });
-        std::printf("search: %d files, ours %.3f s, find %.3f s, ratio %.2f\n", found, ours, find, ours / find);
+        std::printf("search: %zu files, the same list as find's in all %d runs\n", mine.size(), compared);
+        PrintLine("search:", ours, "find", find);
 
         const std::string dest = root + "/copydst";
         auto clean = [&] { fs::remove_all(dest); };
-        const auto [ourCopy, cp] = BestOfBoth(
+        const auto [ourCopy, cp] = RunBoth(
             runs, clean, [&] { CopyTree(root + "/copysrc", dest); },
             [&] {
                 if (!Run({"cp", "-r", root + "/copysrc", dest})) throw std::runtime_error("cp failed");
             });
-        std::printf("copy: %zu MB, ours %.3f s, cp -r %.3f s, ratio %.2f\n", copyMb, ourCopy, cp, ourCopy / cp);
+        std::printf("copy: %zu MB\n", copyMb);
+        PrintLine("copy:", ourCopy, "cp -r", cp);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "file_bench: %s\n", e.what());
         rc = 1;

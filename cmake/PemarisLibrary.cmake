@@ -31,6 +31,8 @@ function(pemaris_test_folder name)
     FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
     TEST_TOOLS_DIR="$<TARGET_FILE_DIR:${name}>")
   include(GoogleTest)
+  # Each test runs alone; the timeout ends one that hangs (on a FIFO, say)
+  # instead of the whole run.
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()

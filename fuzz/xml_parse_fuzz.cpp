@@ -1,8 +1,9 @@
 // Fuzz target for the XML parser and writer. Any input must either parse or
-// raise the parser's own exception; a crash, a hang, a sanitizer report or a
-// disagreement between the one-pass clean parse and parse-then-clean is a
-// finding.
+// raise one of the parser's own exceptions; a crash, a hang, a sanitizer
+// report, a level past the nesting limit or a disagreement between the
+// one-pass clean parse and parse-then-clean is a finding.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -28,9 +29,14 @@ Outcome ParseInto(pem::TMyXMLNodeList& l, std::string_view text, bool clean) {
     return o;
 }
 
-void Check(bool condition) {
-    if (!condition) std::abort();
+// A failed check names its line before aborting, so a finding says which
+// property broke.
+void CheckAt(bool condition, int line) {
+    if (condition) return;
+    std::fprintf(stderr, "check failed at line %d\n", line);
+    std::abort();
 }
+#define Check(condition) CheckAt((condition), __LINE__)
 
 // Walks, searches and edits driven by a few input bytes.
 void Exercise(pem::TMyXMLNodeList& l, const uint8_t* data, size_t size) {
@@ -90,9 +96,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Outcome f = ParseInto(fused, text, true);
     Check(r.ok == f.ok && r.message == f.message);
     if (!r.ok) {
-        Check(r.message.rfind("No matching tag found for ", 0) == 0);
+        Check(r.message.rfind("No matching tag found for ", 0) == 0 ||
+              r.message.rfind("Elements nested deeper than ", 0) == 0 ||
+              (r.message.rfind("Attribute \"", 0) == 0 && r.message.find("has no quoted value at line ") != std::string::npos));
         Check(raw.Count() == fused.Count());
         return 0;
+    }
+    for (int i = 0; i < raw.Count(); ++i) {
+        // Elements stay within the limit; text inside the deepest is one below.
+        const int limit = raw.NodeAt(i)->TagName.empty() ? pem::kMaxXMLDepth : pem::kMaxXMLDepth - 1;
+        Check(raw.NodeLevel(i) <= limit);
     }
 
     // Both layouts of the raw list, then the clean pass against the one-pass parse.
@@ -101,6 +114,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     raw.CleanNow();
     Check(raw.Count() == fused.Count());
     Check(raw.AsText(-1, false) == fused.AsText(-1, false));
+    for (int i = 0; i < fused.Count(); ++i) {
+        const pem::TMyXMLNode& a = *raw.NodeAt(i);
+        const pem::TMyXMLNode& b = *fused.NodeAt(i);
+        Check(a.RawText == b.RawText && a.Value == b.Value && a.Level == b.Level && a.IsEmpty == b.IsEmpty &&
+              a.Folded == b.Folded);
+    }
     for (int i = 0; i < fused.Count(); ++i) Check(!fused.NodeAt(i)->TagName.empty() && fused.NodeAt(i)->Index == i);
 
     // What the writer wrote reads again (the raw layout keeps well-formed input well-formed).

@@ -275,6 +275,26 @@ std::string ExcludeTrailingSeparator(const std::string& path, char separator) {
     return p;
 }
 
+namespace {
+std::size_t NameStart(const std::string& name) {
+    std::size_t slash = name.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+} // namespace
+
+std::string ExtractFilePath(const std::string& fileName) { return fileName.substr(0, NameStart(fileName)); }
+std::string ExtractFileName(const std::string& fileName) { return fileName.substr(NameStart(fileName)); }
+
+std::string ExtractFileExt(const std::string& fileName) {
+    std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot < NameStart(fileName)) return std::string();
+    return fileName.substr(dot);
+}
+
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension) {
+    return fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size()) + extension;
+}
+
 bool FileExists(const std::string& fileName) {
     std::error_code ec;
     return !fileName.empty() && std::filesystem::is_regular_file(std::filesystem::path(Cp1252ToUtf8(fileName)), ec);

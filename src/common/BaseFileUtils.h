@@ -56,6 +56,14 @@ std::string IncludeTrailingSeparator(const std::string& path, char separator);
 // The path without trailing separators; a lone separator (the root) stays.
 std::string ExcludeTrailingSeparator(const std::string& path, char separator);
 
+// Parts of a file name ("/" separates folders): the folder with its
+// trailing "/", the name without folder, the extension with its "." ("" when
+// the name part has none), and the name with its extension replaced.
+std::string ExtractFilePath(const std::string& fileName);
+std::string ExtractFileName(const std::string& fileName);
+std::string ExtractFileExt(const std::string& fileName);
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension);
+
 // Existence tests and folder creation for 8-bit names (converted to the
 // file system's UTF-8 here); an empty name exists nowhere.
 bool FileExists(const std::string& fileName);

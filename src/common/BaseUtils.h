@@ -77,6 +77,8 @@ private:
 // Byte values 0 to 32: the control characters and the blank. Trimming with
 // this set is the program's usual trim.
 inline constexpr TCharSet csControlAndBlank = TCharSet::Range(0, 32);
+// The control characters: byte values 0 to 31 and 127 (DEL).
+inline constexpr TCharSet csControl = TCharSet::Range(0, 31) + TCharSet::Range(127, 127);
 // '0' to '9'.
 inline constexpr TCharSet csDigits = TCharSet::Range('0', '9');
 

@@ -1,6 +1,8 @@
 #include "CharSet1252.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <unordered_map>
 
 namespace pem {
@@ -186,6 +188,53 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
     if (r != 0) return r;
     int c = a.compare(b);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+int CompareListText(std::string_view a, std::string_view b) {
+    const int r = AnsiCompareText(a, b);
+    return r != 0 ? r : AnsiCompareStr(a, b);
+}
+
+std::vector<size_t> ListOrderOf(const std::vector<std::string_view>& texts) {
+    const auto& f = Folds();
+    const size_t n = texts.size();
+    std::vector<size_t> order(n);
+    if (n == 0) return order;
+    // The folded prefix every text shares tells no text from another.
+    size_t common = texts[0].size();
+    for (size_t i = 1; i < n && common > 0; ++i) {
+        const std::string_view t = texts[i];
+        size_t k = 0;
+        const size_t m = std::min(common, t.size());
+        while (k < m && f.lower[static_cast<unsigned char>(t[k])] == f.lower[static_cast<unsigned char>(texts[0][k])]) ++k;
+        common = k;
+    }
+    // The next 32 folded bytes, big-endian, a shorter text padded with
+    // zeros: comparing them as numbers compares the texts' starts.
+    constexpr size_t kWords = 4;
+    struct Key {
+        uint64_t part[kWords];
+        size_t index;
+    };
+    std::vector<Key> keys(n);
+    for (size_t i = 0; i < n; ++i) {
+        Key& key = keys[i];
+        key = Key{};
+        key.index = i;
+        const std::string_view t = texts[i];
+        for (size_t k = 0; k < 8 * kWords; ++k) {
+            const size_t at = common + k;
+            if (at >= t.size()) break;
+            key.part[k / 8] |= uint64_t(f.lower[static_cast<unsigned char>(t[at])]) << (8 * (7 - k % 8));
+        }
+    }
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        for (size_t w = 0; w < kWords; ++w)
+            if (a.part[w] != b.part[w]) return a.part[w] < b.part[w];
+        return CompareListText(texts[a.index], texts[b.index]) < 0;
+    });
+    for (size_t i = 0; i < n; ++i) order[i] = keys[i].index;
+    return order;
 }
 
 bool SameText(std::string_view a, std::string_view b) {

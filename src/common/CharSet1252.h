@@ -4,6 +4,7 @@
 // boundary (file names are UTF-8 on Linux).
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pem {
 
@@ -36,6 +37,15 @@ std::string AsciiUpperCase(std::string_view s);
 int CompareText(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 int AnsiCompareStr(std::string_view a, std::string_view b);
+// The order of sorted lists on screen: AnsiCompareText, and where that finds
+// two texts equal, AnsiCompareStr, so that texts differing only in letter
+// case still come in one fixed order.
+int CompareListText(std::string_view a, std::string_view b);
+// The positions of the texts in CompareListText order; equal texts keep the
+// order they came in. Made for lists of many paths: a folded key of 32 bytes taken
+// after the part all texts share decides most comparisons, so the texts are
+// rarely read while sorting.
+std::vector<size_t> ListOrderOf(const std::vector<std::string_view>& texts);
 bool SameText(std::string_view a, std::string_view b);
 
 } // namespace pem

@@ -2,10 +2,10 @@
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "SafeFiles.h"
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 namespace pem {
 
@@ -151,6 +151,10 @@ std::string TStringList::Text() const {
 
 void TStringList::SetText(std::string_view text) {
     items_.clear();
+    // One allocation for the list of a long text.
+    size_t breaks = 0;
+    for (char c : text) breaks += c == '\n' || c == '\r';
+    items_.reserve(breaks + 1);
     bool first = true;
     size_t start = 0;
     const size_t n = text.size();
@@ -267,11 +271,8 @@ void TStringList::SetCommaText(std::string_view text) {
 }
 
 void TStringList::LoadFromFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EFileError("Can not open file " + fileName);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    SetText(ss.str());
+    // Only a regular file: a FIFO would hang the read, /dev/zero never end.
+    SetText(ReadRegularFile(fileName));
 }
 
 void TStringList::SaveToFile(const std::string& fileName) const {

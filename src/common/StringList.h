@@ -70,6 +70,8 @@ public:
     void SetDelimitedText(std::string_view text);
 
     // Raise EFileError "Can not open file %s" / "Can not create file %s".
+    // Only a regular file is read (see ReadRegularFile): other kinds raise
+    // "Can not open file %s: not a regular file".
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName) const;
 

@@ -20,28 +20,6 @@ namespace {
 
 std::filesystem::path FsPath(const std::string& name) { return std::filesystem::path(Cp1252ToUtf8(name)); }
 
-size_t NameStart(const std::string& name) {
-    size_t slash = name.rfind('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// ".ext" of the name's last part; "" when that part has no ".".
-std::string ExtractFileExt(const std::string& name) {
-    size_t start = NameStart(name);
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot < start) return "";
-    return name.substr(dot);
-}
-
-std::string ExtractFileName(const std::string& name) { return name.substr(NameStart(name)); }
-std::string ExtractFilePath(const std::string& name) { return name.substr(0, NameStart(name)); }
-
-std::string ChangeFileExt(const std::string& name, const std::string& ext) {
-    std::string old = ExtractFileExt(name);
-    return name.substr(0, name.size() - old.size()) + ext;
-}
-
-
 // Whether a dropped file passes the first pattern of the dialog filter: an
 // empty pattern or "*.*" takes any file; otherwise the file's extension and
 // ";" must occur in the pattern and ";" (ignoring case). A file without an
@@ -168,7 +146,7 @@ bool TFrameFindexec::BrowseForFile(std::string& fileName, const std::string& cap
     req.fileName = OpenDialogFindExec.FileName;
     req.initialDir = OpenDialogFindExec.InitialDir;
     req.defaultExt = OpenDialogFindExec.DefaultExt;
-    req.filters = FiltersOf(OpenDialogFindExec.Filter);
+    req.filters = ParseDialogFilter(OpenDialogFindExec.Filter);
     req.mustExist = true;
     std::vector<std::string> files;
     bool chosen = false;

@@ -81,6 +81,17 @@ void TMyStatusBarBase::ShowFitted(const std::string& text) {
     SetHint(text.substr(0, static_cast<size_t>(n)) + kCrLf + text.substr(static_cast<size_t>(n)));
 }
 
+std::string TMyStatusBarBase::ShownText() const {
+    // A cut text keeps its whole in the hint: the part shown, CRLF, the rest.
+    const std::string suffix = "...";
+    if (simpleText_.size() >= suffix.size() &&
+        simpleText_.compare(simpleText_.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        const std::string head = simpleText_.substr(0, simpleText_.size() - suffix.size());
+        if (hint_.compare(0, head.size() + 2, head + kCrLf) == 0) return head + hint_.substr(head.size() + 2);
+    }
+    return simpleText_;
+}
+
 void TMyStatusBarBase::ShowInfo(const std::string& text) {
     if (Collecting()) {
         AddMessage(text, true);
@@ -223,21 +234,25 @@ void TMyStatusBar::AddError(const std::string& text) { AddMessage(text, false); 
 int TMyStatusBar::AddErrorNoAbort(const std::string& text) {
     SetColor(ColorErr);
     LastMessage = text;
+    std::string asked;
     if (Collecting()) {
         MessageList += kCrLf;
         MessageList += text;
         SetSimpleText("More than one message, place cursor over the status bar (here) to get them!");
         SetHint(MessageList);
+        asked = MessageList;
     } else {
-        // Nothing collected yet: the list starts with this text, so the
-        // question never comes with an empty list.
-        MessageList = text;
+        // Nothing collected: the question follows what the bar shows, and
+        // the bar does not start collecting, so later information and
+        // warnings are not taken for errors.
+        const std::string shown = ShownText();
+        asked = shown.empty() ? text : shown + kCrLf + text;
         ShowFitted(text);
     }
     if (Severity < 2) Severity = 2;
     Record(TStatusRecord::Question, text);
     Beep();
-    int answer = Dialogs().MessageDlg(MessageList, TMsgDlgType::mtError, mbYesNo);
+    int answer = Dialogs().MessageDlg(asked, TMsgDlgType::mtError, mbYesNo);
     return answer == mrYes ? mrYes : mrNo;
 }
 

@@ -43,6 +43,8 @@ public:
     // The text shown (the simple panel) and the hint.
     std::string SimpleText() const { return simpleText_; }
     std::string HintText() const { return hint_; }
+    // The message shown, whole even when the bar shows it cut.
+    std::string ShownText() const;
     QColor CurrentColor() const { return color_; }
     bool Collecting() const { return !MessageList.empty(); }
 
@@ -81,8 +83,9 @@ public:
     // (then the bar is cleared and Error returns).
     void Error(const std::string& text);
     void AddError(const std::string& text);
-    // Shows the collected list with Yes and No and returns the answer
-    // (mrYes or mrNo); never aborts.
+    // Asks with Yes and No after the collected list (or, when nothing is
+    // collected, after the text shown) and returns the answer (mrYes or
+    // mrNo); never aborts, and never starts collecting.
     int AddErrorNoAbort(const std::string& text);
 };
 

@@ -1,8 +1,10 @@
 #include "SettingsStore.h"
 
+#include "CharSet1252.h"
 #include "IniSettingsFile.h"
 
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -10,6 +12,9 @@ namespace pem {
 
 TReadSettingProc ReadSettingProc = RegistryReadSetting;
 TWriteSettingProc WriteSettingProc = RegistryWriteSetting;
+TSettingsWarningProc SettingsWarningProc = DefaultSettingsWarning;
+
+void DefaultSettingsWarning(const std::string& text) { std::fprintf(stderr, "%s\n", Cp1252ToUtf8(text).c_str()); }
 
 namespace {
 std::string g_application;
@@ -19,7 +24,12 @@ IniSettingsFile* FileFor(const std::string& application) {
     static std::map<std::string, std::unique_ptr<IniSettingsFile>> files;
     std::string path = IniSettingsFile::PathFor(application);
     auto& f = files[path];
-    if (!f) f = std::make_unique<IniSettingsFile>(path);
+    if (!f) {
+        f = std::make_unique<IniSettingsFile>(path);
+        f->OnWarning = [](const std::string& text) {
+            if (SettingsWarningProc) SettingsWarningProc(text);
+        };
+    }
     return f.get();
 }
 } // namespace

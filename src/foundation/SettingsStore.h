@@ -14,6 +14,13 @@ using TWriteSettingProc = std::function<void(const std::string& name, const std:
 extern TReadSettingProc ReadSettingProc;
 extern TWriteSettingProc WriteSettingProc;
 
+// Receives the warnings of the default routines (program text): a settings
+// file that is not used, a value that is not stored. The default writes them
+// to stderr; the main window shows them.
+using TSettingsWarningProc = std::function<void(const std::string& text)>;
+extern TSettingsWarningProc SettingsWarningProc;
+void DefaultSettingsWarning(const std::string& text);
+
 void SetSettingsApplication(const std::string& name);
 void SetSettingsSection(const std::string& name);
 std::string SettingsApplication();
@@ -33,7 +40,8 @@ int ReadSettingIntDef(const std::string& name, int def);
 int ReadSettingInt(const std::string& name);
 
 // The default routines: the settings file of the application (see
-// IniSettingsFile), the section as its INI section.
+// IniSettingsFile), the section as its INI section. A value holding control
+// characters is not written (a warning says so).
 void RegistryReadSetting(const std::string& name, std::string& value);
 void RegistryWriteSetting(const std::string& name, const std::string& value);
 

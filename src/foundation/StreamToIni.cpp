@@ -301,7 +301,7 @@ void TStreamToIni::StoreForm(TForm* form, std::uint16_t mask) {
             Add("[TCheckListBox - " + key + "]");
             Add(key + "=" + c->Name());
             for (int i = 0, n = box->CheckListCount(); i < n; ++i) {
-                const TCheckListEntry e = box->CheckListEntry(i);
+                const TListItemData e = box->CheckListItem(i);
                 Add(std::string(YN(e.checked)) + YN(e.enabled) + e.text);
             }
         });
@@ -432,7 +432,9 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
                     if (s.size() < 2 || !isFlag(s[0]) || !isFlag(s[1])) flags = 1;
                 }
             }
-            std::vector<TCheckListEntry> items;
+            // All items go into the list in one call: a sorted list sorts
+            // them once, whatever order the text holds them in.
+            std::vector<TListItemData> items;
             items.reserve(static_cast<size_t>(std::max(0, end - i - 1)));
             for (int j = i + 1; j < end; ++j) {
                 const std::string& s = Get(j);

@@ -118,12 +118,20 @@ void TMyXMLNode::Touch() {
 }
 
 void TMyXMLNode::ParseRawTag(const std::string& raw) {
-    RawText = raw;
-    size_t n = RawText.size();
+    ParseRaw(raw);
+    Touch();
+}
+
+void TMyXMLNode::ParseRaw(std::string_view raw) {
+    size_t n = raw.size();
     // "<a/>" is kept as "<a>" with IsEmpty set; an end tag is never empty.
-    if (n >= 3 && RawText[0] == '<' && RawText[1] != '/' && RawText[n - 2] == '/' && RawText[n - 1] == '>') {
+    if (n >= 3 && raw[0] == '<' && raw[1] != '/' && raw[n - 2] == '/' && raw[n - 1] == '>') {
         IsEmpty = true;
-        RawText.erase(n - 2, 1);
+        RawText.reserve(n - 1);
+        RawText.assign(raw.substr(0, n - 2));
+        RawText += '>';
+    } else {
+        RawText.assign(raw);
     }
     HasAttributes = RawText.find('=') != std::string::npos;
     TagName.clear();
@@ -131,13 +139,18 @@ void TMyXMLNode::ParseRawTag(const std::string& raw) {
     if (RawText.size() >= 2 && RawText[0] == '<') {
         char c = RawText[1];
         if (c != '!' && c != '/' && c != '?') {
-            size_t e = RawText.find_first_of(" >", 1);
-            if (e == std::string::npos) e = RawText.size();
-            TagName.assign(RawText, 1, e - 1);
+            size_t e = 1;
+            while (e < RawText.size() && RawText[e] != ' ' && RawText[e] != '>') ++e;
+            TagName.assign(RawText.data() + 1, e - 1);
             HasNamespace = TagName.find(':') != std::string::npos;
         }
     }
-    Touch();
+}
+
+void XmlNodeDeleter::operator()(TMyXMLNode* n) const {
+    if (!n) return;
+    if (n->inArena_.on) n->~TMyXMLNode();
+    else delete n;
 }
 
 bool TMyXMLNode::OwnerNamespaceMode() const { return Owner && Owner->NamespaceMode; }
@@ -174,9 +187,15 @@ double TMyXMLNode::AsFloat() const {
     return v;
 }
 
-void TMyXMLNode::SetAsInteger(int v) { Value = std::to_string(v); }
+void TMyXMLNode::SetAsInteger(int v) {
+    Value = std::to_string(v);
+    IsEmpty = false;
+}
 
-void TMyXMLNode::SetAsFloat(double v) { Value = FloatText(v); }
+void TMyXMLNode::SetAsFloat(double v) {
+    Value = FloatText(v);
+    IsEmpty = false;
+}
 
 std::string TMyXMLNode::AttributePart() const {
     if (!HasAttributes) return {};
@@ -346,6 +365,7 @@ std::unique_ptr<TMyXMLNodeList> TMyXMLNodeList::CreateFromFile(const std::string
 
 void TMyXMLNodeList::Clear() {
     nodes_.clear();
+    arenas_.clear();
     IsClean = false;
     CurrentLevel = 0;
     CursorIndex = 0;
@@ -386,11 +406,27 @@ void TMyXMLNodeList::CleanPass() {
                 continue;
             }
         }
+        if (!a.TagName.empty()) {
+            // An element whose text is split by comments (or that was left
+            // open at the end of the document): its content is text lines and
+            // comments only, up to its end tag or the end of the list. The
+            // value is the text lines joined, so no text is lost.
+            int j = i + 1;
+            while (j < n && level(j) == level(i) + 1 && xmlutil::IsContentNode(*nodes_[static_cast<size_t>(j)])) ++j;
+            if (j > i + 1 && (j == n || level(j) == level(i))) {
+                a.Value.clear();
+                for (int k = i + 1; k < j; ++k) {
+                    const TMyXMLNode& c = *nodes_[static_cast<size_t>(k)];
+                    if (xmlutil::IsTextNode(c)) xmlutil::AppendDecoded(a.Value, c.RawText);
+                }
+                a.Folded = true;
+                i = j < n ? j + 1 : n;
+                continue;
+            }
+        }
         ++i;
     }
-    nodes_.erase(std::remove_if(nodes_.begin(), nodes_.end(), [](const std::unique_ptr<TMyXMLNode>& p) {
-                     return p->NameView().empty();
-                 }),
+    nodes_.erase(std::remove_if(nodes_.begin(), nodes_.end(), [](const NodePtr& p) { return p->NameView().empty(); }),
                  nodes_.end());
     Renumber(0);
     Changed();
@@ -400,7 +436,7 @@ void TMyXMLNodeList::Renumber(int from) {
     for (size_t k = static_cast<size_t>(std::max(from, 0)); k < nodes_.size(); ++k) nodes_[k]->Index = static_cast<int>(k);
 }
 
-void TMyXMLNodeList::AppendNode(std::unique_ptr<TMyXMLNode> node) {
+void TMyXMLNodeList::AppendNode(NodePtr node) {
     node->Owner = this;
     node->Index = Count();
     nodes_.push_back(std::move(node));
@@ -423,8 +459,8 @@ TMyXMLNode* TMyXMLNodeList::AddNode(std::unique_ptr<TMyXMLNode> node, int mode) 
         default: break;
         }
     }
-    TMyXMLNode* p = node.get();
-    AppendNode(std::move(node));
+    TMyXMLNode* p = node.release();
+    AppendNode(NodePtr(p));
     Changed();
     return p;
 }
@@ -440,6 +476,7 @@ std::unique_ptr<TMyXMLNodeList> TMyXMLNodeList::ExtractSubtree(int start) {
 
     auto out = Create();
     out->IsClean = true;
+    out->arenas_ = arenas_;  // the moved nodes may live in this list's blocks
     for (int k = s; k < e; ++k) {
         auto& p = nodes_[static_cast<size_t>(k)];
         p->Level -= base;
@@ -464,6 +501,12 @@ void TMyXMLNodeList::DeleteSubtreeAt(int start) { ExtractSubtree(start); }
 void TMyXMLNodeList::DeleteSubtree(TMyXMLNode* node) {
     if (!node || node->Owner != this) throw Exception(IndexError(node ? node->Index : -1));
     DeleteSubtreeAt(node->Index);
+}
+
+void TMyXMLNodeList::SetNodeValue(int i, const std::string& value) {
+    TMyXMLNode* n = NodeAt(i);
+    n->Value = value;
+    if (!value.empty()) n->IsEmpty = false;
 }
 
 TMyXMLNode* TMyXMLNodeList::NodeAt(int i) const {

@@ -8,7 +8,12 @@
 // (name="value", single blanks) and are read and written there. Attribute
 // values set through SetAttribute are stored escaped (&quot; &amp; &lt;) and
 // GetAttribute decodes them; element values are decoded on parse and written
-// escaped, so every document the program writes reads back the same.
+// escaped, so every document the program writes reads back the same. A
+// character reference to a character outside the 8-bit code page stays as
+// written ("&#x4E2D;") in values and is written back unchanged.
+//
+// The parser refuses elements nested deeper than kMaxXMLDepth levels and
+// attribute values without quotes, naming the line and column.
 //
 // Standard library only: this unit must stay free of Qt.
 #include <cstdint>
@@ -22,6 +27,9 @@
 namespace pem {
 
 class TMyXMLNodeList;
+
+// Elements may be nested this many levels deep (levels 0 to kMaxXMLDepth - 1).
+inline constexpr int kMaxXMLDepth = 1000;
 
 class TMyXMLNode {
 public:
@@ -79,11 +87,30 @@ public:
 
 private:
     friend class TMyXMLNodeList;
+    friend struct XmlNodeDeleter;
+    // A node the parser makes, in its list's node blocks or on its own.
+    TMyXMLNode(int level, std::string_view raw, bool inArena) : Level(level), inArena_(inArena) { ParseRaw(raw); }
+    void ParseRaw(std::string_view raw);
     bool AttrUpperMode() const;
     bool OwnerNamespaceMode() const;
     // Range [first, last) of the named attribute's raw value in RawText.
     bool FindAttribute(std::string_view name, size_t& first, size_t& last) const;
     void Touch();
+    // Made by the parser in its list's node blocks; a copy of such a node is
+    // a node of its own.
+    struct ArenaFlag {
+        bool on = false;
+        ArenaFlag() = default;
+        explicit ArenaFlag(bool b) : on(b) {}
+        ArenaFlag(const ArenaFlag&) {}
+        ArenaFlag& operator=(const ArenaFlag&) { return *this; }
+    } inArena_;
+};
+
+// Frees a node the way it was made: a parser-made node lives in its list's
+// node blocks and is only destroyed, a node made on its own is deleted.
+struct XmlNodeDeleter {
+    void operator()(TMyXMLNode* n) const;
 };
 
 class TMyXMLNodeList {
@@ -115,11 +142,15 @@ public:
     // (the headers stay).
     void Clear();
 
-    // Reads the file (CR LF and LF alike) and parses it, cleaned.
+    // Reads the file in one read, byte for byte (CR LF, LF and lone CR line
+    // ends stay as they are), and parses it, cleaned.
     void LoadFromFile(const std::string& fileName);
     // Clears the list and both headers, scans the text, then cleans when asked.
-    // A mismatched end tag raises "No matching tag found for %s>!"; the raw
-    // nodes read so far stay in the list.
+    // A mismatched end tag raises "No matching tag found for %s>!"; nesting
+    // deeper than kMaxXMLDepth and an attribute without a quoted value raise
+    // their own messages with the line and column. On an error the raw nodes
+    // read so far stay in the list. Elements left open at the end of the text
+    // are accepted and keep their text.
     void Parse(std::string_view text, bool clean = true);
     void Clean(bool on);
     void CleanNow() { Clean(true); }
@@ -150,7 +181,8 @@ public:
     // "List index out of bounds (%d)".
     TMyXMLNode* NodeAt(int i) const;
     std::string NodeText(int i) const { return NodeAt(i)->Text(); }
-    void SetNodeValue(int i, const std::string& value) { NodeAt(i)->Value = value; }
+    // An element given a value is no longer written as an empty element.
+    void SetNodeValue(int i, const std::string& value);
     int NodeLevel(int i) const { return NodeAt(i)->Level; }
     std::string NodeName(int i) const { return NodeAt(i)->Name(); }
     // The attribute part with one blank in front, or empty.
@@ -194,11 +226,19 @@ private:
     int GroupStart() const;
     int SearchGroup(std::string_view tag) const;
     void Renumber(int from);
-    void AppendNode(std::unique_ptr<TMyXMLNode> node);
+    using NodePtr = std::unique_ptr<TMyXMLNode, XmlNodeDeleter>;
+    void AppendNode(NodePtr node);
+    struct NodeArena;
+    // In the blocks when arena is given, else on its own.
+    TMyXMLNode* NewNode(NodeArena* arena, int level, std::string_view raw);
     void ScanText(std::string_view text, bool clean);
     void ParentsUpToDate() const;
 
-    std::vector<std::unique_ptr<TMyXMLNode>> nodes_;
+    // Blocks the parser makes its nodes in: a few large allocations instead
+    // of one per node. Shared with lists that received extracted subtrees;
+    // declared before nodes_ so that the nodes are destroyed first.
+    std::vector<std::shared_ptr<NodeArena>> arenas_;
+    std::vector<NodePtr> nodes_;
     uint64_t modCount_ = 0;
 
     // Nearest earlier node of lower level, per node (rebuilt after changes).

@@ -2,13 +2,14 @@
 // open tag names that turns a document into the flat node list, and the
 // writer that turns a list back into indented text.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
 #include "TessalyXML.h"
+#include "SafeFiles.h"
 #include "TessalyXMLInternal.h"
 
 namespace pem {
@@ -19,68 +20,94 @@ using xmlutil::IsBlank;
 
 namespace xmlutil {
 
-std::string DecodeEntities(std::string_view s) {
-    size_t amp = s.find('&');
-    if (amp == std::string_view::npos) return std::string(s);
-    std::string out;
-    out.reserve(s.size());
+namespace {
+
+constexpr int kNotReference = -1;  // not an entity or reference we decode
+constexpr int kForeignReference = -2;  // a character reference outside the code page
+
+// At s[i] == '&': the byte the entity or character reference there stands
+// for, with len set to its length; or one of the two codes above.
+int ReferenceAt(std::string_view s, size_t i, size_t& len) {
+    size_t semi = s.find(';', i + 1);
+    if (semi == std::string_view::npos || semi - i > 10) return kNotReference;
+    len = semi - i + 1;
+    std::string_view ent = s.substr(i + 1, semi - i - 1);
+    if (ent == "lt") return '<';
+    if (ent == "gt") return '>';
+    if (ent == "amp") return '&';
+    if (ent == "quot") return '"';
+    if (ent == "apos") return '\'';
+    if (ent.size() < 2 || ent[0] != '#') return kNotReference;
+    const bool hex = ent[1] == 'x' || ent[1] == 'X';
+    std::string_view digits = ent.substr(hex ? 2 : 1);
+    if (digits.empty()) return kNotReference;
+    unsigned long cp = 0;
+    for (char c : digits) {
+        int d = (c >= '0' && c <= '9')             ? c - '0'
+                : hex && (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                : hex && (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                : -1;
+        if (d < 0 || cp > 0x10FFFF) return kNotReference;
+        cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(d);
+    }
+    if (cp == 0 || cp > 0x10FFFF) return kNotReference;
+    const int ch = UnicodeToCp1252(static_cast<char32_t>(cp));
+    return ch >= 0 ? ch : kForeignReference;
+}
+
+} // namespace
+
+void AppendDecoded(std::string& out, std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
-        if (s[i] != '&') {
-            size_t next = s.find('&', i);
-            if (next == std::string_view::npos) next = s.size();
-            out.append(s.substr(i, next - i));
-            i = next;
-            continue;
+        size_t amp = s.find('&', i);
+        if (amp == std::string_view::npos) amp = s.size();
+        out.append(s.substr(i, amp - i));
+        i = amp;
+        if (i >= s.size()) break;
+        size_t len = 0;
+        const int ch = ReferenceAt(s, i, len);
+        if (ch >= 0) {
+            out += static_cast<char>(ch);
+            i += len;
+        } else {
+            out += '&';
+            ++i;
         }
-        size_t semi = s.find(';', i + 1);
-        if (semi != std::string_view::npos && semi - i <= 10) {
-            std::string_view ent = s.substr(i + 1, semi - i - 1);
-            int ch = -1;
-            if (ent == "lt") ch = '<';
-            else if (ent == "gt") ch = '>';
-            else if (ent == "amp") ch = '&';
-            else if (ent == "quot") ch = '"';
-            else if (ent == "apos") ch = '\'';
-            else if (ent.size() >= 2 && ent[0] == '#') {
-                bool hex = ent[1] == 'x' || ent[1] == 'X';
-                std::string_view digits = ent.substr(hex ? 2 : 1);
-                unsigned long cp = 0;
-                bool ok = !digits.empty();
-                for (char c : digits) {
-                    int d = (c >= '0' && c <= '9')             ? c - '0'
-                            : hex && (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                            : hex && (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                            : -1;
-                    if (d < 0 || cp > 0x10FFFF) {
-                        ok = false;
-                        break;
-                    }
-                    cp = cp * (hex ? 16 : 10) + static_cast<unsigned long>(d);
-                }
-                if (ok && cp > 0 && cp <= 0x10FFFF) ch = UnicodeToCp1252(static_cast<char32_t>(cp));
-            }
-            if (ch >= 0) {
-                out += static_cast<char>(ch);
-                i = semi + 1;
-                continue;
-            }
-        }
-        out += '&';
-        ++i;
     }
+}
+
+std::string DecodeEntities(std::string_view s) {
+    if (s.find('&') == std::string_view::npos) return std::string(s);
+    std::string out;
+    out.reserve(s.size());
+    AppendDecoded(out, s);
     return out;
 }
 
-std::string EscapeText(std::string_view s) {
-    if (s.find_first_of("&<") == std::string_view::npos) return std::string(s);
-    std::string out;
-    out.reserve(s.size() + 16);
-    for (char c : s) {
-        if (c == '&') out += "&amp;";
+namespace {
+
+void AppendEscaped(std::string& out, std::string_view s, bool attribute) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        size_t len = 0;
+        if (c == '&') out += ReferenceAt(s, i, len) == kForeignReference ? "&" : "&amp;";
         else if (c == '<') out += "&lt;";
+        else if (c == '"' && attribute) out += "&quot;";
         else out += c;
     }
+}
+
+} // namespace
+
+void AppendEscapedText(std::string& out, std::string_view s) {
+    if (s.find_first_of("&<") == std::string_view::npos) out.append(s);
+    else AppendEscaped(out, s, false);
+}
+
+std::string EscapeText(std::string_view s) {
+    std::string out;
+    AppendEscapedText(out, s);
     return out;
 }
 
@@ -88,12 +115,7 @@ std::string EscapeAttribute(std::string_view s) {
     if (s.find_first_of("&<\"") == std::string_view::npos) return std::string(s);
     std::string out;
     out.reserve(s.size() + 16);
-    for (char c : s) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '"') out += "&quot;";
-        else out += c;
-    }
+    AppendEscaped(out, s, true);
     return out;
 }
 
@@ -119,304 +141,358 @@ std::string_view TrimControls(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+// Raises a parse error naming the line and column (1-based; LF, CR LF and a
+// lone CR end a line) of the byte at.
+[[noreturn]] void ParseError(std::string_view t, size_t at, const std::string& what) {
+    int line = 1;
+    size_t lineStart = 0;
+    for (size_t k = 0; k < at && k < t.size(); ++k) {
+        if (t[k] == '\n' || (t[k] == '\r' && (k + 1 >= t.size() || t[k + 1] != '\n'))) {
+            ++line;
+            lineStart = k + 1;
+        }
+    }
+    throw Exception(what + " at line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1));
+}
+
+// The text read since the last construct: the runs between markup, each
+// trimmed, and the content of CDATA sections (escaped, so that the text line
+// reads back to it), joined. A view of the source while it is one piece.
+class PendingText {
+public:
+    bool Empty() const { return !buffered_ && view_.empty(); }
+    std::string_view View() const { return buffered_ ? std::string_view(buf_) : view_; }
+    void Clear() {
+        view_ = {};
+        buffered_ = false;
+        buf_.clear();
+    }
+    void AddRun(std::string_view run) {
+        if (run.empty()) return;
+        if (Empty()) {
+            view_ = run;
+            return;
+        }
+        Buffer();
+        buf_.append(run);
+    }
+    void AddCData(std::string_view content) {
+        if (content.empty()) return;
+        if (Empty() && content.find_first_of("&<") == std::string_view::npos) {
+            view_ = content;
+            return;
+        }
+        Buffer();
+        xmlutil::AppendEscapedText(buf_, content);
+    }
+
+private:
+    void Buffer() {
+        if (buffered_) return;
+        buf_.assign(view_);
+        view_ = {};
+        buffered_ = true;
+    }
+    std::string_view view_;
+    std::string buf_;
+    bool buffered_ = false;
+};
+
 // Reads the text and reports each construct, in order, to onNode(kind,
-// level, raw). The raw text of a tag lives in a buffer that is reused for the
-// next construct; text lines are views of the source.
+// level, raw). The raw text is a view of the source where the construct
+// stands there as stored, else of a buffer reused for the next construct.
 template <class OnNode>
 void ScanXml(std::string_view t, std::string& processingHeader, std::string& docTypeHeader, OnNode&& onNode) {
-    enum class St { Between, Instruction, Comment, Declaration, CData, StartTag, Attributes, AttrName, AttrValue, Text, EndTag };
     constexpr auto npos = std::string_view::npos;
     const size_t n = t.size();
     size_t i = t.find('<');
     if (i == npos) return;
 
-    // Open elements as "</name"; the innermost is the last item.
-    TStringList stack;
+    std::vector<std::string_view> open;  // names of the open elements, innermost last
     std::string acc;
-    char quote = '"';
-    St st = St::Between;
-
-    auto openTag = [&] {
-        size_t b = acc.find(' ');
-        std::string_view name = std::string_view(acc).substr(1, (b == std::string::npos ? acc.size() : b) - 1);
-        const int level = stack.Count();
-        std::string closing = "</";
-        closing.append(name);
-        stack.Add(closing);
-        acc += '>';
-        onNode(Kind::Start, level, std::string_view(acc));
+    PendingText text;
+    auto level = [&] { return static_cast<int>(open.size()); };
+    auto flushText = [&] {
+        if (text.Empty()) return;
+        onNode(Kind::Text, level(), text.View());
+        text.Clear();
     };
-    auto emptyTag = [&] {
-        acc += "/>";
-        onNode(Kind::Empty, stack.Count(), std::string_view(acc));
+    auto checkDepth = [&](size_t at) {
+        if (open.size() >= static_cast<size_t>(kMaxXMLDepth))
+            ParseError(t, at, "Elements nested deeper than " + std::to_string(kMaxXMLDepth) + " levels");
+    };
+    auto openTag = [&](std::string_view name, std::string_view raw) {
+        const int l = level();
+        open.push_back(name);
+        onNode(Kind::Start, l, raw);
     };
 
     while (i < n) {
-        switch (st) {
-        case St::Between: {
-            while (i < n && IsBlank(t[i])) ++i;
-            if (i >= n) break;
-            if (t[i] != '<') {
-                st = St::Text;
-                break;
-            }
-            const bool bang = i + 1 < n && t[i + 1] == '!';
-            if (i + 1 < n && t[i + 1] == '?') {
-                acc.assign("<?");
-                i += 2;
-                st = St::Instruction;
-            } else if (t.compare(i, 4, "<!--") == 0) {
-                acc.assign("<!");
-                i += 2;
-                st = St::Comment;
-            } else if (bang && i + 9 <= n && SameAsciiText(t.substr(i + 2, 7), "DOCTYPE")) {
-                acc.assign("<!DOCTYPE");
-                i += 9;
-                st = St::Declaration;
-            } else if (bang && i + 9 <= n && SameAsciiText(t.substr(i + 2, 7), "[CDATA[")) {
-                i += 9;
-                st = St::CData;
-            } else if (i + 1 < n && t[i + 1] == '/') {
-                acc.assign("</");
-                i += 2;
-                st = St::EndTag;
-            } else {
-                acc.assign("<");
-                i += 1;
-                st = St::StartTag;
-            }
-            break;
+        if (t[i] != '<') {
+            // A text run: the characters up to the next "<".
+            size_t p = t.find('<', i);
+            if (p == npos) p = n;
+            text.AddRun(TrimControls(t.substr(i, p - i)));
+            i = p;
+            continue;
         }
-        case St::Instruction: {
-            size_t p = t.find("?>", i);
-            if (p == npos) {
-                i = n;
-                break;
-            }
-            acc.append(t.substr(i, p - i + 1));
-            acc += '>';
-            onNode(Kind::Instruction, stack.Count(), std::string_view(acc));
-            processingHeader += acc;
+        const size_t start = i;
+        const char next = i + 1 < n ? t[i + 1] : '\0';
+        const bool bang = next == '!';
+        if (bang && i + 9 <= n && SameAsciiText(t.substr(i + 2, 7), "[CDATA[")) {
+            // Its content is text like the runs around it.
+            i += 9;
+            size_t p = t.find("]]>", i);
+            text.AddCData(TrimControls(t.substr(i, (p == npos ? n : p) - i)));
+            i = p == npos ? n : p + 3;
+            continue;
+        }
+        flushText();
+        if (next == '?') {
+            size_t p = t.find("?>", i + 2);
+            if (p == npos) break;
+            std::string_view raw = t.substr(start, p + 2 - start);
+            onNode(Kind::Instruction, level(), raw);
+            processingHeader.append(raw);
             processingHeader += "\r\n";
             i = p + 2;
-            st = St::Between;
-            break;
-        }
-        case St::Comment: {
-            size_t p = t.find("-->", i);
-            if (p == npos) {
-                i = n;
-                break;
-            }
-            acc.append(t.substr(i, p - i + 1));
-            acc += "->";
-            onNode(Kind::Comment, stack.Count(), std::string_view(acc));
-            std::string_view a(acc);
-            for (size_t k = 0; k + 8 <= a.size(); ++k)
-                if (SameAsciiText(a.substr(k, 8), "DOCTYPE ")) {
-                    docTypeHeader += acc;
+        } else if (bang && t.compare(i, 4, "<!--") == 0) {
+            size_t p = t.find("-->", i + 2);
+            if (p == npos) break;
+            std::string_view raw = t.substr(start, p + 3 - start);
+            onNode(Kind::Comment, level(), raw);
+            for (size_t k = 0; k + 8 <= raw.size(); ++k)
+                if (SameAsciiText(raw.substr(k, 8), "DOCTYPE ")) {
+                    docTypeHeader.append(raw);
                     docTypeHeader += "\r\n";
                     break;
                 }
             i = p + 3;
-            st = St::Between;
-            break;
-        }
-        case St::Declaration: {
+        } else if (bang && i + 9 <= n && SameAsciiText(t.substr(i + 2, 7), "DOCTYPE")) {
             // Up to the next ">"; the declaration is kept in the header only.
-            size_t p = t.find('>', i);
-            if (p == npos) {
-                i = n;
-                break;
-            }
-            acc.append(t.substr(i, p - i));
-            acc += '>';
-            docTypeHeader += acc;
-            docTypeHeader += "\r\n";
+            size_t p = t.find('>', i + 9);
+            if (p == npos) break;
+            docTypeHeader += "<!DOCTYPE";
+            docTypeHeader.append(t.substr(i + 9, p - i - 9));
+            docTypeHeader += ">\r\n";
             i = p + 1;
-            st = St::Between;
-            break;
-        }
-        case St::CData: {
-            // Dropped whole; "]]>" right at the start closes an empty section.
-            size_t p = t.find("]]>", i);
-            i = p == npos ? n : p + 3;
-            st = St::Between;
-            break;
-        }
-        case St::StartTag: {
-            size_t s = i;
-            while (i < n) {
-                char c = t[i];
-                if (IsBlank(c) || c == '>' || (c == '/' && i + 1 < n && t[i + 1] == '>')) break;
-                ++i;
+        } else if (next == '/') {
+            // End tag: the name with blanks dropped must close the innermost element.
+            size_t p = t.find('>', i + 2);
+            if (p == npos) break;
+            std::string_view name = t.substr(i + 2, p - i - 2);
+            std::string_view raw = t.substr(start, p + 1 - start);
+            if (std::any_of(name.begin(), name.end(), [](char c) { return xmlutil::IsBlank(c); })) {
+                acc.assign("</");
+                for (char c : name)
+                    if (!xmlutil::IsBlank(c)) acc += c;
+                acc += '>';
+                raw = acc;
+                name = std::string_view(acc).substr(2, acc.size() - 3);
             }
-            acc.append(t.substr(s, i - s));
-            if (i >= n) break;
-            if (IsBlank(t[i])) {
-                ++i;
-                st = St::Attributes;
-            } else if (t[i] == '>') {
-                ++i;
-                openTag();
-                st = St::Text;
-            } else {
-                i += 2;
-                emptyTag();
-                st = St::Between;
+            if (open.empty() || name != open.back())
+                throw Exception("No matching tag found for " + std::string(raw.substr(0, raw.size() - 1)) + ">!");
+            open.pop_back();
+            onNode(Kind::End, level(), raw);
+            i = p + 1;
+        } else {
+            // Start tag: the name runs to a blank, ">" or "/>".
+            size_t k = i + 1;
+            while (k < n && !xmlutil::IsBlank(t[k]) && t[k] != '>' && !(t[k] == '/' && k + 1 < n && t[k + 1] == '>'))
+                ++k;
+            if (k >= n) break;
+            std::string_view name = t.substr(i + 1, k - i - 1);
+            checkDepth(start);
+            if (t[k] == '>') {
+                openTag(name, t.substr(start, k + 1 - start));
+                i = k + 1;
+                continue;
             }
-            break;
-        }
-        case St::Attributes: {
-            while (i < n && IsBlank(t[i])) ++i;
-            if (i >= n) break;
-            if (t[i] == '/' && i + 1 < n && t[i + 1] == '>') {
-                i += 2;
-                emptyTag();
-                st = St::Between;
-            } else if (t[i] == '>') {
-                ++i;
-                openTag();
-                st = St::Text;
-            } else {
-                acc += ' ';
-                st = St::AttrName;
+            if (t[k] == '/') {
+                onNode(Kind::Empty, level(), t.substr(start, k + 2 - start));
+                i = k + 2;
+                continue;
             }
-            break;
-        }
-        case St::AttrName: {
-            while (i < n && t[i] != '"' && t[i] != '\'') {
-                if (!IsBlank(t[i])) acc += t[i];
-                ++i;
-            }
-            if (i >= n) break;
-            // Single-quoted values are stored double-quoted like all others.
-            quote = t[i++];
-            acc += '"';
-            st = St::AttrValue;
-            break;
-        }
-        case St::AttrValue: {
-            size_t p = t.find(quote, i);
-            size_t e = p == npos ? n : p;
-            if (quote == '"') {
-                acc.append(t.substr(i, e - i));
-            } else {
-                for (size_t k = i; k < e; ++k) {
-                    if (t[k] == '"') acc += "&quot;";
-                    else acc += t[k];
+            // Attributes are stored as name="value", single blanks between
+            // them, no blanks around "=", values in double quotes.
+            acc.assign(t.substr(start, k - start));
+            bool done = false;
+            while (!done) {
+                while (k < n && xmlutil::IsBlank(t[k])) ++k;
+                if (k >= n) break;
+                if (t[k] == '/' && k + 1 < n && t[k + 1] == '>') {
+                    acc += "/>";
+                    onNode(Kind::Empty, level(), std::string_view(acc));
+                    i = k + 2;
+                    done = true;
+                    break;
                 }
+                if (t[k] == '>') {
+                    acc += '>';
+                    openTag(name, acc);
+                    i = k + 1;
+                    done = true;
+                    break;
+                }
+                acc += ' ';
+                const size_t nameAt = acc.size();
+                auto unquoted = [&](size_t at) {
+                    // The name as far as it is readable in one line.
+                    std::string attr = acc.substr(nameAt, 40);
+                    if (!attr.empty() && attr.back() == '=') attr.pop_back();
+                    for (char& c : attr)
+                        if (static_cast<unsigned char>(c) < 32) c = '?';
+                    if (acc.size() - nameAt > 40) attr += "...";
+                    ParseError(t, at, "Attribute \"" + attr + "\" has no quoted value");
+                };
+                while (k < n && t[k] != '"' && t[k] != '\'') {
+                    const char c = t[k];
+                    if (c == '>' || c == '<' || (c == '/' && k + 1 < n && t[k + 1] == '>')) unquoted(k);
+                    ++k;
+                    if (xmlutil::IsBlank(c)) continue;
+                    acc += c;
+                    if (c == '=') {
+                        while (k < n && xmlutil::IsBlank(t[k])) ++k;
+                        if (k < n && t[k] != '"' && t[k] != '\'') unquoted(k);
+                        break;
+                    }
+                }
+                if (k >= n) break;
+                // Single-quoted values are stored double-quoted like all others.
+                const char quote = t[k++];
+                acc += '"';
+                size_t p = t.find(quote, k);
+                const size_t e = p == npos ? n : p;
+                if (quote == '"') {
+                    acc.append(t.substr(k, e - k));
+                } else {
+                    for (size_t q = k; q < e; ++q) {
+                        if (t[q] == '"') acc += "&quot;";
+                        else acc += t[q];
+                    }
+                }
+                if (p == npos) break;
+                acc += '"';
+                k = p + 1;
             }
-            if (p == npos) {
-                i = n;
-                break;
-            }
-            acc += '"';
-            i = p + 1;
-            st = St::Attributes;
-            break;
-        }
-        case St::Text: {
-            size_t p = t.find('<', i);
-            if (p == npos) {
-                i = n;
-                break;
-            }
-            std::string_view s = TrimControls(t.substr(i, p - i));
-            if (!s.empty()) onNode(Kind::Text, stack.Count(), s);
-            i = p;
-            st = St::Between;
-            break;
-        }
-        case St::EndTag: {
-            while (i < n && t[i] != '>') {
-                if (!IsBlank(t[i])) acc += t[i];
-                ++i;
-            }
-            if (i >= n) break;
-            if (stack.Count() == 0 || acc != stack[stack.Count() - 1])
-                throw Exception("No matching tag found for " + acc + ">!");
-            stack.Delete(stack.Count() - 1);
-            acc += '>';
-            ++i;
-            onNode(Kind::End, stack.Count(), std::string_view(acc));
-            st = St::Text;
-            break;
-        }
+            if (!done) break;  // the text ends inside the tag
         }
     }
+    // An element left open at the end keeps its text.
+    flushText();
 }
 
 } // namespace
 
 // -------------------------------------------------------------------- parse
 
+TMyXMLNode* TMyXMLNodeList::NewNode(NodeArena* arena, int level, std::string_view raw) {
+    auto* node = arena ? new (arena->Allocate()) TMyXMLNode(level, raw, true) : new TMyXMLNode(level, raw, false);
+    node->Owner = this;
+    return node;
+}
+
 void TMyXMLNodeList::ScanText(std::string_view text, bool clean) {
+    arenas_.push_back(std::make_shared<NodeArena>());
+    NodeArena& arena = *arenas_.back();
+    // Room for a dense document; pages not reached are never touched.
+    nodes_.reserve(text.size() / 24 + 16);
+
     if (!clean) {
-        ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind, int level, std::string_view raw) {
-            AppendNode(std::make_unique<TMyXMLNode>(level, std::string(raw)));
+        // Elements in the blocks; end tags, text lines and comments, which
+        // cleaning removes, on their own so that their memory goes with them.
+        ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
+            const bool element = kind == Kind::Start || kind == Kind::Empty;
+            AppendNode(NodePtr(NewNode(element ? &arena : nullptr, level, raw)));
         });
         return;
     }
 
-    // Parse and clean in one pass: the clean pass decides a node from the
-    // node and the two after it, so a window of three constructs is enough,
-    // and end tags, text lines and comments never become nodes at all.
-    struct Pending {
-        int level = 0;
-        Kind kind = Kind::Text;
-        std::unique_ptr<TMyXMLNode> node;  // start and empty tags
-        std::string_view text;             // text lines
-        std::string endName;               // end tags, without "</" and ">"
+    // Parse and clean in one pass, with the outcome of CleanPass on the raw
+    // list: end tags, text lines and comments never become nodes. Only the
+    // innermost open element can still take a value: its content so far
+    // (text lines, comments, child elements) is counted here. A tag such as
+    // "<!x>" has no name and counts as a comment, as it does when a raw list
+    // is cleaned; while one is open, the element around it takes no value
+    // unless the document ends there.
+    struct Candidate {
+        TMyXMLNode* node = nullptr;
+        int contents = 0;
+        bool hasElement = false;
+        bool inside = false;  // a nameless "<!x>" opened in it is still open
+    } cand;
+    auto drop = [&] {
+        if (cand.node) cand.node->Value.clear();
+        cand = {};
     };
-    Pending win[3];
-    int count = 0;
-
-    auto keep = [&](Pending& p) {
-        if (p.node && !p.node->NameView().empty()) AppendNode(std::move(p.node));
-        p.node.reset();
-    };
-    auto textOf = [](const Pending& p) -> std::string {
-        if (p.kind == Kind::Text) return xmlutil::DecodeEntities(p.text);
-        return p.node ? p.node->Text() : std::string();
-    };
-    auto processHead = [&] {
-        int used = 1;
-        Pending& a = win[0];
-        if (count >= 3 && a.level == win[2].level && a.level < win[1].level) {
-            if (a.node) {
-                a.node->Value = textOf(win[1]);
-                a.node->Folded = true;
-            }
-            used = 3;
-        } else if (count >= 2 && a.level == win[1].level && a.node && win[1].kind == Kind::End &&
-                   !a.node->NameView().empty() && win[1].endName == a.node->NameView()) {
-            a.node->Folded = false;
-            a.node->IsEmpty = true;
-            used = 2;
+    auto keep = [&](TMyXMLNode* node) {
+        if (node->NameView().empty()) {
+            XmlNodeDeleter()(node);
+            return false;
         }
-        for (int k = 0; k < used; ++k) keep(win[k]);
-        for (int k = used; k < count; ++k) std::swap(win[k - used], win[k]);
-        count -= used;
+        AppendNode(NodePtr(node));
+        return true;
     };
+    auto addContent = [&](std::string_view text) {
+        if (!cand.node) return;
+        if (cand.hasElement || cand.inside) return drop();
+        ++cand.contents;
+        if (!text.empty()) xmlutil::AppendDecoded(cand.node->Value, text);
+    };
+    auto addElement = [&] {
+        if (!cand.node) return;
+        if (cand.inside) return drop();
+        // One empty child alone still folds (its value, empty); any other
+        // content beside a child element does not.
+        cand.hasElement = true;
+        if (++cand.contents > 1) drop();
+    };
+    auto commentLike = [](std::string_view raw) { return raw.size() >= 2 && raw[1] == '!'; };
 
     ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
-        Pending& p = win[count++];
-        p.level = level;
-        p.kind = kind;
-        p.node.reset();
-        p.text = {};
-        if (kind == Kind::Start || kind == Kind::Empty) {
-            p.node = std::make_unique<TMyXMLNode>(level, std::string(raw));
-            p.node->Owner = this;
-        } else if (kind == Kind::Text) {
-            p.text = raw;
-        } else if (kind == Kind::End) {
-            p.endName.assign(raw.substr(2, raw.size() - 3));
+        switch (kind) {
+        case Kind::Start: {
+            TMyXMLNode* node = NewNode(&arena, level, raw);
+            const bool named = keep(node);
+            if (commentLike(raw)) {
+                addContent({});
+                if (cand.node) cand.inside = true;
+            } else {
+                drop();
+                if (named) cand.node = node;
+            }
+            break;
         }
-        if (count == 3) processHead();
+        case Kind::Empty:
+            keep(NewNode(&arena, level, raw));
+            if (commentLike(raw)) addContent({});
+            else addElement();
+            break;
+        case Kind::Text:
+            addContent(raw);
+            break;
+        case Kind::Comment:
+        case Kind::Instruction:
+            addContent({});
+            break;
+        case Kind::End:
+            if (!cand.node) break;
+            if (cand.inside) {
+                drop();
+                break;
+            }
+            if (cand.contents > 0) {
+                cand.node->Folded = true;
+            } else if (raw.substr(2, raw.size() - 3) == cand.node->NameView()) {
+                cand.node->Folded = false;
+                cand.node->IsEmpty = true;
+            }
+            cand = {};
+            break;
+        }
     });
-    while (count > 0) processHead();
+    // An element left open at the end with text (and comments) only.
+    if (cand.node && cand.contents > 0 && !cand.hasElement) cand.node->Folded = true;
 }
 
 void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
@@ -436,7 +512,6 @@ void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
         ScanText(text, false);
         throw;
     }
-    Renumber(0);
     CursorIndex = 0;
     CurrentLevel = 0;
     IsClean = clean;
@@ -444,10 +519,9 @@ void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
 }
 
 void TMyXMLNodeList::LoadFromFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EFileError("Can not open file " + fileName);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Parse(text, true);
+    // One read of the size the file has; only regular files are read, so a
+    // FIFO or a device never blocks the program or fills its memory.
+    Parse(ReadRegularFile(fileName), true);
 }
 
 // -------------------------------------------------------------------- write
@@ -582,11 +656,13 @@ std::string TMyXMLNodeList::AsText(int start, bool tabLayout) const {
             line += ' ';
             line += attrs;
         }
+        // An element read empty that was given a value since is written
+        // with it: only an element without a value is an empty element.
         bool closesLevel;
-        if ((a.IsEmpty || a.Value.empty()) && !last && next <= l) {
+        if (a.Value.empty() && !last && next <= l) {
             line += "/>";
             closesLevel = true;
-        } else if (a.IsEmpty && last) {
+        } else if (a.IsEmpty && a.Value.empty() && last) {
             line += "/>";
             closesLevel = true;
         } else if (!last && next > l) {

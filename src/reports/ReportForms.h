@@ -1,24 +1,17 @@
 #pragma once
 // The windows of the evaluation: compound metrics, the limits dialog and the
 // report forms, created at start and shown on demand.
+#include "CompoundMetrics.h"
 #include "Forms.h"
+#include "PF_HardCopy.h"
+#include "PF_XMLTable.h"
+#include "QRReportForm.h"
 
 namespace pem {
-
-class TfrmCompoundMetrics : public TForm {
-public:
-    TfrmCompoundMetrics() : TForm("frmCompoundMetrics", "TfrmCompoundMetrics") { SetCaption("Compound metrics"); }
-};
 
 class TfrmGetLimits : public TForm {
 public:
     TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") { SetCaption("Limits"); }
-};
-
-// A report form: one per report layout.
-class TQRReportForm : public TForm {
-public:
-    TQRReportForm(const std::string& name, const char* className) : TForm(name, className) {}
 };
 
 #define PEM_REPORT_FORM(cls, name)                                                                                  \
@@ -27,8 +20,6 @@ public:
         cls() : TQRReportForm(name, #cls) {}                                                                        \
     };
 
-PEM_REPORT_FORM(TQRfrm_XMLTable, "QRfrm_XMLTable")
-PEM_REPORT_FORM(TQRfrm_HardCopy, "QRfrm_HardCopy")
 PEM_REPORT_FORM(TQRfrm_MindraChangeRank, "QRfrm_MindraChangeRank")
 PEM_REPORT_FORM(TQRfrm_MindraChangeStat, "QRfrm_MindraChangeStat")
 PEM_REPORT_FORM(TQRfrm_MindraDefectRank, "QRfrm_MindraDefectRank")

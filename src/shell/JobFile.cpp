@@ -4,14 +4,7 @@
 #include "Exceptions.h"
 #include "SharedRoutinesCommon.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
-
-namespace fs = std::filesystem;
 
 namespace pem {
 
@@ -48,7 +41,7 @@ std::string ThousandsSeparated(long long n) {
 
 bool HoldsPathParts(const std::string& text) {
     return text.find('/') != std::string::npos || text.find('\\') != std::string::npos ||
-           text.find("..") != std::string::npos;
+           text.find("..") != std::string::npos || PosCharSetFrom(csControl, text) > 0;
 }
 
 } // namespace
@@ -113,7 +106,11 @@ TJobHead ParseJobHead(const TStringList& text, TStringList* limitLines) {
     h.BatchRunning = value("BatchRunning") == "Y";
     h.LanguageVersion = value("ProjectSubVersion");
     h.InterfaceType = value("ProjectInterFaceType");
-    h.MaxDirDepth = ToInt("0" + value("MaxDirDepth"));
+    // A negative level (written by earlier versions from a negative INI
+    // switch) reads as a missing one.
+    const std::string depth = value("MaxDirDepth");
+    int n = 0;
+    h.MaxDirDepth = TryStrToIntValue(depth, n) && n < 0 ? 0 : ToInt("0" + depth);
     h.CommonRoot = value("ProjectCommonRoot");
     h.Counters.RenamedModules = ToInt(value("NumberOfRenamedModules"));
     h.Counters.Modules = ToInt(value("NumberOfModules"));
@@ -185,38 +182,6 @@ std::string OutputDirParentToRemember(const std::string& outputDir) {
     // A parent that is the root ("/" or a drive "C:") keeps the folder itself.
     if (parent.empty() || (parent.size() == 2 && parent[1] == ':')) return dir;
     return parent;
-}
-
-void ReplaceFileAtomically(const std::string& fileName, const std::function<void(const std::string&)>& write) {
-    // The temporary file sits beside the job so that the rename stays on one
-    // file system and replaces the old file in one step.
-    std::string templ = Cp1252ToUtf8(fileName) + ".XXXXXX";
-    int fd = ::mkstemp(templ.data());
-    if (fd < 0) throw EFileError("Can not create file " + fileName);
-    ::close(fd);
-    std::error_code ec;
-    try {
-        write(templ);
-    } catch (...) {
-        fs::remove(templ, ec);
-        throw;
-    }
-    // Keep the old file's permissions; a new file gets the usual ones
-    // (mkstemp makes it private to the owner).
-    fs::file_status old = fs::status(Cp1252ToUtf8(fileName), ec);
-    if (!ec && fs::exists(old)) {
-        fs::permissions(templ, old.permissions(), ec);
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        fs::permissions(templ, fs::perms(0666 & ~mask), ec);
-    }
-    fs::rename(templ, Cp1252ToUtf8(fileName), ec);
-    if (ec) {
-        std::error_code ignore;
-        fs::remove(templ, ignore);
-        throw EFileError("Can not create file " + fileName);
-    }
 }
 
 } // namespace pem

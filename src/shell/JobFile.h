@@ -6,7 +6,6 @@
 // form-state store; the main form joins both.
 #include "StringList.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,16 +60,19 @@ void ComposeLimitsGrid(const std::string& gridName, const std::vector<TLimitRow>
 // The head read back from a job file's text. Keys are looked up (case
 // ignored) only in the head: the lines before the first form-state section
 // ("[Form - "), so a memo line of the same name never stands in for a
-// missing key. A missing key leaves its default (a structure level of 0).
+// missing key. A missing key leaves its default (a structure level of 0),
+// and so does a negative structure level.
 // A value that should be a number or a strict boolean and is not raises
 // EConvertError. limitLines receives the lines after the limits grid's
 // "StringGridNumParams" line up to the next section header.
 TJobHead ParseJobHead(const TStringList& text, TStringList* limitLines = nullptr);
 
 // Whether a product or system name may become part of a file or folder name:
-// not empty, not beginning with a digit, and holding no "/", "\" or "..".
+// not empty, not beginning with a digit, and holding no "/", "\", ".." or
+// control character (a pasted line end would end up in the file name).
 bool IsValidJobPartName(const std::string& text);
-// Whether a job name may become a file name: not empty, no "/", "\" or "..".
+// Whether a job name may become a file name: not empty, no "/", "\", ".."
+// or control character.
 bool IsSafeJobName(const std::string& text);
 // Digits and "." only, not empty.
 bool IsValidVersion(const std::string& text);
@@ -95,15 +97,5 @@ std::string SelectedFilesCaptionCleared(const std::string& caption);
 // the parent of the output directory, or the output directory itself when
 // its parent is the root.
 std::string OutputDirParentToRemember(const std::string& outputDir);
-
-// Writes a file through a temporary file in the same folder that then
-// replaces it, so that a failed or interrupted save leaves the previous file
-// as it was. Raises EFileError
-// "Can not create file %s" when no temporary file can be made or it cannot
-// replace the file; an exception of write reaches the caller after the
-// temporary file is removed.
-// fileName is program text (Windows-1252); write receives the temporary
-// file's name as the file system spells it (UTF-8).
-void ReplaceFileAtomically(const std::string& fileName, const std::function<void(const std::string&)>& write);
 
 } // namespace pem

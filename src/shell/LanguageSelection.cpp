@@ -8,6 +8,8 @@
 #include "CmdLine.h"
 #include "Exceptions.h"
 
+#include <climits>
+
 namespace pem {
 
 bool ParseLanguageDefinition(const std::string& buttonName, const std::string& value, TLanguageDefinition& def) {
@@ -61,12 +63,16 @@ public:
             return false;
         }
     }
-    int Integer(const char* key, int def) {
+    int Integer(const char* key, int def, int min = INT_MIN) {
         const std::string v = Str(key);
         if (v.empty()) return def;
         int n = 0;
         if (!TryStrToIntValue(v, n)) {
             problems_.push_back({code_ + ".Extras: " + key, v, "'" + v + "' is not a valid integer value"});
+            return def;
+        }
+        if (n < min) {
+            problems_.push_back({code_ + ".Extras: " + key, v, "'" + v + "' is below " + std::to_string(min)});
             return def;
         }
         return n;
@@ -84,7 +90,9 @@ TLanguageExtras ReadLanguageExtras(const TStringList& lines, const std::string& 
                                    std::vector<TIniProblem>& problems) {
     ExtrasReader r(lines, code, problems);
     TLanguageExtras x;
-    x.DirDepth = r.Integer("DirDepth", 2);
+    // A structure level below 0 has no meaning and would go into every job
+    // saved with it: an invalid value like any other.
+    x.DirDepth = r.Integer("DirDepth", 2, 0);
     x.Analpar = r.Bool("Analpar", true);
     x.Rules = r.Bool("Rules", true);
     x.MaxValues = r.Bool("MaxValues", true);

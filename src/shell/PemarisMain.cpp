@@ -4,6 +4,7 @@
 
 #include "BaseFileUtils.h"
 #include "ButtonRows.h"
+#include "CaseInsensitivePath.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
 #include "DropRouter.h"
@@ -12,6 +13,7 @@
 #include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
 #include "QtText.h"
+#include "ResultTabs.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 
@@ -66,6 +68,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindViewerActions();
     BindSourceHandlers();
 }
 
@@ -177,7 +180,9 @@ void TfrmPemarisMain::FormCreate(TComponent*) {
         std::string sub = Product.RootSubfolder;
         for (char& c : sub)
             if (c == '\\') c = '/';
-        if (DirectoryExists(root + sub)) root += sub;
+        // The subfolder as the installation spells it ("measure/KORVEX").
+        const std::string found = FindDirIgnoringCase(root + sub);
+        if (!found.empty()) root = found;
     }
     ToolRoot = root;
     // 13. No file loop runs.
@@ -325,6 +330,7 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetModified(false);
     Application().ProcessMessages();
     // 3.
+    RouteSettingsWarnings();
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
@@ -332,8 +338,6 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
                                                       FrameFindDirectoryOutputDir, BitBtnImportWordlist})
         DragAcceptFiles(w, true);
-    // 5.-6. The job-file drop target and the output folder's notifications
-    // are bound where those controls are made.
     // 7.
     ApplyViewerFontFromSettings();
     // 8.
@@ -376,30 +380,32 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     else PageControlMain->SetActivePage(TabSheetNames);
     // 14.
     ActSwitchOffLogExecute(nullptr);
-    // 15. The job.
+    // 15. The job. A job that cannot be loaded, like an installation check
+    // that ended in an error, leaves its messages on the bar; the start then
+    // goes on as without a job, and runs nothing by itself.
     LoadRememberedJobs();
-    if (!skipJob) {
-        const int kind = Product.Kind;
-        auto hasJobExt = [&](const std::string& f) {
-            return FileExists(f) && f.size() >= Product.JobExtension.size() &&
-                   SameText(f.substr(f.size() - Product.JobExtension.size()), Product.JobExtension);
-        };
-        std::string proj;
-        FindCmdLineValue("-Proj:P", proj);
-        if ((kind == 1 || kind == 2 || kind == 6) && hasJobExt(RememberedDerivedJob)) {
-            LoadProject(RememberedDerivedJob);
-            CheckBackgroundBatch();
-        } else if (kind == 4 && !RememberedJobName.empty() &&
-                   FileExists(JobFolder + RememberedJobName + Product.JobExtension)) {
-            LoadProject(JobFolder + RememberedJobName + Product.JobExtension);
-            CheckBackgroundBatch();
-        } else if (!proj.empty() && hasJobExt(proj)) {
-            LoadProject(proj);
-            CheckBackgroundBatch();
-        } else if (ActiveRadioButton) {
-            if (!ActiveRadioButton->Checked()) ActiveRadioButton->SetChecked(true);
-            else RadioButtonClick(ActiveRadioButton);
+    bool failed = skipJob;
+    const std::string job = skipJob ? std::string() : StartJobFile();
+    if (!job.empty()) {
+        try {
+            LoadProject(job);
+        } catch (const EAbort&) {
+            failed = true;
         }
+        if (!failed) CheckBackgroundBatch();
+    }
+    if (job.empty() || failed) {
+        if (failed) AutoRun = 0;
+        const std::string kept = MyStB->MessageList;
+        const std::string keptLast = MyStB->LastMessage;
+        try {
+            if (ActiveRadioButton) {
+                if (!ActiveRadioButton->Checked()) ActiveRadioButton->SetChecked(true);
+                else RadioButtonClick(ActiveRadioButton);
+            }
+        } catch (const EAbort&) {
+        }
+        if (failed) ReportAgain(kept, keptLast);
     }
     // 16.
     PageControlHelper->SetActivePage(TabSheetComponentNames);
@@ -417,9 +423,43 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     // 19.
     MemoCaptureConsole->Clear();
     SetModified(false);
+    ShowStandingWarning();
     // 20.
     if (AutoRun == 1) ActRunAnal->Execute();
     else if (AutoRun == 3) ActRunWordScanner->Execute();
+}
+
+std::string TfrmPemarisMain::StartJobFile() {
+    const int kind = Product.Kind;
+    auto hasJobExt = [&](const std::string& f) {
+        return FileExists(f) && f.size() >= Product.JobExtension.size() &&
+               SameText(f.substr(f.size() - Product.JobExtension.size()), Product.JobExtension);
+    };
+    if ((kind == 1 || kind == 2 || kind == 6) && hasJobExt(RememberedDerivedJob)) return RememberedDerivedJob;
+    if (kind == 4 && !RememberedJobName.empty() && FileExists(JobFolder + RememberedJobName + Product.JobExtension))
+        return JobFolder + RememberedJobName + Product.JobExtension;
+    std::string proj;
+    FindCmdLineValue("-Proj:P", proj);
+    if (!proj.empty() && hasJobExt(proj)) return proj;
+    return {};
+}
+
+void TfrmPemarisMain::ReportAgain(const std::string& collected, const std::string& last) {
+    // The selection cleared the bar: each collected message joins the list
+    // again (answered questions, kept without "- ", stay answered), with no
+    // dialog a second time.
+    const bool box = MyStB->UseMessageBox;
+    MyStB->UseMessageBox = false;
+    TStringList lines;
+    lines.SetText(collected);
+    bool any = false;
+    for (const auto& it : lines) {
+        if (it.s.rfind("- ", 0) != 0) continue;
+        MyStB->AddMessage(it.s.substr(2), true);
+        any = true;
+    }
+    if (!any && !last.empty()) MyStB->AddMessage(last, true);
+    MyStB->UseMessageBox = box;
 }
 
 void TfrmPemarisMain::ApplyViewerFontFromSettings() {

@@ -3,15 +3,20 @@
 // state, and whose handlers call the classes of each concern (product and
 // start-up, INI file, languages, job file, runs ...).
 #include "Forms.h"
+#include "InputTreeEntries.h"
 #include "MyStatusBar.h"
 #include "LanguageSelection.h"
 #include "ModularStructure.h"
 #include "NewFileNames.h"
 #include "ProductIni.h"
 #include "ProductTable.h"
+#include "RenameResultFolder.h"
+#include "ProjectContext.h"
 #include "SourceFileList.h"
 #include "SourceFileListBox.h"
 #include "StringList.h"
+#include "ToolOutputReader.h"
+#include "ToolStart.h"
 #include "WM_DropFilesComponents.h"
 
 #include <QPointer>
@@ -31,12 +36,15 @@ class TFrameFindexec;
 class TFrameFindDirectory;
 class TStringListHolder;
 class TIncCombo;
+class TResultTabs;
+class TAboutBoxDlg;
+class TTabBarPress;
 class TExtensionList;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
 
-class TfrmPemarisMain : public TForm {
+class TfrmPemarisMain : public TForm, public IProjectContext {
 public:
     TfrmPemarisMain();
     ~TfrmPemarisMain() override;
@@ -60,8 +68,8 @@ public:
     static int BareToolNumber;
     std::string ExeFolder() const; // with trailing "/"
 
-    // ---- seams filled by the concerns of later work; each has a default
-    // body that does what can be done without it.
+    // ---- the INI file, the language and the job as the start and other
+    // concerns call on them
     void ShowProductIniFile();
     void ApplyIniSettings(int mode);
     void ApplyLanguageExtras();
@@ -71,6 +79,8 @@ public:
     void LoadProject(const std::string& fileName);
     void CheckBackgroundBatch();
     void ClearProject();
+    // The console switches and the structure (PemarisMainJobSettings.cpp,
+    // PemarisMainStructure.cpp).
     void ActSwitchOffLogExecute(TComponent* sender);
     void ActCalculateCommonRootExecute(TComponent* sender);
     void FormCloseQuery(TComponent* sender, bool& canClose);
@@ -95,6 +105,15 @@ public:
     void RunInstallationCheck();
     // Buttons for language lines the window's catalogue lacks.
     void CreateButtonsForIniLanguages(const TStringList& lines);
+    // Warnings that the start's clearing of the status bar must not hide (an
+    // INI file used as it is because it cannot be written, a settings file
+    // that is not used): shown at the end of the first showing and again
+    // whenever a language selection clears the bar.
+    std::string StandingWarning;
+    void AddStandingWarning(const std::string& text);
+    void ShowStandingWarning();
+    // The settings store's warnings become standing warnings of this window.
+    void RouteSettingsWarnings();
     TPanel* IniPanel = nullptr;
     bool fillingGrid_ = false;                 // the grid is written by the program
     std::pair<int, int> numParamPrev_{-1, -1}; // the cell left (column, row)
@@ -108,12 +127,62 @@ public:
     void StringGridNumParamsSelectCell(int col, int row, bool& canSelect);
     void StringGridNumParamsExit(TComponent* sender);
     void StringGridNumParamsSetEditText(TComponent* sender);
-    // Seams of later concerns called by the language selection.
+    // Every value of the limits grid checked (an edit in progress taken over
+    // first); a bad one ends the operation through the status bar.
+    void CheckNumParamsGrid();
+    // Routines of later concerns called by the language selection; default
+    // bodies (PemarisMainSeams.cpp) until their units come.
     void SetupDOSStart(bool createPif);         // DOS start through .pif files
     void RefillMetricWeights();                 // one weight per metric when stale
     void LoadWordListFromFunctab();             // word lists from the function table
     void CheckOutputDirectory();                // the output-directory check
     std::string LanguageSubfolder();            // the language's output subfolder, "" none
+
+    // ---- tool start (PemarisMainTool.cpp)
+    // Toggles the refusal to start tools (a debugging aid).
+    void ActDontRunExecute(TComponent* sender);
+    // Starts a tool run in the working folder (the output directory):
+    // directly, through the console stub, as the batch script or under
+    // DOSBox, as the INI settings say; CaptureLog adds ">" "Console.log".
+    // True when it runs (ToolRun then holds it). A refused run (ActDontRun)
+    // ends through the status bar; a failed direct start raises an exception
+    // with the system's message; a failed piped start returns false with
+    // LastSystemError set.
+    bool StartTool(const std::string& executable, const std::vector<std::string>& params,
+                   const std::string& workingDir);
+    bool StartWithPipes(const TToolStartRequest& request);
+    // Runs a program and waits for it in a loop that repaints but takes no
+    // user input; false when it could not start (LastSystemError).
+    bool RunAndWait(const std::string& program, const std::vector<std::string>& params,
+                    const std::string& workingDir);
+    // One polling step of a piped run: the waiting output into the memo and
+    // the capture, the progress of counted sources; CR LF to the tool when
+    // nothing waits.
+    void ReadToolOutput();
+    // The piped run has ended: the rest of its output and the carried line.
+    void FinishToolOutput();
+    // "Console.log" in the output directory from every line of the run;
+    // the number of lines, -1 when it could not be written.
+    long SaveConsoleLog();
+    // Starts the renaming of one run's results (counters and warnings), then
+    // renames one result folder after the run.
+    void BeginResultRenaming();
+    int RenameResultFolder(const std::string& outputDir, const std::string& folderName);
+    // The run's outcome on the status bar, with the warnings collected while
+    // it finished, so they are not lost under the final text.
+    void ShowRunOutcome(bool cancelled);
+    // The note of the DOS start, shown once the language selection has
+    // cleared the bar.
+    void ShowDOSStartNote();
+    std::unique_ptr<TToolRun> ToolRun;
+    std::unique_ptr<TToolOutputReader> ToolOutput;
+    std::unique_ptr<TResultRenamer> ResultRenamer;
+    TInputTreeEntries InputTreeEntries; // filled by the parameter document
+    std::vector<std::string> RunWarnings;
+    int LastSystemError = 0;
+    bool DOSBoxActive = false;
+    std::string DOSBoxPath, DOSBoxTemplatePath;
+    std::string PendingDOSNote;
 
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)
@@ -138,8 +207,10 @@ public:
     void EditProductNameExit(TComponent* sender);
     void EditSystemNameExit(TComponent* sender);
     void EditSystemVersionExit(TComponent* sender);
-    // Seams of later concerns called by the job's life.
-    std::string OutputDirectory();                          // the output directory frame's text
+    // Routines of other concerns the job's life calls. The output directory
+    // check, the file-list definitions, the structure lists, the editor tabs
+    // and the watcher are still default bodies (PemarisMainSeams.cpp).
+    std::string OutputDirectory() override;                 // the output directory frame's text
     void FocusOutputDirectory();                            // focus its edit
     void ValidateOutputDirectory();                         // check (and create) the output directory
     std::string RepoTabFile();                              // the file of FrameFindexecRepo_Tab
@@ -153,6 +224,48 @@ public:
     int FinishResultNames();                                // modules whose results have their final names
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
+
+    // ---- result tabs, viewer actions and the about box (PemarisMainViewers.cpp)
+    void BindViewerActions();
+    void ActViewDialogExecute(TComponent* sender);    // the five result-file dialog actions
+    void ActViewProductLogExecute(TComponent* sender); // product log, console log, parameters
+    void ActViewNotepadExecute(TComponent* sender);
+    void ActCloseTabExecute(TComponent* sender);
+    void ActCloseAllPagesExecute(TComponent* sender);
+    void ActSelectFontExecute(TComponent* sender);
+    void ActSortExecute(TComponent* sender);          // the three sort actions
+    void ActFindTextExecute(TComponent* sender);
+    void PageControlEditorChanging(TComponent* sender);
+    void PopupMenuViewerPopup(const QPoint& at);
+    void ActAboutExecute(TComponent* sender);
+    // Opens the log a run leaves, chosen by the sender (ActViewProductLog,
+    // ActViewConsoleLog, ActViewParameters) and the run mode; a missing
+    // file opens nothing. The end of a run comes here.
+    void OpenRunLog(TComponent* sender);
+    void OpenInSimpleViewer(const std::string& fileName);
+    void OpenDefiReport(const std::string& fileName);
+    void OpenSpecsReport(const std::string& fileName);
+    void OpenTestCaseReport(const std::string& fileName);
+    bool CloseEditorTab();
+    bool FindResultFile(const std::string& folder, std::string& path);
+    std::string NextTabSheetName();
+    // The project context of the viewers.
+    std::string ProjectLanguageCode() override { return LanguageCode; }
+    bool ProjectLanguageInList(const std::string& list) override;
+    int ProjectProductKind() override { return Product.Kind; }
+    int ProjectRunMode() override { return RunMode; }
+    std::string ProjectSystemName() override { return SystemName; }
+    std::string ProjectTestToolLog() override { return TestToolLogName; }
+    int ProjectFileViewStyle() override { return IniSettings.FileViewStyle; }
+    TFontSpec& ProjectViewerFont() override { return FontDialog1->Font; }
+    std::string ProjectEditorProgram() override;
+    TMyStatusBar* ProjectStatusBar() override { return MyStB; }
+    std::unique_ptr<TResultTabs> ResultTabs;
+    TAboutBoxDlg* AboutBoxDlg1 = nullptr;
+    TMenuItem* PopupMenuViewer = nullptr;
+    TTabBarPress* EditorTabBarPress = nullptr;
+    unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
+    std::string TestToolLogName;      // the active test tool's log
 
     // ---- source files, structure and further job settings
     // (PemarisMainSources.cpp, PemarisMainStructure.cpp, PemarisMainJobSettings.cpp)
@@ -218,8 +331,6 @@ public:
     std::string GetCheckedFlags(TControl* list) const;
     void SetNameByDirectory(bool flag);
     void ActNameByDirectoryExecute(TComponent* sender);
-    void ActDontRunExecute(TComponent* sender);
-    void ActCloseAllPagesExecute(TComponent* sender);
     void ActHelpShellExecute(TComponent* sender);
     void Contents1Click(TComponent* sender);
     void ActCompoundMetricsExecute(TComponent* sender);
@@ -231,8 +342,6 @@ public:
     void SetRepoTabColor(TComponent* sender);
     void SetFileViewStyle(int style);
     bool IniFileBesideProgram();
-    // Seam of the result tabs: a test-case list opened in a tab.
-    void OpenTestCaseReport(const std::string& fileName);
 
     TSourceFileList SourceFiles;   // the job's files; CheckListBoxSelectedFiles shows them
     TModularStructure Structure;   // the lists parallel to SourceFiles, the root and the depth
@@ -325,6 +434,8 @@ public:
     // Caption overrides of the selected language: action name -> what to
     // restore ("*Y" / "*N" former visibility, else the former caption).
     std::map<std::string, std::string> ActionOverrides;
+    // Unusable ".Extras" values of the selected language, as reported.
+    std::vector<std::string> LanguageExtrasProblems;
     // Parameter files that failed to open at the last LoadParameterLists.
     std::vector<std::string> FailedParameterFiles;
     // The job.
@@ -457,6 +568,12 @@ private:
     void SetHelpContexts();
     void ApplyViewerFontFromSettings();
     void ApplyGeometryFromSettings();
+    // The job the first showing opens (a derived product's remembered job,
+    // else the one given by -Proj), "" none.
+    std::string StartJobFile();
+    // Collects a failed start step's messages again, after the language
+    // selection that follows has cleared the bar.
+    void ReportAgain(const std::string& collected, const std::string& last);
 };
 
 // The main form of the running program (the first form created).

@@ -19,7 +19,12 @@ struct ActionDef {
     const char* name;
     const char* caption;
     const char* category;
+    const char* shortCut = "";
+    bool hidden = false; // shown later by the product, the language or the advanced view
+    bool ticked = false; // an action with a tick state
 };
+
+constexpr bool H = true; // starts hidden
 
 // ActionListMain in its stored order.
 const ActionDef kActions[] = {
@@ -28,81 +33,88 @@ const ActionDef kActions[] = {
     {"ActSaveProject", "Save job", "Project"},
     {"ActSaveProjectAs", "Save job as...", "Project"},
     {"ActCloseAll", "Exit", "Project"},
-    {"ActRestartProject", "Restart job", "Project"},
-    {"ActAddfiles", "Add files...", "FileCollect"},
-    {"ActAddDirectories", "Add directories...", "FileCollect"},
-    {"ActLoadFileList", "Load file list...", "FileCollect"},
-    {"ActSaveFileList", "Save file list...", "FileCollect"},
-    {"ActRemoveFiles", "Remove files", "FileCollect"},
-    {"ActRemoveDuplicates", "Remove duplicates", "FileCollect"},
-    {"ActRemoveUnidentified", "Remove unidentified", "FileCollect"},
-    {"ActToggleComponent", "Toggle component", "FileCollect"},
-    {"ActToggleModule", "Toggle module", "FileCollect"},
-    {"ActToggleSelect", "Toggle selection", "FileCollect"},
-    {"ActToggleFileType", "Toggle file type", "FileCollect"},
-    {"ActSelectAll", "Select all", "FileCollect"},
-    {"ActUnselectAll", "Unselect all", "FileCollect"},
-    {"ActCalculateCommonRoot", "Calculate common root", "FileCollect"},
-    {"ActCalculateCommonRootStrict", "Calculate common root (strict)", "FileCollect"},
+    {"ActRestartProject", "Reset output", "Project"},
+    {"ActAddfiles", "Add &files to the job", "FileCollect", "Ctrl+B"},
+    {"ActAddDirectories", "Add complete directories ", "FileCollect", "Ctrl+A"},
+    {"ActRemoveFiles", "Remove &unchecked list items", "FileCollect"},
+    {"ActToggleSelect", "&Reverse the selection", "FileCollect", "Alt+R"},
+    {"ActSelectAll", "Select &all items in the list", "FileCollect", "Alt+A"},
+    {"ActUnselectAll", "&Unselect all of the items", "FileCollect", "Alt+U"},
+    {"ActToggleComponent", "Toggle whole component", "FileCollect"},
+    {"ActToggleModule", "Toggle whole module", "FileCollect"},
+    {"ActCalculateCommonRoot", "Analyze component/modul structure", "FileCollect"},
+    {"ActCalculateCommonRootStrict", "Recalculate modular structure", "FileCollect"},
     {"ActCountLinesOnly", "Count lines only", "FileCollect"},
-    {"ActNameByDirectory", "Name systems by directory", "FileCollect"},
-    {"ActSpecifyTestCaseFile", "Test case file...", "FileCollect"},
-    {"ActSpecifyMethodFile", "Method file...", "FileCollect"},
-    {"ActSpecifyTestExecutionLog", "Test execution log...", "FileCollect"},
-    {"ActSpecifyTestResult", "Test result...", "FileCollect"},
-    {"ActSpecifyDefiXML", "Deficiency XML...", "FileCollect"},
+    {"ActNameByDirectory", "Automatically create \"Systems\"  by module level", "FileCollect", "", H, true},
+    {"ActSpecifyTestCaseFile", "Select TestCase file", "FileCollect", "", H},
+    {"ActSpecifyMethodFile", "Select Method file", "FileCollect", "", H},
+    {"ActSpecifyTestExecutionLog", "Select test execution log", "FileCollect", "", H},
+    {"ActSpecifyTestResult", "Select trace files", "FileCollect", "", H},
+    {"ActSpecifyDefiXML", "Select Defect file", "FileCollect", "", H},
     {"ActRunAnal", "Analyse", "Generate"},
     {"ActRunWordScanner", "Word scanner", "Generate"},
-    {"ActRunTransform", "Transform", "Generate"},
-    {"ActRunSearch", "Search", "Generate"},
-    {"ActRunTestDesigner", "Test designer", "Generate"},
-    {"ActCreateVelling", "Create test plan", "Generate"},
-    {"ActRunTSP", "TSP", "Generate"},
-    {"ActRunTST", "TST", "Generate"},
-    {"ActRunTSC", "TSC", "Generate"},
-    {"ActRunTSM", "TSM", "Generate"},
-    {"ActRunCTA", "CTA", "Generate"},
-    {"ActModuleRanking", "Module ranking", "Generate"},
-    {"ActSpecRanking", "Ranking", "Generate"},
-    {"ActDeficiencyRanking", "Deficiency ranking", "Generate"},
-    {"ActCompoundMetrics", "Compound metrics", "Generate"},
-    {"ActSpecStatistic", "Statistics", "Mindra"},
+    {"ActRunTransform", "Transform", "Generate", "", H},
+    {"ActRunSearch", "Search", "Generate", "", H},
+    {"ActRunTestDesigner", "Test designer", "Generate", "", H},
+    {"ActCreateVelling", "Create Test Specificaton", "Generate", "", H},
+    {"ActRunTSP", "TSP", "Generate", "", H},
+    {"ActRunTST", "TST", "Generate", "", H},
+    {"ActRunTSC", "TSC", "Generate", "", H},
+    {"ActRunTSM", "TSM", "Generate", "", H},
+    {"ActRunCTA", "CTA", "Generate", "", H},
+    {"ActModuleRanking", "Module ranking", "Generate", "", H},
+    {"ActDeficiencyRanking", "Deficiency ranking", "Generate", "", H},
+    {"ActCompoundMetrics", "Compound metrics", "Generate", "", H},
+    {"ActSpecStatistic", "View Defect Statistic Report", "Mindra", "", H},
+    {"ActSpecRanking", "ActSpecRanking", "Mindra", "", H},
     {"ActCancelRun", "Cancel", "Run"},
-    {"ActSwitchOnLog", "Switch on console log", "Run"},
-    {"ActSwitchOffLog", "Switch off console log", "Run"},
-    {"ActViewSpecs", "Specifications", "Viewer"},
-    {"ActViewDefis", "Deficiencies", "Viewer"},
-    {"ActViewTestCases", "Test cases", "Viewer"},
-    {"ActViewMetrics", "Metrics", "Viewer"},
-    {"ActViewGeneral", "Any file...", "Viewer"},
-    {"ActViewNotepad", "Edit with editor...", "Viewer"},
-    {"ActViewParameters", "Parameter document", "Viewer"},
-    {"ActViewProductLog", "Product log", "Viewer"},
-    {"ActViewConsoleLog", "Console log", "Viewer"},
-    {"ActViewMethodList", "Method list", "Viewer"},
-    {"ActXMLEditor", "XML editor", "Viewer"},
-    {"ActSelectFont", "Viewer font...", "Viewer"},
-    {"ActCloseTab", "Close tab", "Viewer"},
+    {"ActSwitchOnLog", "Show console", "Run"},
+    {"ActSwitchOffLog", "Hide console", "Run"},
+    {"ActDontRun", "Stop before starting COBOL subtask", "Run", "", false, true},
+    {"ActViewSpecs", "Open specification listings", "Viewer", "Ctrl+S", H},
+    {"ActViewDefis", "Open deficiency reports", "Viewer", "Ctrl+D"},
+    {"ActViewTestCases", "View & Edit Test Cases", "Viewer", "Ctrl+T", H},
+    {"ActViewMetrics", "Show metrics", "Viewer", "Ctrl+M", H},
+    {"ActViewGeneral", "Open a file in the general internal viewer", "Viewer", "Ctrl+W"},
+    {"ActViewNotepad", "Call external editor", "Viewer"},
+    {"ActViewParameters", "Show XML parameter file in a viewer tab", "ExtraActions", "", H},
+    {"ActViewProductLog", "View product log (<Productname>.log)", "Viewer", "Ctrl+L"},
+    {"ActViewConsoleLog", "View console log from the last run", "Viewer", "", H},
+    {"ActViewMethodList", "View/Edit method list", "Viewer", "", H},
+    {"ActXMLEditor", "XML Editor", "Viewer", "", H},
+    {"ActSelectFont", "Select font for the viewer/printer", "Viewer"},
+    {"ActCloseTab", "Close current page", "Viewer", "Ctrl+F4"},
     {"ActCloseAllPages", "Close all editor pages", "Viewer"},
-    {"ActLoadWordList", "Import word list...", "WordList"},
-    {"ActSaveWordList", "Export word list...", "WordList"},
-    {"ActLoadTextFile", "Load text file...", "WordList"},
-    {"ActPrintCurrent", "Print", "Print"},
-    {"ActPrintFile", "Print file...", "Print"},
-    {"ActSelectPrinter", "Printer...", "Print"},
-    {"ActPreviewBeforePrinting", "Preview before printing", "Print"},
-    {"ActWriteINIFile", "Save INI file", "ExtraActions"},
-    {"ActDontRun", "Stop before starting COBOL subtask", "ExtraActions"},
-    {"ActShowAdvanced", "Advanced options", "Help"},
+    {"ActSortBySource", "Sort by source file name", "Sort", "", false, true},
+    {"ActSortByLevel", "Sort by deficiency level", "Sort", "", false, true},
+    {"ActSortByRuleName", "Sort by rules", "Sort", "", false, true},
+    {"ActFindText", "&Find text ", "Sort", "Ctrl+F"},
+    {"ActLoadWordList", "Import a word list", "WordList"},
+    {"ActSaveWordList", "Export word list to a file", "WordList"},
+    {"ActLoadTextFile", "Load a text file to pick up control words", "WordList"},
+    {"ActAddselectedToLIst", "Add selected text to word list", "WordList", "Ctrl+A"},
+    {"ActRemoveDuplicates", "Remove duplicates", "WordList"},
+    {"ActRemoveUnidentified", "Remove items with undefined type(\"????\")", "WordList"},
+    {"ActPrintCurrent", "&Print ", "Print", "Ctrl+P"},
+    {"ActPrintFile", "Print a file(s)", "Print"},
+    {"ActSelectPrinter", "Select printer", "Print"},
+    {"ActPreviewBeforePrinting", "Preview before printing", "Print", "", false, true},
+    {"ActWriteINIFile", "Save INI file", "ExtraActions", "", H},
+    {"ActShowAdvanced", "Advanced options", "Help", "", H, true},
     {"ActAbout", "About...", "Help"},
-    {"ActHelpShell", "Help", "Help"},
+    {"ActHelpShell", "Help on Pemaris shell", "Help"},
 };
 
 } // namespace
 
 void TfrmPemarisMain::BuildActions() {
     ActionListMain = new TActionList(this, "ActionListMain");
-    for (const auto& d : kActions) new TAction(ActionListMain, d.name, d.caption, d.category);
+    for (const auto& d : kActions) {
+        auto* a = new TAction(ActionListMain, d.name, d.caption, d.category);
+        if (*d.shortCut) a->SetShortCut(d.shortCut);
+        if (d.ticked) a->setCheckable(true);
+        if (d.hidden) a->SetVisible(false);
+    }
     ActRunAnal = Act("ActRunAnal");
     ActRunWordScanner = Act("ActRunWordScanner");
     ActSaveProject = Act("ActSaveProject");
@@ -110,20 +122,10 @@ void TfrmPemarisMain::BuildActions() {
     ActOpenProject = Act("ActOpenProject");
     ActNewProject = Act("ActNewProject");
     ActShowAdvanced = Act("ActShowAdvanced");
-    ActShowAdvanced->setCheckable(true);
-    Act("ActPreviewBeforePrinting")->setCheckable(true);
     ActCalculateCommonRootStrict = Act("ActCalculateCommonRootStrict");
-    // Actions that only some products or languages show start hidden; the
-    // start-up and the language switches show them.
-    for (const char* hidden :
-         {"ActRunTransform", "ActRunSearch", "ActRunTestDesigner", "ActCreateVelling", "ActRunTSP", "ActRunTST",
-          "ActRunTSC", "ActRunTSM", "ActRunCTA", "ActModuleRanking", "ActSpecRanking", "ActDeficiencyRanking",
-          "ActCompoundMetrics", "ActSpecStatistic", "ActViewSpecs", "ActViewTestCases", "ActViewMetrics",
-          "ActViewMethodList", "ActXMLEditor", "ActSpecifyTestCaseFile", "ActSpecifyMethodFile",
-          "ActSpecifyTestExecutionLog", "ActSpecifyTestResult", "ActSpecifyDefiXML", "ActShowAdvanced",
-          "ActWriteINIFile", "ActViewConsoleLog", "ActNameByDirectory"})
-        Act(hidden)->SetVisible(false);
     ActionListMain->OnExecute = [this](TAction* a, bool& handled) { ActionListMainExecute(a, handled); };
+    ActShowAdvanced->OnExecute = [this](TComponent* s) { ActShowAdvancedExecute(s); };
+    Act("ActDontRun")->OnExecute = [this](TComponent* s) { ActDontRunExecute(s); };
 }
 
 void TfrmPemarisMain::BuildMenus() {
@@ -137,7 +139,7 @@ void TfrmPemarisMain::BuildMenus() {
     for (TAction* a : ActionListMain->ActionVector()) {
         const std::string cat = a->Category();
         if (cat == "Project" || cat == "Print") File1->addAction(a);
-        else if (cat == "Viewer") {
+        else if (cat == "Viewer" || cat == "Sort") {
             if (a->Name() == "ActViewProductLog" || a->Name() == "ActViewConsoleLog") Logs1->addAction(a);
             else Viewers1->addAction(a);
         } else if (cat == "Help") Abouttheprogram1->addAction(a);
@@ -184,7 +186,11 @@ void TfrmPemarisMain::BuildLanguageTabs() {
                 panels.push_back(new TPanel(this, *t.box,
                                             "PanelLang" + sfx + std::to_string(panels.size() + 1)));
             auto* rb = new TRadioButton(this, panels[static_cast<size_t>(b.column)], b.name, b.caption);
-            rb->SetEnabled(false);
+            // The installation check enables what the INI file installs. XML
+            // alone starts enabled: the test product takes that as XML being
+            // offered and then greys the three SQL buttons instead, so its
+            // installed XML stays selectable.
+            rb->SetEnabled(std::string(b.name) == "RadioButtonXML");
             rb->OnClick = [this](TComponent* s) { RadioButtonClick(s); };
             LanguageButtons.push_back(rb);
         }
@@ -310,7 +316,7 @@ void TfrmPemarisMain::BuildComponents() {
                     QStyle::SP_FileDialogContentsView, QStyle::SP_DirIcon})
         ImageListApplIcons->Add(style()->standardIcon(sp));
     FontDialog1 = new TFontDialog(this, "FontDialog1");
-    FontDialog1->Font = {"Courier New", 1, 10, -13};
+    FontDialog1->Font = {"Lucida Console", 1, 8, -11};
     OpenDialogWork = new TOpenDialog(this, "OpenDialogWork");
     SaveDialogWork = new TOpenDialog(this, "SaveDialogWork", true);
 
@@ -347,7 +353,7 @@ void TfrmPemarisMain::BuildComponents() {
     BuildParameterTabs();
     BuildWordScanTab();
     BuildTechTab();
-    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Viewer");
+    TabSheetViewer = new TTabSheet(this, PageControlMain, "TabSheetViewer", "Internal viewer");
     PageControlEditor = new TPageControl(this, TabSheetViewer, "PageControlEditor");
     TabSheetViewer->SetTabVisible(false);
     BuildHelperPages();

@@ -9,10 +9,11 @@
 #include "DialogService.h"
 #include "Exceptions.h"
 #include "LanguageButtons.h"
+#include "SafeFiles.h"
+#include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 
 #include <QMenuBar>
-#include <QStandardPaths>
 #include <ctime>
 
 namespace pem {
@@ -27,6 +28,19 @@ std::string FolderOf(const std::string& path) {
 // "RadioButtonCob85" -> "Cob85"
 std::string AfterRadioButton(const std::string& name) {
     return HasPrefix(name, "RadioButton", false) ? name.substr(11) : name;
+}
+
+// Stamps the lines and writes them over the INI file in one step, in the
+// file's own line ends; false, with the file as it was, when that fails.
+bool SaveIniLines(const std::string& path, TStringList& lines, const std::string& lineBreak) {
+    StampDateWritten(lines, FormatDateWritten(std::time(nullptr)));
+    lines.LineBreak = lineBreak;
+    try {
+        ReplaceFileText(Cp1252ToUtf8(path), lines.Text(), path);
+        return true;
+    } catch (const EFileError&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -49,10 +63,12 @@ void TfrmPemarisMain::ShowProductIniFile() {
         lines.LoadFromFile(Cp1252ToUtf8(path));
         IniLineBreak = lines.LineBreak;
         SetIniLines(lines);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         PageControlMain->SetEnabled(false);
         menuBar()->clear();
         SetModified(false);
+        // Why, first: a FIFO or a device in the INI's place says so.
+        if (!path.empty()) MyStB->AddMessage(e.what(), true);
         MyStB->AddError("Cannot access product ini file - " + path);
     }
     GroupBoxAdvanced->SetCaption("Product ini file : " + path);
@@ -60,12 +76,10 @@ void TfrmPemarisMain::ShowProductIniFile() {
 
 void TfrmPemarisMain::WriteProductIniFile() {
     TStringList lines = IniLines();
-    StampDateWritten(lines, FormatDateWritten(std::time(nullptr)));
     const std::string path = GetProductIniFileName();
-    try {
-        lines.LineBreak = IniLineBreak;
-        lines.SaveToFile(Cp1252ToUtf8(path));
-    } catch (const std::exception&) {
+    // A write-protected file is refused; a failed write (a full disk) leaves
+    // the file byte for byte as it was.
+    if (!SaveIniLines(path, lines, IniLineBreak)) {
         MyStB->UseMessageBox = true;
         MyStB->Error("Cannot write to " + path);
     }
@@ -95,12 +109,6 @@ void TfrmPemarisMain::SetOptionLevel(int level) {
     StructureLevel = level;
 }
 
-bool TfrmPemarisMain::LocateDOSBox(bool useDOSBox) {
-    // Debian's dosbox on PATH; the DOS start refines this with its own
-    // location setting.
-    return useDOSBox && !QStandardPaths::findExecutable("dosbox").isEmpty();
-}
-
 void TfrmPemarisMain::ApplyIniSettings(int mode) {
     TStringList lines = IniLines();
     std::vector<TIniProblem> problems;
@@ -108,6 +116,7 @@ void TfrmPemarisMain::ApplyIniSettings(int mode) {
     env.consoleStubExists = !ConsoleStubPath.empty();
     env.locateDOSBox = [this](bool use) { return LocateDOSBox(use); };
     IniSettings = ReadIniSettings(lines, env, problems);
+    lines = IniLines(); // the DOSBox search may have added its location line
     SystemCaptureConsole = IniSettings.SystemCaptureConsole;
     DebugMode = IniSettings.DebugMode;
     SystemNameByDirectory = IniSettings.NameByDirectory;
@@ -119,13 +128,42 @@ void TfrmPemarisMain::ApplyIniSettings(int mode) {
 
     unsigned char style = 1;
     if (EnsureFileViewStyle(lines, IniSettings.IOBuffSize, style)) {
-        SetIniLines(lines);
-        WriteProductIniFile();
-        ShowProductIniFile();
+        // Saved at once; an INI file that cannot be written (write-protected,
+        // say) is used as it stands instead of stopping the start.
+        const std::string path = GetProductIniFileName();
+        if (SaveIniLines(path, lines, IniLineBreak)) {
+            SetIniLines(lines);
+            ShowProductIniFile();
+        } else {
+            AddStandingWarning("Cannot write to " + path +
+                               ", its settings are used as they are (FileCopy.SystemFileViewStyle=1)");
+        }
     }
     SetFileViewStyle(style);
     if (mode == 0) return;
     RunInstallationCheck();
+}
+
+void TfrmPemarisMain::AddStandingWarning(const std::string& text) {
+    if (StandingWarning.find(text) != std::string::npos) return;
+    if (!StandingWarning.empty()) StandingWarning += " - ";
+    StandingWarning += text;
+}
+
+void TfrmPemarisMain::ShowStandingWarning() {
+    if (StandingWarning.empty()) return;
+    // In the bar only: it comes back after every language selection.
+    const bool box = MyStB->UseMessageBox;
+    MyStB->UseMessageBox = false;
+    MyStB->ShowWarning(StandingWarning);
+    MyStB->UseMessageBox = box;
+}
+
+void TfrmPemarisMain::RouteSettingsWarnings() {
+    SettingsWarningProc = [](const std::string& text) {
+        DefaultSettingsWarning(text);
+        if (TfrmPemarisMain* f = MainForm()) f->AddStandingWarning(text);
+    };
 }
 
 void TfrmPemarisMain::CreateButtonsForIniLanguages(const TStringList& lines) {

@@ -6,6 +6,7 @@
 
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
+#include "SafeFiles.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 #include "StreamToIni.h"
@@ -51,6 +52,9 @@ void TfrmPemarisMain::BindJobActions() {
     EditProductName->OnExit = [this](TComponent* s) { EditProductNameExit(s); };
     EditSystemName->OnExit = [this](TComponent* s) { EditSystemNameExit(s); };
     EditSystemVersion->OnExit = [this](TComponent* s) { EditSystemVersionExit(s); };
+    // The names become the job's file name: one holding a control character
+    // is refused on leaving the edit, not quietly mended.
+    for (TEdit* e : {EditProductName, EditSystemName, EditSystemVersion}) e->SetStripControlChars(false);
 }
 
 // ------------------------------------------------------------------ names
@@ -173,6 +177,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
 // -------------------------------------------------------------------- save
 
 void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
+    if (TabSheetLimits->TabVisible()) CheckNumParamsGrid();
     BusyCursor busy;
     const bool saveAs = sender == ActSaveProjectAs;
     std::string fileName;
@@ -275,7 +280,7 @@ void TfrmPemarisMain::SaveProjectTo(const std::string& fileName) {
     }
     if (TForm* metrics = Screen().FindForm("frmCompoundMetrics")) list.StoreFormsEx(metrics, 959);
 
-    ReplaceFileAtomically(fileName, [&](const std::string& temp) { list.SaveToFile(temp); });
+    ReplaceFileAtomically(Cp1252ToUtf8(fileName), [&](const std::string& temp) { list.SaveToFile(temp); }, fileName);
 }
 
 // -------------------------------------------------------------------- load

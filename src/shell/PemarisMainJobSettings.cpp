@@ -93,13 +93,9 @@ void TfrmPemarisMain::BindJobSettingsHandlers() {
     Act("ActSpecifyTestExecutionLog")->OnExecute = [this](TComponent* s) { ActSpecifyTestExecutionLogExecute(s); };
     Act("ActSpecifyTestResult")->OnExecute = [this](TComponent* s) { ActSpecifyTestResultExecute(s); };
     Act("ActViewMethodList")->OnExecute = [this](TComponent* s) { ActViewMethodListExecute(s); };
-    Act("ActNameByDirectory")->setCheckable(true);
     Act("ActNameByDirectory")->OnExecute = [this](TComponent* s) { ActNameByDirectoryExecute(s); };
-    Act("ActDontRun")->setCheckable(true);
-    Act("ActDontRun")->OnExecute = [this](TComponent* s) { ActDontRunExecute(s); };
     Act("ActSwitchOffLog")->OnExecute = [this](TComponent* s) { ActSwitchOffLogExecute(s); };
     Act("ActSwitchOnLog")->OnExecute = [this](TComponent* s) { ActSwitchOffLogExecute(s); };
-    Act("ActCloseAllPages")->OnExecute = [this](TComponent* s) { ActCloseAllPagesExecute(s); };
     Act("ActHelpShell")->OnExecute = [this](TComponent* s) { ActHelpShellExecute(s); };
     Act("ActCompoundMetrics")->OnExecute = [this](TComponent* s) { ActCompoundMetricsExecute(s); };
     OnResize = [this](TComponent* s) { FormResize(s); };
@@ -442,11 +438,6 @@ void TfrmPemarisMain::ActNameByDirectoryExecute(TComponent*) {
     SetModified(true);
 }
 
-void TfrmPemarisMain::ActDontRunExecute(TComponent*) {
-    TAction* a = Act("ActDontRun");
-    a->SetChecked(!a->Checked());
-}
-
 void TfrmPemarisMain::ActSwitchOffLogExecute(TComponent* sender) {
     MemoCaptureConsole->SetVisible(sender ? !MemoCaptureConsole->Visible() : true);
     const bool shown = MemoCaptureConsole->Visible();
@@ -457,8 +448,6 @@ void TfrmPemarisMain::ActSwitchOffLogExecute(TComponent* sender) {
     show->SetEnabled(!shown);
     show->SetVisible(!shown);
 }
-
-void TfrmPemarisMain::ActCloseAllPagesExecute(TComponent*) { CloseAllEditorTabs(); }
 
 void TfrmPemarisMain::ActHelpShellExecute(TComponent*) {
     if (!Application().ShowHelp()) MyStB->ShowWarning("No help file " + Application().HelpFile);

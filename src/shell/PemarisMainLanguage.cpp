@@ -81,6 +81,8 @@ void TfrmPemarisMain::CreatePickFrames() {
     ButtonApplyINI->OnClick = [this](TComponent* s) { ButtonApplyINIClick(s); };
     Act("ActWriteINIFile")->OnExecute = [this](TComponent* s) { ActWriteINIFileExecute(s); };
     StringGridNumParams->OnSetEditText = [this](TComponent* s) { StringGridNumParamsSetEditText(s); };
+    StringGridNumParams->OnEnter = [this](TComponent* s) { StringGridNumParamsEnter(s); };
+    StringGridNumParams->OnExit = [this](TComponent* s) { StringGridNumParamsExit(s); };
     QObject::connect(StringGridNumParams, &QTableWidget::currentCellChanged, StringGridNumParams,
                      [this](int row, int col, int prevRow, int prevCol) {
                          if (fillingGrid_) return;
@@ -217,9 +219,16 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
     LoadParameterLists();
     bool info = false;
     const std::string msg = ParameterFilesMessage(FailedParameterFiles, info);
-    if (msg.empty()) MyStB->ClearMessage();
-    else if (info) MyStB->ShowInfo(msg);
+    // Nothing to say clears the bar, unless a switch of the language was
+    // reported: that must stay in view. A standing warning comes back.
+    if (msg.empty()) {
+        if (LanguageExtrasProblems.empty()) {
+            MyStB->ClearMessage();
+            ShowStandingWarning();
+        }
+    } else if (info) MyStB->ShowInfo(msg);
     else MyStB->ShowWarning(msg);
+    ShowDOSStartNote();
 }
 
 // -------------------------------------------------------------- switches
@@ -255,7 +264,14 @@ void TfrmPemarisMain::ApplyLanguageExtras() {
     std::vector<TIniProblem> problems;
     LanguageExtras = ReadLanguageExtras(lines, LanguageCode, problems);
     LanguageCompanions = ReadLanguageCompanions(lines, LanguageCode);
-    for (const auto& p : problems) MyStB->AddMessage(p.Message(), true);
+    // Each unusable switch is reported once per selection, however often the
+    // switches are applied again on the way.
+    LanguageExtrasProblems.clear();
+    for (const auto& p : problems) {
+        LanguageExtrasProblems.push_back(p.Message());
+        const std::string list = "\r\n" + MyStB->MessageList + "\r\n";
+        if (list.find("\r\n- " + p.Message() + "\r\n") == std::string::npos) MyStB->AddMessage(p.Message(), true);
+    }
     const TLanguageExtras& x = LanguageExtras;
     const int kind = Product.Kind;
 
@@ -543,8 +559,27 @@ void TfrmPemarisMain::StringGridNumParamsSelectCell(int col, int row, bool& canS
 }
 
 void TfrmPemarisMain::StringGridNumParamsExit(TComponent*) {
+    StringGridNumParams->EndEdit();
     CheckNumParamCell(1, StringGridNumParams->currentRow());
     StringGridNumParams->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void TfrmPemarisMain::CheckNumParamsGrid() {
+    // What is being typed counts too; the first bad value ends the operation
+    // with the cell's own message, so no unchecked limit is ever stored.
+    StringGridNumParams->EndEdit();
+    for (int row = 0; row < StringGridNumParams->RowCount(); ++row) {
+        try {
+            CheckNumParamCell(1, row);
+        } catch (const EConvertError& e) {
+            // The cell in question becomes the current one (no check of the
+            // cell left on the way).
+            fillingGrid_ = true;
+            StringGridNumParams->setCurrentCell(row, 1);
+            fillingGrid_ = false;
+            MyStB->Error(e.Message());
+        }
+    }
 }
 
 void TfrmPemarisMain::StringGridNumParamsSetEditText(TComponent*) {

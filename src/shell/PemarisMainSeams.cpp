@@ -8,19 +8,12 @@ namespace pem {
 // Seams of the job's life.
 // Output directory: its check comes with the output-directory unit.
 void TfrmPemarisMain::ValidateOutputDirectory() {}
-// Result tabs: closing and freeing them comes with the result tabs.
-void TfrmPemarisMain::CloseActiveEditorTab() {}
-void TfrmPemarisMain::CloseAllEditorTabs() {}
-// Result tabs: a test-case list (the method list) opened in a tab of its own.
-void TfrmPemarisMain::OpenTestCaseReport(const std::string&) {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
 
 
 // Seams of the language selection.
-// DOS start: no .pif files or AUTOEXEC.NT on this platform until the DOS start is built.
-void TfrmPemarisMain::SetupDOSStart(bool) {}
 // Word lists: loaded from the function table by the word-list unit.
 void TfrmPemarisMain::LoadWordListFromFunctab() {}
 // Output directory: checked by its own unit.

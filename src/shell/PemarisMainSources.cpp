@@ -360,9 +360,9 @@ void TfrmPemarisMain::ActRemoveFilesExecute(TComponent* sender) {
         SourceFiles.RemoveUnchecked();
         CheckListBoxSelectedFiles->Changed();
     } else if (auto* box = dynamic_cast<TCheckListBox*>(list)) {
-        std::vector<TCheckListEntry> kept;
+        std::vector<TListItemData> kept;
         for (int i = 0; i < box->Count(); ++i)
-            if (box->Checked(i)) kept.push_back(box->CheckListEntry(i));
+            if (box->Checked(i)) kept.push_back(box->CheckListItem(i));
         box->AssignCheckList(std::move(kept));
     }
     SetModified(true);

@@ -23,7 +23,7 @@ TNameList NamesOf(const TCheckListBox* box) {
 }
 
 void ShowNames(TCheckListBox* box, const TNameList& names) {
-    std::vector<TCheckListEntry> items;
+    std::vector<TListItemData> items;
     items.reserve(names.size());
     for (const TNameEntry& n : names) items.push_back({n.name, n.ticked, true});
     box->AssignCheckList(std::move(items));

@@ -250,8 +250,10 @@ std::string FindProductIniFile(const std::string& exePath, const TAnalTypeConsta
     for (const std::string& rel : {product.IniPath, shortName}) {
         if (rel.empty()) continue;
         const std::string candidate = ExpandRelativePath(ReplaceChar('\\', '/', rel), folder, '/');
-        const std::string found = FindFileIgnoringCase(candidate);
-        if (!found.empty()) return found;
+        // Whatever lies there but a folder: a file of another kind is then
+        // refused with its reason when it is read.
+        const std::string found = FindPathIgnoringCase(candidate);
+        if (!found.empty() && !DirectoryExists(found)) return found;
     }
     return {};
 }

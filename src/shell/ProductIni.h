@@ -117,7 +117,7 @@ TOptionLevel MakeOptionLevel(int level);
 // The INI path of a product run as exePath: the executable's folder plus
 // IniPath, else plus IniShortName (the executable's name with ".INI" when
 // that is empty), each looked up ignoring letter case. "" when neither
-// exists.
+// exists; anything but a folder counts as existing.
 std::string FindProductIniFile(const std::string& exePath, const TAnalTypeConstants& product);
 
 } // namespace pem

@@ -176,15 +176,15 @@ void TSourceFileListBox::SetHorizontalExtent(int pixels) {
     model_->Reset();
 }
 
-TCheckListEntry TSourceFileListBox::CheckListEntry(int i) const {
+TListItemData TSourceFileListBox::CheckListItem(int i) const {
     const TSourceFile& f = list_.Item(i);
     return {f.path, f.checked, f.enabled};
 }
 
-void TSourceFileListBox::AssignCheckList(std::vector<TCheckListEntry> items) {
+void TSourceFileListBox::AssignCheckList(std::vector<TListItemData> items) {
     std::vector<TSourceFile> files;
     files.reserve(items.size());
-    for (TCheckListEntry& e : items) files.push_back({std::move(e.text), e.checked, e.enabled});
+    for (TListItemData& e : items) files.push_back({std::move(e.text), e.checked, e.enabled});
     list_.Assign(std::move(files));
     Changed();
 }

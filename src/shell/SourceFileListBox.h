@@ -80,8 +80,8 @@ public:
     void SetHorizontalExtent(int pixels);
 
     int CheckListCount() const override { return Count(); }
-    TCheckListEntry CheckListEntry(int i) const override;
-    void AssignCheckList(std::vector<TCheckListEntry> items) override;
+    TListItemData CheckListItem(int i) const override;
+    void AssignCheckList(std::vector<TListItemData> items) override;
 
     TNotifyEvent OnClick;      // an item became the selected one
     TNotifyEvent OnClickCheck; // the user changed a tick

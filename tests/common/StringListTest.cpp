@@ -76,3 +76,25 @@ TEST(CharSet1252, CaseFolding) {
     EXPECT_EQ(AnsiCompareText("\xC9t\xC9", "\xE9T\xE9"), 0); // whole code page
     EXPECT_LT(AnsiCompareText("a", "B"), 0);
 }
+
+// The order of sorted lists on screen, and the fast ordering of many texts
+// that must agree with it: texts that differ only beyond the 32 bytes the
+// ordering looks at first, differ only in case, are prefixes of each other,
+// or are equal (which keep their order).
+TEST(CharSet1252, ListOrder) {
+    EXPECT_LT(CompareListText("A", "a"), 0);
+    EXPECT_LT(CompareListText("a", "B"), 0);
+    EXPECT_LT(CompareListText("_x", "a"), 0);
+    EXPECT_GT(CompareListText("\xE9", "z"), 0);
+    EXPECT_EQ(CompareListText("same", "same"), 0);
+
+    const std::string deep = "/home/user/project/source/" + std::string(40, 'd') + "/";
+    const std::vector<std::string> texts = {
+        deep + "b.cob", deep + "A.cob", deep + "a.cob", deep + "a", "", deep + "B.cob",
+        deep + "a.cob", "/home/user/project/source/short", deep + "\xC9.cob", deep + "\xE9.cob", deep};
+    std::vector<std::string_view> views(texts.begin(), texts.end());
+    const std::vector<size_t> order = ListOrderOf(views);
+    const std::vector<size_t> expected = {4, 10, 3, 1, 2, 6, 5, 0, 8, 9, 7};
+    EXPECT_EQ(order, expected);
+    EXPECT_TRUE(ListOrderOf({}).empty());
+}

@@ -135,6 +135,26 @@ TEST_F(StatusBarTest, AddErrorNoAbortAsksWithTheListAndNeverAnEmptyOne) {
               "More than one message, place cursor over the status bar (here) to get them!");
 }
 
+TEST_F(StatusBarTest, AddErrorNoAbortWithNothingCollectedAsksAfterTheShownTextAndDoesNotCollect) {
+    FixedWidthBar bar(400);
+    const std::string longWarning = "Tool folder missing: " + std::string(60, 'x');
+    bar.ShowWarning(longWarning); // cut on the narrow bar
+    ASSERT_NE(bar.SimpleText(), longWarning);
+    dialogs->AnswerMessage(mrYes);
+    EXPECT_EQ(bar.AddErrorNoAbort("Rewrite?"), mrYes);
+    EXPECT_EQ(dialogs->calls.back().text, longWarning + "\r\nRewrite?");
+    EXPECT_EQ(dialogs->calls.back().buttons, mbYesNo);
+    EXPECT_FALSE(bar.Collecting());
+    EXPECT_EQ(bar.Severity, 2);
+    EXPECT_EQ(bar.LastMessage, "Rewrite?");
+    EXPECT_EQ(bar.CurrentColor(), bar.ColorErr);
+    // Information afterwards is information, not a collected error.
+    recorder.records.clear();
+    bar.ShowInfo("done");
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "done"));
+    EXPECT_EQ(bar.SimpleText(), "done");
+}
+
 TEST_F(StatusBarTest, MessageBoxModeShowsWarningsAndErrors) {
     FixedWidthBar bar(4000);
     bar.UseMessageBox = true;

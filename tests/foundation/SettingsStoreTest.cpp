@@ -2,7 +2,10 @@
 #include "SettingsStore.h"
 #include "TestSupport.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <vector>
 
 using namespace pem;
 
@@ -13,7 +16,16 @@ protected:
         ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
         SetSettingsApplication("Korvex Shell");
         SetSettingsSection("Parameters");
+        SettingsWarningProc = [this](const std::string& w) { warnings.push_back(w); };
     }
+    void TearDown() override { SettingsWarningProc = DefaultSettingsWarning; }
+    std::string Path() const { return IniSettingsFile::PathFor("Korvex Shell"); }
+    struct stat Stat(const std::string& path) const {
+        struct stat st {};
+        ::lstat(path.c_str(), &st);
+        return st;
+    }
+    std::vector<std::string> warnings;
     std::string Stored(const std::string& name) {
         IniSettingsFile f(IniSettingsFile::PathFor("Korvex Shell"));
         std::string v = "<none>";
@@ -28,11 +40,11 @@ TEST_F(SettingsStoreTest, RoundTripsEveryValueType) {
     WriteSetting("FontName", "Courier New");
     WriteSettingInt("FormTop", -12);
     WriteSettingBool("FontBold", true);
-    WriteSetting("Multi", "a\nb\\c=d");
+    WriteSetting("Multi", "a b\\n\\c=d");
     EXPECT_EQ(ReadSettingStr("FontName"), "Courier New");
     EXPECT_EQ(ReadSettingIntDef("FormTop", 5), -12);
     EXPECT_TRUE(ReadSettingBool("FontBold"));
-    EXPECT_EQ(ReadSettingStr("Multi"), "a\nb\\c=d");
+    EXPECT_EQ(ReadSettingStr("Multi"), "a b\\n\\c=d");
     // Keys are compared without case, as the registry does.
     EXPECT_EQ(ReadSettingStr("fontname"), "Courier New");
     EXPECT_EQ(ReadSettingInt("FORMTOP"), -12);
@@ -106,4 +118,111 @@ TEST_F(SettingsStoreTest, ReplaceableRoutines) {
     EXPECT_EQ(mem["X"], "9");
     ReadSettingProc = oldRead;
     WriteSettingProc = oldWrite;
+}
+
+// A FIFO, a link to /dev/zero and a file past 64 MB are not settings files:
+// the start goes on with the defaults, says why once, and never writes over
+// them. (The test's ctest timeout guards against a hang on the FIFO.)
+TEST_F(SettingsStoreTest, OddOrHugeFilesAreLeftAloneAndDefaultsUsed) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"fifo", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }, " is not a regular file"},
+        {"zero", [](const std::string& p) { std::filesystem::create_symlink("/dev/zero", p); },
+         " is not a regular file"},
+        {"huge",
+         [](const std::string& p) {
+             pemtest::WriteFile(p, "[Parameters]\nFontName=Huge\n");
+             std::filesystem::resize_file(p, IniSettingsFile::kMaxSize + 1);
+         },
+         " is larger than 64 MB and taken as corrupt"},
+    };
+    for (const auto& c : cases) {
+        pemtest::TempDir home;
+        pemtest::ScopedEnv env("XDG_CONFIG_HOME", home.Path());
+        std::filesystem::create_directories(home / "Valtmoor");
+        const std::string path = Path();
+        c.make(path);
+        const struct stat before = Stat(path);
+        warnings.clear();
+
+        EXPECT_EQ(ReadSettingStrDef("FontName", "Arial"), "Arial") << c.what;
+        EXPECT_EQ(ReadSettingIntDef("FormWidth", 640), 640) << c.what;
+        WriteSetting("ProgramVersion", "1.0.0");
+        // Kept in memory for the session.
+        EXPECT_EQ(ReadSettingStr("ProgramVersion"), "1.0.0") << c.what;
+
+        const struct stat after = Stat(path);
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
+        EXPECT_EQ(after.st_mode, before.st_mode) << c.what;
+        EXPECT_EQ(after.st_size, before.st_size) << c.what;
+        EXPECT_EQ(warnings, std::vector<std::string>{"Settings file " + path + c.why +
+                                                     ": defaults are used and the file is left as it is"})
+            << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home / "Valtmoor"), {}), 1) << c.what;
+    }
+}
+
+// Nothing changed, nothing written: the file is replaced only for a new
+// name (a first read included) or a changed value. A second hard link shows
+// whether the file was replaced since it was made.
+TEST_F(SettingsStoreTest, WrittenOnlyWhenAValueChanges) {
+    const std::string witness = dir / "witness";
+    auto watch = [&] {
+        std::filesystem::remove(witness);
+        std::filesystem::create_hard_link(Path(), witness);
+    };
+    auto replaced = [&] { return Stat(Path()).st_nlink == 1; };
+
+    WriteSetting("FontName", "Courier New");
+    WriteSettingInt("FormTop", 12);
+    watch();
+    WriteSetting("FontName", "Courier New");
+    WriteSettingInt("FormTop", 12);
+    EXPECT_EQ(ReadSettingStrDef("FontName", "Arial"), "Courier New");
+    EXPECT_EQ(ReadSettingIntDef("FormTop", 5), 12);
+    EXPECT_FALSE(replaced());
+
+    EXPECT_EQ(ReadSettingStrDef("LastFolder", "/home"), "/home");
+    EXPECT_TRUE(replaced());
+    watch();
+    EXPECT_EQ(ReadSettingStrDef("LastFolder", "/other"), "/home");
+    EXPECT_EQ(ReadSettingStr("Empty"), "");
+    EXPECT_TRUE(replaced());
+    watch();
+    EXPECT_EQ(ReadSettingStr("Empty"), "");
+    EXPECT_FALSE(replaced());
+    WriteSettingInt("FormTop", 13);
+    EXPECT_TRUE(replaced());
+}
+
+// A value holding a line end would break the file (a folder name may hold
+// one): it is not stored, the value before it stays, and a warning says so.
+TEST_F(SettingsStoreTest, ValuesWithControlCharactersAreSkippedWithAWarning) {
+    WriteSetting("LastOutputDir", "/work/out");
+    for (const char* bad : {"/work/new\nline", "/work/cr\r", "/work/tab\tbed", "/work/\x01"}) {
+        warnings.clear();
+        WriteSetting("LastOutputDir", bad);
+        EXPECT_EQ(ReadSettingStr("LastOutputDir"), "/work/out") << bad;
+        EXPECT_EQ(warnings, std::vector<std::string>{"Setting LastOutputDir not saved: its value holds control "
+                                                     "characters"});
+    }
+    const std::string text = pemtest::ReadFile(Path());
+    EXPECT_EQ(text, "[Parameters]\nLastOutputDir=/work/out\n\n");
+}
+
+// Saving keeps what the user made of the file: its mode and a link to it.
+TEST_F(SettingsStoreTest, ModeAndLinkAreKept) {
+    std::filesystem::create_directories(dir / "Valtmoor");
+    pemtest::WriteFile(dir / "real.ini", "[Parameters]\nFontName=Arial\n");
+    ::chmod((dir / "real.ini").c_str(), 0600);
+    std::filesystem::create_symlink(dir / "real.ini", Path());
+    WriteSetting("FontName", "Courier");
+    EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+    EXPECT_EQ(Stat(dir / "real.ini").st_mode & 07777, 0600u);
+    EXPECT_EQ(ReadSettingStr("FontName"), "Courier");
+    EXPECT_NE(pemtest::ReadFile(dir / "real.ini").find("FontName=Courier"), std::string::npos);
 }

@@ -82,6 +82,10 @@ TEST(XmlModelClean, CleanPassOnRawListMatchesCleanParse) {
         "<R><A>1</A><B></B><C><D/></C><E>x<![CDATA[y]]></E><!-- c --><F a='1'>v</F></R>",
         "<?xml version=\"1.0\"?><R>text<A>1</A>more<B x=\"1\"></B></R>",
         "<a:R><a:B>1</a:B><B></a:B></a:R>",
+        "<a:R><a:B>x<!-- c -->y</a:B><a:C><!-- c --></a:C><a:></a:><a:D>x<a:E/>",
+        "<R><A>x<B/><!-- c --></A><C><D/></C><E>1<!-- c -->2<![CDATA[3]]>",
+        // Nameless tags such as "<!x/>" count as comments when cleaning.
+        "<R><A>a<!x/>b</A><B><!x></!x></B><C>c<!x>",
     };
     for (bool ns : {false, true}) {
         for (const char* d : docs) {
@@ -396,6 +400,63 @@ TEST(XmlModelValues, NumbersReadAndWritten) {
     }
     n.SetAsInteger(-12);
     EXPECT_EQ(n.Value, "-12");
+}
+
+TEST(XmlModelValues, ValuesSetOnElementsReadEmptyAreWritten) {
+    // The editor and the report conversions fill elements that were read
+    // empty; the value must reach the file.
+    struct Setter {
+        const char* name;
+        std::function<void(TMyXMLNodeList&, int)> set;
+        const char* value;
+    } setters[] = {
+        {"SetNodeValue", [](TMyXMLNodeList& l, int i) { l.SetNodeValue(i, "text"); }, "text"},
+        {"SetAsInteger", [](TMyXMLNodeList& l, int i) { l.NodeAt(i)->SetAsInteger(42); }, "42"},
+        {"SetAsFloat", [](TMyXMLNodeList& l, int i) { l.NodeAt(i)->SetAsFloat(2.5); }, "2.5"},
+        {"Value", [](TMyXMLNodeList& l, int i) { l.NodeAt(i)->Value = "direct"; }, "direct"},
+    };
+    const char* docs[] = {"<R><A></A><Z>1</Z></R>", "<R><A/><Z>1</Z></R>", "<R><Z>1</Z><A></A></R>",
+                          "<R><Z>1</Z><A/></R>", "<A/>"};
+    for (const char* doc : docs) {
+        for (const auto& s : setters) {
+            SCOPED_TRACE(std::string(doc) + " " + s.name);
+            auto l = TMyXMLNodeList::CreateFromText(doc);
+            ASSERT_TRUE(l->HasTagFrom("A", 0));
+            const int a = l->NodeByTagFrom("A", 0)->Index;
+            ASSERT_TRUE(l->NodeAt(a)->IsEmpty);
+            s.set(*l, a);
+            auto back = TMyXMLNodeList::CreateFromText(l->AsText());
+            EXPECT_EQ(ShapeOf(*back), ShapeOf(*l));
+            EXPECT_EQ(back->NodeByTagFrom("A", 0)->Value, s.value);
+        }
+    }
+    // An element whose value is emptied again is written empty, as before.
+    auto l = TMyXMLNodeList::CreateFromText("<R><A/><Z>1</Z></R>");
+    l->SetNodeValue(1, "x");
+    EXPECT_FALSE(l->NodeAt(1)->IsEmpty);
+    l->SetNodeValue(1, "");
+    EXPECT_EQ(l->AsText(), "<R>\r\n  <A/>\r\n  <Z>1</Z>\r\n</R>\r\n");
+}
+
+TEST(XmlModelBuild, NodesCopiedOrMovedFromAParsedListOutliveIt) {
+    TMyXMLNodeList target;
+    target.IsClean = true;
+    std::unique_ptr<TMyXMLNodeList> moved;
+    {
+        auto source = TMyXMLNodeList::CreateFromText(kMetric);
+        target.AddNode(std::make_unique<TMyXMLNode>(*source->NodeAt(0)), 3);
+        target.AddNode(std::make_unique<TMyXMLNode>(*source->NodeByTag("METRIC_FILE")), 2);
+        source->SetCursor(0);
+        ASSERT_TRUE(source->Locate("METRIC_ENTITY", {"EName", "beta"}));
+        moved = source->ExtractSubtree(source->CursorIndex);
+    }
+    EXPECT_EQ(target.AsText(),
+              "<QMETRICS>\r\n"
+              "  <METRIC_FILE Product=\"P\" System=\"S\" Version=\"1\" Date=\"2011-01-07\" Source=\"T\"/>\r\n"
+              "</QMETRICS>\r\n");
+    EXPECT_EQ(ShapeOf(*moved), (std::vector<Shape>{{"METRIC_ENTITY", 0, ""}, {"Quantity_Metrics", 1, ""}, {"LOC", 2, "30"}}));
+    moved->DeleteSubtreeAt(1);
+    EXPECT_EQ(moved->Count(), 1);
 }
 
 TEST(XmlModelBuild, AddNodeLevels) {

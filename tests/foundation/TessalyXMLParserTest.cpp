@@ -3,6 +3,8 @@
 #include "Exceptions.h"
 #include "TessalyXML.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -122,10 +124,10 @@ TEST(XmlParse, DeclarationsCommentsAndCData) {
         std::vector<std::string> nodes;  // clean
     } cases[] = {
         {"<!doctype R SYSTEM \"r.dtd\"><R><A>x<![CDATA[y <z/> ]]></A></R>", "<!DOCTYPE R SYSTEM \"r.dtd\">\r\n",
-         {"0|<R>||", "1|<A>|x|"}},
+         {"0|<R>||", "1|<A>|xy <z/>|"}},
         // An empty section is closed at once and does not swallow the rest.
         {"<R><A><![CDATA[]]></A><B>2</B></R>", "", {"0|<R>||", "1|<A>||e", "1|<B>|2|"}},
-        {"<R><A><![CDATA[a]]]></A><B>2</B></R>", "", {"0|<R>||", "1|<A>||e", "1|<B>|2|"}},
+        {"<R><A><![CDATA[a]]]></A><B>2</B></R>", "", {"0|<R>||", "1|<A>|a]|", "1|<B>|2|"}},
         {"<!--doctype X SYSTEM \"x.xsd\"--><R/>", "<!--doctype X SYSTEM \"x.xsd\"-->\r\n", {"0|<R>||e"}},
         {"<!----><R><!-- DOCTYPE-less --></R>", "", {"0|<R>||"}},
         // A declaration closed at once does not take the root with it.
@@ -175,6 +177,127 @@ TEST(XmlParse, MismatchedEndTagsRaiseAndKeepWhatWasRead) {
     EXPECT_EQ(ParseError("<a><b>", true), "(no exception)");
     EXPECT_EQ(ParseError("", true), "(no exception)");
     EXPECT_EQ(ParseError("no markup", true), "(no exception)");
+}
+
+TEST(XmlParse, TextSplitByCDataOrCommentsIsKeptWhole) {
+    // An element's value is its text runs, CDATA content included, each
+    // trimmed and joined in document order; comments add nothing.
+    struct Case {
+        const char* text;
+        std::vector<std::string> clean;
+    } cases[] = {
+        {"<a>x<![CDATA[q]]>y</a>", {"0|<a>|xqy|"}},
+        {"<a>x<!-- c -->y</a>", {"0|<a>|xy|"}},
+        {"<a>x<!-- c --></a>", {"0|<a>|x|"}},
+        {"<a><!-- c -->\r\n  x\r\n</a>", {"0|<a>|x|"}},
+        {"<a> x <![CDATA[ a<b && c ]]> y <?pi?>z</a>", {"0|<a>|xa<b && cyz|"}},
+        {"<r><a>x<!--1--><!--2-->y</a><b>2</b></r>", {"0|<r>||", "1|<a>|xy|", "1|<b>|2|"}},
+        // Text beside a child element is not the parent's value.
+        {"<a>x<b/>y</a>", {"0|<a>||", "1|<b>||e"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto fused = TMyXMLNodeList::CreateFromText(c.text);
+        EXPECT_EQ(Dump(*fused), c.clean);
+        auto twoStep = TMyXMLNodeList::CreateFromTextEx(c.text, false);
+        twoStep->CleanNow();
+        EXPECT_EQ(Dump(*twoStep), c.clean);
+        // Written and read again, the value is the same.
+        EXPECT_EQ(Dump(*TMyXMLNodeList::CreateFromText(fused->AsText())), c.clean);
+    }
+    // In a raw list a CDATA section is text joined with the runs around it,
+    // written so that it reads back to the same text.
+    auto raw = TMyXMLNodeList::CreateFromTextEx("<a>x<![CDATA[<b>&amp;]]>y</a>", false);
+    EXPECT_EQ(Dump(*raw), (std::vector<std::string>{"0|<a>||", "1|x&lt;b>&amp;amp;y||", "0|</a>||"}));
+    EXPECT_EQ(raw->NodeText(1), "x<b>&amp;y");
+}
+
+TEST(XmlParse, ElementsLeftOpenAtTheEndKeepTheirText) {
+    // A cancelled run leaves a document cut off anywhere: what was read stays.
+    struct Case {
+        const char* text;
+        std::vector<std::string> clean;
+    } cases[] = {
+        {"<r><a>1</a><b>2", {"0|<r>||", "1|<a>|1|", "1|<b>|2|"}},
+        {"<r><a>1</a><b>2\r\n", {"0|<r>||", "1|<a>|1|", "1|<b>|2|"}},
+        {"<r><b>2<!-- c --><!-- cut", {"0|<r>||", "1|<b>|2|"}},
+        {"<r><b>x<![CDATA[y", {"0|<r>||", "1|<b>|xy|"}},
+        {"<r><b>2</b><c x=\"1", {"0|<r>||", "1|<b>|2|"}},
+        {"<r>top", {"0|<r>|top|"}},
+        {"<r><a/>", {"0|<r>||", "1|<a>||e"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseError(c.text, true), "(no exception)");
+        EXPECT_EQ(Dump(*TMyXMLNodeList::CreateFromText(c.text)), c.clean);
+        auto twoStep = TMyXMLNodeList::CreateFromTextEx(c.text, false);
+        twoStep->CleanNow();
+        EXPECT_EQ(Dump(*twoStep), c.clean);
+    }
+    auto raw = TMyXMLNodeList::CreateFromTextEx("<r><a>1</a><b>2", false);
+    EXPECT_EQ(raw->NodeText(raw->Count() - 1), "2");
+}
+
+TEST(XmlParse, UnquotedAttributesAreErrorsWithTheirPosition) {
+    struct Case {
+        std::string text;
+        const char* message;
+        int rawNodes;  // read before the error, kept in the list
+    } cases[] = {
+        {"<a x=1>", "Attribute \"x\" has no quoted value at line 1, column 6", 0},
+        {"<r>\n  <a b=\"1\" x = 1/>\n</r>", "Attribute \"x\" has no quoted value at line 2, column 16", 1},
+        {"<r><a>1</a>\r\n<b\r\n x=y>2</b></r>", "Attribute \"x\" has no quoted value at line 3, column 4", 4},
+        {"<r>\r<a x=y/></r>", "Attribute \"x\" has no quoted value at line 2, column 6", 1},
+        {"<a x>", "Attribute \"x\" has no quoted value at line 1, column 5", 0},
+        {"<a x/><b y=\"1\"/>", "Attribute \"x\" has no quoted value at line 1, column 5", 0},
+        {"<a x==\"1\">", "Attribute \"x\" has no quoted value at line 1, column 6", 0},
+        // A name that is not text is shown readable, in one line.
+        {std::string("<a x\0\ny=1>", 10), "Attribute \"x?y\" has no quoted value at line 2, column 3", 0},
+    };
+    for (bool clean : {false, true}) {
+        for (const auto& c : cases) {
+            TMyXMLNodeList l;
+            EXPECT_EQ(ParseError(c.text, clean, &l), c.message) << c.text;
+            EXPECT_EQ(l.Count(), c.rawNodes) << c.text;
+        }
+    }
+    // Quoted values, single or double, with blanks around "=" stay accepted.
+    EXPECT_EQ(ParseError("<a x = '1' y=\n\"2\"/>", true), "(no exception)");
+}
+
+TEST(XmlParse, NestingDeeperThanTheLimitIsRefused) {
+    auto nested = [](int depth, const std::string& inner) {
+        std::string s;
+        for (int k = 0; k < depth; ++k) s += "<e>";
+        s += inner;
+        for (int k = 0; k < depth; ++k) s += "</e>";
+        return s;
+    };
+    // The deepest document allowed is read, written and read back.
+    auto deepest = TMyXMLNodeList::CreateFromText(nested(kMaxXMLDepth, "v"));
+    ASSERT_EQ(deepest->Count(), kMaxXMLDepth);
+    EXPECT_EQ(deepest->NodeLevel(kMaxXMLDepth - 1), kMaxXMLDepth - 1);
+    EXPECT_EQ(deepest->NodeAt(kMaxXMLDepth - 1)->Value, "v");
+    EXPECT_EQ(Dump(*TMyXMLNodeList::CreateFromText(deepest->AsText())), Dump(*deepest));
+
+    struct Case {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {nested(kMaxXMLDepth + 1, ""), "Elements nested deeper than 1000 levels at line 1, column 3001"},
+        {nested(kMaxXMLDepth, "<x/>"), "Elements nested deeper than 1000 levels at line 1, column 3001"},
+        // Far deeper documents stop at the same place instead of running out
+        // of memory when written.
+        {nested(100000, "v"), "Elements nested deeper than 1000 levels at line 1, column 3001"},
+    };
+    for (bool clean : {false, true}) {
+        for (const auto& c : cases) {
+            TMyXMLNodeList l;
+            EXPECT_EQ(ParseError(c.text, clean, &l), c.message);
+            EXPECT_EQ(l.Count(), kMaxXMLDepth);
+            EXPECT_FALSE(l.IsClean);
+        }
+    }
 }
 
 TEST(XmlWrite, CleanListBothLayouts) {
@@ -285,6 +408,27 @@ TEST(XmlWrite, ForeignEntitiesDecodedButRawBytesKept) {
     EXPECT_EQ(raw->AsText(), doc + "\r\n");
 }
 
+TEST(XmlWrite, ReferencesToCharactersOutsideTheCodePageSurvive) {
+    const std::string doc = "<R t=\"&#x4E2D;\"><V>&#x4E2D; &#20013;&#128512; &#65;&#x80;</V></R>";
+    auto l = TMyXMLNodeList::CreateFromText(doc);
+    // What the code page holds is decoded; the rest stays as written.
+    EXPECT_EQ(l->NodeAt(1)->Value, "&#x4E2D; &#20013;&#128512; A&#x80;");
+    EXPECT_EQ(l->NodeAt(0)->GetAttribute("t"), "&#x4E2D;");
+    l->NodeAt(0)->SetAttribute("u", l->NodeAt(0)->GetAttribute("t"));
+    // A value typed as the text "&#65;" is not a reference and stays text.
+    l->AddNode(TMyXMLNode::Create(1, "<W>"), 3)->Value = "&#65; &#x4E2D;";
+    EXPECT_EQ(l->AsText(),
+              "<R t=\"&#x4E2D;\" u=\"&#x4E2D;\">\r\n"
+              "  <V>&#x4E2D; &#20013;&#128512; A&#x80;</V>\r\n"
+              "  <W>&amp;#65; &#x4E2D;</W>\r\n"
+              "</R>\r\n");
+    TempDir dir;
+    l->SaveToFile(dir.File("refs.xml"));
+    auto back = TMyXMLNodeList::CreateFromFile(dir.File("refs.xml"));
+    EXPECT_EQ(Dump(*back), Dump(*l));
+    EXPECT_EQ(back->NodeAt(2)->Value, "&#65; &#x4E2D;");
+}
+
 TEST(XmlRoundTrip, FixturesInBothLayouts) {
     for (const char* name : kFixtures) {
         SCOPED_TRACE(name);
@@ -331,6 +475,35 @@ TEST(XmlRoundTrip, MetricDocumentContent) {
     EXPECT_EQ(l->NodeByTagFrom("Completness", 0)->AsFloat(), 0.75);
 }
 
+TEST(XmlFiles, FilesAreReadByteForByteWhateverTheirLineEnds) {
+    TempDir dir;
+    for (const std::string eol : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(eol == "\n" ? "LF" : eol == "\r\n" ? "CR LF" : "CR");
+        const std::string text = "<?xml version=\"1.0\"?>" + eol + "<!--DOCTYPE R SYSTEM \"r.dtd\"-->" + eol +
+                                 "<R>" + eol + "  <A x=\"1\"" + eol + "     y=\"2\">one" + eol + "two</A>" + eol +
+                                 "  <!-- note" + eol + " -->" + eol + "  <B/>" + eol + "</R>" + eol;
+        {
+            std::ofstream(dir.File("eol.xml"), std::ios::binary) << text;
+        }
+        auto fromFile = TMyXMLNodeList::CreateFromFile(dir.File("eol.xml"));
+        auto fromText = TMyXMLNodeList::CreateFromText(text);
+        EXPECT_EQ(Dump(*fromFile), Dump(*fromText));
+        EXPECT_EQ(fromFile->NodeAt(1)->Value, "one" + eol + "two");
+        EXPECT_EQ(fromFile->ProcessingHeader, "<?xml version=\"1.0\"?>\r\n");
+        EXPECT_EQ(fromFile->DocTypeHeader, "<!--DOCTYPE R SYSTEM \"r.dtd\"-->\r\n");
+    }
+    // A file of several megabytes is read whole.
+    std::string big = "<R>";
+    for (int k = 0; big.size() < 3u * 1024 * 1024; ++k) big += "<E n=\"" + std::to_string(k) + "\">v</E>\r\n";
+    big += "<Last>end</Last></R>";
+    {
+        std::ofstream(dir.File("big.xml"), std::ios::binary) << big;
+    }
+    auto l = TMyXMLNodeList::CreateFromFile(dir.File("big.xml"));
+    EXPECT_EQ(Dump(*l), Dump(*TMyXMLNodeList::CreateFromText(big)));
+    EXPECT_EQ(l->NodeAt(l->Count() - 1)->Value, "end");
+}
+
 TEST(XmlFiles, MissingAndUnwritableFiles) {
     TMyXMLNodeList l;
     try {
@@ -340,4 +513,17 @@ TEST(XmlFiles, MissingAndUnwritableFiles) {
         EXPECT_EQ(e.Message(), "Can not open file /nonexistent/none.xml");
     }
     EXPECT_THROW(l.SaveToFile("/nonexistent/dir/out.xml"), EFileError);
+    // A folder is no document: reading it fails instead of giving an empty one.
+    TempDir dir;
+    EXPECT_THROW(l.LoadFromFile(dir.File("")), EFileError);
+    // Nor are a FIFO (whose open would wait for a writer) or a device.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.xml").c_str(), 0600), 0);
+    for (const std::string odd : {dir.File("pipe.xml"), std::string("/dev/zero")}) {
+        try {
+            l.LoadFromFile(odd);
+            FAIL() << odd;
+        } catch (const EFileError& e) {
+            EXPECT_EQ(e.Message(), "Can not open file " + odd + ": not a regular file");
+        }
+    }
 }

@@ -6,6 +6,9 @@
 #include "HandlerGuard.h"
 #include "QtTestSupport.h"
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QShortcutEvent>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -137,6 +140,9 @@ TEST_F(FormsLayerTest, GuardShowsOrdinaryExceptionsAndSwallowsTheSilentAbort) {
     EXPECT_FALSE(RunGuarded([] { Abort(); }));
     EXPECT_FALSE(RunGuarded([] { throw 42; }));
     EXPECT_EQ(dialogs->calls.size(), 2u);
+    EXPECT_FALSE(RunGuarded([] { throw std::bad_alloc(); }));
+    EXPECT_EQ(dialogs->calls.back().text, "Out of memory.");
+    EXPECT_EQ(dialogs->calls.size(), 3u);
     EXPECT_TRUE(RunGuarded([] {}));
     // A handler bound to a control that throws never reaches the event loop.
     TForm form("frmTest");
@@ -201,4 +207,142 @@ TEST_F(FormsLayerTest, MemoLinesAndComboText) {
     EXPECT_EQ(combo->Text(), "b");
     combo->SetText("typed");
     EXPECT_EQ(combo->Text(), "typed");
+}
+
+TEST_F(FormsLayerTest, RadioClicksRunOnlyWhenAButtonBecomesChecked) {
+    TForm form("frmTest");
+    auto* a = new TRadioButton(&form, form.Client(), "A");
+    auto* b = new TRadioButton(&form, form.Client(), "B");
+    auto* group = new TRadioGroup(&form, form.Client(), "Group");
+    group->SetItems(TStringList{"one", "two"});
+    std::vector<std::string> clicks;
+    a->OnClick = [&](TComponent*) { clicks.push_back("A"); };
+    b->OnClick = [&](TComponent*) { clicks.push_back("B"); };
+    group->OnClick = [&](TComponent*) { clicks.push_back("group" + std::to_string(group->ItemIndex())); };
+    a->click();     // becomes checked
+    a->click();     // already checked: nothing
+    b->click();     // B checked, A unchecked: one click, B's
+    group->Button(1)->click();
+    group->Button(1)->click();
+    group->SetItemIndex(0);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"A", "B", "group1", "group0"}));
+    EXPECT_TRUE(b->Checked());
+    EXPECT_FALSE(a->Checked());
+}
+
+TEST_F(FormsLayerTest, TriggeredActionWithATickLeavesTheTickToItsHandler) {
+    TForm form("frmTest");
+    auto* list = new TActionList(&form, "ActionList");
+    auto* act = new TAction(list, "ActShowAdvanced", "Advanced options", "Help");
+    act->setCheckable(true);
+    std::vector<bool> seen;
+    act->OnExecute = [&](TComponent* sender) {
+        seen.push_back(act->Checked());
+        if (sender) act->SetChecked(!act->Checked());
+    };
+    act->trigger(); // as a menu item, a button or the short cut does
+    EXPECT_TRUE(act->Checked());
+    act->trigger();
+    EXPECT_FALSE(act->Checked());
+    EXPECT_EQ(seen, (std::vector<bool>{false, true}));
+    act->SetShortCut("Ctrl+F4");
+    EXPECT_EQ(act->ShortCut(), "Ctrl+F4");
+}
+
+TEST_F(FormsLayerTest, AShortCutOfTwoShownActionsRunsTheFirstInTheList) {
+    TForm form("frmTest");
+    auto* list = new TActionList(&form, "ActionList");
+    auto* first = new TAction(list, "ActAddDirectories", "Add complete directories ", "FileCollect");
+    auto* second = new TAction(list, "ActAddselectedToLIst", "Add selected text to word list", "WordList");
+    std::vector<std::string> ran;
+    for (TAction* a : {first, second}) {
+        a->SetShortCut("Ctrl+A");
+        a->OnExecute = [&ran, a](TComponent*) { ran.push_back(a->Name()); };
+    }
+    // The key, as the window hands it to one of the two that claim it.
+    QShortcutEvent ambiguous(QKeySequence("Ctrl+A"), 0, true);
+    QCoreApplication::sendEvent(second, &ambiguous);
+    first->SetVisible(false);
+    QShortcutEvent alone(QKeySequence("Ctrl+A"), 0, false);
+    QCoreApplication::sendEvent(second, &alone);
+    EXPECT_EQ(ran, (std::vector<std::string>{"ActAddDirectories", "ActAddselectedToLIst"}));
+}
+
+// Sorted lists keep the program's order: letter case ignored (the whole code
+// page folded), then upper case first; Qt's own order would put every
+// capital before every small letter.
+TEST_F(FormsLayerTest, SortedListsKeepTheCaseInsensitiveOrderFilledOneByOneOrInBulk) {
+    TForm form("frmTest");
+    auto* list = new TCheckListBox(&form, form.Client(), "L");
+    const std::vector<TListItemData> shuffled = {
+        {"b", false}, {"\xC9t\xE9", true}, {"Zeta", true}, {"a", true}, {"_x", false}, {"A", true}, {"\xE9t\xE9", false}};
+    const std::vector<std::string> order = {"_x", "A", "a", "b", "Zeta", "\xC9t\xE9", "\xE9t\xE9"};
+    auto texts = [&] {
+        std::vector<std::string> t;
+        for (int i = 0; i < list->Count(); ++i) t.push_back(list->ItemText(i));
+        return t;
+    };
+    // Unsorted: kept as added; switching sorting on sorts once.
+    for (const auto& d : shuffled) list->AddItem(d.text, d.checked);
+    EXPECT_EQ(texts()[0], "b");
+    list->SetSorted(true);
+    EXPECT_EQ(texts(), order);
+    list->SetItemIndex(1);
+    EXPECT_TRUE(list->Selected(1));
+    EXPECT_TRUE(list->Checked(1));  // "A" kept its tick
+    EXPECT_FALSE(list->Checked(0)); // "_x" too
+    // One by one into a sorted list, and all at once.
+    list->ClearItems();
+    for (const auto& d : shuffled) list->AddItem(d.text, d.checked);
+    EXPECT_EQ(texts(), order);
+    list->AssignItems(shuffled);
+    EXPECT_EQ(texts(), order);
+    EXPECT_EQ(list->Checked(5), true);  // "\xC9t\xE9"
+    EXPECT_EQ(list->Checked(6), false); // "\xE9t\xE9"
+    // A tick changed later does not move the item.
+    list->SetChecked(0, true);
+    EXPECT_EQ(texts(), order);
+    // One item height for the whole list.
+    list->SetItemHeight(31);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(list->visualItemRect(list->item(6)).height(), 31);
+    // A list filled in bulk is a list like any other to the view.
+    list->SetItemIndex(2);
+    EXPECT_EQ(list->ItemIndex(), 2);
+    EXPECT_TRUE(list->Selected(2));
+    EXPECT_GT(list->visualItemRect(list->item(6)).top(), list->visualItemRect(list->item(5)).top());
+}
+
+TEST_F(FormsLayerTest, GridEnterAndExitSkipItsOwnCellEditor) {
+    TForm form("frmTest");
+    auto* grid = new TStringGrid(&form, form.Client(), "Grid");
+    auto* other = new TEdit(&form, form.Client(), "Other");
+    grid->SetColCount(2);
+    grid->SetCell(1, 0, "5");
+    std::vector<std::string> events;
+    grid->OnEnter = [&](TComponent*) { events.push_back("enter"); };
+
+    grid->OnExit = [&](TComponent*) { events.push_back("exit:" + grid->Cell(1, 0)); };
+    form.show();
+    form.activateWindow();
+    QApplication::setActiveWindow(&form);
+    QApplication::processEvents();
+    other->setFocus();
+    QApplication::processEvents();
+    events.clear();
+    grid->setFocus();
+    grid->setCurrentCell(0, 1);
+    grid->edit(grid->model()->index(0, 1)); // the editor takes the focus: no exit
+    QApplication::processEvents();
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->model()->index(0, 1)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("77");
+    grid->EndEdit();
+    EXPECT_EQ(grid->Cell(1, 0), "77");
+    grid->edit(grid->model()->index(0, 1));
+    qobject_cast<QLineEdit*>(grid->indexWidget(grid->model()->index(0, 1)))->setText("88");
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(events, (std::vector<std::string>{"enter", "exit:88"}));
 }

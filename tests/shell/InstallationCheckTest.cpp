@@ -2,11 +2,14 @@
 // against the tool tree, the INI file it saves, unusable INI values, and
 // selecting languages with their tools, parameter files and switches.
 #include "CmdLine.h"
+#include "Exceptions.h"
 #include "FindExecFrame.h"
 #include "MainFormHarness.h"
 #include "QtTestSupport.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -26,11 +29,14 @@ protected:
     std::string Root() const { return install / "Tools/Measure/Korvex"; }
 
     TRadioButton* Button(const std::string& name) { return form->Find<TRadioButton>(name); }
+    // Selects a language as the user does: a click on an enabled button of
+    // the product's language tab (a click on the checked one changes nothing).
     void Select(const std::string& name) {
         TRadioButton* b = Button(name);
         ASSERT_NE(b, nullptr) << name;
-        if (b->Checked()) form->RadioButtonClick(b);
-        else b->SetChecked(true);
+        ASSERT_TRUE(b->isEnabled()) << name << " cannot be clicked";
+        ASSERT_EQ(form->LanguageTabOf(b), form->LangTab) << name;
+        b->click();
     }
 };
 
@@ -195,7 +201,7 @@ TEST_F(InstallationTest, ParameterFilesSwitchesAndCaptionOverrides) {
 
     Select("RadioButtonC");
     EXPECT_TRUE(f->ActRunAnal->Visible()) << "another language shows it again";
-    EXPECT_EQ(f->Act("ActViewDefis")->Caption(), "Deficiencies");
+    EXPECT_EQ(f->Act("ActViewDefis")->Caption(), "Open deficiency reports");
     EXPECT_EQ(f->FailedParameterFiles, std::vector<std::string>{"Limits"});
     EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "No default file for parameters (Limits) , internal defaults used"));
     EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "No LIMITS.TXT exists, internal defaults are used"));
@@ -324,4 +330,85 @@ TEST_F(InstallationTest, EveryDemoLanguageCanBeSelected) {
         if (c.check) c.check(f);
     }
     EXPECT_FALSE(recorder.HasText("Fatal errors during start, application will be stopped"));
+}
+
+// The test product takes XML as offered from the start: an installed XML
+// can be selected, and the three SQL buttons end disabled even when the INI
+// file installs them.
+TEST_F(InstallationTest, TestProductOffersItsInstalledXmlAndGreysSql) {
+    CopyTree(FIXTURES_DIR "/../../demo");
+    const std::string ini = install / "_Oskaro.Src/Oskaro_Korvex.INI";
+    pemtest::WriteFile(ini, pemtest::ReadFile(ini) + "RadioButtonSQL_DB2=SQL DB2,SQL,,1,V1\nSQL.Extras=(DirDepth=0)\n");
+    fs::create_directories(install / "Tools/Test/Oskaro/SQLAudit");
+    TfrmPemarisMain* f = Start("Oskaro_Korvex");
+    EXPECT_TRUE(Button("RadioButtonXML")->isEnabled());
+    for (const char* sql : {"RadioButtonSQL_DB2", "RadioButtonSQL_Oracle", "RadioButtonSQL_MS"})
+        EXPECT_FALSE(Button(sql)->isEnabled()) << sql;
+    Select("RadioButtonXML");
+    EXPECT_EQ(f->ActiveRadioButton, Button("RadioButtonXML"));
+    EXPECT_EQ(f->LanguageCode, "XML");
+    EXPECT_EQ(f->FrameFindexecPemaris->FileName(), f->ToolRoot + "/XMLAudit/XMLAudit.exe");
+}
+
+TEST_F(InstallationTest, UnusableSwitchOfTheSelectedLanguageStaysInViewOnce) {
+    CopyTree(FIXTURES_DIR "/installations");
+    WriteIni("RadioButtonCob85=COBOL 85,COB,,1,V85\nCOB.Extras=(DirDepth=deep)\n" + std::string(kSettings) +
+             "ActiveRadioButton=RadioButtonCob85\n");
+    TfrmPemarisMain* f = Start();
+    ASSERT_EQ(f->LanguageCode, "COB");
+    const std::string msg = "Installation error, invalid value in ini file: COB.Extras: DirDepth=deep";
+    const std::string& list = f->MyStB->MessageList;
+    const auto at = list.find(msg);
+    ASSERT_NE(at, std::string::npos) << "wiped: [" << list << "]";
+    EXPECT_EQ(list.find(msg, at + 1), std::string::npos) << "reported twice: " << list;
+    EXPECT_EQ(f->StructureLevel, 2) << "the default holds";
+}
+
+TEST_F(InstallationTest, LimitsTypedIntoTheGridAreCheckedOnLeavingAndBeforeSaving) {
+    CopyTree(FIXTURES_DIR "/../../demo");
+    TfrmPemarisMain* f = Start();
+    TStringGrid* g = f->StringGridNumParams;
+    ASSERT_EQ(g->RowCount(), 4);
+    f->PageControlMain->SetActivePage(f->TabSheetRulesMetricsUsw);
+    f->PageControlParams->SetActivePage(f->TabSheetLimits);
+    f->activateWindow();
+    QApplication::setActiveWindow(f);
+    QApplication::processEvents();
+    // Into the grid, open the value cell's editor and type.
+    auto type = [&](int row, const char* text) {
+        g->setFocus();
+        QApplication::processEvents();
+        g->setCurrentCell(row, 1);
+        g->edit(g->model()->index(row, 1));
+        auto* editor = qobject_cast<QLineEdit*>(g->indexWidget(g->model()->index(row, 1)));
+        ASSERT_NE(editor, nullptr);
+        editor->clear();
+        for (const char* p = text; *p; ++p) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(*p)));
+            QApplication::sendEvent(editor, &press);
+        }
+        ASSERT_EQ(editor->text(), QString(text));
+    };
+    type(1, "1234567");
+    f->EditSystemName->setFocus(); // leaving the grid checks the row
+    QApplication::processEvents();
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "Max six digits are allowed!"));
+
+    f->ValidateProductName("abc corp");
+    f->ValidateSystemName("pay roll");
+    fs::create_directories(install / "jobs");
+    f->JobFolder = install / "jobs/";
+    const std::string job = install / "jobs/Limits.jkvx";
+    type(1, "42");
+    type(2, "abc");
+    dialogs->AnswerFiles({job});
+    EXPECT_THROW(f->ActSaveProjectAs->ExecuteUnguarded(), EAbort); // saved at once, the editor still open
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "'abc' is not a valid integer value"));
+    EXPECT_FALSE(fs::exists(job));
+    type(2, "7");
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->ExecuteUnguarded());
+    const std::string saved = pemtest::ReadFile(job);
+    EXPECT_NE(saved.find("MaxNesting=Nesting depth,42\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("MaxLines=Lines per module,7\n"), std::string::npos) << saved;
 }

@@ -1,10 +1,6 @@
-// The job file's head, the names that make its file name, and saving that
-// never leaves a half-written job behind.
+// The job file's head and the names that make its file name.
 #include "Exceptions.h"
 #include "JobFile.h"
-#include "TestSupport.h"
-
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -127,6 +123,21 @@ TEST(JobHead, NonNumericValueRaisesConversionError) {
     EXPECT_THROW(ParseJobHead(strict), EConvertError);
 }
 
+// Jobs saved with a negative structure level (from a negative INI switch)
+// open with the level of a missing key; other unreadable levels stay errors.
+TEST(JobHead, NegativeStructureLevelReadsAsMissing) {
+    struct Case {
+        const char* value;
+        int level; // -1: conversion error
+    };
+    const Case cases[] = {{"-1", 0}, {"-99", 0}, {"2", 2}, {"", 0}, {"-", -1}, {"-x", -1}, {"abc", -1}};
+    for (const auto& c : cases) {
+        const TStringList text = {"[Properties]", std::string("MaxDirDepth=") + c.value};
+        if (c.level < 0) EXPECT_THROW(ParseJobHead(text), EConvertError) << c.value;
+        else EXPECT_EQ(ParseJobHead(text).MaxDirDepth, c.level) << c.value;
+    }
+}
+
 TEST(JobNames, Validation) {
     struct Case {
         const char* text;
@@ -146,6 +157,13 @@ TEST(JobNames, Validation) {
         {"1.2", false, true},
         {"1.2a", false, false},
         {"12", false, true},
+        // Pasted line ends and other control characters never reach a file name.
+        {"pay\n", false, false},
+        {"pay\r\nroll", false, false},
+        {"MaxDirDepth=abc\nx", false, false},
+        {"tab\tbed", false, false},
+        {"del\x7f", false, false},
+        {"1.2\n", false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsValidJobPartName(c.text), c.name) << c.text;
@@ -153,6 +171,7 @@ TEST(JobNames, Validation) {
     }
     EXPECT_TRUE(IsSafeJobName("Abc CorpPay RollB2"));
     EXPECT_FALSE(IsSafeJobName("AbcPay../B2"));
+    EXPECT_FALSE(IsSafeJobName("AbcPay\x01" "B2"));
 }
 
 TEST(JobNames, ComposedAndShownInCaptions) {
@@ -167,25 +186,6 @@ TEST(JobNames, ComposedAndShownInCaptions) {
     EXPECT_EQ(SelectedFilesCaptionCleared("Selected files (2) Number of source lines(12)"), "Selected files (0)");
     EXPECT_EQ(OutputDirParentToRemember("/work/out/"), "/work");
     EXPECT_EQ(OutputDirParentToRemember("/out"), "/out");
-}
-
-TEST(JobSave, FailedWriteKeepsThePreviousFile) {
-    pemtest::TempDir dir;
-    const std::string job = dir / "job.jkvx";
-    pemtest::WriteFile(job, "previous\n");
-    EXPECT_THROW(ReplaceFileAtomically(job,
-                                       [](const std::string& temp) {
-                                           pemtest::WriteFile(temp, "half");
-                                           throw EFileError("Can not write file " + temp);
-                                       }),
-                 EFileError);
-    EXPECT_EQ(pemtest::ReadFile(job), "previous\n");
-    // No temporary file is left beside it.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
-
-    ReplaceFileAtomically(job, [](const std::string& temp) { pemtest::WriteFile(temp, "new\n"); });
-    EXPECT_EQ(pemtest::ReadFile(job), "new\n");
-    EXPECT_THROW(ReplaceFileAtomically(dir / "missing/job.jkvx", [](const std::string&) {}), EFileError);
 }
 
 } // namespace

@@ -241,6 +241,54 @@ TEST_F(JobLifeTest, OpeningAsksOnlyAboutTheJobBeingLeft) {
     EXPECT_EQ(f->SystemName, "ledger");
 }
 
+TEST_F(JobLifeTest, ClickOnTheSelectedLanguageKeepsASavedJob) {
+    TfrmPemarisMain* f = Start();
+    FillJob("abc corp", "pay roll", "1.2");
+    dialogs->AnswerFiles({install / "jobs/Saved.jkvx"});
+    ASSERT_TRUE(f->ActSaveProjectAs->ExecuteUnguarded());
+    TRadioButton* selected = f->ActiveRadioButton;
+    ASSERT_TRUE(selected->Checked());
+    dialogs->Reset();
+    selected->click();
+    EXPECT_EQ(f->JobName, "Saved");
+    EXPECT_EQ(f->SystemName, "pay roll");
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->Count(), 2);
+    EXPECT_FALSE(f->Modified);
+    EXPECT_TRUE(dialogs->calls.empty());
+}
+
+// A job whose list lines are not in order comes back in the list's order
+// (letter case ignored, then upper before lower case), each file with its
+// tick, whether it is opened or the program is started with it.
+TEST_F(JobLifeTest, ShuffledFileListRestoresEveryItemTickAndOrder) {
+    const std::string job = install / "jobs/Shuffled.jkvx";
+    fs::copy_file(Fixture("shuffled.jkvx"), job);
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"/src/_x.cob", false}, {"/src/A.cob", true},   {"/src/a.cob", true},          {"/src/b.cob", false},
+        {"/src/C.cob", false},  {"/src/Zeta.cob", true}, {"/src/\xE9t\xE9.cob", true},
+    };
+    auto items = [](TfrmPemarisMain* f) {
+        std::vector<std::pair<std::string, bool>> got;
+        for (int i = 0; i < f->CheckListBoxSelectedFiles->Count(); ++i)
+            got.emplace_back(f->CheckListBoxSelectedFiles->ItemText(i), f->CheckListBoxSelectedFiles->Checked(i));
+        return got;
+    };
+    TfrmPemarisMain* f = Start();
+    dialogs->AnswerFiles({job});
+    f->ActOpenProject->trigger(); // File > Open
+    EXPECT_EQ(f->JobName, "Shuffled");
+    EXPECT_EQ(items(f), expected) << "opened";
+
+    SetCommandLine({"-Proj", job});
+    f = Start();
+    EXPECT_EQ(f->JobName, "Shuffled");
+    EXPECT_EQ(items(f), expected) << "started with";
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->ItemHeight(), f->ListItemHeight);
+    // A file added afterwards goes to its place.
+    f->CheckListBoxSelectedFiles->AddItem("/src/B.cob", true);
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->ItemText(3), "/src/B.cob");
+}
+
 // ------------------------------------------------------------------- names
 
 TEST_F(JobLifeTest, NamesAreValidatedWithTheirMessages) {

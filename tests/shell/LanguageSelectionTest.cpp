@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace pem;
 
@@ -62,6 +63,18 @@ TEST(LanguageSwitches, DefaultsWithoutExtrasAndUnusableValues) {
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_EQ(problems[0].key, "COB.Extras: DirDepth");
     EXPECT_EQ(problems[1].value, "yes");
+
+    // A negative structure level is unusable like any other bad value; 0
+    // (sources only) and the flat list stay usable.
+    for (const auto& [text, level, bad] : {std::tuple{"-1", 2, true}, std::tuple{"0", 0, false},
+                                           std::tuple{"99", 99, false}}) {
+        problems.clear();
+        const TStringList d{std::string("COB.Extras=(DirDepth=") + text + ")"};
+        EXPECT_EQ(ReadLanguageExtras(d, "COB", problems).DirDepth, level) << text;
+        ASSERT_EQ(problems.size(), bad ? 1u : 0u) << text;
+        if (bad) EXPECT_EQ(problems[0].Message(), "Installation error, invalid value in ini file: COB.Extras: "
+                                                  "DirDepth=-1 ('-1' is below 0)");
+    }
 }
 
 TEST(LanguageSwitches, CompanionLines) {

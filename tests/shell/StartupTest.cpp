@@ -112,10 +112,101 @@ TEST_F(StartupTest, ToolRootFollowsTheProductSubfolderOnlyWhenItExists) {
     f = Start("Korvex");
     EXPECT_EQ(f->ToolRoot, install.Path() + "/other/TOOLS");
     form.reset();
-    fs::create_directories(install / "other/TOOLS/Measure/Korvex");
+    // The subfolder is found whatever case the installation gives it, and
+    // the root takes the spelling found on disk.
+    fs::create_directories(install / "other/TOOLS/MEASURE/korvex");
     SetCommandLine({"-root=" + (install / "other/TOOLS/")});
     f = Start("Korvex");
-    EXPECT_EQ(f->ToolRoot, install.Path() + "/other/TOOLS/Measure/Korvex");
+    EXPECT_EQ(f->ToolRoot, install.Path() + "/other/TOOLS/MEASURE/korvex");
+}
+
+TEST_F(StartupTest, AdvancedOptionsShowAndHideThroughTheAction) {
+    SetCommandLine({"-sha"});
+    TfrmPemarisMain* f = Start("Korvex");
+    ASSERT_TRUE(f->ActShowAdvanced->Visible());
+    ASSERT_FALSE(f->ActShowAdvanced->Checked());
+    auto shown = [f] {
+        return std::vector<bool>{f->TabSheetTech->TabVisible(), f->Act("ActWriteINIFile")->Visible(),
+                                 f->Act("ActViewParameters")->Visible(), f->TabSheetNewFileNames->TabVisible(),
+                                 f->MemoNewFileNames->Visible(), f->TabSheetLongextension->TabVisible(),
+                                 f->PageControlHelper->Visible()};
+    };
+    // (The technical tab may already show a tool file that is missing.)
+    const std::vector<bool> before = shown();
+    EXPECT_EQ(std::vector<bool>(before.begin() + 1, before.end()), std::vector<bool>(6, false));
+    // As the menu item does it.
+    f->PageControlMain->SetActivePage(f->TabSheetLangSel_Pemaris);
+    f->ActShowAdvanced->trigger();
+    EXPECT_TRUE(f->ActShowAdvanced->Checked());
+    EXPECT_EQ(shown(), std::vector<bool>(7, true));
+    EXPECT_EQ(f->PageControlMain->ActivePage(), f->TabSheetNames);
+    f->ActShowAdvanced->trigger();
+    EXPECT_FALSE(f->ActShowAdvanced->Checked());
+    EXPECT_EQ(shown(), std::vector<bool>(7, false));
+}
+
+// A job that cannot be loaded at the start, or an installation check that
+// ends in an error, still leaves a window set up as for a start without a
+// job: the language selected, a derived product's job actions hidden, no
+// run started, and the error in view.
+TEST_F(StartupTest, BrokenJobAtStartLeavesAWholeWindowAndItsErrorInView) {
+    const std::string loadError =
+        " Error while loading project definition, it was possibly generated with an older version of the tool";
+    struct Case {
+        const char* product;
+        const char* fixture;     // job file given, "" none
+        bool remembered;         // as the derived product's remembered job, else by -Proj
+        const char* activeLine;  // replaces the INI's ActiveRadioButton line, "" keeps it
+        const char* error;       // expected among the collected messages
+        const char* button;
+    };
+    const Case cases[] = {
+        {"Korvex", "garbage.jkvx", false, "", loadError.c_str(), "RadioButtonCob85"},
+        {"Oskaro_Korvex", "foreign.jkvx", true, "", loadError.c_str(), "RadioButtonCob85"},
+        {"Ravenel_Korvex", "partway_fail.jkvx", true, "", loadError.c_str(), "RadioButtonJava"},
+        {"Ravenel_Korvex", "", false, "RadioButtonNothing", "Default product changed to: Java", "RadioButtonJava"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.product) + " " + c.fixture + c.activeLine);
+        CopyTree(FIXTURES_DIR "/startup");
+        if (*c.activeLine) {
+            const std::string ini = install / (std::string(IsMainKind(FindProduct(c.product)->Kind) ? "_Pemaris_Family.Src/"
+                                                                                                    : "_Oskaro.Src/") +
+                                               c.product + ".INI");
+            TStringList lines;
+            lines.LoadFromFile(ini);
+            lines.SetValue("ActiveRadioButton", c.activeLine);
+            lines.SaveToFile(ini);
+        }
+        std::vector<std::string> params = {"-ar", "anal"};
+        std::string job;
+        if (*c.fixture) {
+            job = install / (std::string("jobs/Broken") + FindProduct(c.product)->JobExtension);
+            fs::create_directories(install / "jobs");
+            fs::copy_file(std::string(FIXTURES_DIR) + "/jobs/" + c.fixture, job, fs::copy_options::overwrite_existing);
+            if (!c.remembered) params.insert(params.end(), {"-Proj", job});
+        }
+        SetSettingsApplication(std::string(c.product) + " Shell");
+        SetSettingsSection("Parameters");
+        WriteSetting("RememberedJobFile", c.remembered ? job : std::string());
+        SetCommandLine(params);
+        recorder.records.clear();
+        TfrmPemarisMain* f = Start(c.product);
+        EXPECT_FALSE(f->isHidden());
+        TRadioButton* b = f->Find<TRadioButton>(c.button);
+        EXPECT_EQ(f->ActiveRadioButton, b);
+        EXPECT_TRUE(b->Checked());
+        EXPECT_FALSE(f->LanguageCode.empty());
+        EXPECT_EQ(f->AutoRun, 0) << "no run after a failed start step";
+        EXPECT_TRUE(f->MyStB->Collecting());
+        EXPECT_NE(f->MyStB->MessageList.find(c.error), std::string::npos) << f->MyStB->MessageList;
+        EXPECT_GE(f->MyStB->Severity, 2);
+        const bool derived = IsDerivedKind(f->Product.Kind);
+        for (TAction* a : {f->ActOpenProject, f->ActNewProject, f->ActSaveProject, f->ActSaveProjectAs})
+            EXPECT_EQ(a->Visible(), !derived) << a->Name();
+        EXPECT_EQ(f->EditSystemName->ReadOnly(), derived);
+        form.reset();
+    }
 }
 
 TEST_F(StartupTest, AutoRunAndAdvancedOptionsFromTheCommandLine) {

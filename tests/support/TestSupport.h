@@ -56,6 +56,17 @@ private:
     std::optional<std::string> old_;
 };
 
+// The message of the exception of type E that f raises, or "<no error>".
+template <class E, class F>
+std::string MessageOf(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "<no error>";
+}
+
 inline void WriteFile(const std::string& path, const std::string& content) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

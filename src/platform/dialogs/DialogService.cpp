@@ -1,5 +1,7 @@
 #include "DialogService.h"
 
+#include <QDialog>
+
 namespace pem {
 
 namespace {
@@ -73,6 +75,64 @@ bool ScriptedDialogService::InputQuery(const std::string& caption, const std::st
     if (ok) value = answer;
     calls.push_back({"input", caption, TMsgDlgType::mtCustom, 0, ok ? 1 : 0});
     return ok;
+}
+
+int DialogService::ShowModal(QDialog* dialog) { return dialog->exec() == QDialog::Accepted ? mrOk : mrCancel; }
+void DialogService::FindText(const TFindRequest&, const TFindEvent&) {}
+bool DialogService::SelectPrinter(const std::vector<std::string>&, std::string&) { return false; }
+
+int ScriptedDialogService::ShowModal(QDialog* dialog) {
+    dialog->setResult(-1);
+    dialog->show();
+    if (modalHook) modalHook(dialog);
+    int answer = mrOk;
+    if (dialog->isVisible()) {
+        TakeFront(modalAnswers, answer);
+        dialog->hide();
+    } else {
+        answer = dialog->result() == QDialog::Accepted ? mrOk : mrCancel;
+    }
+    calls.push_back({"modal", dialog->objectName().toStdString(), TMsgDlgType::mtCustom, 0, answer});
+    return answer;
+}
+
+void ScriptedDialogService::FindText(const TFindRequest& req, const TFindEvent& onFind) {
+    findRequests.push_back(req);
+    calls.push_back({"find", req.title, TMsgDlgType::mtCustom, 0, static_cast<int>(findAnswers.size())});
+    std::vector<std::string> texts;
+    texts.swap(findAnswers);
+    for (const auto& t : texts) onFind(t);
+}
+
+bool ScriptedDialogService::SelectPrinter(const std::vector<std::string>&, std::string& printer) {
+    std::string answer;
+    bool ok = TakeFront(printerAnswers, answer);
+    if (ok) printer = answer;
+    calls.push_back({"printer", printer, TMsgDlgType::mtCustom, 0, ok ? 1 : 0});
+    return ok;
+}
+
+std::vector<TFileFilter> ParseDialogFilter(const std::string& filter) {
+    std::vector<TFileFilter> out;
+    std::vector<std::string> parts;
+    size_t from = 0;
+    while (true) {
+        size_t bar = filter.find('|', from);
+        parts.push_back(filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
+        if (bar == std::string::npos) break;
+        from = bar + 1;
+    }
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
+    return out;
+}
+
+std::string DialogFilterString(const std::vector<TFileFilter>& filters) {
+    std::string s;
+    for (const auto& f : filters) {
+        if (!s.empty()) s += '|';
+        s += f.caption + '|' + f.masks;
+    }
+    return s;
 }
 
 std::vector<std::string> ScriptedDialogService::Messages() const {

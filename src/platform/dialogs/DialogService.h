@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class QDialog;
+
 namespace pem {
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
@@ -52,6 +54,7 @@ struct TOpenDialogRequest {
     bool overwritePrompt = true; // save dialogs
     std::string okCaption;       // relabelled OK button, when given
     std::string cancelCaption;
+    int viewStyle = -1;          // file view style 0 to 4; -1 the dialog's own
 };
 
 struct TFontSpec {
@@ -61,6 +64,18 @@ struct TFontSpec {
     int height = 0;
     bool bold = false, italic = false, underline = false, strikeOut = false;
 };
+
+// "description|masks|description|masks..." as filters, and back.
+std::vector<TFileFilter> ParseDialogFilter(const std::string& filter);
+std::string DialogFilterString(const std::vector<TFileFilter>& filters);
+
+// The find dialog: where it stands (screen coordinates) and its title. It
+// offers no case, direction or whole-word choice.
+struct TFindRequest {
+    std::string title = "Find";
+    int left = 0, top = 0;
+};
+using TFindEvent = std::function<void(const std::string& text)>;
 
 // What a dialog was asked, for tests and for the record.
 struct TDialogCall {
@@ -83,6 +98,15 @@ public:
     virtual bool ChooseFont(TFontSpec& font) = 0;
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
     virtual void Beep() = 0;
+    // Runs one of the program's own dialogs modally and returns its modal
+    // result (mrOk when it was accepted, else mrCancel).
+    virtual int ShowModal(QDialog* dialog);
+    // Shows the find dialog; each press of its find button calls onFind with
+    // the text. The dialog stays until closed. onFind must not throw (the
+    // caller wraps its handler in the handler guard).
+    virtual void FindText(const TFindRequest& req, const TFindEvent& onFind);
+    // Lets the user pick one of the printers by name; false when cancelled.
+    virtual bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer);
 };
 
 // The service in force; the scripted one until the program installs its own.
@@ -101,12 +125,23 @@ public:
     bool ChooseFont(TFontSpec& font) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void Beep() override { ++beeps; }
+    // Shows the dialog (its show handlers run), hands it to modalHook, which
+    // may press its buttons, hides it again; the result is the dialog's own
+    // when the hook ended it, else the next queued modal answer (mrOk).
+    int ShowModal(QDialog* dialog) override;
+    // Each queued find text presses the find button once, in order.
+    void FindText(const TFindRequest& req, const TFindEvent& onFind) override;
+    bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer) override;
 
     // Queue answers.
     void AnswerMessage(int modalResult) { messageAnswers.push_back(modalResult); }
     void AnswerFiles(std::vector<std::string> files) { fileAnswers.push_back(std::move(files)); }
     void AnswerDirectory(std::string dir) { dirAnswers.push_back(std::move(dir)); }
     void AnswerInput(std::string value) { inputAnswers.push_back(std::move(value)); }
+    void AnswerModal(int modalResult) { modalAnswers.push_back(modalResult); }
+    void AnswerFind(std::string text) { findAnswers.push_back(std::move(text)); }
+    void AnswerPrinter(std::string name) { printerAnswers.push_back(std::move(name)); }
+    std::function<void(QDialog*)> modalHook;
 
     // A message with no queued answer gets the first of OK, Yes, Cancel,
     // Abort, No that the dialog offers (or this value when set).
@@ -118,6 +153,10 @@ public:
     std::vector<std::string> dirAnswers;
     std::vector<std::string> inputAnswers;
     std::vector<TFontSpec> fontAnswers;
+    std::vector<int> modalAnswers;
+    std::vector<std::string> findAnswers;
+    std::vector<std::string> printerAnswers;
+    std::vector<TFindRequest> findRequests;
     int beeps = 0;
 
     // Texts of all message dialogs shown, in order.

@@ -1,13 +1,20 @@
 #include "QtDialogService.h"
 
 #include "CharSet1252.h"
+#include "DesktopServices.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace pem {
 
@@ -32,6 +39,12 @@ QString Start(const TOpenDialogRequest& req) {
         return Q(req.fileName);
     }
     return Q(req.initialDir);
+}
+// The filter at the request's index (counted from 1) and the view style.
+void SelectFilterAndStyle(QFileDialog& dlg, const TOpenDialogRequest& req) {
+    const QStringList names = dlg.nameFilters();
+    if (req.filterIndex >= 1 && req.filterIndex <= names.size()) dlg.selectNameFilter(names[req.filterIndex - 1]);
+    if (req.viewStyle >= 0) SetFileDialogViewStyle(&dlg, req.viewStyle);
 }
 } // namespace
 
@@ -71,6 +84,7 @@ bool QtDialogService::OpenFiles(const TOpenDialogRequest& req, std::vector<std::
                                     : (req.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     if (!req.okCaption.empty()) dlg.setLabelText(QFileDialog::Accept, Q(req.okCaption));
     if (!req.cancelCaption.empty()) dlg.setLabelText(QFileDialog::Reject, Q(req.cancelCaption));
+    SelectFilterAndStyle(dlg, req);
     if (dlg.exec() != QDialog::Accepted) return false;
     files.clear();
     for (const QString& f : dlg.selectedFiles()) files.push_back(S(f));
@@ -86,6 +100,7 @@ bool QtDialogService::SaveFile(const TOpenDialogRequest& req, std::string& file)
         dlg.setDefaultSuffix(Q(ext));
     }
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    SelectFilterAndStyle(dlg, req);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     file = S(dlg.selectedFiles().front());
     return true;
@@ -109,7 +124,9 @@ bool QtDialogService::ChooseFont(TFontSpec& font) {
     if (!ok) return false;
     font.name = S(f.family());
     font.size = f.pointSize();
-    font.height = -f.pixelSize();
+    // A font chosen by points has no pixel size of its own: its height is
+    // the pixels of those points on a 96 dpi screen.
+    font.height = f.pixelSize() > 0 ? -f.pixelSize() : -static_cast<int>(f.pointSizeF() * 96.0 / 72.0 + 0.5);
     font.bold = f.bold();
     font.italic = f.italic();
     font.underline = f.underline();
@@ -127,5 +144,57 @@ bool QtDialogService::InputQuery(const std::string& caption, const std::string& 
 }
 
 void QtDialogService::Beep() { QApplication::beep(); }
+
+void QtDialogService::FindText(const TFindRequest& req, const TFindEvent& onFind) {
+    // One find window for the program, reused; it stays open beside the
+    // text it searches, as find windows do.
+    static QPointer<QDialog> window;
+    static TFindEvent handler;
+    handler = onFind;
+    if (!window) {
+        window = new QDialog(QApplication::activeWindow());
+        window->setObjectName("FindDialog");
+        auto* layout = new QVBoxLayout(window);
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel("Fi&nd what:", window));
+        auto* edit = new QLineEdit(window);
+        edit->setObjectName("FindText");
+        row->addWidget(edit, 1);
+        layout->addLayout(row);
+        auto* buttons = new QDialogButtonBox(window);
+        QPushButton* next = buttons->addButton("&Find Next", QDialogButtonBox::AcceptRole);
+        buttons->addButton(QDialogButtonBox::Cancel);
+        layout->addWidget(buttons);
+        QObject::connect(next, &QPushButton::clicked, window, [edit] {
+            if (handler) handler(S(edit->text()));
+        });
+        QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::hide);
+        next->setDefault(true);
+    }
+    window->setWindowTitle(Q(req.title));
+    window->move(req.left, req.top);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool QtDialogService::SelectPrinter(const std::vector<std::string>& printers, std::string& printer) {
+    QStringList names;
+    int current = 0;
+    for (size_t i = 0; i < printers.size(); ++i) {
+        names << Q(printers[i]);
+        if (printers[i] == printer) current = static_cast<int>(i);
+    }
+    if (names.isEmpty()) {
+        QMessageBox::information(QApplication::activeWindow(), "Select printer", "No printer is installed.");
+        return false;
+    }
+    bool ok = false;
+    QString chosen = QInputDialog::getItem(QApplication::activeWindow(), "Select printer", "Printer:", names, current,
+                                           false, &ok);
+    if (!ok) return false;
+    printer = S(chosen);
+    return true;
+}
 
 } // namespace pem

@@ -15,6 +15,8 @@ public:
     bool ChooseFont(TFontSpec& font) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void Beep() override;
+    void FindText(const TFindRequest& req, const TFindEvent& onFind) override;
+    bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer) override;
 };
 
 } // namespace pem

@@ -30,7 +30,12 @@ public:
         setEnabled(e);
     }
     bool Checked() const { return isChecked(); }
+    // An action with a tick state does not flip it by itself when it is
+    // triggered (from a menu, a button or its short cut): its handler does.
     void SetChecked(bool c);
+    // The short cut as text ("Ctrl+B", "Alt+R", "Ctrl+F4"); "" none.
+    std::string ShortCut() const;
+    void SetShortCut(const std::string& keys);
     std::string Hint() const;
     void SetHint(const std::string& h);
     TActionList* ActionList() const { return list_; }
@@ -42,6 +47,11 @@ public:
     bool ExecuteUnguarded();
 
     TNotifyEvent OnExecute;
+
+protected:
+    // A short cut that two shown actions share runs the first of them in
+    // the list, as a key is handed to the first action that claims it.
+    bool event(QEvent* e) override;
 
 private:
     TActionList* list_;

@@ -4,6 +4,7 @@
 #include "HandlerGuard.h"
 #include "QtText.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <algorithm>
 #include <QFocusEvent>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QValidator>
 
 namespace pem {
 
@@ -28,6 +30,28 @@ std::string LinesToDocumentText(const TStringList& lines) {
 }
 
 void Fire(const TNotifyEvent& ev, TComponent* sender) { FireEvent(ev, sender); }
+
+// Drops control characters from what the user types or pastes.
+class ControlCharFilter : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        QString kept;
+        int beforeCursor = 0;
+        for (int i = 0; i < input.size(); ++i) {
+            if (input[i].category() == QChar::Other_Control) {
+                if (i < pos) ++beforeCursor;
+                continue;
+            }
+            kept += input[i];
+        }
+        if (kept.size() != input.size()) {
+            input = kept;
+            pos -= beforeCursor;
+        }
+        return Acceptable;
+    }
+};
 } // namespace
 
 void AddToParentLayout(QWidget* parent, QWidget* w) {
@@ -89,7 +113,10 @@ TEdit::TEdit(TComponent* owner, QWidget* parent, const std::string& name, const 
     : QLineEdit(ToQ(text), parent), TControl(this, owner, name, className) {
     AddToParentLayout(parent, this);
     QObject::connect(this, &QLineEdit::textChanged, this, [this](const QString&) { Fire(OnChange, this); });
+    controlFilter_ = new ControlCharFilter(this);
+    setValidator(controlFilter_);
 }
+void TEdit::SetStripControlChars(bool on) { setValidator(on ? controlFilter_ : nullptr); }
 std::string TEdit::Text() const { return FromQ(text()); }
 void TEdit::SetText(const std::string& t) { setText(ToQ(t)); }
 void TEdit::focusOutEvent(QFocusEvent* e) {
@@ -216,7 +243,11 @@ void TCheckBox::SetCaption(const std::string& c) { setText(ToQ(c)); }
 TRadioButton::TRadioButton(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption)
     : QRadioButton(ToQ(caption), parent), TControl(this, owner, name, "TRadioButton") {
     AddToParentLayout(parent, this);
-    QObject::connect(this, &QRadioButton::clicked, this, [this](bool) { Fire(OnClick, this); });
+    // Only a button that becomes checked clicks: a click on the button
+    // already checked changes nothing and runs nothing.
+    QObject::connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) Fire(OnClick, this);
+    });
 }
 void TRadioButton::SetChecked(bool c) {
     if (c == isChecked()) return;
@@ -228,8 +259,7 @@ void TRadioButton::SetChecked(bool c) {
         setAutoExclusive(ex);
         return;
     }
-    setChecked(true);
-    Fire(OnClick, this);
+    setChecked(true); // toggled: OnClick
 }
 std::string TRadioButton::Caption() const { return FromQ(text()); }
 void TRadioButton::SetCaption(const std::string& c) { setText(ToQ(c)); }
@@ -252,8 +282,8 @@ void TRadioGroup::Rebuild() {
     for (int i = 0; i < items_.Count(); ++i) {
         auto* b = new QRadioButton(ToQ(items_[i]), this);
         layout()->addWidget(b);
-        QObject::connect(b, &QRadioButton::clicked, this, [this](bool) {
-            if (!updating_) Fire(OnClick, this);
+        QObject::connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on && !updating_) Fire(OnClick, this);
         });
         buttons_.push_back(b);
     }
@@ -314,103 +344,23 @@ void TComboBox::SetText(const std::string& t) {
     }
 }
 
-TListBox::TListBox(TComponent* owner, QWidget* parent, const std::string& name, const char* className)
-    : QListWidget(parent), TControl(this, owner, name, className) {
-    AddToParentLayout(parent, this);
-    setUniformItemSizes(true);
-    QObject::connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Fire(OnClick, this); });
-    QObject::connect(this, &QListWidget::itemDoubleClicked, this,
-                     [this](QListWidgetItem*) { Fire(OnDblClick, this); });
-}
-TStringList TListBox::Items() const {
-    TStringList l;
-    for (int i = 0; i < count(); ++i) l.Add(FromQ(item(i)->text()));
-    return l;
-}
-void TListBox::SetItems(const TStringList& items) {
-    clear();
-    QStringList q;
-    for (const auto& it : items) q << ToQ(it.s);
-    addItems(q);
-}
-void TListBox::AddItem(const std::string& s) { addItem(ToQ(s)); }
-std::string TListBox::ItemText(int i) const { return FromQ(item(i)->text()); }
-void TListBox::SetItemText(int i, const std::string& s) { item(i)->setText(ToQ(s)); }
-void TListBox::DeleteItem(int i) { delete takeItem(i); }
-bool TListBox::Selected(int i) const { return item(i) && item(i)->isSelected(); }
-void TListBox::SetSelected(int i, bool s) {
-    if (item(i)) item(i)->setSelected(s);
-}
-void TListBox::SetMultiSelect(bool m) {
-    setSelectionMode(m ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-}
-void TListBox::SetItemHeight(int h) {
-    itemHeight_ = h;
-    for (int i = 0; i < count(); ++i) item(i)->setSizeHint(QSize(0, h));
-}
-
-namespace {
-// The tick an item had when its tick was last reported or set.
-constexpr int kCheckSeenRole = Qt::UserRole + 0x7E1;
-} // namespace
-
-TCheckListBox::TCheckListBox(TComponent* owner, QWidget* parent, const std::string& name)
-    : TListBox(owner, parent, name, "TCheckListBox") {
-    // itemChanged also comes for a new size hint or text: only a tick the
-    // user changed counts.
-    QObject::connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem* it) {
-        if (updating_) return;
-        const int now = it->checkState();
-        const QVariant seen = it->data(kCheckSeenRole);
-        if (seen.isValid() && seen.toInt() == now) return;
-        updating_ = true;
-        it->setData(kCheckSeenRole, now);
-        updating_ = false;
-        Fire(OnClickCheck, this);
-    });
-}
-void TCheckListBox::AddItem(const std::string& s, bool checked) { AddItem(s, checked, true); }
-void TCheckListBox::AddItem(const std::string& s, bool checked, bool enabled) {
-    // The item is complete before it joins the list: setting flags on an
-    // item already in a long list costs a model update each time.
-    auto* it = new QListWidgetItem(ToQ(s));
-    Qt::ItemFlags f = it->flags() | Qt::ItemIsUserCheckable;
-    if (!enabled) f &= ~Qt::ItemIsEnabled;
-    it->setFlags(f);
-    it->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    it->setData(kCheckSeenRole, static_cast<int>(it->checkState()));
-    if (ItemHeight() > 0) it->setSizeHint(QSize(0, ItemHeight()));
-    updating_ = true;
-    addItem(it);
-    updating_ = false;
-}
-void TCheckListBox::AssignCheckList(std::vector<TCheckListEntry> items) {
-    const bool sorted = isSortingEnabled();
-    setSortingEnabled(false);
-    ClearItems();
-    for (const TCheckListEntry& e : items) AddItem(e.text, e.checked, e.enabled);
-    setSortingEnabled(sorted);
-}
-bool TCheckListBox::Checked(int i) const { return item(i) && item(i)->checkState() == Qt::Checked; }
-void TCheckListBox::SetChecked(int i, bool c) {
-    if (!item(i)) return;
-    updating_ = true;
-    item(i)->setCheckState(c ? Qt::Checked : Qt::Unchecked);
-    item(i)->setData(kCheckSeenRole, static_cast<int>(item(i)->checkState()));
-    updating_ = false;
-}
-bool TCheckListBox::ItemEnabled(int i) const { return item(i) && (item(i)->flags() & Qt::ItemIsEnabled); }
-void TCheckListBox::SetItemEnabled(int i, bool e) {
-    if (!item(i)) return;
-    updating_ = true;
-    item(i)->setFlags(e ? item(i)->flags() | Qt::ItemIsEnabled : item(i)->flags() & ~Qt::ItemIsEnabled);
-    updating_ = false;
-}
-
 TStringGrid::TStringGrid(TComponent* owner, QWidget* parent, const std::string& name)
     : QTableWidget(parent), TControl(this, owner, name, "TStringGrid") {
     AddToParentLayout(parent, this);
     QObject::connect(this, &QTableWidget::cellChanged, this, [this](int, int) { Fire(OnSetEditText, this); });
+    // The cell editor is a child of the grid: moving into it is no exit.
+    auto inGrid = [this](const QWidget* w) { return w && (w == this || isAncestorOf(w)); };
+    QObject::connect(qApp, &QApplication::focusChanged, this, [this, inGrid](QWidget* old, QWidget* now) {
+        const bool was = inGrid(old), is = inGrid(now);
+        if (was && !is) Fire(OnExit, this);
+        else if (!was && is) Fire(OnEnter, this);
+    });
+}
+void TStringGrid::EndEdit() {
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor || state() != QAbstractItemView::EditingState) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 std::string TStringGrid::Cell(int col, int row) const {
     const QTableWidgetItem* it = item(row, col);
@@ -474,10 +424,16 @@ TTabSheet::TTabSheet(TComponent* owner, TPageControl* pageControl, const std::st
     pageControl_->pages_.push_back(this);
     pageControl_->addTab(this, ToQ(caption));
 }
-TTabSheet::~TTabSheet() {
+TTabSheet::~TTabSheet() { DetachFromPageControl(); }
+void TTabSheet::DetachFromPageControl() {
     if (!pageControl_) return;
     auto& v = pageControl_->pages_;
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    int i = pageControl_->indexOf(this);
+    TPageControl* pc = pageControl_;
+    pageControl_ = nullptr;
+    if (i >= 0) pc->removeTab(i);
+    hide();
 }
 void TTabSheet::SetTabVisible(bool v) {
     tabVisible_ = v;

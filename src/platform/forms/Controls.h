@@ -16,12 +16,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <vector>
 
 class QBoxLayout;
 
@@ -87,6 +89,10 @@ public:
     void SetText(const std::string& t);
     bool ReadOnly() const { return isReadOnly(); }
     void SetReadOnly(bool r) { setReadOnly(r); }
+    // A one-line edit drops control characters (a pasted line end) as they
+    // are typed or pasted; an edit whose text is checked and refused turns
+    // that off. Text set by the program is taken as it is.
+    void SetStripControlChars(bool on);
     TNotifyEvent OnChange;
     TNotifyEvent OnExit;
     TNotifyEvent OnEnter;
@@ -96,6 +102,9 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QValidator* controlFilter_ = nullptr;
 };
 
 class TMemo : public QPlainTextEdit, public TControl {
@@ -151,7 +160,9 @@ class TRadioButton : public QRadioButton, public TControl {
 public:
     TRadioButton(TComponent* owner, QWidget* parent, const std::string& name, const std::string& caption = "");
     bool Checked() const { return isChecked(); }
-    // Checking a button programmatically fires its OnClick; unchecking does not.
+    // OnClick runs when the button becomes checked, by the user or by
+    // SetChecked(true); a click on a button already checked, and unchecking,
+    // run nothing.
     void SetChecked(bool c);
     std::string Caption() const;
     void SetCaption(const std::string& c);
@@ -164,7 +175,8 @@ public:
     TStringList Items() const { return items_; }
     void SetItems(const TStringList& items);
     int ItemIndex() const;
-    // Selecting programmatically fires OnClick when the index changes.
+    // OnClick runs when the index changes, by the user or programmatically;
+    // a click on the item already selected runs nothing.
     void SetItemIndex(int i);
     std::string Caption() const;
     void SetCaption(const std::string& c);
@@ -197,11 +209,29 @@ public:
     TNotifyEvent OnExit;
 };
 
+// One item of a list, as the program fills lists in bulk.
+struct TListItemData {
+    std::string text;
+    bool checked = false; // check lists only
+    bool enabled = true;  // check lists only
+};
+
+// Sizes every item of a list to the list's item height (when one is set):
+// one measure for the whole list instead of a size on every item. A list
+// that draws its items itself derives its delegate from this one.
+class TListItemDelegate : public QStyledItemDelegate {
+public:
+    explicit TListItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
 class TListBox : public QListWidget, public TControl {
 public:
     TListBox(TComponent* owner, QWidget* parent, const std::string& name, const char* className = "TListBox");
     TStringList Items() const;
+    // Replaces the items (bulk; see AssignItems).
     void SetItems(const TStringList& items);
+    // Appends the item, or in a sorted list inserts it at its place.
     void AddItem(const std::string& s);
     int Count() const { return count(); }
     std::string ItemText(int i) const;
@@ -213,20 +243,32 @@ public:
     bool Selected(int i) const;
     void SetSelected(int i, bool s);
     void SetMultiSelect(bool m);
+    // One height for every item, kept by the list (0: the style's own).
     int ItemHeight() const { return itemHeight_; }
     void SetItemHeight(int h);
+    // A sorted list keeps its items in CompareListText order. Switching it on
+    // sorts the items once; single items added later go to their place.
+    // Filling many items goes through AssignItems, or with Sorted off and
+    // switched on again at the end.
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool s);
+    // Replaces all items in one go: a sorted list sorts the new items once,
+    // then the view takes them without per-item sorting or sizing.
+    void AssignItems(std::vector<TListItemData> items);
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
 
+protected:
+    // A new item for the data, not yet in the list.
+    virtual QListWidgetItem* MakeItem(TListItemData d) const;
+    // Puts a made item into the list at the end or at its sorted place.
+    void InsertMadeItem(QListWidgetItem* it);
+    // Whether the list is filled by the program (changes are not the user's).
+    bool updating_ = false;
+
 private:
     int itemHeight_ = 0;
-};
-
-// One item of a check list as the form state keeps it.
-struct TCheckListEntry {
-    std::string text;
-    bool checked = false;
-    bool enabled = true;
+    bool sorted_ = false;
 };
 
 // The items of a check list for the form state. TCheckListBox holds its own;
@@ -235,9 +277,9 @@ class TCheckListItems {
 public:
     virtual ~TCheckListItems() = default;
     virtual int CheckListCount() const = 0;
-    virtual TCheckListEntry CheckListEntry(int i) const = 0;
+    virtual TListItemData CheckListItem(int i) const = 0;
     // Replaces every item at once.
-    virtual void AssignCheckList(std::vector<TCheckListEntry> items) = 0;
+    virtual void AssignCheckList(std::vector<TListItemData> items) = 0;
 };
 
 class TCheckListBox : public TListBox, public TCheckListItems {
@@ -254,12 +296,11 @@ public:
     TNotifyEvent OnClickCheck;
 
     int CheckListCount() const override { return Count(); }
-    TCheckListEntry CheckListEntry(int i) const override { return {ItemText(i), Checked(i), ItemEnabled(i)}; }
-    // Filled with sorting off; a sorted list sorts once at the end.
-    void AssignCheckList(std::vector<TCheckListEntry> items) override;
+    TListItemData CheckListItem(int i) const override { return {ItemText(i), Checked(i), ItemEnabled(i)}; }
+    void AssignCheckList(std::vector<TListItemData> items) override { AssignItems(std::move(items)); }
 
-private:
-    bool updating_ = false;
+protected:
+    QListWidgetItem* MakeItem(TListItemData d) const override;
 };
 
 class TStringGrid : public QTableWidget, public TControl {
@@ -274,7 +315,14 @@ public:
     void SetCell(int col, int row, const std::string& s);
     int FixedRows() const { return fixedRows_; }
     void SetFixedRows(int n) { fixedRows_ = n; }
+    // Takes over what is being typed into the open cell editor, if any, and
+    // closes the editor.
+    void EndEdit();
     TNotifyEvent OnSetEditText;
+    // The focus comes into the grid, or leaves the grid for a control
+    // outside it (not for the grid's own cell editor).
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
 
 private:
     int fixedRows_ = 1;
@@ -323,6 +371,9 @@ public:
     // A sheet freed (a closed result tab) leaves its page control's list.
     ~TTabSheet() override;
     TPageControl* PageControl() const { return pageControl_; }
+    // Takes the sheet out of its page control now (the sheet itself may be
+    // freed later, once the handler that closed it has returned).
+    void DetachFromPageControl();
     bool TabVisible() const { return tabVisible_; }
     void SetTabVisible(bool v);
     std::string Caption() const;

@@ -1,32 +1,28 @@
 #include "IniSettingsFile.h"
 
+#include "BaseStrings.h"
+#include "BaseUtils.h"
 #include "CharSet1252.h"
+#include "Exceptions.h"
+#include "SafeFiles.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
-#include <unistd.h>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace pem {
 
 namespace {
-long long Stamp(const std::string& path) {
-    std::error_code ec;
-    auto t = fs::last_write_time(path, ec);
-    if (ec) return -2;
-    auto size = fs::file_size(path, ec);
-    return static_cast<long long>(t.time_since_epoch().count()) ^ static_cast<long long>(size) << 1;
-}
 
-// Values may hold any byte but line ends: escape them so that a value read
-// back is the value written.
+// Backslashes are escaped, and so were line ends in files of earlier
+// versions: a value read back is the value written.
 std::string Escape(const std::string& v) {
     std::string r;
+    r.reserve(v.size());
     for (char c : v) {
         if (c == '\\') r += "\\\\";
         else if (c == '\n') r += "\\n";
@@ -35,8 +31,10 @@ std::string Escape(const std::string& v) {
     }
     return r;
 }
-std::string Unescape(const std::string& v) {
+std::string Unescape(std::string_view v) {
+    if (v.find('\\') == std::string_view::npos) return std::string(v);
     std::string r;
+    r.reserve(v.size());
     for (size_t i = 0; i < v.size(); ++i) {
         if (v[i] == '\\' && i + 1 < v.size()) {
             char n = v[i + 1];
@@ -48,6 +46,17 @@ std::string Unescape(const std::string& v) {
     }
     return r;
 }
+
+std::string Folded(std::string_view s) { return AsciiLowerCase(s); }
+std::string KeyOf(const std::string& section, std::string_view key) {
+    std::string k = Folded(section);
+    k += '\n'; // never part of a name
+    k += Folded(key);
+    return k;
+}
+
+bool HoldsControl(const std::string& s) { return PosCharSetFrom(csControl, s) > 0; }
+
 } // namespace
 
 IniSettingsFile::IniSettingsFile(std::string path) : path_(std::move(path)) {}
@@ -60,101 +69,140 @@ std::string IniSettingsFile::PathFor(const std::string& application) {
     return base + "/Valtmoor/" + Cp1252ToUtf8(application) + ".ini";
 }
 
+IniSettingsFile::Stamp IniSettingsFile::StampOf(const std::string& path) {
+    Stamp s;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return s;
+    s.exists = true;
+    s.mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    s.size = static_cast<long long>(st.st_size);
+    s.inode = static_cast<long long>(st.st_ino);
+    return s;
+}
+
+void IniSettingsFile::Warn(const std::string& text) {
+    if (OnWarning) OnWarning(text);
+}
+
 void IniSettingsFile::Load() {
-    long long stamp = Stamp(path_);
-    if (stamp == loadedStamp_) return;
-    loadedStamp_ = stamp;
+    const Stamp stamp = StampOf(path_);
+    if (everLoaded_ && stamp == loaded_) return;
+    everLoaded_ = true;
+    loaded_ = stamp;
     sections_.clear();
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return;
-    std::string line;
-    Section* cur = nullptr;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    sectionIndex_.clear();
+    keyIndex_.clear();
+    refused_ = false;
+    std::string text;
+    const TReadStatus status = TryReadRegularFile(path_, text, kMaxSize);
+    const std::string shown = Utf8ToCp1252(path_);
+    const char* why = nullptr;
+    switch (status) {
+    case TReadStatus::Ok: Parse(text); return;
+    case TReadStatus::Missing: return;
+    case TReadStatus::NotRegular: why = " is not a regular file"; break;
+    case TReadStatus::TooLarge: why = " is larger than 64 MB and taken as corrupt"; break;
+    case TReadStatus::Unreadable: why = " cannot be read"; break;
+    }
+    refused_ = true;
+    Warn("Settings file " + shown + why + ": defaults are used and the file is left as it is");
+}
+
+void IniSettingsFile::Parse(const std::string& textIn) {
+    std::string_view text(textIn);
+    // Room for every line at once: no index grows key by key.
+    const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    keyIndex_.reserve(lines);
+    bool inSection = false;
+    std::size_t cur = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
-            auto close = line.rfind(']');
-            std::string name = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-            cur = FindSection(name);
-            if (!cur) {
-                sections_.push_back({name, {}});
-                cur = &sections_.back();
-            }
+            const auto close = line.rfind(']');
+            cur = SectionFor(std::string(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+            if (sections_[cur].entries.empty()) sections_[cur].entries.reserve(lines);
+            inSection = true;
             continue;
         }
-        auto eq = line.find('=');
-        if (eq == std::string::npos || !cur) continue; // corrupt line: skipped
-        std::string key = line.substr(0, eq), value = Unescape(line.substr(eq + 1));
-        bool replaced = false;
-        for (auto& e : cur->entries)
-            if (SameText(e.key, key)) { e.value = value; replaced = true; }
-        if (!replaced) cur->entries.push_back({key, value});
+        const auto eq = line.find('=');
+        if (eq == std::string_view::npos || !inSection) continue; // corrupt line: skipped
+        // The last of equal keys counts.
+        Put(cur, std::string(line.substr(0, eq)), Unescape(line.substr(eq + 1)));
     }
+    for (auto& sec : sections_) sec.entries.shrink_to_fit();
+}
+
+bool IniSettingsFile::Put(std::size_t section, std::string key, std::string value) {
+    Section& s = sections_[section];
+    const auto [it, added] = keyIndex_.try_emplace(KeyOf(s.name, key), s.entries.size());
+    if (added) s.entries.push_back({std::move(key), std::move(value)});
+    else s.entries[it->second].value = std::move(value);
+    return added;
 }
 
 bool IniSettingsFile::Save() {
-    std::error_code ec;
-    fs::path p(path_);
-    fs::create_directories(p.parent_path(), ec);
-    std::string tmp = path_ + ".tmp." + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const auto& s : sections_) {
-            out << '[' << s.name << "]\n";
-            for (const auto& e : s.entries) out << e.key << '=' << Escape(e.value) << '\n';
-            out << '\n';
+    if (refused_) return false;
+    std::string text;
+    for (const auto& s : sections_) {
+        text += '[';
+        text += s.name;
+        text += "]\n";
+        for (const auto& e : s.entries) {
+            text += e.key;
+            text += '=';
+            text += Escape(e.value);
+            text += '\n';
         }
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(tmp, ec);
-            return false;
-        }
+        text += '\n';
     }
-    fs::rename(tmp, path_, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
+    std::error_code ec;
+    fs::create_directories(fs::path(path_).parent_path(), ec);
+    try {
+        ReplaceFileText(path_, text, Utf8ToCp1252(path_));
+    } catch (const EFileError&) {
         return false;
     }
-    loadedStamp_ = Stamp(path_);
+    loaded_ = StampOf(path_);
     return true;
 }
 
-IniSettingsFile::Section* IniSettingsFile::FindSection(const std::string& name) {
-    for (auto& s : sections_)
-        if (SameText(s.name, name)) return &s;
-    return nullptr;
+std::size_t IniSettingsFile::SectionFor(const std::string& name) {
+    const auto [it, added] = sectionIndex_.try_emplace(Folded(name), sections_.size());
+    if (added) sections_.push_back({name, {}});
+    return it->second;
+}
+
+IniSettingsFile::Entry* IniSettingsFile::FindEntry(const std::string& section, const std::string& key) {
+    const auto s = sectionIndex_.find(Folded(section));
+    if (s == sectionIndex_.end()) return nullptr;
+    const auto e = keyIndex_.find(KeyOf(section, key));
+    return e == keyIndex_.end() ? nullptr : &sections_[s->second].entries[e->second];
 }
 
 bool IniSettingsFile::Read(const std::string& section, const std::string& key, std::string& value) {
     Load();
-    Section* s = FindSection(section);
-    if (!s) return false;
-    for (const auto& e : s->entries) {
-        if (SameText(e.key, key)) {
-            value = e.value;
-            return true;
-        }
-    }
-    return false;
+    const Entry* e = FindEntry(section, key);
+    if (!e) return false;
+    value = e->value;
+    return true;
 }
 
 bool IniSettingsFile::Write(const std::string& section, const std::string& key, const std::string& value) {
+    if (HoldsControl(key) || HoldsControl(value)) {
+        // A line end would break the file; other controls have no place in
+        // a setting either.
+        Warn("Setting " + RemoveCharSet(key, csControl) + " not saved: its value holds control characters");
+        return false;
+    }
     Load();
-    Section* s = FindSection(section);
-    if (!s) {
-        sections_.push_back({section, {}});
-        s = &sections_.back();
-    }
-    bool found = false;
-    for (auto& e : s->entries) {
-        if (SameText(e.key, key)) {
-            e.value = value;
-            found = true;
-        }
-    }
-    if (!found) s->entries.push_back({key, value});
+    if (const Entry* e = FindEntry(section, key); e && e->value == value) return !refused_;
+    Put(SectionFor(section), key, value);
     return Save();
 }
 

@@ -2,15 +2,30 @@
 // The per-user settings file that stands in for the registry: an INI file at
 // $XDG_CONFIG_HOME/Valtmoor/<application>.ini (default ~/.config), one
 // section per settings section, keys compared without regard to ASCII case.
-// Every write goes to a temporary file that is renamed over the old one, so a
-// crash never leaves half a file.
+//
+// The file is read once into an index and read again only when it changed
+// on disk. It is saved only when a value changes (a new key counts as a
+// change), through a temporary file that replaces it in one step (links and
+// permissions kept), so a crash never leaves half a file.
+//
+// A settings file that is not a regular file (a FIFO, a device), that cannot
+// be read or that is larger than kMaxSize is not used: the values start
+// empty, live in memory only, and the file is never written over. Values and
+// keys holding control characters are not stored. Both are reported through
+// OnWarning.
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pem {
 
 class IniSettingsFile {
 public:
+    // Larger files are taken as corrupt.
+    static constexpr std::uint64_t kMaxSize = 64ull << 20;
+
     explicit IniSettingsFile(std::string path);
 
     // The path of an application's settings file.
@@ -20,8 +35,15 @@ public:
     // True with the value when the key exists (an unreadable or corrupt file
     // reads as empty).
     bool Read(const std::string& section, const std::string& key, std::string& value);
-    // Writes and saves; false when the file cannot be written.
+    // Stores the value and saves the file when the value changed. False when
+    // the value was not stored (control characters) or the file could not be
+    // or may not be written.
     bool Write(const std::string& section, const std::string& key, const std::string& value);
+    // The file is not used (see above).
+    bool Refused() const { return refused_; }
+
+    // Receives each warning as program text; nothing is reported when unset.
+    std::function<void(const std::string&)> OnWarning;
 
 private:
     struct Entry {
@@ -31,13 +53,31 @@ private:
         std::string name;
         std::vector<Entry> entries;
     };
+    struct Stamp {
+        long long mtime = 0, size = 0, inode = 0;
+        bool exists = false;
+        bool operator==(const Stamp&) const = default;
+    };
+    static Stamp StampOf(const std::string& path);
     void Load();
+    void Parse(const std::string& text);
     bool Save();
-    Section* FindSection(const std::string& name);
+    std::size_t SectionFor(const std::string& name);
+    // The entry of a key, or null.
+    Entry* FindEntry(const std::string& section, const std::string& key);
+    // Adds the entry, or replaces the value of the key; whether it was added.
+    bool Put(std::size_t section, std::string key, std::string value);
+    void Warn(const std::string& text);
 
     std::string path_;
     std::vector<Section> sections_;
-    long long loadedStamp_ = -1;
+    std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> section
+    // Folded section name, "\n", folded key -> entry of that section: one
+    // index for all keys, made once per load.
+    std::unordered_map<std::string, std::size_t> keyIndex_;
+    Stamp loaded_;
+    bool everLoaded_ = false;
+    bool refused_ = false;
 };
 
 } // namespace pem

@@ -1,5 +1,6 @@
 #include "FileFilter.h"
 
+#include "BaseFileUtils.h"
 #include "CharSet1252.h"
 
 namespace pem {
@@ -43,18 +44,6 @@ std::string GetFileFilter(const TIniLookup& lookup, const std::string& key, cons
     return filter;
 }
 
-std::string ExtractFileName(std::string_view path) {
-    const auto slash = path.find_last_of('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-std::string ExtractFileExt(std::string_view path) {
-    const auto slash = path.find_last_of('/');
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
-    return std::string(path.substr(dot));
-}
-
 TExtensionList::TExtensionList(const std::string& filter) {
     std::string line;
     auto flush = [this, &line] {
@@ -84,7 +73,7 @@ TExtensionList::TExtensionList(const std::string& filter) {
 }
 
 bool TExtensionList::Admits(std::string_view path) const {
-    const std::string ext = ExtractFileExt(path);
+    const std::string ext = ExtractFileExt(std::string(path));
     return !ext.empty() && lines_.count(AnsiLowerCase(ext)) > 0;
 }
 

@@ -39,12 +39,6 @@ struct TFilterGroup {
 std::string GetFileFilter(const TIniLookup& lookup, const std::string& key, const std::string& version,
                           const std::string& activeCode, const TFilterGroup& group, TSourceMessages& messages);
 
-// The extension of a file name with its dot: the text from the last "." of
-// the last path segment; "" when there is none.
-std::string ExtractFileExt(std::string_view path);
-// The last path segment.
-std::string ExtractFileName(std::string_view path);
-
 // The extensions a filter admits: the filter's ";" and "|" as line breaks,
 // every "*." as "."; a file is admitted when its extension is not empty and
 // equals one of those lines, ignoring case.

@@ -1,5 +1,6 @@
 #include "JobrinDocument.h"
 
+#include "BaseFileUtils.h"
 #include "CharSet1252.h"
 #include "FileFilter.h"
 #include "SharedRoutinesFiles.h"

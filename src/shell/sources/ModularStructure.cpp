@@ -1,5 +1,6 @@
 #include "ModularStructure.h"
 
+#include "BaseFileUtils.h"
 #include "CharSet1252.h"
 #include "FileFilter.h"
 
@@ -420,7 +421,7 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
         out.Modules.emplace_back(module);
 
         if (flags.sources) {
-            const std::string ext = ExtractFileExt(fileName);
+            const std::string ext = ExtractFileExt(std::string(fileName));
             const std::string_view source = fileName.substr(0, fileName.size() - ext.size());
             out.Extensions.push_back(ext);
             const int dup = seen[{out.Components.back(), out.Modules.back(), source}]++;

@@ -7,7 +7,7 @@
 
 namespace pem {
 
-int CompareSourcePaths(std::string_view a, std::string_view b) { return AnsiCompareStr(a, b); }
+int CompareSourcePaths(std::string_view a, std::string_view b) { return CompareListText(a, b); }
 
 bool TSourcePathLess::operator()(const TSourceFile& a, const TSourceFile& b) const {
     return CompareSourcePaths(a.path, b.path) < 0;

@@ -23,7 +23,8 @@ struct TSourceFile {
     bool enabled = true;
 };
 
-// The list's order: AnsiCompareText, ties by AnsiCompareStr.
+// The list's order: the order of sorted lists on screen (CompareListText:
+// AnsiCompareText, ties by AnsiCompareStr).
 int CompareSourcePaths(std::string_view a, std::string_view b);
 struct TSourcePathLess {
     bool operator()(const TSourceFile& a, const TSourceFile& b) const;

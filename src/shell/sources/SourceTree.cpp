@@ -52,25 +52,13 @@ void Take(TStringList& found, Part& part) {
 } // namespace
 
 void SortSourcePaths(std::vector<std::string>& paths) {
-    // The order compares the case-folded texts, then the texts themselves:
-    // folding each path once and comparing the folded copies byte by byte
-    // gives the same order at a fraction of the cost.
-    const std::size_t n = paths.size();
-    std::vector<std::string> folded;
-    folded.reserve(n);
-    for (const std::string& p : paths) folded.push_back(AnsiLowerCase(p));
-    auto less = [&](std::size_t a, std::size_t b) {
-        const int c = folded[a].compare(folded[b]);
-        return c != 0 ? c < 0 : paths[a] < paths[b];
-    };
+    std::vector<std::string_view> texts(paths.begin(), paths.end());
+    const std::vector<std::size_t> order = ListOrderOf(texts);
     bool sorted = true;
-    for (std::size_t i = 1; i < n && sorted; ++i) sorted = !less(i, i - 1);
+    for (std::size_t i = 0; i < order.size() && sorted; ++i) sorted = order[i] == i;
     if (sorted) return;
-    std::vector<std::size_t> order(n);
-    for (std::size_t i = 0; i < n; ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), less);
     std::vector<std::string> out;
-    out.reserve(n);
+    out.reserve(paths.size());
     for (std::size_t i : order) out.push_back(std::move(paths[i]));
     paths = std::move(out);
 }

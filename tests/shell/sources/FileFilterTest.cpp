@@ -98,10 +98,3 @@ TEST(FileFilterTest, NamesAJobCannotCarry) {
     EXPECT_EQ(SkippedSourceMessage("/s/two\nlines.cbl", UnsafeSourceNameReason("/s/two\nlines.cbl")),
               "File skipped, its name holds a line break or another control character: /s/two?lines.cbl");
 }
-
-TEST(FileFilterTest, FileNameParts) {
-    EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
-    EXPECT_EQ(ExtractFileExt("/a/c.tar.gz"), ".gz");
-    EXPECT_EQ(ExtractFileExt("/a/.profile"), ".profile");
-    EXPECT_EQ(ExtractFileName("/a/c.cbl"), "c.cbl");
-}

@@ -1,0 +1,261 @@
+// Opening a large listing in a viewer tab, and printing a long hard copy:
+//
+//   viewer_bench [--lines N] [--runs R] [--pages P]
+//
+// 1. A listing of N CR LF lines (580,000 by default, about 50 MB, with
+//    Windows-1252 letters in) is read and decoded for display by this
+//    program and converted by `iconv -f WINDOWS-1252 -t UTF-8` in the same
+//    run: both as fresh processes, alternated R times, medians with min and
+//    max; both results are compared first. Target: within 2x of iconv.
+// 2. The whole open (read, decode, the tab and its first paint, offscreen)
+//    as fresh processes, with peak memory. Targets: under 3 s, under 12x
+//    the file's size.
+// 3. A hard copy of P pages (1,000 by default) laid out and written as PDF.
+//    Target: under 2 s.
+// The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
+#include "Forms.h"
+#include "ListingText.h"
+#include "MyStatusBar.h"
+#include "PF_HardCopy.h"
+#include "ReportPrinter.h"
+#include "SimpleViewerFrame.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace pem;
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+struct Stats {
+    double min, median, max;
+};
+Stats Summary(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return {v.front(), v[v.size() / 2], v.back()};
+}
+
+// Runs a program with its output to a file ("" /dev/null); its wall time.
+double RunTimed(const std::vector<std::string>& args, const std::string& outFile = "") {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, outFile.empty() ? "/dev/null" : outFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double t = Since(start);
+    posix_spawn_file_actions_destroy(&fa);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(2);
+    }
+    return t;
+}
+
+std::string Slurp(const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void MakeListing(const std::string& file, int lines) {
+    std::ofstream out(file, std::ios::binary);
+    char buf[160];
+    for (int i = 0; i < lines; ++i) {
+        const int n = std::snprintf(buf, sizeof buf,
+                                    "%06d   MOVE WS-CAF\xC9-%05d TO WS-R\xC9SULTAT-\x80%04d.   *> Zeile f\xFCr Pr\xFC"
+                                    "fung %08d ....\r\n",
+                                    i % 1000000, i % 100000, i % 10000, i);
+        out.write(buf, n);
+    }
+}
+
+// ---- the child modes
+
+// Reads and decodes as the viewer does; with an output file, writes the
+// decoded text as UTF-8 (for the comparison with iconv).
+int DecodeMode(const std::string& file, const std::string& outFile) {
+    std::ofstream out;
+    if (!outFile.empty()) out.open(outFile, std::ios::binary);
+    size_t chars = 0;
+    ReadListingFile(file, [&](const QString& piece) {
+        chars += static_cast<size_t>(piece.size());
+        if (out.is_open()) {
+            const QByteArray u = piece.toUtf8();
+            out.write(u.constData(), u.size());
+        }
+    });
+    return chars == 0 ? 1 : 0;
+}
+
+// Opens the file in a viewer tab and waits for its first paint.
+class FirstPaint : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+};
+
+int OpenMode(int argc, char** argv, const std::string& file) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    TForm window("frmBench");
+    window.resize(1000, 700);
+    auto* bar = new TMyStatusBar(&window, &window, "MyStB");
+    window.setStatusBar(bar);
+    auto* pages = new TPageControl(&window, window.Client(), "PageControlEditor");
+    window.show();
+    QApplication::processEvents();
+    TFontSpec font{"Lucida Console", 1, 8, -11};
+    FirstPaint probe;
+    const auto start = Clock::now();
+    auto* tab = new TTabSheet(&window, pages, "tsv0", "listing.txt");
+    pages->SetActivePage(tab);
+    auto* frame = TFrameSimpleViewer::CreateForFile(tab, tab, &font, file);
+    frame->StatusBar = bar;
+    frame->RichEditSourceView->viewport()->installEventFilter(&probe);
+    while (!probe.painted) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const double t = Since(start);
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    std::printf("%.6f %ld %d\n", t, ru.ru_maxrss, frame->RichEditSourceView->LineCount());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int lines = 580000, runs = 5, pages = 1000;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (!std::strcmp(argv[i], "--lines")) lines = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--runs")) runs = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--pages")) pages = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--decode")) return DecodeMode(argv[i + 1], i + 2 < argc ? argv[i + 2] : "");
+        else if (!std::strcmp(argv[i], "--open")) return OpenMode(argc, argv, argv[i + 1]);
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/viewer_bench-XXXXXX";
+    if (!mkdtemp(tmpl.data())) return 2;
+    const fs::path dir = tmpl;
+    const std::string listing = (dir / "listing.txt").string();
+    MakeListing(listing, lines);
+    const double size = static_cast<double>(fs::file_size(listing));
+    const std::string self = fs::canonical("/proc/self/exe").string();
+    std::printf("listing: %d lines, %.1f MB\n", lines, size / 1e6);
+
+    // Both sides give the same text (line ends aside: the viewer keeps lines).
+    RunTimed({self, "--decode", listing, (dir / "ours.txt").string()});
+    RunTimed({"iconv", "-f", "WINDOWS-1252", "-t", "UTF-8", listing}, (dir / "iconv.txt").string());
+    std::string reference = Slurp((dir / "iconv.txt").string());
+    reference.erase(std::remove(reference.begin(), reference.end(), '\r'), reference.end());
+    if (!reference.empty() && reference.back() == '\n') reference.pop_back();
+    if (Slurp((dir / "ours.txt").string()) != reference) {
+        std::fprintf(stderr, "decoded texts differ\n");
+        return 1;
+    }
+    fs::remove(dir / "ours.txt");
+    fs::remove(dir / "iconv.txt");
+
+    std::vector<double> ours, iconv;
+    for (int r = 0; r < runs; ++r) {
+        ours.push_back(RunTimed({self, "--decode", listing}));
+        iconv.push_back(RunTimed({"iconv", "-f", "WINDOWS-1252", "-t", "UTF-8", listing}));
+    }
+    const Stats o = Summary(ours), c = Summary(iconv);
+    std::printf("read and decode  : min %.3f  median %.3f  max %.3f s\n", o.min, o.median, o.max);
+    std::printf("iconv            : min %.3f  median %.3f  max %.3f s\n", c.min, c.median, c.max);
+    std::printf("ratio of medians : %.2f (target within 2)\n", o.median / c.median);
+
+    std::vector<double> opens, memory;
+    for (int r = 0; r < runs; ++r) {
+        const std::string outFile = (dir / "open.txt").string();
+        RunTimed({self, "--open", listing}, outFile);
+        double t = 0;
+        long kb = 0;
+        int shown = 0;
+        if (std::sscanf(Slurp(outFile).c_str(), "%lf %ld %d", &t, &kb, &shown) != 3 || shown != lines) {
+            std::fprintf(stderr, "the viewer showed %d lines\n", shown);
+            return 1;
+        }
+        opens.push_back(t);
+        memory.push_back(static_cast<double>(kb) * 1024.0 / size);
+    }
+    const Stats op = Summary(opens), mem = Summary(memory);
+    std::printf("open to first paint: min %.3f  median %.3f  max %.3f s (target under 3)\n", op.min, op.median,
+                op.max);
+    std::printf("peak memory        : min %.1f  median %.1f  max %.1f x the file (target under 12)\n", mem.min,
+                mem.median, mem.max);
+
+    // 3. The hard copy.
+    {
+        int qargc = 1;
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        QApplication app(qargc, argv);
+        TQRfrm_HardCopy form;
+        form.ReportTitle = "listing.txt";
+        const TReportDocument probe = [&] {
+            TQRfrm_HardCopy one;
+            one.Items.Add("x");
+            return one.Layout();
+        }();
+        (void)probe;
+        std::ifstream in(listing, std::ios::binary);
+        std::string line;
+        // Enough lines for the pages asked for, a page break every 60 lines.
+        for (int i = 0; i < pages * 60 && std::getline(in, line); ++i) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            form.Items.Add(line);
+            if (i % 60 == 59) form.Items.Add("/");
+        }
+        std::vector<double> layout, pdf;
+        size_t pageCount = 0;
+        for (int r = 0; r < std::min(runs, 3); ++r) {
+            auto t0 = Clock::now();
+            const TReportDocument doc = form.Layout();
+            layout.push_back(Since(t0));
+            auto t1 = Clock::now();
+            WriteReportPdf(doc, (dir / "hardcopy.pdf").string());
+            pdf.push_back(Since(t1));
+            pageCount = doc.pages.size();
+        }
+        const Stats l = Summary(layout), p = Summary(pdf);
+        std::printf("hard copy of %zu pages: layout median %.3f s, PDF median %.3f s (min %.3f, max %.3f), "
+                    "together %.3f s (target under 2)\n",
+                    pageCount, l.median, p.median, p.min, p.max, l.median + p.median);
+    }
+    fs::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// Reading files without being caught by odd kinds of file, and replacing
+// files in one step.
+//
+// Reading: only a regular file is read. A FIFO, a device such as /dev/zero or
+// a folder is refused without waiting and without reading from it, so an odd
+// file can neither hang the program nor fill its memory.
+//
+// Replacing: the new text goes to a temporary file in the file's own folder,
+// is flushed and synced, takes the old file's permissions and replaces it by
+// a rename; the folder is synced after it. A crash, a full disk or a refused
+// write thus leaves the old file byte for byte as it was. A symbolic link is
+// kept: its target is replaced. A write-protected file (no write permission
+// for anybody, or none for us) and anything that is not a regular file are
+// refused, as a direct write would be. Where the folder refuses new files but
+// the file itself may be written, the complete text is made first and then
+// written over the file in place, with the old text put back if that fails.
+//
+// The temporary files are named "." + file name + ".tmp-" + process id + "-"
+// + six characters. The next replacement of the same file removes those whose
+// process has ended (a killed save leaves one); those of running processes
+// stay.
+//
+// Paths are as the file system spells them (UTF-8); the messages name the
+// file by the name the caller gives (the path when none), never by the
+// temporary file.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace pem {
+
+// Whether the path names a regular file; links are followed.
+bool IsRegularFile(const std::string& path);
+
+enum class TReadStatus { Ok, Missing, Unreadable, NotRegular, TooLarge };
+
+// Reads the whole file into content when it is a regular file of at most
+// maxBytes bytes (0: any size). content is left empty on failure.
+TReadStatus TryReadRegularFile(const std::string& path, std::string& content, std::uint64_t maxBytes = 0);
+
+// "Can not open file %s", followed by ": not a regular file" or ": larger
+// than %d bytes" where that is the reason.
+std::string ReadFailureMessage(TReadStatus status, const std::string& name, std::uint64_t maxBytes = 0);
+
+// TryReadRegularFile raising EFileError with ReadFailureMessage.
+std::string ReadRegularFile(const std::string& path, std::uint64_t maxBytes = 0);
+
+// Replaces the file's content with text. Raises EFileError "Can not create
+// file %s" (write-protected, folder missing or refusing, no temporary file;
+// ": not a regular file" added for other kinds of file) or "Can not write
+// file %s" (a failed write, flush or sync, e.g. a full disk).
+void ReplaceFileText(const std::string& path, std::string_view text, const std::string& name = {});
+
+// The same with the content written by write, which receives the name of the
+// file to write (a fresh temporary file). An EFileError of write becomes
+// "Can not write file %s" naming the file; any other exception passes on.
+void ReplaceFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
+                           const std::string& name = {});
+
+// The start of the temporary files of a replacement of fileName (the name
+// without folder) by process pid: "." + fileName + ".tmp-" + pid + "-".
+std::string ReplacementTempPrefix(const std::string& fileName, long pid);
+
+} // namespace pem

@@ -1,0 +1,40 @@
+#pragma once
+// The plain listing viewer: the file's text read-only, XML files shown
+// indented, the caret's line on the status bar, printing, and a close button
+// that closes the tab it stands on (through the window's close request).
+#include "ListingView.h"
+#include "ViewerBaseFrame.h"
+
+namespace pem {
+
+class TFrameSimpleViewer : public TFrameViewerBase {
+public:
+    TFrameSimpleViewer(TComponent* owner, QWidget* parent, const std::string& name = "FrameSimpleViewer");
+
+    // Creates the frame on the parent, gives it the font and loads the file.
+    static TFrameSimpleViewer* CreateForFile(TComponent* owner, QWidget* parent, const TFontSpec* font,
+                                             const std::string& fileName,
+                                             const std::string& name = "FrameSimpleViewer");
+
+    TListingView* RichEditSourceView;
+    TPanel* PanelSimpleViewer;
+    TBitBtn* BitBtnPrint;
+    TBitBtn* BitBtnClose;
+
+    // Loads the file; raises EFileError when it cannot be read and the XML
+    // parser's exception (after the plain text was loaded) when an XML file
+    // does not parse.
+    void LoadFile(const std::string& fileName);
+    void SetViewerFont(const TFontSpec* font) override;
+    void Print() override;
+
+    void BitBtnPrintClick(TComponent* sender);
+    void BitBtnCloseClick(TComponent* sender);
+    void FrameResize();
+    void RichEditSourceViewSelectionChange(TComponent* sender);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+};
+
+} // namespace pem

@@ -1,0 +1,108 @@
+#include "ReportPrinter.h"
+
+#include "BaseFileUtils.h"
+#include "CharSet1252.h"
+#include "Exceptions.h"
+#include "QtText.h"
+#include "ReportPainter.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <fstream>
+
+namespace pem {
+
+namespace {
+std::function<std::vector<std::string>()> g_printerNames;
+std::string g_currentPrinter;
+TReportEnvironment g_env;
+TReportPrintHook g_hook;
+
+QPageLayout PageLayoutOf(const TReportDocument& doc) {
+    return QPageLayout(QPageSize(QSizeF(doc.pageWidth, doc.pageHeight), QPageSize::Millimeter),
+                       doc.pageWidth > doc.pageHeight ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+} // namespace
+
+std::vector<std::string> PrinterNames() {
+    if (g_printerNames) return g_printerNames();
+    std::vector<std::string> names;
+    for (const QString& n : QPrinterInfo::availablePrinterNames()) names.push_back(FromQ(n));
+    return names;
+}
+
+std::string DefaultPrinterName() {
+    if (g_printerNames) {
+        auto names = g_printerNames();
+        return names.empty() ? std::string() : names.front();
+    }
+    return FromQ(QPrinterInfo::defaultPrinterName());
+}
+
+void SetPrinterNamesProvider(std::function<std::vector<std::string>()> provider) {
+    g_printerNames = std::move(provider);
+}
+
+std::string CurrentPrinterName() { return g_currentPrinter; }
+void SetCurrentPrinterName(const std::string& name) { g_currentPrinter = name; }
+
+void SetReportEnvironment(TReportEnvironment env) { g_env = std::move(env); }
+void SetReportPrintHook(TReportPrintHook hook) { g_hook = std::move(hook); }
+
+std::string ReportPdfName(const std::string& title) {
+    std::string name = title.empty() ? std::string("Report") : title;
+    for (char& c : name)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 32) c = '_';
+    if (name == "." || name == "..") name = "Report";
+    return name + ".pdf";
+}
+
+void WriteReportPdf(const TReportDocument& doc, const std::string& fileName) {
+    QPdfWriter writer(ToQ(fileName));
+    writer.setTitle(ToQ(doc.title));
+    writer.setCreator("Pemaris");
+    writer.setResolution(600);
+    writer.setPageLayout(PageLayoutOf(doc));
+    if (!PaintReportDocument(writer, doc)) throw EFileError("Can not create file " + fileName);
+    if (!FileExists(fileName)) throw EFileError("Can not create file " + fileName);
+}
+
+void WriteReportText(const TReportDocument& doc, const std::string& fileName) {
+    std::ofstream out(Cp1252ToUtf8(fileName), std::ios::binary | std::ios::trunc);
+    if (!out) throw EFileError("Can not create file " + fileName);
+    const std::string text = ReportPagesAsText(doc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) throw EFileError("Can not write file " + fileName);
+}
+
+void PrintReportDocument(const TReportDocument& doc, const std::string& printerName) {
+    std::string name = printerName.empty() ? CurrentPrinterName() : printerName;
+    if (g_hook) {
+        g_hook(doc, name);
+        return;
+    }
+    const std::vector<std::string> printers = PrinterNames();
+    if (printers.empty()) {
+        const std::string folder = g_env.fallbackFolder ? g_env.fallbackFolder() : std::string();
+        if (folder.empty()) throw Exception("No printer is installed and there is no folder for the PDF file");
+        const std::string file = IncludeTrailingSeparator(folder, '/') + ReportPdfName(doc.title);
+        WriteReportPdf(doc, file);
+        if (g_env.notify) g_env.notify("No printer is installed: printed to " + file);
+        return;
+    }
+    bool known = false;
+    for (const auto& p : printers) known = known || p == name;
+    if (!known) name = DefaultPrinterName().empty() ? printers.front() : DefaultPrinterName();
+    QPrinter printer(QPrinterInfo::printerInfo(ToQ(name)), QPrinter::HighResolution);
+    printer.setDocName(ToQ(doc.title));
+    printer.setFullPage(true);
+    printer.setPageLayout(PageLayoutOf(doc));
+    if (!PaintReportDocument(printer, doc)) throw Exception("Can not print on " + name);
+}
+
+} // namespace pem

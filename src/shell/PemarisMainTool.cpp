@@ -1,0 +1,278 @@
+// Starting the package's tools from the main window: the start itself, the
+// piped run's console, waiting for auxiliary programs, DOSBox and the DOS
+// start, and giving results their names back after a run. The work is done
+// by the run units (src/shell/run); here it meets the window's controls.
+#include "PemarisMain.h"
+
+#include "CaseInsensitivePath.h"
+#include "DOSStart.h"
+#include "DialogService.h"
+#include "Exceptions.h"
+#include "FindExecFrame.h"
+#include "QtText.h"
+#include "SharedRoutinesCommon.h"
+
+namespace pem {
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& words) {
+    std::string s;
+    for (const auto& w : words) s += (s.empty() ? "" : " ") + w;
+    return s;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// A progress bar's step: past its maximum it starts again at its minimum.
+void Step(TProgressBar* bar, long by) {
+    if (by <= 0) return;
+    const long span = static_cast<long>(bar->Max()) - bar->Min() + 1;
+    long pos = bar->Position() + by;
+    if (span > 0 && pos > bar->Max()) pos = bar->Min() + (pos - bar->Min()) % span;
+    bar->SetPosition(static_cast<int>(pos));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- starting
+
+void TfrmPemarisMain::ActDontRunExecute(TComponent*) {
+    TAction* a = Act("ActDontRun");
+    a->SetChecked(!a->Checked());
+}
+
+bool TfrmPemarisMain::StartTool(const std::string& executable, const std::vector<std::string>& params,
+                                const std::string& workingDir) {
+    TAction* dontRun = ActionListMain->FindAction("ActDontRun");
+    if (dontRun && dontRun->Checked()) MyStB->Error("Batch run prohibited : " + executable + " " + Joined(params));
+
+    TToolStartRequest r;
+    r.program = executable;
+    r.params = params;
+    r.workingDir = workingDir;
+    r.captureLog = IniSettings.CaptureLog;
+    r.piped = SystemCaptureConsole;
+    r.consoleStub = ConsoleStubPath;
+    r.useDOSBox = DOSBoxActive;
+    r.dosboxExe = DOSBoxPath;
+    if (DOSBoxActive) {
+        try {
+            r.dosboxTemplate.LoadFromFile(Cp1252ToUtf8(DOSBoxTemplatePath));
+        } catch (const EFileError&) {
+            // A template gone since DOSBox was found: the configuration is
+            // made of the run's own lines alone.
+        }
+    }
+    RunWarnings.clear();
+    ToolRun.reset();
+    if (r.piped) return StartWithPipes(r);
+
+    int error = 0;
+    std::string step;
+    ToolRun = StartToolRun(r, error, step);
+    if (!ToolRun) {
+        LastSystemError = error;
+        throw Exception(StartFailureMessage(error, executable, params, workingDir));
+    }
+    return true;
+}
+
+bool TfrmPemarisMain::StartWithPipes(const TToolStartRequest& request) {
+    TToolStartRequest r = request;
+    r.piped = true;
+    int error = 0;
+    std::string step;
+    ToolRun = StartToolRun(r, error, step);
+    if (!ToolRun) {
+        LastSystemError = error;
+        // Only the steps before the tool's start have a dialog of their own;
+        // a failed start is reported by the caller with the error code.
+        if (step != "CreateProcess") Dialogs().MessageDlg(step, TMsgDlgType::mtWarning, mbOK);
+        return false;
+    }
+    ToolOutput = std::make_unique<TToolOutputReader>(Product.Kind);
+    MemoCaptureConsole->setMaximumBlockCount(static_cast<int>(ToolOutput->TailLimit()));
+    return true;
+}
+
+bool TfrmPemarisMain::RunAndWait(const std::string& program, const std::vector<std::string>& params,
+                                 const std::string& workingDir) {
+    int error = 0;
+    const bool started = pem::RunAndWait(program, params, workingDir, &error);
+    if (!started) LastSystemError = error;
+    return started;
+}
+
+// ------------------------------------------------------------ piped output
+
+namespace {
+
+void FeedMemo(TMemo* memo, TToolOutputReader& reader) {
+    bool replaced = false;
+    const std::vector<std::string> lines = reader.TakeMemoLines(replaced);
+    if (lines.empty() && !replaced) return;
+    std::string text;
+    for (const auto& l : lines) {
+        if (!text.empty()) text += '\n';
+        text += l;
+    }
+    if (replaced) memo->setPlainText(ToQ(text));
+    else memo->appendPlainText(ToQ(text));
+}
+
+} // namespace
+
+void TfrmPemarisMain::ReadToolOutput() {
+    if (!ToolRun || !ToolRun->Piped() || !ToolOutput) return;
+    TToolProcess* pipes = ToolRun->Pipes();
+    std::string chunk;
+    if (pipes->Take(chunk) == 0) {
+        // A tool waiting for a key gets Enter; one that never reads, or has
+        // closed its input, costs nothing.
+        // A closed or full input is no error; anything else is shown.
+        if (pipes->WriteInput("\r\n") < 0) Dialogs().MessageDlg("WriteFile", TMsgDlgType::mtWarning, mbOK);
+        return;
+    }
+    const TOutputStep step = ToolOutput->Feed(chunk);
+    FeedMemo(MemoCaptureConsole, *ToolOutput);
+    if (step.counted > 0) {
+        Step(ProgressBarModules, step.counted);
+        const int pos = ProgressBarModules->Position();
+        const int max = ProgressBarModules->Max();
+        GroupBoxSlider->SetCaption("Started processing project " + JobName + " - Entity " + std::to_string(pos) +
+                                   " of " + std::to_string(max) + " - " + step.lastCountedText);
+        Application().Title = std::to_string(pos + 1) + " of " + std::to_string(max) + " - " + JobName;
+    }
+    Step(ProgressBarSources, step.lines);
+    Application().ProcessMessages();
+}
+
+void TfrmPemarisMain::FinishToolOutput() {
+    if (!ToolRun || !ToolRun->Piped() || !ToolOutput) return;
+    TToolProcess* pipes = ToolRun->Pipes();
+    // The tool has ended; what its console still held arrives at once.
+    for (int i = 0; i < 100 && !pipes->Drained(); ++i) pipes->WaitForOutput(20);
+    std::string rest;
+    pipes->Take(rest);
+    ToolOutput->Feed(rest);
+    ToolOutput->Finish();
+    FeedMemo(MemoCaptureConsole, *ToolOutput);
+}
+
+long TfrmPemarisMain::SaveConsoleLog() {
+    if (!ToolOutput) return -1;
+    const std::string path = IncludeTrailingSeparator(OutputDirectory(), '/') + "Console.log";
+    if (!ToolOutput->Capture().SaveToFile(path)) return -1;
+    return ToolOutput->Capture().LineCount();
+}
+
+// --------------------------------------------------------------- renaming
+
+void TfrmPemarisMain::BeginResultRenaming() {
+    if (InputTreeEntries.Empty()) InputTreeEntries.SetLines(MemoNewFileNames->Lines());
+    TAction* methodFile = ActionListMain->FindAction("ActSpecifyMethodFile");
+    ResultRenamer = std::make_unique<TResultRenamer>(
+        TRenameSettings{&InputTreeEntries, StructureLevel, Product.Kind, methodFile && methodFile->Visible()});
+}
+
+int TfrmPemarisMain::RenameResultFolder(const std::string& outputDir, const std::string& folderName) {
+    if (!ResultRenamer) BeginResultRenaming();
+    GroupBoxSlider->SetCaption("Rename " + folderName + " files");
+    const int modules = ResultRenamer->RenamedModules;
+    const int sources = ResultRenamer->RenamedSources;
+    const size_t warnings = ResultRenamer->Warnings.size();
+    int files = 0;
+    const int renamed = ResultRenamer->RenameFolder(outputDir, folderName, [&] {
+        ProgressBarSources->SetPosition(ProgressBarSources->Position() + 1);
+        if (++files % 256 == 0) Application().ProcessMessages();
+    });
+    NumberOfRenamedModules += ResultRenamer->RenamedModules - modules;
+    NumberOfRenamedSourceFiles += ResultRenamer->RenamedSources - sources;
+    for (size_t i = warnings; i < ResultRenamer->Warnings.size(); ++i) {
+        RunWarnings.push_back(ResultRenamer->Warnings[i]);
+        MyStB->ShowWarning(ResultRenamer->Warnings[i]);
+    }
+    ProgressBarModules->SetPosition(ProgressBarModules->Position() + 1);
+    Application().ProcessMessages();
+    return renamed;
+}
+
+void TfrmPemarisMain::ShowRunOutcome(bool cancelled) {
+    std::string text = cancelled ? "Process cancelled, analysis incomplete!" : "Analysis completed, processing finished";
+    if (!RunWarnings.empty()) {
+        text += " - " + std::to_string(RunWarnings.size()) + (RunWarnings.size() == 1 ? " warning: " : " warnings: ");
+        for (size_t i = 0; i < RunWarnings.size(); ++i) text += (i ? "; " : "") + RunWarnings[i];
+    }
+    if (cancelled) MyStB->ShowError(text, true);
+    else MyStB->ShowWarning(text);
+}
+
+// ------------------------------------------------------------------ DOS
+
+bool TfrmPemarisMain::LocateDOSBox(bool useDOSBox) {
+    if (!useDOSBox) {
+        DOSBoxActive = false;
+        DOSBoxPath.clear();
+        DOSBoxTemplatePath.clear();
+        return false;
+    }
+    if (DOSBoxActive) return true;
+    const std::string location = IniValue(IniLines(), "Runcontrol.DOSBoxLocation");
+    std::string exe = FindDOSBoxExecutable(location);
+    if (exe.empty() && location.empty()) {
+        TOpenDialogRequest req;
+        req.title = "Please locate DOSBox-0.74\\DOSBox.exe manually";
+        req.fileName = "DOSBox.exe";
+        req.initialDir = "/usr/bin/";
+        std::vector<std::string> files;
+        if (Dialogs().OpenFiles(req, files) && !files.empty()) {
+            exe = files.front();
+            TStringList lines = IniLines();
+            const int at = lines.IndexOfName("Runcontrol.UseDOSBox");
+            lines.Insert(at < 0 ? lines.Count() : at + 1, "Runcontrol.DOSBoxLocation=" + exe);
+            SetIniLines(lines);
+            WriteProductIniFile();
+            ShowProductIniFile();
+        } else {
+            MyStB->ShowWarning("DOSBox-0.74\\DOSBox.exe file search cancelled");
+        }
+    }
+    if (exe.empty() || !FileExists(exe)) return false;
+    const std::string iniFolder = FolderOf(GetProductIniFileName());
+    std::string templ = FindFileIgnoringCase(iniFolder + "/DOSBox.config");
+    if (templ.empty()) {
+        // DOSBox writes its own template once.
+        RunAndWait(exe, DOSBoxWriteConfigArguments("DOSBox.config"), iniFolder);
+        templ = FindFileIgnoringCase(iniFolder + "/DOSBox.config");
+    }
+    DOSBoxActive = !templ.empty();
+    if (DOSBoxActive) {
+        DOSBoxPath = exe;
+        DOSBoxTemplatePath = templ;
+    }
+    return DOSBoxActive;
+}
+
+void TfrmPemarisMain::SetupDOSStart(bool createPif) {
+    // No AUTOEXEC.NT and no .pif file is written or deleted: there is no DOS
+    // subsystem to read them. The note says so and names the DOS programs,
+    // which run only under DOSBox.
+    PendingDOSNote.clear();
+    if (!createPif) return;
+    std::vector<std::string> dos;
+    for (TFrameFindexec* frame : {FrameFindexecPemaris, FrameFindexecWordScanner}) {
+        const std::string file = FindFileIgnoringCase(frame->FileName());
+        if (IsDosExecutable(file)) dos.push_back(file);
+    }
+    PendingDOSNote = DOSStartNote(dos);
+}
+
+void TfrmPemarisMain::ShowDOSStartNote() {
+    if (!PendingDOSNote.empty()) MyStB->ShowWarning(PendingDOSNote);
+}
+
+} // namespace pem

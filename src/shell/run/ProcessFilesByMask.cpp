@@ -1,0 +1,101 @@
+#include "ProcessFilesByMask.h"
+
+#include "CharSet1252.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pem {
+
+std::string MaskDigits(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c >= '0' && c <= '9') c = '#';
+    return out;
+}
+
+namespace {
+
+struct Sweep {
+    std::string mask; // upper-cased
+    bool all;
+    bool countOnly;
+    int count = 0;
+
+    bool Matches(const char* name) const {
+        if (all) return true;
+        // Names on disk are UTF-8; the mask speaks of the 8-bit form.
+        const std::string folded = MaskDigits(AnsiUpperCase(Utf8ToCp1252(name)));
+        return folded.compare(0, mask.size(), mask) == 0;
+    }
+
+    // Works through the open folder dirFd (which it closes); true when the
+    // folder is empty afterwards.
+    bool Walk(int dirFd, int depth) {
+        DIR* dir = ::fdopendir(dirFd);
+        if (!dir) {
+            ::close(dirFd);
+            return false;
+        }
+        bool empty = true;
+        while (dirent* e = ::readdir(dir)) {
+            const char* name = e->d_name;
+            if (name[0] == '.') {
+                if (!(name[1] == 0 || (name[1] == '.' && name[2] == 0))) empty = false;
+                continue;
+            }
+            struct stat st {};
+            if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                empty = false;
+                continue;
+            }
+            if (S_ISDIR(st.st_mode)) {
+                if (depth > 1) {
+                    const int sub = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                    if (sub >= 0 && Walk(sub, depth - 1) && !countOnly && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
+                        continue;
+                }
+                empty = false;
+                continue;
+            }
+            bool isFile = S_ISREG(st.st_mode);
+            if (S_ISLNK(st.st_mode)) {
+                struct stat target {};
+                // A link counts as the file it points to; a link to a folder,
+                // or a dangling one, is left alone.
+                isFile = ::fstatat(dirFd, name, &target, 0) == 0 && S_ISREG(target.st_mode);
+            }
+            if (!isFile || !Matches(name)) {
+                empty = false;
+                continue;
+            }
+            ++count;
+            if (countOnly || ::unlinkat(dirFd, name, 0) != 0) empty = false;
+        }
+        ::closedir(dir);
+        return empty;
+    }
+};
+
+} // namespace
+
+int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, bool countOnly,
+                       const std::string& mask) {
+    if (folder.empty() || depth < 1) return 0;
+    std::string path = folder;
+    if (!subfolder.empty()) {
+        if (path.back() != '/') path += '/';
+        path += subfolder;
+    }
+    Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", countOnly};
+    const std::string onDisk = Cp1252ToUtf8(path);
+    const int fd = ::open(onDisk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    if (sweep.Walk(fd, depth) && !countOnly) ::rmdir(onDisk.c_str());
+    return sweep.count;
+}
+
+} // namespace pem

@@ -1,0 +1,24 @@
+#pragma once
+// Counting or deleting the files of a folder tree whose names fit a mask:
+// the sweep the run preparation, the reset and the cleaning after a run use
+// for numbered input-tree and result files ("SRC####", "LAST####" ...).
+#include <string>
+
+namespace pem {
+
+// Every digit replaced by "#".
+std::string MaskDigits(const std::string& text);
+
+// Searches folder (with subfolder appended, when given) down to depth levels
+// (1: the folder itself). A file matches when the mask is "*.*", is empty,
+// or begins its name upper-cased with digits as "#" (the mask compared
+// ignoring case). Hidden entries (names beginning with ".") and entries that
+// are neither files nor folders are left alone; symbolic links to folders
+// are not followed. Matching files are counted and, unless countOnly,
+// deleted; then each folder searched that has become empty is removed.
+// Returns the number of matching files. Nothing happens for an empty folder
+// name or a depth below 1.
+int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, bool countOnly,
+                       const std::string& mask);
+
+} // namespace pem

@@ -1,0 +1,184 @@
+#include "ToolOutputReader.h"
+
+#include "CharSet1252.h"
+#include "TempFiles.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace pem {
+
+// ------------------------------------------------------------ lines
+
+void TLineAssembler::Feed(std::string_view chunk, std::vector<std::string>& lines) {
+    size_t at = 0;
+    if (pendingCr_ && !chunk.empty()) {
+        pendingCr_ = false;
+        if (chunk[0] == '\n') {
+            lines.push_back(std::move(partial_));
+            partial_.clear();
+            at = 1;
+        } else {
+            partial_ += '\r'; // a lone CR belongs to the text
+        }
+    }
+    while (at < chunk.size()) {
+        const void* hit = std::memchr(chunk.data() + at, '\n', chunk.size() - at);
+        if (!hit) break;
+        const size_t nl = static_cast<size_t>(static_cast<const char*>(hit) - chunk.data());
+        size_t end = nl;
+        std::string line;
+        if (partial_.empty()) {
+            if (end > at && chunk[end - 1] == '\r') --end;
+            line.assign(chunk.data() + at, end - at);
+        } else {
+            line = std::move(partial_);
+            partial_.clear();
+            line.append(chunk.data() + at, end - at);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+        }
+        lines.push_back(std::move(line));
+        at = nl + 1;
+    }
+    if (at < chunk.size()) {
+        size_t end = chunk.size();
+        if (chunk[end - 1] == '\r') {
+            pendingCr_ = true; // may be the first half of a CR LF
+            --end;
+        }
+        partial_.append(chunk.data() + at, end - at);
+    }
+}
+
+bool TLineAssembler::Finish(std::string& line) {
+    const bool had = !partial_.empty();
+    line = std::move(partial_);
+    partial_.clear();
+    pendingCr_ = false;
+    return had;
+}
+
+bool MatchSourceMarker(int productKind, const std::string& line, std::string& after) {
+    const char* marker = nullptr;
+    switch (productKind) {
+    case 0: case 1: case 3: case 4: marker = "Orig Source File ="; break;
+    case 5: case 6: marker = "Orig Text File ="; break;
+    default: return false;
+    }
+    const size_t at = line.find(marker);
+    if (at == std::string::npos) return false;
+    after = line.substr(at + std::strlen(marker));
+    return true;
+}
+
+// ----------------------------------------------------------- capture
+
+namespace {
+constexpr size_t kCaptureInMemory = 8u << 20;
+}
+
+TConsoleCapture::~TConsoleCapture() { Clear(); }
+
+void TConsoleCapture::Add(const std::string& line) {
+    text_ += line;
+    text_ += '\n';
+    ++lines_;
+    if (text_.size() >= kCaptureInMemory) Spool();
+}
+
+bool TConsoleCapture::Spool() {
+    if (!spool_) {
+        spoolName_ = PrivateTempDir() + "/console-XXXXXX";
+        const int fd = ::mkstemp(spoolName_.data());
+        if (fd < 0) return false; // keeps everything in memory instead
+        spool_ = ::fdopen(fd, "w+b");
+        if (!spool_) {
+            ::close(fd);
+            ::unlink(spoolName_.c_str());
+            return false;
+        }
+    }
+    if (std::fwrite(text_.data(), 1, text_.size(), spool_) != text_.size()) return false;
+    text_.clear();
+    return true;
+}
+
+void TConsoleCapture::Clear() {
+    text_.clear();
+    lines_ = 0;
+    if (spool_) {
+        std::fclose(spool_);
+        ::unlink(spoolName_.c_str());
+        spool_ = nullptr;
+    }
+}
+
+bool TConsoleCapture::SaveToFile(const std::string& fileName) {
+    std::FILE* out = std::fopen(Cp1252ToUtf8(fileName).c_str(), "wb");
+    if (!out) return false;
+    bool ok = true;
+    if (spool_) {
+        std::fflush(spool_);
+        std::rewind(spool_);
+        char buf[65536];
+        size_t n;
+        while (ok && (n = std::fread(buf, 1, sizeof buf, spool_)) > 0) ok = std::fwrite(buf, 1, n, out) == n;
+        std::fseek(spool_, 0, SEEK_END);
+    }
+    ok = ok && std::fwrite(text_.data(), 1, text_.size(), out) == text_.size();
+    return std::fclose(out) == 0 && ok;
+}
+
+// ------------------------------------------------------------ reader
+
+TToolOutputReader::TToolOutputReader(int productKind, std::size_t tailLimit)
+    : kind_(productKind), tailLimit_(tailLimit ? tailLimit : kDefaultTail) {}
+
+void TToolOutputReader::Reset() {
+    assembler_ = TLineAssembler();
+    capture_.Clear();
+    memo_.clear();
+    memoDropped_ = false;
+}
+
+void TToolOutputReader::Line(std::string&& line, TOutputStep& step) {
+    ++step.lines;
+    std::string after;
+    if (MatchSourceMarker(kind_, line, after)) {
+        ++step.counted;
+        step.lastCountedText = std::move(after);
+    }
+    capture_.Add(line);
+    memo_.push_back(std::move(line));
+    if (memo_.size() > tailLimit_) {
+        memo_.pop_front();
+        memoDropped_ = true;
+    }
+}
+
+TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
+    TOutputStep step;
+    scratch_.clear();
+    assembler_.Feed(chunk, scratch_);
+    for (std::string& line : scratch_) Line(std::move(line), step);
+    scratch_.clear();
+    return step;
+}
+
+TOutputStep TToolOutputReader::Finish() {
+    TOutputStep step;
+    std::string last;
+    if (assembler_.Finish(last)) Line(std::move(last), step);
+    return step;
+}
+
+std::vector<std::string> TToolOutputReader::TakeMemoLines(bool& replaced) {
+    replaced = memoDropped_;
+    memoDropped_ = false;
+    std::vector<std::string> out(std::make_move_iterator(memo_.begin()), std::make_move_iterator(memo_.end()));
+    memo_.clear();
+    return out;
+}
+
+} // namespace pem

@@ -1,0 +1,98 @@
+#pragma once
+// The console output of a piped tool run, taken in chunks cut anywhere:
+// lines assembled (CR LF or a lone LF ends a line, a partial line is carried
+// to the next chunk and given out when the run ends), counted by kind, kept
+// whole for "Console.log" and as a bounded tail for the console memo.
+#include <cstddef>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pem {
+
+// Splits chunks into lines.
+class TLineAssembler {
+public:
+    // Appends every line the chunk completes to lines (without line ends).
+    void Feed(std::string_view chunk, std::vector<std::string>& lines);
+    // The carried partial line, if any, as a last line; the assembler is
+    // then empty. False when nothing was carried.
+    bool Finish(std::string& line);
+    bool HasPartial() const { return !partial_.empty() || pendingCr_; }
+
+private:
+    std::string partial_;
+    bool pendingCr_ = false; // the last chunk ended with a CR
+};
+
+// The progress marker a product's tools print once per source: "Orig Source
+// File =" for product kinds 0, 1, 3 and 4, "Orig Text File =" for 5 and 6;
+// other kinds count nothing. True when the line holds the kind's marker;
+// after is the text after it.
+bool MatchSourceMarker(int productKind, const std::string& line, std::string& after);
+
+// Every line of a run, kept for "Console.log": in memory up to a bound, the
+// rest spooled to a file in the process's private temporary folder.
+class TConsoleCapture {
+public:
+    TConsoleCapture() = default;
+    ~TConsoleCapture();
+    TConsoleCapture(const TConsoleCapture&) = delete;
+    TConsoleCapture& operator=(const TConsoleCapture&) = delete;
+
+    void Add(const std::string& line);
+    void Clear();
+    long LineCount() const { return lines_; }
+    // Writes every line, each ended by LF. False when the file cannot be
+    // written.
+    bool SaveToFile(const std::string& fileName);
+
+private:
+    bool Spool();
+    std::string text_;
+    long lines_ = 0;
+    std::FILE* spool_ = nullptr;
+    std::string spoolName_;
+};
+
+// One step's worth of what the reader saw.
+struct TOutputStep {
+    long lines = 0;             // complete lines given out
+    int counted = 0;            // of them, lines with the source marker
+    std::string lastCountedText; // text after the marker of the last one
+};
+
+class TToolOutputReader {
+public:
+    static constexpr std::size_t kDefaultTail = 10000;
+    explicit TToolOutputReader(int productKind, std::size_t tailLimit = kDefaultTail);
+
+    void Reset();
+    // Takes a chunk of output; the step counts what it completed.
+    TOutputStep Feed(std::string_view chunk);
+    // The run has ended: the carried partial line becomes a line of its own.
+    TOutputStep Finish();
+
+    // The lines the memo has not yet received, at most the tail bound (older
+    // ones are dropped: the memo keeps only a tail). replaced tells that
+    // lines were dropped, so the memo should show exactly these.
+    std::vector<std::string> TakeMemoLines(bool& replaced);
+
+    TConsoleCapture& Capture() { return capture_; }
+    std::size_t TailLimit() const { return tailLimit_; }
+
+private:
+    void Line(std::string&& line, TOutputStep& step);
+
+    int kind_;
+    std::size_t tailLimit_;
+    TLineAssembler assembler_;
+    TConsoleCapture capture_;
+    std::deque<std::string> memo_;
+    bool memoDropped_ = false;
+    std::vector<std::string> scratch_;
+};
+
+} // namespace pem

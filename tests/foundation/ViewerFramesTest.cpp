@@ -1,0 +1,237 @@
+// The listing text roads, the simple viewer and the about box.
+#include "AboutBoxDlg.h"
+#include "Exceptions.h"
+#include "Forms.h"
+#include "ListingText.h"
+#include "MyStatusBar.h"
+#include "QtTestSupport.h"
+#include "SharedRoutinesCommon.h"
+#include "SimpleViewerFrame.h"
+
+#include <QApplication>
+#include <clocale>
+#include <gtest/gtest.h>
+
+using namespace pem;
+
+namespace {
+
+std::string Utf16Le(const std::u16string& s, bool odd = false) {
+    std::string b = "\xFF\xFE";
+    for (char16_t c : s) {
+        b += static_cast<char>(c & 0xFF);
+        b += static_cast<char>(c >> 8);
+    }
+    if (odd) b += 'X'; // a stray last byte
+    return b;
+}
+
+TEST(ListingText, LineEndsAndLineCountsWholeAndInPieces) {
+    struct Case {
+        const char* text;
+        const char* shown;
+        int lines;
+    } cases[] = {
+        {"", "", 0},
+        {"a", "a", 1},
+        {"a\r\nb\r\n", "a\nb", 2},
+        {"a\nb", "a\nb", 2},
+        {"a\rb\r", "a\nb", 2},
+        {"a\r\n\r\n", "a\n", 2},
+        {"\r\n", "", 1},
+        {"a\r\r\nb", "a\n\nb", 3},
+        {"caf\xE9 \x80", "caf\u00E9 \u20AC", 1},
+    };
+    pemtest::EnsureQApp();
+    TListingView view(nullptr, nullptr, "RichEditSourceView");
+    for (const auto& c : cases) {
+        EXPECT_EQ(ListingToQString(c.text), QString::fromUtf8(c.shown)) << c.text;
+        // Piece by piece, one byte at a time: a CR LF split between two
+        // pieces is still one line end.
+        TListingDecoder decoder;
+        QString all, piece;
+        for (const char* p = c.text; *p; ++p) {
+            decoder.Decode(std::string_view(p, 1), piece);
+            all += piece;
+        }
+        decoder.Finish(piece);
+        EXPECT_EQ(all + piece, QString::fromUtf8(c.shown)) << c.text;
+        view.SetText8(c.text);
+        EXPECT_EQ(view.LineCount(), c.lines) << c.text;
+        EXPECT_EQ(view.Text8(), Utf8ToCp1252(c.shown));
+    }
+}
+
+TEST(ListingText, Utf16LeRoad) {
+    struct Case {
+        std::string bytes;
+        std::string text;
+    } cases[] = {
+        {Utf16Le(u"Hello\r\nWorld"), "Hello\r\nWorld"},
+        {Utf16Le(u"Hello", true), "Hello"},              // an odd byte count leaves no stray character
+        {Utf16Le(u"caf\u00E9 \u20AC"), "caf\xE9 \x80"},   // Windows-1252 holds both
+        {Utf16Le(u"\u0100\U0001F600!"), "?" "?!"},          // outside the code page: "?" (a pair counts once)
+        {Utf16Le(u"\u00C3\u00A9"), "\xE9"},                // UTF-8 carried in 8-bit units folds
+        {"\xFF\xFE", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf16LeToAnsi(c.bytes), c.text);
+    EXPECT_TRUE(HasUtf16LeMark("\xFF\xFEx"));
+    EXPECT_FALSE(HasUtf16LeMark("\xFE\xFFx"));
+    EXPECT_THROW(ReadFileBytes("/nonexistent/file.txt"), EFileError);
+}
+
+class SimpleViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pemtest::EnsureQApp();
+        host = std::make_unique<TFrame>(nullptr, nullptr, "host");
+        host->resize(600, 400);
+        bar = new TMyStatusBar(host.get(), host.get(), "MyStB");
+    }
+    TFrameSimpleViewer* Open(const std::string& name, const std::string& content) {
+        pemtest::WriteFile(dir / name, content);
+        auto* v = TFrameSimpleViewer::CreateForFile(host.get(), host.get(), &font, dir / name);
+        v->StatusBar = bar;
+        return v;
+    }
+    pemtest::TempDir dir;
+    pemtest::StatusRecorder recorder;
+    std::unique_ptr<TFrame> host;
+    TMyStatusBar* bar = nullptr;
+    TFontSpec font{"Lucida Console", 1, 8, -11};
+};
+
+TEST_F(SimpleViewerTest, Utf16LeFileShowsAsEightBitText) {
+    auto* v = Open("u.txt", Utf16Le(u"line one\r\nline \u00E9\r\n", true));
+    EXPECT_EQ(v->RichEditSourceView->Text8(), "line one\nline \xE9");
+    EXPECT_EQ(v->RichEditSourceView->LineCount(), 2);
+    EXPECT_EQ(v->FileName, dir / "u.txt");
+    EXPECT_NE(v->FileDate, 0);
+}
+
+TEST_F(SimpleViewerTest, XmlIsIndentedWithTabStopsOtherFilesStayAsTheyAre) {
+    const std::string xml = "<a>\r\n<b x=\"1\">text</b>\r\n<c/>\r\n</a>\r\n";
+    auto* x = Open("doc.XML", xml);
+    EXPECT_EQ(x->RichEditSourceView->Lines()[1].substr(0, 1), "\t");
+    EXPECT_GT(x->RichEditSourceView->tabStopDistance(), 0);
+    EXPECT_EQ(x->RichEditSourceView->Text8().find("\t<b x=\"1\">"), x->RichEditSourceView->Text8().find('\t'));
+    auto* t = Open("doc.txt", xml);
+    EXPECT_EQ(t->RichEditSourceView->Text8(), "<a>\n<b x=\"1\">text</b>\n<c/>\n</a>");
+    // A file that does not parse raises after its plain text was shown; a
+    // missing file raises the file error.
+    auto* bad = new TFrameSimpleViewer(host.get(), host.get(), "bad");
+    pemtest::WriteFile(dir / "bad.wsdl", "<a>\r\n</b>\r\n");
+    EXPECT_ANY_THROW(bad->LoadFile(dir / "bad.wsdl"));
+    EXPECT_EQ(bad->RichEditSourceView->Text8(), "<a>\n</b>");
+    EXPECT_THROW(bad->LoadFile(dir / "none.txt"), EFileError);
+}
+
+TEST_F(SimpleViewerTest, CaretLineOnTheStatusBar) {
+    std::string ten;
+    for (int i = 1; i <= 10; ++i) ten += "line " + std::to_string(i) + "\r\n";
+    auto* v = Open("ten.txt", ten);
+    v->RichEditSourceView->SetSelection(v->RichEditSourceView->LineStart(2) + 1, 0);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 3 of 11 in " + dir / "ten.txt" + " "));
+}
+
+TEST_F(SimpleViewerTest, FontIsTakenOnlyWhenItDiffersAndCloseAsksTheWindow) {
+    auto* v = Open("a.txt", "a\r\n");
+    EXPECT_EQ(v->RichEditSourceView->font().pixelSize(), 11);
+    TFontSpec other{"Courier New", 1, 12, -16};
+    v->SetViewerFont(&other);
+    EXPECT_EQ(v->RichEditSourceView->font().pixelSize(), 16);
+    EXPECT_EQ(v->ViewerFont, &other);
+    // The close button asks the window to close once the click is over.
+    TForm window("frmW");
+    auto* inWindow = TFrameSimpleViewer::CreateForFile(&window, window.Client(), &font, dir / "a.txt");
+    bool asked = false;
+    window.OnCloseQuery = [&](TComponent*, bool& canClose) {
+        asked = true;
+        canClose = false;
+    };
+    window.show();
+    inWindow->BitBtnClose->click();
+    EXPECT_FALSE(asked);
+    QApplication::processEvents();
+    EXPECT_TRUE(asked);
+}
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pemtest::EnsureQApp();
+        SetDialogService(&dialogs);
+        dialogs.modalHook = [this](QDialog* d) {
+            auto* f = dynamic_cast<TfrmAbout*>(d);
+            ASSERT_NE(f, nullptr);
+            memoShown = !f->Memo1->isHidden();
+            memo = f->Memo1->Text();
+            memoHeight = f->Memo1->height();
+            left = f->Memo1->document()->defaultTextOption().alignment() == Qt::AlignLeft;
+            title = f->windowTitle().toStdString();
+            pgmTitle = f->lblPgmTitle->Caption();
+            version = f->lblFileVer->Caption();
+            built = f->lblBuildDateTime->Caption();
+            centred = std::abs(f->pnlPgmTitle->x() + f->pnlPgmTitle->width() / 2 - f->width() / 2) <= 1 &&
+                      f->pnlPgmTitle->width() == f->lblPgmTitle->width() + 10;
+            if (pressOk) f->btnOK->click();
+        };
+    }
+    void TearDown() override { SetDialogService(nullptr); }
+    ScriptedDialogService dialogs;
+    bool pressOk = true, memoShown = false, left = false, centred = false;
+    std::string memo, title, pgmTitle, version, built;
+    int memoHeight = 0;
+};
+
+TEST_F(AboutBoxTest, ContentHeadingAndTitle) {
+    TAboutBoxDlg about(nullptr, "AboutBoxDlg1");
+    struct Case {
+        std::string content;
+        bool shown, left;
+        std::string text;
+        int height;
+    } cases[] = {
+        {"", false, false, "", 0},
+        {"Tool root directory : \r\n/opt/tools", true, false, "Tool root directory : \r\n/opt/tools\r\n", 38},
+        {"@left aligned text@", true, true, "left aligned text\r\n", 19},
+    };
+    for (const auto& c : cases) {
+        about.MemoContent = c.content;
+        EXPECT_TRUE(about.Execute());
+        EXPECT_EQ(memoShown, c.shown) << c.content;
+        if (!c.shown) continue;
+        EXPECT_EQ(memo, c.text);
+        EXPECT_EQ(left, c.left);
+        EXPECT_EQ(memoHeight, c.height);
+    }
+    EXPECT_EQ(version, "File Version: " + GetVersionInfoValue("FileVersion"));
+    EXPECT_EQ(pgmTitle, GetVersionInfoValue("ProductName"));
+    EXPECT_EQ(built.rfind("Built on: ", 0), 0u);
+    EXPECT_TRUE(centred);
+    about.Heading = "About the shell";
+    about.PgmTitle = "Korvex";
+    pressOk = false;
+    dialogs.AnswerModal(mrCancel);
+    EXPECT_FALSE(about.Execute());
+    EXPECT_EQ(title, "About the shell");
+    EXPECT_EQ(pgmTitle, "Korvex");
+}
+
+TEST(AboutBox, BuildDateUsesEnglishNamesWhateverTheLocale) {
+    const char* old = std::setlocale(LC_TIME, nullptr);
+    std::string saved = old ? old : "C";
+    std::setlocale(LC_TIME, "de_DE.UTF-8"); // may be missing; the names must not depend on it
+    std::tm tm{};
+    tm.tm_year = 2024 - 1900;
+    tm.tm_mon = 2;
+    tm.tm_mday = 5;
+    tm.tm_hour = 14;
+    tm.tm_min = 3;
+    tm.tm_sec = 9;
+    tm.tm_isdst = -1;
+    EXPECT_EQ(FormatBuildDateTime(std::mktime(&tm)), "2024 March 05,Tuesday 14:03:09");
+    std::setlocale(LC_TIME, saved.c_str());
+}
+
+} // namespace

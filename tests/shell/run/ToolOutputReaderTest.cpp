@@ -1,0 +1,127 @@
+// The piped run's output: lines assembled from chunks cut anywhere, counted
+// by kind, kept whole for "Console.log" and as a bounded tail for the memo.
+#include "TestSupport.h"
+#include "ToolOutputReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace pem;
+
+namespace {
+
+std::vector<std::string> Assemble(const std::vector<std::string>& chunks, std::string* last = nullptr) {
+    TLineAssembler a;
+    std::vector<std::string> lines;
+    for (const auto& c : chunks) a.Feed(c, lines);
+    std::string tail;
+    if (a.Finish(tail) && last) *last = tail;
+    return lines;
+}
+
+} // namespace
+
+TEST(LineAssembler, Chunks) {
+    using V = std::vector<std::string>;
+    const struct {
+        const char* what;
+        V chunks;
+        V lines;
+        const char* finish; // the carried line given out at the end
+    } cases[] = {
+        {"CR LF", {"a\r\nb\r\n"}, {"a", "b"}, ""},
+        {"LF only", {"a\nb\n"}, {"a", "b"}, ""},
+        {"CR at a chunk end", {"a\r", "\nb\r", "\n"}, {"a", "b"}, ""},
+        {"a lone CR stays text", {"50%\r100%\n"}, {"50%\r100%"}, ""},
+        {"a lone CR at a chunk end stays text", {"a\r", "b\n"}, {"a\rb"}, ""},
+        {"no final line end", {"a\nlast"}, {"a"}, "last"},
+        {"carried line completed by the next chunk", {"Orig Sou", "rce File = x", "\r\ny\r\n"},
+         {"Orig Source File = x", "y"}, ""},
+        {"data beginning with CR LF shows the carried line alone", {"part", "\r\nnext\n"}, {"part", "next"}, ""},
+        {"empty lines", {"\r\n\n\r\n"}, {"", "", ""}, ""},
+        {"nothing", {""}, {}, ""},
+    };
+    for (const auto& c : cases) {
+        std::string last;
+        EXPECT_EQ(Assemble(c.chunks, &last), c.lines) << c.what;
+        EXPECT_EQ(last, c.finish) << c.what;
+    }
+}
+
+TEST(LineAssembler, ALineCutAtAnyPlaceArrivesOnceAndWhole) {
+    const std::string text = "one\r\nOrig Source File = a/b.cbl\r\nthree\n";
+    for (size_t cut1 = 0; cut1 <= text.size(); ++cut1)
+        for (size_t cut2 = cut1; cut2 <= text.size(); ++cut2) {
+            const auto lines = Assemble({text.substr(0, cut1), text.substr(cut1, cut2 - cut1), text.substr(cut2)});
+            ASSERT_EQ(lines, (std::vector<std::string>{"one", "Orig Source File = a/b.cbl", "three"}))
+                << cut1 << " " << cut2;
+        }
+}
+
+TEST(SourceMarker, CountsByProductKindAndShowsTheTextAfterTheMarkerThatMatched) {
+    const struct {
+        int kind;
+        const char* line;
+        bool counted;
+        const char* after;
+    } cases[] = {
+        {0, "Orig Source File = src/a.cbl", true, " src/a.cbl"},
+        {4, "  Orig Source File =b", true, "b"},
+        {5, "Orig Text File = docs/req.txt", true, " docs/req.txt"},
+        {6, "Orig Text File = x", true, " x"},
+        {5, "Orig Source File = a.cbl", false, ""},
+        {0, "Orig Text File = a.txt", false, ""},
+        {2, "Orig Source File = a.cbl", false, ""},
+        {7, "Orig Source File = a.cbl", false, ""},
+        {8, "Orig Text File = a.txt", false, ""},
+        {1, "orig source file = a.cbl", false, ""},
+    };
+    for (const auto& c : cases) {
+        std::string after;
+        EXPECT_EQ(MatchSourceMarker(c.kind, c.line, after), c.counted) << c.kind << " " << c.line;
+        if (c.counted) EXPECT_EQ(after, c.after) << c.line;
+    }
+}
+
+TEST(ToolOutputReader, CountsStepsAndKeepsEveryLineButOnlyATailForTheMemo) {
+    pemtest::TempDir dir;
+    TToolOutputReader reader(0, 10);
+    std::string chunk;
+    for (int i = 1; i <= 25; ++i)
+        chunk += (i % 5 == 0 ? "Orig Source File = s" + std::to_string(i) : "line " + std::to_string(i)) + "\r\n";
+    const TOutputStep step = reader.Feed(chunk + "tail without end");
+    EXPECT_EQ(step.lines, 25);
+    EXPECT_EQ(step.counted, 5);
+    EXPECT_EQ(step.lastCountedText, " s25");
+
+    bool replaced = false;
+    auto memo = reader.TakeMemoLines(replaced);
+    EXPECT_TRUE(replaced);
+    ASSERT_EQ(memo.size(), 10u);
+    EXPECT_EQ(memo.front(), "line 16");
+    EXPECT_EQ(memo.back(), "Orig Source File = s25");
+
+    // The carried line reaches the memo and the capture when the run ends.
+    EXPECT_EQ(reader.Finish().lines, 1);
+    memo = reader.TakeMemoLines(replaced);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(memo, std::vector<std::string>{"tail without end"});
+    EXPECT_EQ(reader.Capture().LineCount(), 26);
+    ASSERT_TRUE(reader.Capture().SaveToFile(dir / "Console.log"));
+    const std::string saved = pemtest::ReadFile(dir / "Console.log");
+    EXPECT_EQ(saved.substr(0, 14), "line 1\nline 2\n");
+    EXPECT_TRUE(saved.ends_with("line 24\nOrig Source File = s25\ntail without end\n")) << saved;
+}
+
+TEST(ToolOutputReader, TheCaptureKeepsMoreThanItHoldsInMemory) {
+    pemtest::TempDir dir;
+    TToolOutputReader reader(0);
+    std::string expected;
+    std::string chunk;
+    for (int i = 0; i < 700000; ++i) chunk += "output line number " + std::to_string(i) + "\n";
+    reader.Feed(chunk);
+    reader.Feed(chunk);
+    expected = chunk + chunk;
+    ASSERT_TRUE(reader.Capture().SaveToFile(dir / "Console.log"));
+    EXPECT_EQ(reader.Capture().LineCount(), 1400000);
+    EXPECT_TRUE(pemtest::ReadFile(dir / "Console.log") == expected);
+}
