@@ -39,20 +39,6 @@ bool FirstPatternAccepts(const std::string& filter, const std::string& fileName)
 
 } // namespace
 
-std::vector<TFileFilter> FiltersOf(const std::string& filter) {
-    std::vector<TFileFilter> out;
-    std::vector<std::string> parts;
-    size_t from = 0;
-    while (true) {
-        size_t bar = filter.find('|', from);
-        parts.push_back(filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
-        if (bar == std::string::npos) break;
-        from = bar + 1;
-    }
-    for (size_t i = 0; i + 1 < parts.size(); i += 2) out.push_back({parts[i], parts[i + 1]});
-    return out;
-}
-
 QColor TFrameFindexec::ColorNormal() { return QApplication::palette().color(QPalette::Base); }
 QColor TFrameFindexec::ColorMissing() { return QColor(255, 0, 0); }
 QColor TFrameFindexec::ColorBusy() { return QApplication::palette().color(QPalette::Button); }

@@ -14,10 +14,6 @@
 namespace pem {
 
 class TMyStatusBar;
-struct TFileFilter;
-
-// "description|pattern|description|pattern" as the dialog service's filters.
-std::vector<TFileFilter> FiltersOf(const std::string& filter);
 
 // Replaces the browse dialog: may change the file name in place.
 using TFindFileEvent = std::function<void(TComponent* sender, std::string& fileName, const std::string& caption)>;

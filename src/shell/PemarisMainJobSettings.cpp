@@ -198,7 +198,7 @@ void TfrmPemarisMain::SpecifyTestToolInput(const std::string& actionName) {
     o.mustExist = true;
     o.initialDir = folder;
     o.title = input.title;
-    o.filters = FiltersOf(input.filter);
+    o.filters = ParseDialogFilter(input.filter);
     OpenDialogWork->FileName.clear();
     if (!OpenDialogWork->Execute()) return;
     SetTestToolEntries(SourceFiles, input, OpenDialogWork->Files);

@@ -12,7 +12,6 @@
 #include "DropRouter.h"
 #include "Exceptions.h"
 #include "FileFilter.h"
-#include "FindExecFrame.h"
 #include "HandlerGuard.h"
 #include "JobFile.h"
 #include "QtText.h"
@@ -159,7 +158,7 @@ void TfrmPemarisMain::ActAddfilesExecute(TComponent*) {
     o.mustExist = true;
     o.initialDir = CommonRoot;
     o.title = "Add files to process to the project";
-    o.filters = FiltersOf(GetFileFilter(LanguageCode, LanguageVersion));
+    o.filters = ParseDialogFilter(GetFileFilter(LanguageCode, LanguageVersion));
     OpenDialogWork->FileName.clear();
     if (OpenDialogWork->Execute()) {
         const TExtensionList admitted(GetFileFilter(LanguageCode, LanguageVersion));
