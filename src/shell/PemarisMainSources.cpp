@@ -307,7 +307,7 @@ void TfrmPemarisMain::AddDirectoryFilesOnly(const std::string& folder, bool quie
         ProgressBarModules->SetPosition(pos);
         pump.Pump(false);
         return !FileLoopStop;
-    });
+    }, true);
     CheckListBoxSelectedFiles->Changed();
     if (!completed) {
         SetModified(true);

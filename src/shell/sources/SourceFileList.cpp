@@ -83,17 +83,25 @@ int TSourceFileList::AddNew(const std::vector<std::string>& paths) {
     return added;
 }
 
-bool TSourceFileList::AddTree(std::vector<std::string> found, const TListProgress& progress) {
+bool TSourceFileList::AddTree(std::vector<std::string> found, const TListProgress& progress, bool foundSorted) {
     if (items_.empty()) {
         items_.reserve(found.size());
         for (std::string& p : found) items_.push_back({std::move(p), true, true});
-        sortedCount_ = 0;
+        sortedCount_ = foundSorted ? items_.size() : 0;
         EnsureSorted();
         return true;
     }
     EnsureSorted();
+    const std::size_t before = items_.size();
     items_.reserve(items_.size() + found.size());
     for (std::string& p : found) items_.push_back({std::move(p), true, true});
+    if (foundSorted) {
+        // Two sorted runs: one merge (stable, the listed entries first).
+        const auto mid = items_.begin() + static_cast<std::ptrdiff_t>(before);
+        if (mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
+            std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
+        sortedCount_ = items_.size();
+    }
     EnsureSorted();
 
     // One pass that rebuilds the vector: an entry equal to the one kept

@@ -65,7 +65,9 @@ public:
     // progress sees the duplicate pass (every 256th position from 1 on);
     // when it returns false the pass stops, the part not yet passed keeps its
     // duplicates, and false is returned.
-    bool AddTree(std::vector<std::string> found, const TListProgress& progress = {});
+    // found may come in list order already (foundSorted): it is then merged
+    // in without being sorted again.
+    bool AddTree(std::vector<std::string> found, const TListProgress& progress = {}, bool foundSorted = false);
 
     // Removes the unticked entries; returns how many went.
     int RemoveUnchecked();

@@ -72,6 +72,15 @@ TEST(SourceFileListTest, TreeAddedAgainLeavesOneItemTickedAndKeepsItsEnabledStat
     EXPECT_EQ(positions, (std::vector<int>{1}));
 }
 
+TEST(SourceFileListTest, SortedTreeMergesIntoTheList) {
+    TSourceFileList l;
+    l.Append("/t/b.cbl", false);
+    l.Append("/t/d.cbl", false);
+    EXPECT_TRUE(l.AddTree({"/t/a.cbl", "/t/b.cbl", "/t/c.cbl"}, {}, true));
+    EXPECT_EQ(Paths(l), (std::vector<std::string>{"/t/a.cbl", "/t/b.cbl", "/t/c.cbl", "/t/d.cbl"}));
+    EXPECT_EQ(Ticks(l), "YYYN");
+}
+
 TEST(SourceFileListTest, StoppedTreePassKeepsWhatWasAppended) {
     TSourceFileList l;
     l.Append("/t/a.cbl", false);
