@@ -130,8 +130,9 @@ public:
     // Every value of the limits grid checked (an edit in progress taken over
     // first); a bad one ends the operation through the status bar.
     void CheckNumParamsGrid();
-    // Routines of later concerns called by the language selection; default
-    // bodies (PemarisMainSeams.cpp) until their units come.
+    // Routines of other concerns called by the language selection; those of
+    // the word lists and the output directory are still default bodies
+    // (PemarisMainSeams.cpp).
     void SetupDOSStart(bool createPif);         // DOS start through .pif files
     void RefillMetricWeights();                 // one weight per metric when stale
     void LoadWordListFromFunctab();             // word lists from the function table
@@ -208,8 +209,7 @@ public:
     void EditSystemNameExit(TComponent* sender);
     void EditSystemVersionExit(TComponent* sender);
     // Routines of other concerns the job's life calls. The output directory
-    // check, the file-list definitions, the structure lists, the editor tabs
-    // and the watcher are still default bodies (PemarisMainSeams.cpp).
+    // check and the watcher are still default bodies (PemarisMainSeams.cpp).
     std::string OutputDirectory() override;                 // the output directory frame's text
     void FocusOutputDirectory();                            // focus its edit
     void ValidateOutputDirectory();                         // check (and create) the output directory
