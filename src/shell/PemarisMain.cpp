@@ -69,6 +69,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindEvaluationActions();
     BindSourceHandlers();
 }
 

@@ -267,6 +267,14 @@ public:
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
 
+    // ---- evaluation: module and deficiency rankings, test plan
+    // (PemarisMainEvaluation.cpp)
+    void BindEvaluationActions();
+    void ActModuleRankingExecute(TComponent* sender);
+    void ActDeficiencyRankingExecute(TComponent* sender);
+    void ActCreateVellingExecute(TComponent* sender);
+    // SetProgressBarsVisible (the progress group) comes with the job settings below.
+
     // ---- source files, structure and further job settings
     // (PemarisMainSources.cpp, PemarisMainStructure.cpp, PemarisMainJobSettings.cpp)
     void BindSourceHandlers();
