@@ -93,20 +93,6 @@ std::vector<Line> SplitLines(std::string_view text) {
     return lines;
 }
 
-// Every line followed by CR LF, as a string list writes a file.
-template <class Line>
-std::string JoinLines(const std::vector<Line>& lines) {
-    size_t size = 0;
-    for (const auto& l : lines) size += l.size() + 2;
-    std::string out;
-    out.reserve(size);
-    for (const auto& l : lines) {
-        out.append(l);
-        out.append(kCrLf);
-    }
-    return out;
-}
-
 bool IsFigureTableSection(std::string_view word) {
     return SameText(word, "figure") || SameText(word, "table") || SameText(word, "section");
 }
@@ -172,47 +158,99 @@ bool IsWordInList(std::string_view word, const TControlWordList& list) {
 
 // --------------------------------------------------------------- dictionary
 
+namespace doctext {
+
+uint64_t TTermTable::HashOf(std::string_view key) {
+    // FNV-1a: short keys, one pass.
+    uint64_t h = 1469598103934665603ull;
+    for (char c : key) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h ^ (h >> 29);
+}
+
+void TTermTable::Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+    const size_t mask = slots_.size() - 1;
+    for (const Slot& s : old) {
+        if (s.offset == kEmpty) continue;
+        const uint64_t h = HashOf(std::string_view(pool_).substr(s.offset, s.length));
+        size_t i = static_cast<size_t>(h) & mask;
+        while (slots_[i].offset != kEmpty) i = (i + 1) & mask;
+        slots_[i] = s;
+    }
+}
+
+void TTermTable::Insert(std::string_view key, int value) {
+    if (Find(key)) return;
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const uint64_t h = HashOf(key);
+    const size_t mask = slots_.size() - 1;
+    size_t i = static_cast<size_t>(h) & mask;
+    while (slots_[i].offset != kEmpty) i = (i + 1) & mask;
+    slots_[i] = Slot{static_cast<uint32_t>(h >> 32), static_cast<uint32_t>(key.size()),
+                     static_cast<uint32_t>(pool_.size()), value};
+    pool_.append(key);
+    ++count_;
+}
+
+const int* TTermTable::Find(std::string_view key) const {
+    if (slots_.empty()) return nullptr;
+    const uint64_t h = HashOf(key);
+    const uint32_t tag = static_cast<uint32_t>(h >> 32);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
+        const Slot& s = slots_[i];
+        if (s.offset == kEmpty) return nullptr;
+        if (s.hash == tag && s.length == key.size() && pool_.compare(s.offset, s.length, key) == 0) return &s.value;
+    }
+}
+
+} // namespace doctext
+
 TDocumentDictionary::TDocumentDictionary(const std::vector<std::pair<std::string, int>>& singleTerms,
                                          const std::vector<std::string>& compoundTerms,
                                          const std::vector<std::string>& exceptions) {
-    single_.reserve(singleTerms.size());
     for (const auto& [term, value] : singleTerms) {
-        std::string key = AnsiLowerCase(term);
+        const std::string key = AnsiLowerCase(term);
         longest_ = std::max(longest_, key.size());
-        single_.emplace(std::move(key), value);
+        single_.Insert(key, value);
     }
-    compound_.reserve(compoundTerms.size());
     for (const std::string& term : compoundTerms) {
-        std::string key = AnsiLowerCase(term);
+        const std::string key = AnsiLowerCase(term);
         longest_ = std::max(longest_, key.size());
-        compound_.insert(std::move(key));
+        compound_.Insert(key, 0);
     }
-    for (const std::string& e : exceptions) exceptions_.insert(AnsiLowerCase(e));
+    for (const std::string& e : exceptions) exceptions_.Insert(AnsiLowerCase(e), 0);
 }
 
-const int* TDocumentDictionary::SingleTerm(std::string_view lowerKey) const {
-    auto it = single_.find(lowerKey);
-    return it == single_.end() ? nullptr : &it->second;
-}
+const int* TDocumentDictionary::SingleTerm(std::string_view lowerKey) const { return single_.Find(lowerKey); }
 
-bool TDocumentDictionary::IsCompoundTerm(std::string_view lowerKey) const {
-    return compound_.find(lowerKey) != compound_.end();
-}
+bool TDocumentDictionary::IsCompoundTerm(std::string_view lowerKey) const { return compound_.Find(lowerKey); }
 
-bool TDocumentDictionary::IsException(std::string_view lowerKey) const {
-    return exceptions_.find(lowerKey) != exceptions_.end();
-}
+bool TDocumentDictionary::IsException(std::string_view lowerKey) const { return exceptions_.Find(lowerKey); }
 
 // ----------------------------------------------------------- SplitSentences
 
 namespace {
 
-// The first pass: typographic quotes become '"', "; " ends a line, and
-// bullets begin lines of their own (CR LF pairs put into the lines).
-void BreakAtBullets(std::vector<std::string>& lines) {
+// The first pass over the lines that are not blank: typographic quotes
+// become '"', "; " ends a line, and bullets begin lines of their own. Each
+// line goes to onLine followed by CR LF, with the CR LF pairs the pass put
+// into it, as it would stand in the file written between the passes.
+template <class OnLine>
+void BreakAtBullets(const std::vector<std::string_view>& lines, OnLine&& onLine) {
     const size_t count = lines.size();
+    std::string line;
+    std::string s;
+    bool bulletNext = false; // a lone bullet marked this line as an item
     for (size_t i = 0; i < count; ++i) {
-        std::string& line = lines[i];
+        line.clear();
+        if (bulletNext) line += kCpBulletChar;
+        bulletNext = false;
+        line.append(lines[i]);
         bool bullet = false;
         bool semicolon = false;
         for (char& c : line) {
@@ -222,8 +260,7 @@ void BreakAtBullets(std::vector<std::string>& lines) {
             semicolon |= c == ';';
         }
         if (semicolon) {
-            std::string s;
-            s.reserve(line.size() + 8);
+            s.clear();
             for (size_t j = 0; j < line.size(); ++j) {
                 s += line[j];
                 if (line[j] == ';' && j + 1 < line.size() && line[j + 1] == ' ') {
@@ -232,31 +269,32 @@ void BreakAtBullets(std::vector<std::string>& lines) {
                     ++j;
                 }
             }
-            line = std::move(s);
+            line.swap(s);
         }
-        if (!bullet) continue;
-        size_t b = 0;
-        size_t e = line.size();
-        while (b < e && IsBlank(line[b])) ++b;
-        while (e > b && IsBlank(line[e - 1])) --e;
-        line = line.substr(b, e - b);
-        if (line.size() == 1 && i + 1 < count) {
-            // A bullet alone on its line marks the next line as an item.
-            lines[i + 1].insert(lines[i + 1].begin(), kCpBulletChar);
-            line.clear();
-            continue;
-        }
-        std::string s;
-        s.reserve(line.size() + 8);
-        for (char c : line) {
-            if (ClassOf(c) & kCpBullet) {
-                s.append(kCrLf);
-                s += kCpBulletChar;
+        if (bullet) {
+            size_t b = 0;
+            size_t e = line.size();
+            while (b < e && IsBlank(line[b])) ++b;
+            while (e > b && IsBlank(line[e - 1])) --e;
+            if (e - b == 1 && i + 1 < count) {
+                // A bullet alone on its line marks the next line as an item.
+                bulletNext = true;
+                line.clear();
             } else {
-                s += c;
+                s.clear();
+                for (size_t j = b; j < e; ++j) {
+                    if (ClassOf(line[j]) & kCpBullet) {
+                        s.append(kCrLf);
+                        s += kCpBulletChar;
+                    } else {
+                        s += line[j];
+                    }
+                }
+                line.swap(s);
             }
         }
-        line = std::move(s);
+        line.append(kCrLf);
+        onLine(std::string_view(line));
     }
 }
 
@@ -339,19 +377,23 @@ void ReflowLine(std::string_view line, const TControlWordList& controlWords, std
 
 std::string SplitSentencesText(std::string_view text, const TControlWordList& controlWords,
                                std::string* intermediate) {
-    std::vector<std::string> lines = SplitLines<std::string>(text);
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return AllBlank(l); }),
+    std::vector<std::string_view> lines = SplitLines<std::string_view>(text);
+    lines.erase(std::remove_if(lines.begin(), lines.end(), [](std::string_view l) { return AllBlank(l); }),
                 lines.end());
-    BreakAtBullets(lines);
-    std::string firstPass = JoinLines(lines);
-    lines.clear();
-    lines.shrink_to_fit();
-
+    if (intermediate) {
+        intermediate->clear();
+        intermediate->reserve(text.size() + text.size() / 16 + 2 * lines.size());
+    }
     std::string out;
-    out.reserve(firstPass.size() + firstPass.size() / 8);
+    out.reserve(text.size() + text.size() / 8 + 2 * lines.size());
     size_t lastLine = std::string::npos;
-    for (std::string_view line : SplitLines<std::string_view>(firstPass)) ReflowLine(line, controlWords, out, lastLine);
-    if (intermediate) *intermediate = std::move(firstPass);
+    // Each line of the first pass ends with CR LF, so the lines the second
+    // pass reads from the whole text are those read from each line alone.
+    BreakAtBullets(lines, [&](std::string_view firstPass) {
+        if (intermediate) intermediate->append(firstPass);
+        for (std::string_view line : SplitLines<std::string_view>(firstPass))
+            ReflowLine(line, controlWords, out, lastLine);
+    });
     return out;
 }
 
@@ -359,54 +401,62 @@ std::string SplitSentencesText(std::string_view text, const TControlWordList& co
 
 namespace {
 
-// Step one: the quoted passages out, each replaced by the placeholder.
-std::string TakeQuotesOut(std::string text, std::vector<std::string>& passages, bool& odd) {
-    for (char& c : text)
-        if (ClassOf(c) & kQuote) c = '"';
+// Step one: the text as lines joined by CR LF, every quote character made a
+// '"', and the quoted passages taken out, each replaced by the placeholder.
+// A passage runs from a '"' to the next one, across lines; one left open
+// runs to the end of the text (odd is set).
+std::string TakeQuotesOut(std::string_view text, std::vector<std::string>& passages, bool& odd) {
     std::string out;
-    out.reserve(text.size());
-    size_t pos = 0;
-    for (;;) {
-        const size_t open = text.find('"', pos);
-        if (open == std::string::npos) {
-            out.append(text, pos, std::string::npos);
-            break;
+    out.reserve(text.size() + text.size() / 16);
+    std::string passage;
+    bool inPassage = false;
+    auto take = [&](std::string_view piece) {
+        size_t from = 0;
+        for (size_t i = 0; i < piece.size(); ++i) {
+            if (!(ClassOf(piece[i]) & kQuote)) continue;
+            (inPassage ? passage : out).append(piece.substr(from, i - from));
+            from = i + 1;
+            if (!inPassage) {
+                passage.assign(1, '"');
+                inPassage = true;
+            } else {
+                passage += '"';
+                passages.push_back(std::move(passage));
+                passage.clear();
+                out.append(kPlaceholder);
+                inPassage = false;
+            }
         }
-        out.append(text, pos, open - pos);
-        size_t close = text.find('"', open + 1);
-        if (close == std::string::npos) {
-            odd = true;
-            close = text.size() - 1;
-        }
-        passages.emplace_back(text, open, close - open + 1);
+        (inPassage ? passage : out).append(piece.substr(from));
+    };
+    for (std::string_view line : SplitLines<std::string_view>(text)) {
+        take(line);
+        take(kCrLf);
+    }
+    if (inPassage) {
+        odd = true;
+        passages.push_back(std::move(passage));
         out.append(kPlaceholder);
-        pos = close + 1;
     }
     return out;
 }
 
-// The last step: each placeholder, from its first '"' to the next, gives way
-// to the next passage.
-std::string PutQuotesBack(const std::string& text, const std::vector<std::string>& passages) {
-    std::string out;
-    size_t size = text.size();
-    for (const auto& p : passages) size += p.size();
-    out.reserve(size);
+// The last step on one line: each placeholder, from its first '"' to the
+// next, gives way to the next passage.
+void PutQuotesBack(std::string_view line, const std::vector<std::string>& passages, size_t& next, std::string& out) {
     size_t pos = 0;
-    size_t next = 0;
     for (;;) {
-        const size_t open = text.find('"', pos);
-        const size_t close = open == std::string::npos ? open : text.find('"', open + 1);
-        if (close == std::string::npos) {
-            out.append(text, pos, std::string::npos);
-            break;
+        const size_t open = line.find('"', pos);
+        const size_t close = open == std::string_view::npos ? open : line.find('"', open + 1);
+        if (close == std::string_view::npos) {
+            out.append(line.substr(pos));
+            return;
         }
-        out.append(text, pos, open - pos);
+        out.append(line.substr(pos, open - pos));
         if (next < passages.size()) out.append(passages[next++]);
-        else out.append(text, open, close - open + 1);
+        else out.append(line.substr(open, close - open + 1));
         pos = close + 1;
     }
-    return out;
 }
 
 bool IsCandidate(std::string_view w) {
@@ -464,14 +514,20 @@ void MarkTermsInLine(std::string_view s, const TDocumentDictionary& dict, std::s
         const std::string_view singular = std::string_view(lw).substr(0, lw.size() - 1);
         const bool plural = lw.back() == 's';
         const int* entry = dict.SingleTerm(lw);
-        if (!entry && plural && !dict.IsException(lw)) entry = dict.SingleTerm(singular);
+        const int* singularEntry = nullptr;
+        bool singularLooked = false;
+        if (!entry && plural && !dict.IsException(lw)) {
+            entry = singularEntry = dict.SingleTerm(singular);
+            singularLooked = true;
+        }
         if (!entry) {
             out.append(w);
             continue;
         }
         int64_t value = *entry;
         bool exception = false;
-        if (value >= 1 && w.size() > 4 && plural && dict.SingleTerm(singular)) {
+        if (value >= 1 && w.size() > 4 && plural &&
+            (singularLooked ? singularEntry : dict.SingleTerm(singular)) != nullptr) {
             if (value > 100) {
                 exception = true;
                 value -= 100;
@@ -621,28 +677,30 @@ std::string MarkDocumentTermsText(std::string_view text, const TControlWordList&
                                   const TDocumentDictionary& dictionary, bool* oddQuotes) {
     std::vector<std::string> passages;
     bool odd = false;
-    const std::string quotesOut = TakeQuotesOut(JoinLines(SplitLines<std::string_view>(text)), passages, odd);
+    const std::string quotesOut = TakeQuotesOut(text, passages, odd);
     if (oddQuotes) *oddQuotes = odd;
 
-    std::string marked;
-    marked.reserve(quotesOut.size() + quotesOut.size() / 4);
+    // Each line is marked, its marks merged and its passages put back: the
+    // marking keeps a line one line and a placeholder whole, so each step
+    // reads what the one before wrote.
+    std::string result;
+    result.reserve(text.size() + text.size() / 4);
     std::string line;
+    std::string marked;
+    std::string merged;
+    size_t next = 0;
     for (std::string_view l : SplitLines<std::string_view>(quotesOut)) {
         line.assign(l);
         line += ' ';
+        marked.clear();
         MarkTermsInLine(line, dictionary, marked);
-        marked.append(kCrLf);
+        marked += ' ';
+        merged.clear();
+        MergeMarksInLine(marked, controlWords, merged);
+        PutQuotesBack(merged, passages, next, result);
+        result.append(kCrLf);
     }
-
-    std::string merged;
-    merged.reserve(marked.size());
-    for (std::string_view l : SplitLines<std::string_view>(marked)) {
-        line.assign(l);
-        line += ' ';
-        MergeMarksInLine(line, controlWords, merged);
-        merged.append(kCrLf);
-    }
-    return PutQuotesBack(merged, passages);
+    return result;
 }
 
 // ------------------------------------------------------------- wrapping

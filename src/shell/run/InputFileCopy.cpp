@@ -4,6 +4,7 @@
 #include "CaseInsensitivePath.h"
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "FileDescriptor.h"
 #include "SafeFiles.h"
 #include "ToolStart.h"
 
@@ -19,27 +20,6 @@ namespace pem {
 namespace {
 
 constexpr long long kDefaultBlock = 200000;
-
-// A file descriptor closed when it goes.
-class TFd {
-public:
-    explicit TFd(int fd = -1) : fd_(fd) {}
-    ~TFd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int Get() const { return fd_; }
-    // Closes now; false when the close reported a failure (a late write error).
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Reads up to n bytes, fewer only at the end of the file; -1 on an error.
 ssize_t ReadFull(int fd, char* buf, size_t n) {
@@ -178,15 +158,15 @@ void TInputFileCopier::PrepareText(const std::string& target) {
 bool TInputFileCopier::CopyBlocks(const std::string& source, const std::string& target) {
     // Opened without waiting, so that a FIFO cannot hang the copy; only a
     // regular file is copied.
-    TFd in(::open(Cp1252ToUtf8(source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.Get() < 0) throw EFileError("Can not open file " + source);
+    TFileDescriptor in(::open(Cp1252ToUtf8(source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() < 0) throw EFileError("Can not open file " + source);
     struct stat st {};
-    if (::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw EFileError(ReadFailureMessage(TReadStatus::NotRegular, source));
     const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
 
-    TFd out(::open(Cp1252ToUtf8(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (out.Get() < 0) throw EFileError("Can not create file " + target);
+    TFileDescriptor out(::open(Cp1252ToUtf8(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (out.get() < 0) throw EFileError("Can not create file " + target);
 
     const size_t block = static_cast<size_t>(std::min<std::uint64_t>(block_, std::max<std::uint64_t>(size, 2)));
     if (in_.size() < block) in_.resize(block);
@@ -201,7 +181,7 @@ bool TInputFileCopier::CopyBlocks(const std::string& source, const std::string& 
         const bool atEnd = position > 0 && position >= size;
         if (options_.beforeBlock && !atEnd && !options_.beforeBlock(TCopyProgress{source, position, size, longFile}))
             return false;
-        const ssize_t got = ReadFull(in.Get(), in_.data(), block);
+        const ssize_t got = ReadFull(in.get(), in_.data(), block);
         if (got < 0) throw EFileError("Can not read file " + source);
         if (got == 0) break;
         const char* data = in_.data();
@@ -228,7 +208,7 @@ bool TInputFileCopier::CopyBlocks(const std::string& source, const std::string& 
             length = out_.size();
         }
         lines_ += CountLineFeeds(write, length);
-        if (!options_.countLinesOnly && !WriteFull(out.Get(), write, length))
+        if (!options_.countLinesOnly && !WriteFull(out.get(), write, length))
             throw EFileError("Can not write file " + target);
         position += static_cast<std::uint64_t>(got);
     }

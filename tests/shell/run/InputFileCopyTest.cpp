@@ -143,6 +143,8 @@ TEST(CopyInputFile, OddSourcesAndTargetsRaiseFileErrors) {
         {dir / "missing", dir / "t1", "Can not open file " + (dir / "missing")},
         {dir / "fifo", dir / "t2", "Can not open file " + (dir / "fifo") + ": not a regular file"},
         {dir / "src", dir / "no/such/folder/t3", "Can not create file " + (dir / "no/such/folder/t3")},
+        // A full disk.
+        {dir / "src", "/dev/full", "Can not write file /dev/full"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { copier.CopyInputFile(c.source, c.target); }), c.message);
