@@ -65,6 +65,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindEvaluationActions();
+    BindStatisticActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
