@@ -401,46 +401,6 @@ std::string SplitSentencesText(std::string_view text, const TControlWordList& co
 
 namespace {
 
-// Step one: the text as lines joined by CR LF, every quote character made a
-// '"', and the quoted passages taken out, each replaced by the placeholder.
-// A passage runs from a '"' to the next one, across lines; one left open
-// runs to the end of the text (odd is set).
-std::string TakeQuotesOut(std::string_view text, std::vector<std::string>& passages, bool& odd) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    std::string passage;
-    bool inPassage = false;
-    auto take = [&](std::string_view piece) {
-        size_t from = 0;
-        for (size_t i = 0; i < piece.size(); ++i) {
-            if (!(ClassOf(piece[i]) & kQuote)) continue;
-            (inPassage ? passage : out).append(piece.substr(from, i - from));
-            from = i + 1;
-            if (!inPassage) {
-                passage.assign(1, '"');
-                inPassage = true;
-            } else {
-                passage += '"';
-                passages.push_back(std::move(passage));
-                passage.clear();
-                out.append(kPlaceholder);
-                inPassage = false;
-            }
-        }
-        (inPassage ? passage : out).append(piece.substr(from));
-    };
-    for (std::string_view line : SplitLines<std::string_view>(text)) {
-        take(line);
-        take(kCrLf);
-    }
-    if (inPassage) {
-        odd = true;
-        passages.push_back(std::move(passage));
-        out.append(kPlaceholder);
-    }
-    return out;
-}
-
 // The last step on one line: each placeholder, from its first '"' to the
 // next, gives way to the next passage.
 void PutQuotesBack(std::string_view line, const std::vector<std::string>& passages, size_t& next, std::string& out) {
@@ -675,22 +635,23 @@ void MergeMarksInLine(std::string_view s, const TControlWordList& controlWords, 
 
 std::string MarkDocumentTermsText(std::string_view text, const TControlWordList& controlWords,
                                   const TDocumentDictionary& dictionary, bool* oddQuotes) {
-    std::vector<std::string> passages;
-    bool odd = false;
-    const std::string quotesOut = TakeQuotesOut(text, passages, odd);
-    if (oddQuotes) *oddQuotes = odd;
-
-    // Each line is marked, its marks merged and its passages put back: the
-    // marking keeps a line one line and a placeholder whole, so each step
-    // reads what the one before wrote.
     std::string result;
     result.reserve(text.size() + text.size() / 4);
+    // The text is read as lines joined by CR LF, every quote character a
+    // '"'. A quoted passage, from a '"' to the next one and across lines,
+    // waits in the list while the placeholder takes its place; one left open
+    // runs to the end of the text. Each line of that text is marked, its
+    // marks merged and its passages put back as soon as it ends: the marking
+    // keeps a line one line and a placeholder whole, so each step reads what
+    // the one before wrote, and the text is never held twice.
+    std::vector<std::string> passages;
+    size_t next = 0;
+    std::string passage;
+    bool inPassage = false;
     std::string line;
     std::string marked;
     std::string merged;
-    size_t next = 0;
-    for (std::string_view l : SplitLines<std::string_view>(quotesOut)) {
-        line.assign(l);
+    auto finishLine = [&] {
         line += ' ';
         marked.clear();
         MarkTermsInLine(line, dictionary, marked);
@@ -698,6 +659,44 @@ std::string MarkDocumentTermsText(std::string_view text, const TControlWordList&
         merged.clear();
         MergeMarksInLine(marked, controlWords, merged);
         PutQuotesBack(merged, passages, next, result);
+        if (next == passages.size()) {
+            passages.clear();
+            next = 0;
+        }
+        line.clear();
+    };
+    auto take = [&](std::string_view piece) {
+        size_t from = 0;
+        for (size_t i = 0; i < piece.size(); ++i) {
+            if (!(ClassOf(piece[i]) & kQuote)) continue;
+            (inPassage ? passage : line).append(piece.substr(from, i - from));
+            from = i + 1;
+            if (!inPassage) {
+                passage.assign(1, '"');
+            } else {
+                passage += '"';
+                passages.push_back(std::move(passage));
+                passage.clear();
+                line.append(kPlaceholder);
+            }
+            inPassage = !inPassage;
+        }
+        (inPassage ? passage : line).append(piece.substr(from));
+    };
+    for (std::string_view l : SplitLines<std::string_view>(text)) {
+        take(l);
+        if (inPassage) {
+            passage.append(kCrLf);
+        } else {
+            finishLine();
+            result.append(kCrLf);
+        }
+    }
+    if (oddQuotes) *oddQuotes = inPassage;
+    if (inPassage) {
+        passages.push_back(std::move(passage));
+        line.append(kPlaceholder);
+        finishLine();
         result.append(kCrLf);
     }
     return result;
