@@ -75,22 +75,21 @@ bool AllBlank(std::string_view s) {
     return true;
 }
 
-// The lines of a text as a string list reads them: CR LF, LF or a lone CR
-// ends a line; a line end after the last line adds no empty line.
-template <class Line>
-std::vector<Line> SplitLines(std::string_view text) {
-    std::vector<Line> lines;
+// Calls onLine with each line of the text as a string list reads them: CR
+// LF, LF or a lone CR ends a line; a line end after the last line adds no
+// empty line.
+template <class OnLine>
+void ForEachLine(std::string_view text, OnLine&& onLine) {
     size_t start = 0;
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
         const char c = text[i];
         if (c != '\r' && c != '\n') continue;
-        lines.emplace_back(text.substr(start, i - start));
+        onLine(text.substr(start, i - start));
         if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < n) lines.emplace_back(text.substr(start));
-    return lines;
+    if (start < n) onLine(text.substr(start));
 }
 
 bool IsFigureTableSection(std::string_view word) {
@@ -236,21 +235,26 @@ bool TDocumentDictionary::IsException(std::string_view lowerKey) const { return 
 
 namespace {
 
-// The first pass over the lines that are not blank: typographic quotes
-// become '"', "; " ends a line, and bullets begin lines of their own. Each
-// line goes to onLine followed by CR LF, with the CR LF pairs the pass put
-// into it, as it would stand in the file written between the passes.
+// The first pass over the lines of the text that are not blank: typographic
+// quotes become '"', "; " ends a line, and bullets begin lines of their own.
+// Each line goes to onLine followed by CR LF, with the CR LF pairs the pass
+// put into it, as it would stand in the file written between the passes.
 template <class OnLine>
-void BreakAtBullets(const std::vector<std::string_view>& lines, OnLine&& onLine) {
-    const size_t count = lines.size();
+void BreakAtBullets(std::string_view text, OnLine&& onLine) {
+    // Where the last character that is not blank stands: a line ending
+    // before it has a further line after it.
+    size_t lastSolid = text.size();
+    while (lastSolid > 0 && IsBlank(text[lastSolid - 1])) --lastSolid;
     std::string line;
     std::string s;
     bool bulletNext = false; // a lone bullet marked this line as an item
-    for (size_t i = 0; i < count; ++i) {
+    ForEachLine(text, [&](std::string_view source) {
+        if (AllBlank(source)) return;
+        const bool further = static_cast<size_t>(source.data() + source.size() - text.data()) < lastSolid;
         line.clear();
         if (bulletNext) line += kCpBulletChar;
         bulletNext = false;
-        line.append(lines[i]);
+        line.append(source);
         bool bullet = false;
         bool semicolon = false;
         for (char& c : line) {
@@ -276,7 +280,7 @@ void BreakAtBullets(const std::vector<std::string_view>& lines, OnLine&& onLine)
             size_t e = line.size();
             while (b < e && IsBlank(line[b])) ++b;
             while (e > b && IsBlank(line[e - 1])) --e;
-            if (e - b == 1 && i + 1 < count) {
+            if (e - b == 1 && further) {
                 // A bullet alone on its line marks the next line as an item.
                 bulletNext = true;
                 line.clear();
@@ -295,7 +299,7 @@ void BreakAtBullets(const std::vector<std::string_view>& lines, OnLine&& onLine)
         }
         line.append(kCrLf);
         onLine(std::string_view(line));
-    }
+    });
 }
 
 bool IsNumberedItem(std::string_view w) {
@@ -377,22 +381,18 @@ void ReflowLine(std::string_view line, const TControlWordList& controlWords, std
 
 std::string SplitSentencesText(std::string_view text, const TControlWordList& controlWords,
                                std::string* intermediate) {
-    std::vector<std::string_view> lines = SplitLines<std::string_view>(text);
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](std::string_view l) { return AllBlank(l); }),
-                lines.end());
     if (intermediate) {
         intermediate->clear();
-        intermediate->reserve(text.size() + text.size() / 16 + 2 * lines.size());
+        intermediate->reserve(text.size() + text.size() / 16);
     }
     std::string out;
-    out.reserve(text.size() + text.size() / 8 + 2 * lines.size());
+    out.reserve(text.size() + text.size() / 8);
     size_t lastLine = std::string::npos;
     // Each line of the first pass ends with CR LF, so the lines the second
     // pass reads from the whole text are those read from each line alone.
-    BreakAtBullets(lines, [&](std::string_view firstPass) {
+    BreakAtBullets(text, [&](std::string_view firstPass) {
         if (intermediate) intermediate->append(firstPass);
-        for (std::string_view line : SplitLines<std::string_view>(firstPass))
-            ReflowLine(line, controlWords, out, lastLine);
+        ForEachLine(firstPass, [&](std::string_view line) { ReflowLine(line, controlWords, out, lastLine); });
     });
     return out;
 }
@@ -683,7 +683,7 @@ std::string MarkDocumentTermsText(std::string_view text, const TControlWordList&
         }
         (inPassage ? passage : line).append(piece.substr(from));
     };
-    for (std::string_view l : SplitLines<std::string_view>(text)) {
+    ForEachLine(text, [&](std::string_view l) {
         take(l);
         if (inPassage) {
             passage.append(kCrLf);
@@ -691,7 +691,7 @@ std::string MarkDocumentTermsText(std::string_view text, const TControlWordList&
             finishLine();
             result.append(kCrLf);
         }
-    }
+    });
     if (oddQuotes) *oddQuotes = inPassage;
     if (inPassage) {
         passages.push_back(std::move(passage));
@@ -734,8 +734,9 @@ void WrapLine(std::string_view line, size_t columns, std::string& out) {
 std::string CleanAndWrapText(std::string_view text, size_t columns) {
     std::string out;
     out.reserve(text.size() + text.size() / 64);
-    for (std::string_view line : SplitLines<std::string_view>(text))
+    ForEachLine(text, [&](std::string_view line) {
         if (!AllBlank(line)) WrapLine(line, columns, out);
+    });
     return out;
 }
 
