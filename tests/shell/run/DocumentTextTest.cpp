@@ -34,6 +34,14 @@ const TDocumentDictionary& Dictionary() {
     return d;
 }
 
+// A text, the control words ticked, and the text expected.
+struct TextCase {
+    const char* name;
+    std::string input;
+    const std::vector<std::string>& words;
+    std::string expected;
+};
+
 } // namespace
 
 TEST(IsWordInList, EqualIgnoringCaseOrBegunByAControlWord) {
@@ -66,12 +74,7 @@ TEST(IsWordInList, TickedItemsGiveTheirWordsSortedWithoutEmptyOnes) {
 TEST(SplitSentences, BreaksSentencesItemsAndMarkersOntoLinesOfTheirOwn) {
     const std::vector<std::string> none;
     const std::vector<std::string> shall = {"shall"};
-    const struct {
-        const char* name;
-        std::string input;
-        const std::vector<std::string>& words;
-        std::string expected;
-    } cases[] = {
+    const TextCase cases[] = {
         {"a lone bullet letter marks the next line", "o\nthe item text", none, "\r\n\r\n\x95the item text\r\n"},
         {"a lone bullet on the last line stays", "first line\no", none, "first line\r\no\r\n"},
         {"a lone code-page bullet on the last line", "first line\n\x95", none, "first line\r\n\r\n\x95\r\n"},
@@ -108,12 +111,7 @@ TEST(MarkDocumentTerms, MarksTermsCompoundsPluralsAndCapitalWords) {
     const std::vector<std::string> none;
     const std::vector<std::string> cpu = {"cpu"};
     const std::vector<std::string> cp = {"CP"};
-    const struct {
-        const char* name;
-        std::string input;
-        const std::vector<std::string>& words;
-        std::string expected;
-    } cases[] = {
+    const TextCase cases[] = {
         {"neighbouring marks merge", "input file", none, "<input_file>\r\n"},
         {"a comma keeps marks apart", "input, file", none, "<input>, <file>\r\n"},
         {"the longest compound", "Data Base System", none, "<data_base_system>\r\n"},
