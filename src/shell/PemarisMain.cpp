@@ -72,6 +72,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindEvaluationActions();
     BindStatisticActions();
     BindSourceHandlers();
+    BindRunActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -427,8 +428,7 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetModified(false);
     ShowStandingWarning();
     // 20.
-    if (AutoRun == 1) ActRunAnal->Execute();
-    else if (AutoRun == 3) ActRunWordScanner->Execute();
+    StartAutoRun();
 }
 
 std::string TfrmPemarisMain::StartJobFile() {

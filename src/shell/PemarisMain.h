@@ -17,6 +17,7 @@
 #include "StringList.h"
 #include "ToolOutputReader.h"
 #include "ToolStart.h"
+#include "ToolWatcher.h"
 #include "WM_DropFilesComponents.h"
 
 #include <QPointer>
@@ -223,6 +224,7 @@ public:
     void CloseAllEditorTabs();
     void WaitForWatcher();                                  // the running tool's watcher has ended
     int FinishResultNames();                                // modules whose results have their final names
+    void PrepareRun();
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
 
@@ -267,6 +269,45 @@ public:
     TTabBarPress* EditorTabBarPress = nullptr;
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
+
+    // ---- tool runs: the start actions, the watcher, finishing and
+    // cancelling (PemarisMainRun.cpp)
+    void BindRunActions();
+    void ActRunAnalExecute(TComponent* sender);
+    void ActRunTransformExecute(TComponent* sender);
+    void ActRunWordScannerExecute(TComponent* sender);
+    void ActRunTestDesignerExecute(TComponent* sender);
+    void ActRunTestToolExecute(TComponent* sender); // TSP, TST, TSC, TSM, CTA by the sender
+    void ActRunSearchExecute(TComponent* sender);
+    void ActCancelRunExecute(TComponent* sender);
+    // Prepares, starts and watches the run of RunMode.
+    void ActRunTool();
+    // The modal result of the form of that name shown at the control; 5 when
+    // there is no such form.
+    int ShowParameterDialog(const std::string& formName, TControl* at);
+    void SetRunning(bool value);
+    void UpdateRunProgress();
+    void FinishRun();
+    void RenameResultFiles();
+    void RemoveEmptyResultFolders();
+    void DeleteTemporaryFiles();
+    // Runs the job as "-AutoRun" asks, or ends the program when it cannot.
+    void StartAutoRun();
+    // Waits, in a loop that repaints but takes no user input, until the run
+    // has finished; false when the user stopped waiting for a tool that does
+    // not end.
+    bool WaitForRunEnd();
+    std::unique_ptr<TKorvexToolWatcherThread> ToolWatcher;
+    TRunState RunState = TRunState::Idle;
+    std::string TestToolProgram;
+    // The watcher's slice and how long a cancel waits before it offers to
+    // stop waiting (tests shorten both).
+    static int WatcherSliceMs;
+    static int StopWaitMs;
+    // The program's exit status: "-AutoRun" makes it 1 until a run completed
+    // and its job was saved.
+    int ExitStatus = 0;
+    std::function<void()> QuitRunWait; // ends the wait for the run's end
 
     // ---- evaluation: module and deficiency rankings, test plan
     // (PemarisMainEvaluation.cpp)

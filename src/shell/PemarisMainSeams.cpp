@@ -8,9 +8,8 @@ namespace pem {
 // Seams of the job's life.
 // Output directory: its check comes with the output-directory unit.
 void TfrmPemarisMain::ValidateOutputDirectory() {}
-// Runs: no watcher runs yet; no result gets a new name.
-void TfrmPemarisMain::WaitForWatcher() {}
-int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
+// Runs: the preparation comes with its own unit.
+void TfrmPemarisMain::PrepareRun() {}
 
 
 // Seams of the language selection.
