@@ -1,0 +1,440 @@
+// Tool runs as the user starts them from the main window, with a fake tool in
+// place of the analysis tool: the run from the button to the renamed
+// results, the logs shown and the outcome on the bar; cancelling and closing
+// while a tool runs; a failed start; the console log of piped runs; the
+// reconnection with a run left in the background; "-AutoRun".
+#include "CmdLine.h"
+#include "FindDirectoryFrame.h"
+#include "FindExecFrame.h"
+#include "MainFormHarness.h"
+#include "QtTestSupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+using namespace pem;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kFakeTool = std::string(FAKE_TOOLS_DIR) + "/fake_tool";
+
+// Three sources in two modules of one component, at structure level 2.
+const char* const kSources[] = {"Billing/Invoice/a.cbl", "Billing/Invoice/b.cbl", "Billing/Payment/c.cbl"};
+const char* const kTreeNames[] = {"COMP0001/MOD0001/SRC0001.CBL", "COMP0001/MOD0001/SRC0002.CBL",
+                                  "COMP0001/MOD0002/SRC0003.CBL"};
+
+class RunFormTest : public pemtest::MainFormTest {
+public:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        TfrmPemarisMain::WatcherSliceMs = 20;
+        TfrmPemarisMain::StopWaitMs = 10000;
+    }
+    void TearDown() override {
+        // A test that failed half-way leaves no tool behind.
+        if (form && form->ToolRun && !form->ToolRun->HasEnded()) ::kill(form->ToolRun->Child().Pid(), SIGKILL);
+        MainFormTest::TearDown();
+        TfrmPemarisMain::WatcherSliceMs = 500;
+        TfrmPemarisMain::StopWaitMs = 15000;
+    }
+
+    std::string Out() const { return install / "out"; }
+    // Between the cases of a table: a fresh installation in the same place.
+    void ClearInstall() {
+        for (const auto& e : fs::directory_iterator(install.Path())) fs::remove_all(e.path());
+    }
+    std::function<void()> afterStart; // runs right after the window started
+    std::string Tool() const { return install / "Tools/Measure/Korvex/COBAudit/COBAudit.exe"; }
+
+    // The fixture installation with the fake tool as the COBOL tool, the
+    // console stub beside the program and the sources on disk.
+    void Install(const std::string& settings) {
+        CopyTree(FIXTURES_DIR "/installations");
+        fs::copy_file(kFakeTool, Tool(), fs::copy_options::overwrite_existing);
+        fs::copy_file(std::string(PROGRAM_DIR) + "/console_stub", install / "Tools/console_stub");
+        pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                           "RadioButtonCob85=COBOL 85,COB,,1,V85\nCOB.Extras=(DirDepth=2)\n" + settings +
+                               "ActiveRadioButton=RadioButtonCob85\n");
+        for (const char* s : kSources) pemtest::WriteFile(install / ("src/" + std::string(s)), "1\n2\n");
+    }
+
+    // The job typed in: names, the output directory and the sources.
+    TfrmPemarisMain* StartJob(const std::string& settings = "") {
+        Install(settings);
+        TfrmPemarisMain* f = Start();
+        f->EditProductName->SetText("Prod");
+        f->EditSystemName->SetText("Sys");
+        f->EditSystemVersion->SetText("1.0");
+        f->EditSystemVersionExit(f->EditSystemVersion);
+        f->FrameFindDirectoryOutputDir->Edit->SetText(Out());
+        f->AddDirectoryFiles(install / "src", true);
+        PrepareOutput(f);
+        dialogs->Reset();
+        recorder.records.clear();
+        return f;
+    }
+
+    // What a prepared run leaves in the output directory for the tool: the
+    // parameter document, the input tree and its entries. The preparation
+    // of the run makes the same from the job.
+    void PrepareOutput(TfrmPemarisMain* f) {
+        std::string doc = "<KORVEX>\n <Names\n  SystemName  = \"Sys\"\n />\n <Files>\n";
+        TStringList entries({"COMP0001=Billing", "MOD0001=Billing\\Invoice", "MOD0002=Billing\\Payment"});
+        const std::string tree = Out() + "/workinp";
+        for (int m = 1; m <= 2; ++m) entries.Add("FDR000" + std::to_string(m) + "=" + tree + "\\COMP0001\\MOD000" +
+                                                 std::to_string(m));
+        for (int i = 0; i < 3; ++i) {
+            const std::string n = "000" + std::to_string(i + 1);
+            std::string orig = kSources[i], treeName = kTreeNames[i];
+            for (char& c : orig)
+                if (c == '/') c = '\\';
+            pemtest::WriteFile(tree + "/" + treeName, "1\n2\n");
+            doc += "  <Orig_File_" + n + ">" + orig + "</Orig_File_" + n + ">\n";
+            doc += "  <File_" + n + ">" + treeName + "</File_" + n + ">\n";
+            entries.Add("SRC" + n + "=" + orig);
+            for (char& c : treeName)
+                if (c == '/') c = '\\';
+            entries.Add("XCPY000" + std::to_string(i) + "=" + tree + "\\" + treeName);
+        }
+        doc += " </Files>\n</KORVEX>\n";
+        pemtest::WriteFile(Out() + "/last.xml", doc);
+        f->InputTreeEntries.SetLines(entries);
+        f->MemoNewFileNames->SetLines(entries);
+        f->NumberOfModules = 2;
+        f->NumberOfSourceFiles = 3;
+    }
+
+    // Serves events until the run has finished (or the limit passed).
+    bool UntilFinished(TfrmPemarisMain* f, int ms = 15000) {
+        return Until([&] { return f->RunState == TRunState::Idle; }, ms);
+    }
+    bool Until(const std::function<bool()>& done, int ms = 15000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms) return false;
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        return true;
+    }
+
+    // Texts of the bar's messages, in order.
+    std::vector<std::string> BarTexts() const {
+        std::vector<std::string> v;
+        for (const auto& r : recorder.records) v.push_back(r.text);
+        return v;
+    }
+    int IndexOf(const std::string& text) const {
+        const auto v = BarTexts();
+        const auto it = std::find(v.begin(), v.end(), text);
+        return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+    }
+    std::vector<std::string> TabCaptions(TfrmPemarisMain* f) const {
+        std::vector<std::string> v;
+        for (int i = 0; i < f->PageControlEditor->PageCount(); ++i) v.push_back(f->PageControlEditor->Pages(i)->Caption());
+        return v;
+    }
+    bool HasTab(TfrmPemarisMain* f, const std::string& caption) const {
+        const auto v = TabCaptions(f);
+        return std::find(v.begin(), v.end(), caption) != v.end();
+    }
+};
+
+} // namespace
+
+TEST_F(RunFormTest, AnAnalysisRunsFromTheButtonToItsRenamedResults) {
+    for (const bool deleteAfter : {false, true}) {
+        SCOPED_TRACE(deleteAfter ? "DeleteAfter=Y" : "DeleteAfter=N");
+        TfrmPemarisMain* f = StartJob(std::string("Runcontrol.DeleteAfter=") + (deleteAfter ? "Y" : "N") + "\n");
+        ASSERT_TRUE(f->BitBtnRunAnal->isEnabled());
+        f->BitBtnRunAnal->click();
+        ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts()) << ::testing::PrintToString(dialogs->Messages());
+        EXPECT_TRUE(f->Act("ActCancelRun")->Enabled());
+        EXPECT_FALSE(f->GroupBoxSlider->isHidden());
+        ASSERT_TRUE(UntilFinished(f));
+
+        for (const char* r : {"Billing/Invoice/a.met", "Billing/Invoice/b.met", "Billing/Payment/c.met",
+                              "Billing/Invoice.met", "Billing/Payment.met", "Billing.met"})
+            EXPECT_TRUE(fs::exists(Out() + "/Metrics/" + r)) << r;
+        EXPECT_FALSE(fs::exists(Out() + "/Metrics/SRC0001.met"));
+        EXPECT_EQ(f->NumberOfRenamedModules, 2);
+        // The temporaries go only when asked; empty result folders always.
+        EXPECT_EQ(fs::exists(Out() + "/workinp"), !deleteAfter);
+        EXPECT_FALSE(fs::exists(Out() + "/Defis"));
+
+        EXPECT_FALSE(f->Running);
+        EXPECT_FALSE(f->Act("ActCancelRun")->Enabled());
+        EXPECT_TRUE(f->Act("ActViewProductLog")->Enabled());
+        EXPECT_TRUE(f->GroupBoxSlider->isHidden());
+        EXPECT_FALSE(Screen().Busy());
+        EXPECT_TRUE(HasTab(f, "Sys.log")) << ::testing::PrintToString(TabCaptions(f));
+        ASSERT_FALSE(recorder.records.empty());
+        EXPECT_EQ(recorder.records.back().kind, TStatusRecord::Warning);
+        EXPECT_EQ(recorder.records.back().text, "Analysis completed, processing finished");
+        EXPECT_EQ(Application().Title, "Completed - " + f->JobName);
+        EXPECT_NE(f->Caption().find(" Last batch runtime: "), std::string::npos) << f->Caption();
+        form.reset();
+        ClearInstall();
+    }
+}
+
+TEST_F(RunFormTest, CancellingAsksTheToolToStopAndReportsBothMessagesInOrder) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "20000");
+    TfrmPemarisMain* f = StartJob();
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->Running);
+    dialogs->AnswerMessage(mrYes);
+    QElapsedTimer t;
+    t.start();
+    f->Act("ActCancelRun")->trigger(); // returns once the run has finished
+    EXPECT_LT(t.elapsed(), 10000);
+    EXPECT_EQ(f->RunState, TRunState::Idle);
+    EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{"Do you really want to cancel processing?"});
+    const int cancelled = IndexOf("Process cancelled, analysis incomplete!");
+    const int background = IndexOf("Background process cancelled!");
+    ASSERT_GE(cancelled, 0) << ::testing::PrintToString(BarTexts());
+    EXPECT_GT(background, cancelled);
+    EXPECT_NE(pemtest::ReadFile(Out() + "/Sys.log").find("stopped"), std::string::npos);
+    // Renaming and cleaning ran all the same.
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+    EXPECT_FALSE(f->Running);
+}
+
+TEST_F(RunFormTest, AnsweringNoToTheCancelQuestionLeavesTheRunAlone) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "300");
+    TfrmPemarisMain* f = StartJob();
+    f->Act("ActRunAnal")->trigger();
+    dialogs->AnswerMessage(mrNo);
+    f->Act("ActCancelRun")->trigger();
+    EXPECT_FALSE(fs::exists(Out() + "/Semaphore.xml"));
+    EXPECT_TRUE(f->Act("ActCancelRun")->Enabled());
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
+}
+
+TEST_F(RunFormTest, AToolThatIgnoresTheStopFileDoesNotHoldTheWindow) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "1500");
+    pemtest::ScopedEnv ignore("FAKE_TOOL_IGNORE_SEMAPHORE", "1");
+    TfrmPemarisMain::StopWaitMs = 100;
+    TfrmPemarisMain* f = StartJob();
+    f->Act("ActRunAnal")->trigger();
+    dialogs->AnswerMessage(mrYes); // cancel
+    dialogs->AnswerMessage(mrNo);  // stop waiting
+    f->Act("ActCancelRun")->trigger();
+    ASSERT_EQ(dialogs->Messages().size(), 2u);
+    EXPECT_EQ(dialogs->Messages()[1],
+              "The background process has not ended yet.\r\nDo you want to go on waiting for it?");
+    // The tool runs on; the shell is still in the run, cancel offered again.
+    EXPECT_TRUE(f->Running);
+    EXPECT_EQ(f->RunState, TRunState::Running);
+    EXPECT_TRUE(f->Act("ActCancelRun")->Enabled());
+    EXPECT_FALSE(f->ToolRun->HasEnded());
+    EXPECT_FALSE(recorder.HasText("Background process cancelled!"));
+    f->Act("ActAddfiles")->trigger();
+    EXPECT_TRUE(recorder.HasText("Only viewing,Save,Cancel & Exit are allowed when processing"));
+    // Its own end is finished as any other.
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_FALSE(f->Running);
+}
+
+TEST_F(RunFormTest, AFailedStartLeavesTheGateOpen) {
+    const struct {
+        const char* what;
+        std::string settings;
+        const char* message; // on the bar, or "" for the start's own dialog
+    } cases[] = {
+        {"direct", "", ""},
+        {"piped", "Runcontrol.SystemCaptureConsole=Y\n",
+         "Failed to start batch processing task System Error : 2 - No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TfrmPemarisMain* f = StartJob(c.settings);
+        // The console stub cannot start a tool that is gone.
+        fs::remove(Tool());
+        if (std::string(c.what) == "piped") fs::remove(install / "Tools/console_stub");
+        f->Act("ActRunAnal")->trigger();
+        EXPECT_FALSE(f->Running);
+        EXPECT_EQ(f->RunState, TRunState::Idle);
+        EXPECT_FALSE(f->Act("ActCancelRun")->Enabled());
+        if (*c.message) EXPECT_TRUE(recorder.Has(TStatusRecord::Error, c.message)) << ::testing::PrintToString(BarTexts());
+        else ASSERT_EQ(dialogs->Messages().size(), 1u);
+        // The next action is not refused as if a tool ran.
+        recorder.records.clear();
+        fs::copy_file(kFakeTool, Tool(), fs::copy_options::overwrite_existing);
+        if (std::string(c.what) == "piped")
+            fs::copy_file(std::string(PROGRAM_DIR) + "/console_stub", install / "Tools/console_stub");
+        f->Act("ActRunAnal")->trigger();
+        EXPECT_TRUE(f->Running);
+        ASSERT_TRUE(UntilFinished(f));
+        EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
+        form.reset();
+        ClearInstall();
+        dialogs->Reset();
+    }
+}
+
+TEST_F(RunFormTest, AToolThatEndsAtOnceReadsAsCompleted) {
+    TfrmPemarisMain* f = StartJob();
+    fs::remove(Out() + "/last.xml"); // the tool finds no document and ends
+    pemtest::WriteFile(Out() + "/Metrics/keep.txt", "x"); // no first-use question
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Analysis completed, processing finished"));
+    EXPECT_FALSE(recorder.HasText("Process cancelled, analysis incomplete!"));
+}
+
+TEST_F(RunFormTest, APipedRunOpensItsConsoleLogBelow1001Lines) {
+    // 996 or 997 flood lines, three progress lines and "Done".
+    const struct {
+        const char* flood;
+        int lines;
+        bool opened;
+    } cases[] = {{"14940", 1000, true}, {"14955", 1001, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        pemtest::ScopedEnv flood("FAKE_TOOL_FLOOD", c.flood);
+        TfrmPemarisMain* f = StartJob("Runcontrol.SystemCaptureConsole=Y\n");
+        f->Act("ActRunAnal")->trigger();
+        ASSERT_TRUE(f->ToolRun && f->ToolRun->Piped());
+        ASSERT_TRUE(UntilFinished(f));
+        TStringList log;
+        log.LoadFromFile(Out() + "/Console.log");
+        EXPECT_EQ(log.Count(), c.lines);
+        EXPECT_EQ(log[c.lines - 1], "Done");
+        EXPECT_EQ(HasTab(f, "Console.log"), c.opened) << ::testing::PrintToString(TabCaptions(f));
+        EXPECT_EQ(f->ProgressBarModules->Max(), 8); // the renaming's range
+        EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Payment/c.met"));
+        form.reset();
+        ClearInstall();
+    }
+}
+
+TEST_F(RunFormTest, ABatchRunWithCaptureLogFillsConsoleLog) {
+    TfrmPemarisMain* f = StartJob("Runcontrol.CaptureLog=Y\nRuncontrol.NameByDirectory=Y\n");
+    ASSERT_TRUE(f->SystemNameByDirectory);
+    // The batch the preparation writes for such a run.
+    pemtest::WriteFile(Out() + "/lastbatch.cmd", "\"" + Tool() + "\" last.xml\necho batch done\n");
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(UntilFinished(f));
+    const std::string console = pemtest::ReadFile(Out() + "/Console.log");
+    EXPECT_NE(console.find("Orig Source File = Billing\\Payment\\c.cbl"), std::string::npos) << console;
+    EXPECT_NE(console.find("batch done"), std::string::npos) << console;
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/b.met"));
+}
+
+TEST_F(RunFormTest, ClosingWhileAToolRunsCancelsItAndKeepsTheWindow) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "20000");
+    TfrmPemarisMain* f = StartJob();
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->Running);
+    dialogs->AnswerMessage(mrYes);
+    EXPECT_FALSE(f->close());
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->RunState, TRunState::Idle);
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_EQ(dialogs->Messages()[0].rfind("You are running a batch process in the background.", 0), 0u);
+    // The stopped run reads as cancelled, then the close says so.
+    const int cancelled = IndexOf("Process cancelled, analysis incomplete!");
+    ASSERT_GE(cancelled, 0) << ::testing::PrintToString(BarTexts());
+    EXPECT_GT(IndexOf("Background process cancelled!"), cancelled);
+    EXPECT_FALSE(recorder.HasText("Analysis completed, processing finished"));
+    EXPECT_TRUE(f->Modified);
+}
+
+TEST_F(RunFormTest, AJobSavedWhileItsToolRanReconnectsWhenOpenedAgain) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "400");
+    TfrmPemarisMain* f = StartJob();
+    f->JobFolder = install / "jobs";
+    fs::create_directories(f->JobFolder);
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->Running);
+    f->Act("ActSaveProject")->trigger();
+    const std::string job = install / ("jobs/" + f->JobName + f->Product.JobExtension);
+    ASSERT_TRUE(fs::exists(job));
+    EXPECT_NE(pemtest::ReadFile(job).find("BatchRunning=Y"), std::string::npos);
+    // The shell goes while the tool works on; the tool ends by itself.
+    const pid_t pid = f->ToolRun->Child().Pid();
+    form.reset();
+    ASSERT_TRUE(Until([&] { return ::kill(pid, 0) != 0; }, 10000));
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/SRC0003.met"));
+
+    SetCommandLine({"-Proj", job});
+    dialogs->Reset();
+    TfrmPemarisMain* again = Start();
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<std::string>{"Your batch process seems to have finished in the mean time. \r\nEnjoy the results. "});
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Payment/c.met"));
+    EXPECT_FALSE(again->Running);
+    EXPECT_EQ(pemtest::ReadFile(job).find("BatchRunning=Y"), std::string::npos);
+}
+
+TEST_F(RunFormTest, AutoRunSavesTheJobAndEndsWell) {
+    TfrmPemarisMain* f = StartJob();
+    f->JobFolder = install / "jobs";
+    fs::create_directories(f->JobFolder);
+    f->Act("ActSaveProject")->trigger();
+    const std::string job = install / ("jobs/" + f->JobName + f->Product.JobExtension);
+    ASSERT_TRUE(fs::exists(job));
+    form.reset();
+    fs::remove_all(Out() + "/Metrics");
+
+    SetCommandLine({"-Proj", job, "-AutoRun=Anal"});
+    TfrmPemarisMain* again = Start();
+    ASSERT_TRUE(again->Running);
+    ASSERT_TRUE(Until([&] { return !again->isVisible(); }));
+    EXPECT_EQ(again->ExitStatus, 0);
+    EXPECT_TRUE(again->ToolWatcher && again->ToolWatcher->Ended());
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+    EXPECT_FALSE(again->Modified);
+    EXPECT_NE(pemtest::ReadFile(job).find("BatchRunning=N"), std::string::npos);
+}
+
+TEST_F(RunFormTest, AutoRunEndsBadlyWhenTheRunCannotBeDone) {
+    const struct {
+        const char* what;
+        std::function<void(RunFormTest&, const std::string& job)> spoil;
+        const char* autoRun;
+    } cases[] = {
+        {"the job does not load", [](RunFormTest&, const std::string& job) { pemtest::WriteFile(job, "garbage\n"); },
+         "Anal"},
+        {"the tool does not start", [](RunFormTest& t, const std::string&) { fs::remove(t.Tool()); }, "Anal"},
+        {"no such run", [](RunFormTest&, const std::string&) {}, "Fly"},
+        // The saving after the run fails: a folder stands where the job goes.
+        {"the job cannot be saved",
+         [](RunFormTest& t, const std::string& job) {
+             t.afterStart = [job] {
+                 fs::remove(job);
+                 fs::create_directories(job + "/blocked");
+             };
+         },
+         "Anal"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        afterStart = nullptr;
+        TfrmPemarisMain* f = StartJob();
+        f->JobFolder = install / "jobs";
+        fs::create_directories(f->JobFolder);
+        f->Act("ActSaveProject")->trigger();
+        const std::string job = install / ("jobs/" + f->JobName + f->Product.JobExtension);
+        form.reset();
+        c.spoil(*this, job);
+        SetCommandLine({"-Proj", job, std::string("-AutoRun=") + c.autoRun});
+        dialogs->Reset();
+        dialogs->defaultMessageAnswer = mrNo;
+        TfrmPemarisMain* again = Start();
+        if (afterStart) afterStart();
+        ASSERT_TRUE(Until([&] { return !again->isVisible(); })) << ::testing::PrintToString(BarTexts());
+        EXPECT_EQ(again->ExitStatus, 1);
+        EXPECT_EQ(again->RunState, TRunState::Idle);
+        form.reset();
+        ClearInstall();
+        SetCommandLine({});
+    }
+}
