@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -58,7 +59,9 @@ public:
         fs::copy_file(kFakeTool, Tool(), fs::copy_options::overwrite_existing);
         fs::copy_file(std::string(PROGRAM_DIR) + "/console_stub", install / "Tools/console_stub");
         pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
-                           "RadioButtonCob85=COBOL 85,COB,,1,V85\nCOB.Extras=(DirDepth=2)\n" + settings +
+                           "RadioButtonCob85=COBOL 85,COB,,1,V85\nCOB.Extras=(DirDepth=2)\n"
+                               "COB.Filters=COBOL sources (*.cbl)|*.cbl\n" +
+                               settings +
                                "ActiveRadioButton=RadioButtonCob85\n");
         for (const char* s : kSources) pemtest::WriteFile(install / ("src/" + std::string(s)), "1\n2\n");
     }
@@ -67,12 +70,16 @@ public:
     TfrmPemarisMain* StartJob(const std::string& settings = "") {
         Install(settings);
         TfrmPemarisMain* f = Start();
+        // Typed in, each edit left.
         f->EditProductName->SetText("Prod");
+        f->EditProductNameExit(f->EditProductName);
         f->EditSystemName->SetText("Sys");
+        f->EditSystemNameExit(f->EditSystemName);
         f->EditSystemVersion->SetText("1.0");
         f->EditSystemVersionExit(f->EditSystemVersion);
         f->FrameFindDirectoryOutputDir->Edit->SetText(Out());
         f->AddDirectoryFiles(install / "src", true);
+        EXPECT_EQ(f->SourceFiles.CheckedCount(), 3);
         PrepareOutput(f);
         dialogs->Reset();
         recorder.records.clear();
@@ -107,6 +114,16 @@ public:
         f->MemoNewFileNames->SetLines(entries);
         f->NumberOfModules = 2;
         f->NumberOfSourceFiles = 3;
+    }
+
+    // The job saved as the user saves a new one: Save, and a name given.
+    std::string SaveJob(TfrmPemarisMain* f) {
+        const std::string job = install / ("jobs/Job" + f->Product.JobExtension);
+        fs::create_directories(install / "jobs");
+        dialogs->AnswerFiles({job});
+        f->Act("ActSaveProject")->trigger();
+        EXPECT_TRUE(fs::exists(job));
+        return job;
     }
 
     // Serves events until the run has finished (or the limit passed).
@@ -188,6 +205,8 @@ TEST_F(RunFormTest, CancellingAsksTheToolToStopAndReportsBothMessagesInOrder) {
     TfrmPemarisMain* f = StartJob();
     f->Act("ActRunAnal")->trigger();
     ASSERT_TRUE(f->Running);
+    // The tool has written its results and waits.
+    ASSERT_TRUE(Until([&] { return fs::exists(Out() + "/Metrics/MOD0002.met"); }));
     dialogs->AnswerMessage(mrYes);
     QElapsedTimer t;
     t.start();
@@ -199,7 +218,7 @@ TEST_F(RunFormTest, CancellingAsksTheToolToStopAndReportsBothMessagesInOrder) {
     const int background = IndexOf("Background process cancelled!");
     ASSERT_GE(cancelled, 0) << ::testing::PrintToString(BarTexts());
     EXPECT_GT(background, cancelled);
-    EXPECT_NE(pemtest::ReadFile(Out() + "/Sys.log").find("stopped"), std::string::npos);
+    EXPECT_NE(pemtest::ReadFile(Out() + "/Sys.log").find("stopped"), std::string::npos) << pemtest::ReadFile(Out() + "/Sys.log");
     // Renaming and cleaning ran all the same.
     EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
     EXPECT_FALSE(f->Running);
@@ -349,13 +368,14 @@ TEST_F(RunFormTest, ClosingWhileAToolRunsCancelsItAndKeepsTheWindow) {
 
 TEST_F(RunFormTest, AJobSavedWhileItsToolRanReconnectsWhenOpenedAgain) {
     pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "400");
+    // The input-tree entries are kept in the job only with the advanced view.
+    SetCommandLine({"-ShowAdvanced"});
     TfrmPemarisMain* f = StartJob();
-    f->JobFolder = install / "jobs";
-    fs::create_directories(f->JobFolder);
+    f->ActShowAdvanced->trigger();
+    ASSERT_FALSE(f->MemoNewFileNames->isHidden());
     f->Act("ActRunAnal")->trigger();
     ASSERT_TRUE(f->Running);
-    f->Act("ActSaveProject")->trigger();
-    const std::string job = install / ("jobs/" + f->JobName + f->Product.JobExtension);
+    const std::string job = SaveJob(f);
     ASSERT_TRUE(fs::exists(job));
     EXPECT_NE(pemtest::ReadFile(job).find("BatchRunning=Y"), std::string::npos);
     // The shell goes while the tool works on; the tool ends by itself.
@@ -375,18 +395,16 @@ TEST_F(RunFormTest, AJobSavedWhileItsToolRanReconnectsWhenOpenedAgain) {
 }
 
 TEST_F(RunFormTest, AutoRunSavesTheJobAndEndsWell) {
+    // The input-tree entries are kept in the job only with the advanced view.
+    SetCommandLine({"-ShowAdvanced"});
     TfrmPemarisMain* f = StartJob();
-    f->JobFolder = install / "jobs";
-    fs::create_directories(f->JobFolder);
-    f->Act("ActSaveProject")->trigger();
-    const std::string job = install / ("jobs/" + f->JobName + f->Product.JobExtension);
+    f->ActShowAdvanced->trigger();
+    const std::string job = SaveJob(f);
     ASSERT_TRUE(fs::exists(job));
     form.reset();
-    fs::remove_all(Out() + "/Metrics");
 
     SetCommandLine({"-Proj", job, "-AutoRun=Anal"});
     TfrmPemarisMain* again = Start();
-    ASSERT_TRUE(again->Running);
     ASSERT_TRUE(Until([&] { return !again->isVisible(); }));
     EXPECT_EQ(again->ExitStatus, 0);
     EXPECT_TRUE(again->ToolWatcher && again->ToolWatcher->Ended());
@@ -400,6 +418,7 @@ TEST_F(RunFormTest, AutoRunEndsBadlyWhenTheRunCannotBeDone) {
         const char* what;
         std::function<void(RunFormTest&, const std::string& job)> spoil;
         const char* autoRun;
+        std::optional<std::string> toolWait; // FAKE_TOOL_WAIT_STOP_MS
     } cases[] = {
         {"the job does not load", [](RunFormTest&, const std::string& job) { pemtest::WriteFile(job, "garbage\n"); },
          "Anal"},
@@ -413,23 +432,24 @@ TEST_F(RunFormTest, AutoRunEndsBadlyWhenTheRunCannotBeDone) {
                  fs::create_directories(job + "/blocked");
              };
          },
-         "Anal"},
+         "Anal", "300"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         afterStart = nullptr;
+        pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", c.toolWait);
         TfrmPemarisMain* f = StartJob();
-        f->JobFolder = install / "jobs";
-        fs::create_directories(f->JobFolder);
-        f->Act("ActSaveProject")->trigger();
-        const std::string job = install / ("jobs/" + f->JobName + f->Product.JobExtension);
+        const std::string job = SaveJob(f);
         form.reset();
         c.spoil(*this, job);
         SetCommandLine({"-Proj", job, std::string("-AutoRun=") + c.autoRun});
         dialogs->Reset();
         dialogs->defaultMessageAnswer = mrNo;
         TfrmPemarisMain* again = Start();
-        if (afterStart) afterStart();
+        if (afterStart) {
+            ASSERT_TRUE(again->Running);
+            afterStart();
+        }
         ASSERT_TRUE(Until([&] { return !again->isVisible(); })) << ::testing::PrintToString(BarTexts());
         EXPECT_EQ(again->ExitStatus, 1);
         EXPECT_EQ(again->RunState, TRunState::Idle);
