@@ -3,8 +3,11 @@
 #include "CmdLine.h"
 #include "PemarisMain.h"
 #include "Progress.h"
+#include "HeadlessDialogService.h"
+#include "MyStatusBar.h"
 #include "QtDialogService.h"
 #include "QtText.h"
+#include "CharSet1252.h"
 #include "ReportForms.h"
 #include "XMLViewer.h"
 
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <csignal>
+#include <cstdio>
 
 namespace pem {
 
@@ -48,8 +52,23 @@ TfrmPemarisMain* CreateApplicationForms() {
 int RunProgram(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
+    // Without a display no dialog may wait: questions and the status bar's
+    // messages go to standard error, each question answered so that the
+    // user's files and job stay as they are.
+    const QString platform = QGuiApplication::platformName();
+    const bool headless = platform == "offscreen" || platform == "minimal";
     static QtDialogService dialogs;
-    SetDialogService(&dialogs);
+    static HeadlessDialogService headlessDialogs;
+    if (headless) {
+        SetDialogService(&headlessDialogs);
+        TMyStatusBarBase::Recorder = [](const TStatusRecord& r) {
+            if (r.text.empty()) return;
+            const std::string line = Cp1252ToUtf8(r.text) + "\n";
+            std::fwrite(line.data(), 1, line.size(), stderr);
+        };
+    } else {
+        SetDialogService(&dialogs);
+    }
     TfrmPemarisMain::ExecutablePath = ProgramPathFromArgv0(argc > 0 ? argv[0] : "");
     SetProgramPath(TfrmPemarisMain::ExecutablePath);
     std::vector<std::string> params;
@@ -57,8 +76,13 @@ int RunProgram(int argc, char** argv) {
     SetCommandLine(params);
     TfrmPemarisMain* main = CreateApplicationForms();
     QApplication::setApplicationName(ToQ(Application().Title));
+    std::string autoRun;
+    if (FindCmdLineValue("-AutoRun:-ar", autoRun) || CmdLineSwitch("-AutoRun:-ar")) main->ExitStatus = 1;
     main->show();
-    return app.exec();
+    const int status = app.exec();
+    // An automatic run ends well only when its run completed and its job
+    // was saved.
+    return status != 0 ? status : main->ExitStatus;
 }
 
 } // namespace pem
