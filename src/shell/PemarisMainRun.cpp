@@ -409,7 +409,8 @@ void TfrmPemarisMain::StartAutoRun() {
     else if (AutoRun == 3) ActRunWordScanner->Execute();
     if (RunState != TRunState::Idle) return;
     if (AutoRun == 0) MyStB->ShowError("No automatic run: " + (value.empty() ? std::string("-AutoRun") : value), true);
-    PostToGui([this] { Act("ActCloseAll")->Execute(); });
+    // Closed without the gate, which would clear the bar's messages.
+    PostToGui([this] { ActCloseAllExecute(nullptr); });
 }
 
 } // namespace pem

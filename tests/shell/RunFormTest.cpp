@@ -55,11 +55,14 @@ public:
     // The fixture installation with the fake tool as the COBOL tool, the
     // console stub beside the program and the sources on disk.
     void Install(const std::string& settings) {
+        // A settings line of the language given again replaces the default.
+        const bool ownExtras = settings.rfind("COB.Extras=", 0) == 0;
         CopyTree(FIXTURES_DIR "/installations");
         fs::copy_file(kFakeTool, Tool(), fs::copy_options::overwrite_existing);
         fs::copy_file(std::string(PROGRAM_DIR) + "/console_stub", install / "Tools/console_stub");
         pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
-                           "RadioButtonCob85=COBOL 85,COB,,1,V85\nCOB.Extras=(DirDepth=2)\n"
+                           "RadioButtonCob85=COBOL 85,COB,,1,V85\n" +
+                               std::string(ownExtras ? "" : "COB.Extras=(DirDepth=2)\n") +
                                "COB.Filters=COBOL sources (*.cbl)|*.cbl\n" +
                                settings +
                                "ActiveRadioButton=RadioButtonCob85\n");
@@ -70,6 +73,10 @@ public:
     TfrmPemarisMain* StartJob(const std::string& settings = "") {
         Install(settings);
         TfrmPemarisMain* f = Start();
+        TypeJob(f);
+        return f;
+    }
+    void TypeJob(TfrmPemarisMain* f) {
         // Typed in, each edit left.
         f->EditProductName->SetText("Prod");
         f->EditProductNameExit(f->EditProductName);
@@ -83,7 +90,6 @@ public:
         PrepareOutput(f);
         dialogs->Reset();
         recorder.records.clear();
-        return f;
     }
 
     // What a prepared run leaves in the output directory for the tool: the
@@ -456,5 +462,43 @@ TEST_F(RunFormTest, AutoRunEndsBadlyWhenTheRunCannotBeDone) {
         form.reset();
         ClearInstall();
         SetCommandLine({});
+    }
+}
+
+TEST_F(RunFormTest, StartActionsCheckTheirInputsBeforeAnythingStarts) {
+    const struct {
+        const char* extras;
+        const char* action;
+        int modalAnswer;      // of the form "frmExtra", mrNone: not asked
+        const char* message;  // the refusal on the bar, "" when the run starts
+    } cases[] = {
+        {"ExtraScreen=frmExtra", "ActRunAnal", mrCancel, "Action cancelled by the user!"},
+        {"ExtraScreen=frmExtra", "ActRunAnal", mrOk, ""},
+        {"ExtraScreen=frmNoSuchForm", "ActRunAnal", mrNone, ""},
+        {"Scan=Y", "ActRunAnal", mrNone, "You have to prepare a word list first!"},
+        // No form gives the test designer its parameters.
+        {"TstDesignProg=COBAudit/COBAudit.exe", "ActRunTestDesigner", mrNone, "Action cancelled by the user!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.action) + " " + c.extras);
+        Install(std::string("COB.Extras=(DirDepth=2,") + c.extras + ")\n");
+        TForm extra("frmExtra");
+        TfrmPemarisMain* f = Start();
+        TypeJob(f);
+        if (c.modalAnswer != mrNone) dialogs->AnswerModal(c.modalAnswer);
+        ASSERT_TRUE(f->Act(c.action)->isEnabled());
+        f->Act(c.action)->trigger();
+        EXPECT_EQ(dialogs->calls.size(), c.modalAnswer != mrNone ? 1u : 0u);
+        if (*c.message) {
+            EXPECT_TRUE(recorder.Has(TStatusRecord::Error, c.message)) << ::testing::PrintToString(BarTexts());
+            EXPECT_FALSE(f->Running);
+            EXPECT_FALSE(fs::exists(Out() + "/Metrics"));
+        } else {
+            EXPECT_TRUE(f->Running);
+            ASSERT_TRUE(UntilFinished(f));
+            EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+        }
+        form.reset();
+        ClearInstall();
     }
 }
