@@ -96,7 +96,7 @@ public:
     // parameter document, the input tree and its entries. The preparation
     // of the run makes the same from the job.
     void PrepareOutput(TfrmPemarisMain* f) {
-        std::string doc = "<KORVEX>\n <Names\n  SystemName  = \"Sys\"\n />\n <Files>\n";
+        std::string doc = "<KORVEX>\n <Names\n  SystemName  = \"" + f->SystemName + "\"\n />\n <Files>\n";
         TStringList entries({"COMP0001=Billing", "MOD0001=Billing\\Invoice", "MOD0002=Billing\\Payment"});
         const std::string tree = Out() + "/workinp";
         for (int m = 1; m <= 2; ++m) entries.Add("FDR000" + std::to_string(m) + "=" + tree + "\\COMP0001\\MOD000" +
@@ -506,4 +506,36 @@ TEST_F(RunFormTest, StartActionsCheckTheirInputsBeforeAnythingStarts) {
         form.reset();
         ClearInstall();
     }
+}
+
+TEST_F(RunFormTest, AScannerRunConvertsItsReportAndItsWarningOutlastsTheOutcome) {
+    CopyTree(FIXTURES_DIR "/../../demo");
+    fs::copy_file(kFakeTool, install / "Tools/Measure/Mindra/DEFIScan/DEFIScan.exe",
+                  fs::copy_options::overwrite_existing);
+    for (const char* s : {"Reports/r1.txt", "Reports/r2.txt"}) pemtest::WriteFile(install / ("src/" + std::string(s)), "a\n");
+    TfrmPemarisMain* f = Start("Mindra");
+    ASSERT_EQ(f->Product.Kind, 8);
+    f->EditProductName->SetText("Prod");
+    f->EditProductNameExit(f->EditProductName);
+    f->EditSystemName->SetText("Sales");
+    f->EditSystemNameExit(f->EditSystemName);
+    f->EditSystemVersion->SetText("1.0");
+    f->EditSystemVersionExit(f->EditSystemVersion);
+    f->FrameFindDirectoryOutputDir->Edit->SetText(Out());
+    f->AddDirectoryFiles(install / "src", true);
+    PrepareOutput(f);
+    // The scanners want a word list.
+    f->CheckListBoxControlTags->addItem("ERROR");
+    // The scanner's report, without its text companion.
+    fs::copy_file(std::string(FIXTURES_DIR) + "/reports/defects_Sales.xml", Out() + "/Sales.xml");
+    recorder.records.clear();
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_FALSE(fs::exists(Out() + "/Sales.xml")); // moved into the report folder
+    ASSERT_FALSE(recorder.records.empty());
+    const TStatusRecord& last = recorder.records.back();
+    EXPECT_EQ(last.kind, TStatusRecord::Warning);
+    EXPECT_EQ(last.text, "Analysis completed, processing finished - 1 warning: Report text file " + Out() +
+                             "/Sales.txt doesn't exist");
 }
