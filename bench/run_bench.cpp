@@ -8,8 +8,8 @@
 // (preparation: cleaning, the parameter document, the input tree; the start)
 // and then the watch and the finishing (renaming, cleaning, logs) until the
 // run is idle again. The shell's own time is the whole run less the time the
-// tool alone takes on the same prepared output directory; it is compared
-// with "cp -r" of the sources, run in turns with it. A 10 ms timer runs all
+// tool alone takes on the same prepared output directory right after it; it
+// is compared with "cp -r" of the sources, run in turns with it. A 10 ms timer runs all
 // the while; the longest gap between its ticks shows how long the window
 // went without serving events. After every run the input tree and the
 // renamed results are counted; after every copy, the copied files.
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    long longestGap = 0;
+    long longestGap = 0, longestGapPreparing = 0, longestGapWatching = 0;
     QElapsedTimer sinceTick;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
@@ -114,9 +114,25 @@ int main(int argc, char** argv) {
         t.start();
         f->ActRunAnal->trigger();
         prepare.t.push_back(t.nsecsElapsed() / 1e9);
+        longestGapPreparing = std::max(longestGapPreparing, longestGap);
+        const long before = longestGap;
+        longestGap = 0;
         while (f->RunState != TRunState::Idle) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         rest.t.push_back(t.nsecsElapsed() / 1e9 - prepare.t.back());
         ticker.stop();
+        longestGapWatching = std::max(longestGapWatching, longestGap);
+        longestGap = std::max(longestGap, before);
+    };
+    // The tool alone, on the output directory the run prepared.
+    Times tool;
+    auto toolAlone = [&] {
+        tool.t.push_back(Seconds([&] {
+            const std::string cmd = "cd '" + out + "' && '" + std::string(FAKE_TOOL) + "' last.xml > /dev/null";
+            if (const int rc = std::system(cmd.c_str()); rc != 0) {
+                std::printf("the tool alone ended with %d\n", rc);
+                ok = false;
+            }
+        }));
     };
     auto checkOurs = [&] {
         const int tree = CountFiles(out + "/workinp"), results = CountFiles(out + "/Metrics");
@@ -126,33 +142,33 @@ int main(int argc, char** argv) {
                         sources + 110);
             ok = false;
         }
+        toolAlone();
     };
     auto cp = [&] { Run({"cp", "-r", src, copy}); };
     auto checkCp = [&] {
-        if (CountFiles(copy) != sources) ok = false;
+        if (CountFiles(copy) != sources) {
+            std::printf("cp: %d files copied\n", CountFiles(copy));
+            ok = false;
+        }
     };
     const auto [whole, cps] = RunBoth(runs, freshOutput, ours, cp, checkOurs, checkCp);
     // Not the warm-up run.
     prepare.t.erase(prepare.t.begin());
     rest.t.erase(rest.t.begin());
 
-    // The tool alone, on the output directory the last run prepared.
-    Times tool;
-    for (int i = 0; i < runs; ++i)
-        tool.t.push_back(Seconds([&] {
-            const std::string cmd = "cd '" + out + "' && '" + std::string(FAKE_TOOL) + "' last.xml > /dev/null";
-            if (std::system(cmd.c_str()) != 0) ok = false;
-        }));
     Times own;
-    for (size_t i = 0; i < whole.t.size(); ++i) own.t.push_back(whole.t[i] - tool.Median());
+    for (size_t i = 0; i < whole.t.size(); ++i) own.t.push_back(whole.t[i] - tool.t[i]);
 
     std::printf("%d sources, %d runs\n", sources, runs);
     std::printf("preparation and start %.3f s (%.3f..%.3f)\n", prepare.Median(), prepare.Min(), prepare.Max());
     std::printf("watch and finishing (tool included) %.3f s (%.3f..%.3f)\n", rest.Median(), rest.Min(), rest.Max());
     std::printf("the tool alone %.3f s (%.3f..%.3f)\n", tool.Median(), tool.Min(), tool.Max());
     PrintLine("shell's own time:", own, "cp -r", cps);
-    std::printf("longest gap of a 10 ms timer: %ld ms\n", longestGap);
+    std::printf("longest gap of a 10 ms timer: %ld ms while preparing and starting, %ld ms while watching and "
+                "finishing\n",
+                longestGapPreparing, longestGapWatching);
     std::printf("%s\n", ok ? "results checked" : "RESULTS DIFFER");
-    fs::remove_all(root);
+    if (std::getenv("RUN_BENCH_KEEP")) std::printf("kept %s\n", root.c_str());
+    else fs::remove_all(root);
     return ok ? 0 : 1;
 }
