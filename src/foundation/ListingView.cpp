@@ -35,6 +35,8 @@ void TListingView::Load(const std::function<bool(const TListingPieceProc&)>& dec
     end.beginEditBlock();
     empty_ = !decode([&end](const QString& piece) { end.insertText(piece); });
     end.endEditBlock();
+    // Text given to the view is its text as loaded, not a change of it.
+    document()->setModified(false);
     setTextCursor(QTextCursor(document()));
 }
 

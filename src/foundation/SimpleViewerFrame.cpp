@@ -7,6 +7,8 @@
 #include "HandlerGuard.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
+#include "OleCodePages.h"
+#include "QtOleWindows.h"
 #include "SharedRoutinesCommon.h"
 #include "TessalyXML.h"
 
@@ -40,6 +42,21 @@ TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const
     BitBtnPrint->OnClick = [this](TComponent* s) { BitBtnPrintClick(s); };
     BitBtnClose->OnClick = [this](TComponent* s) { BitBtnCloseClick(s); };
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
+
+    DropFileSourceKorvex = std::make_unique<TDropFileSource>();
+    DropFileSourceKorvex->Name = "DropFileSourceKorvex";
+    DropFileSourceKorvex->DragTypes = TDragTypes{TDragType::dtCopy};
+    DropFileSourceKorvex->ShowImage = true;
+    DropFileSourceKorvex->OnGetDragImage = [this](TCustomDropSource* s, IDragSourceHelper* h, bool& handled) {
+        DropFileSourceKorvexGetDragImage(s, h, handled);
+    };
+    DropDummyKorvex = std::make_unique<TDropDummy>();
+    DropDummyKorvex->Name = "DropDummyKorvex";
+    DropDummyKorvex->DragTypes = TDragTypes{};
+    PanelSimpleViewer->OnMouseDown = [this](TComponent* s) { PanelSimpleViewerMouseDown(s); };
+    // The panel's window from the start: the bridge then follows the mouse
+    // before the first press, which drag-start detection relies on.
+    WindowOf(PanelSimpleViewer);
 }
 
 TFrameSimpleViewer* TFrameSimpleViewer::CreateForFile(TComponent* owner, QWidget* parent, const TFontSpec* font,
@@ -109,6 +126,28 @@ void TFrameSimpleViewer::FrameResize() {
 void TFrameSimpleViewer::resizeEvent(QResizeEvent* e) {
     TFrameViewerBase::resizeEvent(e);
     RunGuarded([this] { FrameResize(); });
+}
+
+void TFrameSimpleViewer::PanelSimpleViewerMouseDown(TComponent*) {
+    if (!DetectDragStart(WindowOf(PanelSimpleViewer))) return;
+    if (RichEditSourceView->document()->isModified()) {
+        Dialogs().MessageDlg(ExtractFileName(FileName) + " was modified, you have to save it before copying! ",
+                             TMsgDlgType::mtWarning, mbOK);
+        Abort();
+    }
+    TUnicodeStrings& files = DropFileSourceKorvex->Files();
+    files.Clear();
+    files.Add(MultiByteToWideChar(CP_ACP, FileName));
+    DropFileSourceKorvex->Execute(false);
+}
+
+void TFrameSimpleViewer::DropFileSourceKorvexGetDragImage(TCustomDropSource* sender, IDragSourceHelper* helper,
+                                                          bool& handled) {
+    HWND panel = WindowOf(PanelSimpleViewer);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    POINT at = panel->ScreenToClient(cursor);
+    handled = SUCCEEDED(helper->InitializeFromWindow(panel, &at, sender->DataObject()));
 }
 
 void TFrameSimpleViewer::RichEditSourceViewSelectionChange(TComponent*) {

@@ -64,6 +64,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindJobDrop();
     BindViewerActions();
     BindEvaluationActions();
 }
@@ -330,6 +331,8 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
+    // 5.
+    RegisterJobDropTarget();
     // 7.
     ApplyViewerFontFromSettings();
     // 8.

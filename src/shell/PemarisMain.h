@@ -28,6 +28,9 @@ class TIncCombo;
 class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
+class TCustomDropTarget;
+class TDropFileTarget;
+struct POINT;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -182,7 +185,18 @@ public:
     // Bound to ActSaveProject and ActSaveProjectAs.
     void ActSaveProjectExecute(TComponent* sender);
     void ActCloseAllExecute(TComponent* sender);
-    void DropFileTargetOpenJobDrop(const std::string& fileName);
+    // ---- a dropped job file (PemarisMainJobDrop.cpp)
+    void BindJobDrop();
+    // The first showing registers the job-file drop target (main kinds).
+    void RegisterJobDropTarget();
+    // One file of the job extension (letter case included), not a folder:
+    // opened once the drop is answered; refused while a tool runs, ignored
+    // during a file or input-building loop.
+    void DropFileTargetOpenJobDrop(TCustomDropTarget* sender, uint8_t shift, POINT pt, uint32_t& effect);
+    bool IsDroppableJob(const std::string& fileName) const;
+    void OpenDroppedJob(const std::string& fileName);
+    // Shared: the class is known where the target is made, not here.
+    std::shared_ptr<TDropFileTarget> DropFileTargetOpenJob;
     // Writes the job file (head and form state) under that name.
     void SaveProjectTo(const std::string& fileName);
     // The remembered jobs of the derived products, from the settings store.

@@ -1,5 +1,5 @@
-// The job's life on the main window: new, open, save, save as, dropping a
-// job file, reading it back, clearing it, the names that make its file name,
+// The job's life on the main window: new, open, save, save as, reading it
+// back, clearing it, the names that make its file name,
 // and the reconnection with a run that went on in the background.
 #include "JobFile.h"
 #include "PemarisMain.h"
@@ -166,14 +166,6 @@ void TfrmPemarisMain::ActOpenProjectExecute(TComponent* sender) {
         if (!OpenDialogWork->Execute()) MyStB->Error("File search cancelled, new project created");
     }
     LoadProject(OpenDialogWork->FileName);
-    NewJobFile = false;
-    CheckBackgroundBatch();
-}
-
-void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
-    SetModified(false);
-    ClearProject();
-    LoadProject(fileName);
     NewJobFile = false;
     CheckBackgroundBatch();
 }

@@ -75,6 +75,11 @@ TPanel::TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLay
     AddToParentLayout(parent, this);
 }
 
+void TPanel::mousePressEvent(QMouseEvent* e) {
+    QFrame::mousePressEvent(e);
+    Fire(OnMouseDown, this);
+}
+
 TFrame::TFrame(TComponent* owner, QWidget* parent, const std::string& name, const char* className,
                TLayoutKind layout)
     : QFrame(parent), TControl(this, owner, name, className) {

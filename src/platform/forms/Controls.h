@@ -46,6 +46,10 @@ public:
            const char* className = "TPanel");
     std::string Caption() const { return caption_; }
     void SetCaption(const std::string& c) { caption_ = c; }
+    TNotifyEvent OnMouseDown;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     std::string caption_;

@@ -51,10 +51,17 @@ public:
     // the list is empty.
     bool Deliver(QWidget* dropSite, const TStringList& files);
 
-    // The local files of a drag's data as Windows-1252 names. Names that the
-    // code page cannot hold are skipped with a warning; non-local URLs are
-    // ignored.
+    // The local files of a drag's data (see LocalFilesOfUriList) as
+    // Windows-1252 names. Names that the code page cannot hold are skipped
+    // with a warning.
     static TStringList FilesFromMime(const QMimeData* data);
+    // One dropped file's name in Windows-1252; false, with a warning, when
+    // the code page cannot hold it. Drop handlers that read wide names
+    // (a file drop target's Files) take them through this too.
+    static bool CodePageFileName(const std::u16string& name, std::string& out);
+    // Whether a drag's data holds a local file (looking no further than the
+    // first one).
+    static bool HasLocalFile(const QMimeData* data);
 
     // Told by a widget's window when a drop target is registered for it or
     // revoked.
