@@ -67,9 +67,7 @@ TFrameFindexec::TFrameFindexec(TComponent* owner, QWidget* parent, const std::st
     DropFileTargetFindExec->Name = "DropFileTargetFindExec";
     DropFileTargetFindExec->DragTypes = TDragTypes{TDragType::dtCopy, TDragType::dtLink};
     DropFileTargetFindExec->OptimizedMove = true;
-    DropFileTargetFindExec->OnDrop = [this](TCustomDropTarget* s, TShiftState shift, POINT pt, DWORD& effect) {
-        DropFileTargetFindExecDrop(s, shift, pt, effect);
-    };
+    DropFileTargetFindExec->OnDrop = [this](auto* s, auto k, auto p, auto& e) { DropFileTargetFindExecDrop(s, k, p, e); };
     DropFileTargetFindExec->SetTarget(WindowOf(this));
 }
 

@@ -47,9 +47,7 @@ TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const
     DropFileSourceKorvex->Name = "DropFileSourceKorvex";
     DropFileSourceKorvex->DragTypes = TDragTypes{TDragType::dtCopy};
     DropFileSourceKorvex->ShowImage = true;
-    DropFileSourceKorvex->OnGetDragImage = [this](TCustomDropSource* s, IDragSourceHelper* h, bool& handled) {
-        DropFileSourceKorvexGetDragImage(s, h, handled);
-    };
+    DropFileSourceKorvex->OnGetDragImage = [this](auto* s, auto* h, bool& done) { DropFileSourceKorvexGetDragImage(s, h, done); };
     DropDummyKorvex = std::make_unique<TDropDummy>();
     DropDummyKorvex->Name = "DropDummyKorvex";
     DropDummyKorvex->DragTypes = TDragTypes{};

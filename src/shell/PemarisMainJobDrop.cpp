@@ -23,9 +23,7 @@ void TfrmPemarisMain::BindJobDrop() {
     DropFileTargetOpenJob->DragTypes = TDragTypes{TDragType::dtCopy, TDragType::dtLink};
     DropFileTargetOpenJob->MultiTarget = true;
     DropFileTargetOpenJob->OptimizedMove = true;
-    DropFileTargetOpenJob->OnDrop = [this](TCustomDropTarget* s, TShiftState shift, POINT pt, DWORD& effect) {
-        DropFileTargetOpenJobDrop(s, shift, pt, effect);
-    };
+    DropFileTargetOpenJob->OnDrop = [this](auto* s, auto k, auto p, auto& e) { DropFileTargetOpenJobDrop(s, k, p, e); };
 }
 
 void TfrmPemarisMain::RegisterJobDropTarget() {
