@@ -174,15 +174,20 @@ TEST_F(JobDropTest, CancelAtTheSaveQuestionKeepsTheJobAndTheNextDragWorks) {
     EXPECT_EQ(f->SystemName, "pay roll");
 }
 
+// A derived product's window registers nothing with the job-file drop
+// target, so a job dropped where a main product takes it opens nothing.
 TEST_F(JobDropTest, ADerivedProductTakesNoJobDrop) {
     TfrmPemarisMain* f = Start("Oskaro_Korvex");
     EXPECT_TRUE(f->DropFileTargetOpenJob->Targets().empty());
-    pemtest::Player p{f->GroupBoxNames};
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(install / "drop/Job.jkvx"))});
-    EXPECT_EQ(p.Play(&mime), Qt::IgnoreAction);
-    EXPECT_FALSE(p.enterAccepted);
-    EXPECT_TRUE(spy.Messages().empty());
+    for (QWidget* w : std::initializer_list<QWidget*>{f->GroupBoxNames, f->TabSheetLangSel_Pemaris,
+                                                      f->TabSheetLangSel_Velling, f->TabSheetLangSel_Harnox}) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_FALSE(TDropRouter::Instance().IsOleTarget(w));
+        const std::string system = f->SystemName;
+        Drop(w, {"Job.jkvx"});
+        EXPECT_EQ(f->SystemName, system);
+        EXPECT_TRUE(spy.Messages().empty());
+    }
 }
 
 // A job saved while its tool ran reconnects when it is dropped, as it does
@@ -208,19 +213,29 @@ TEST_F(JobDropTest, ADroppedJobOfABackgroundRunReconnects) {
     EXPECT_FALSE(f->Running);
 }
 
-// The selected-files list takes dropped files on the window's other road
-// (registered by the source-file list unit; here a recording handler stands
-// for it): a folder and two files reach it once, together.
+// The selected-files list takes dropped files on the window's other road:
+// a folder and two files dropped on the list reach its box once, together,
+// and come into the job's list.
 TEST_F(JobDropTest, AFolderAndTwoFilesDroppedOnTheSelectedFilesListReachItOnce) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                       "RadioButtonCob85=COBOL 85,COB,,1,V1\nCOB.Extras=(DirDepth=2)\n"
+                       "COB.Filters=COBOL sources (*.cob)|*.cob\nActiveRadioButton=RadioButtonCob85\n");
+    for (const char* name : {"drop/tree/c/m/t1.cob", "drop/tree/c/m/t2.cob", "drop/a.cob", "drop/b.cob"})
+        pemtest::WriteFile(install / name, "x");
     TfrmPemarisMain* f = Start();
+    QWidget* list = f->CheckListBoxSelectedFiles->viewport();
+
+    // Heard by the box itself in place of its handler.
+    TWMDropfilesEvent own = f->GroupBoxSelectedFiles->OnWMDropFileMessage;
     std::vector<TStringList> received;
-    TDropRouter::Instance().RegisterTarget(f->GroupBoxSelectedFiles,
-                                           [&](const TStringList& files) { received.push_back(files); });
-    EXPECT_EQ(Drop(f->CheckListBoxSelectedFiles->viewport(), {"Folder.jkvx", "Job.jkvx", "notes.txt"}),
-              Qt::CopyAction);
+    f->GroupBoxSelectedFiles->OnWMDropFileMessage = [&](TComponent*, const TWMDropFiles& m) { received.push_back(m.Files); };
+    EXPECT_EQ(Drop(list, {"tree", "a.cob", "b.cob"}), Qt::CopyAction);
     ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0], (TStringList{install / "drop/Folder.jkvx", install / "drop/Job.jkvx",
-                                        install / "drop/notes.txt"}));
+    EXPECT_EQ(received[0], (TStringList{install / "drop/tree", install / "drop/a.cob", install / "drop/b.cob"}));
+
+    // With the box's own handler: the tree's files and the two files.
+    f->GroupBoxSelectedFiles->OnWMDropFileMessage = own;
+    Drop(list, {"tree", "a.cob", "b.cob"});
+    EXPECT_EQ(f->SourceFiles.Count(), 4);
     EXPECT_EQ(f->SystemName, ""); // no job opened on the way
-    TDropRouter::Instance().UnregisterTarget(f->GroupBoxSelectedFiles);
 }
