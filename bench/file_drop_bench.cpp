@@ -17,6 +17,7 @@
 // Both sides of each comparison run in this process, warm, alternated R
 // times (default 7); each prints min, median and max, then the ratio of the
 // medians. Both sides must end with the same result.
+#include "BenchCompare.h"
 #include "DragDropFile.h"
 #include "FindExecFrame.h"
 #include "OleBridge.h"
@@ -48,23 +49,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double Millis(const std::function<void()>& f) {
-    auto start = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+double Millis(const std::function<void()>& f) { return 1000.0 * Seconds(f); }
 
-struct Stats {
-    double min, median, max;
-};
-
-Stats Of(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
-}
-
-void Print(const char* what, const Stats& s, const char* unit) {
-    std::printf("%-44s min %9.2f  median %9.2f  max %9.2f %s\n", what, s.min, s.median, s.max, unit);
+void Print(const char* what, const Times& s, const char* unit) {
+    std::printf("%-44s min %9.2f  median %9.2f  max %9.2f %s\n", what, s.Min(), s.Median(), s.Max(), unit);
 }
 
 // Resident memory of this process in MiB.
@@ -145,9 +133,9 @@ int DropIn(int names, int runs) {
     };
 
     constexpr int kMoves = 10;
-    std::vector<double> ours, ref, enter, move;
+    Times ours, ref, enter, move;
     for (int r = 0; r < runs; ++r) {
-        ref.push_back(Millis([&] {
+        ref.t.push_back(Millis([&] {
             reference.clear();
             for (const QUrl& u : mime.urls())
                 if (u.isLocalFile()) reference << u.toLocalFile();
@@ -169,28 +157,27 @@ int DropIn(int names, int runs) {
             QDropEvent e(QPointF(5, 5), Qt::CopyAction, &mime, Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(site, &e);
         });
-        ours.push_back(enterMs + moveMs + dropMs - compareMs);
-        enter.push_back(enterMs);
-        move.push_back(moveMs / kMoves);
+        ours.t.push_back(enterMs + moveMs + dropMs - compareMs);
+        enter.t.push_back(enterMs * 1000);
+        move.t.push_back(moveMs * 1000 / kMoves);
         if (!same || frame->FileName() != "") {
             std::fprintf(stderr, "file_drop_bench: the two sides differ in run %d\n", r + 1);
             return 1;
         }
     }
-    Stats o = Of(ours), q = Of(ref);
     std::printf("%d dropped names, %d runs each\n", names, runs);
-    Print("enter, moves and drop into a pick frame", o, "ms");
-    Print("QMimeData::urls() + toLocalFile()", q, "ms");
-    Print("  of which the enter", Of(enter), "ms");
-    Print("  of which one move", Of(move), "ms");
-    std::printf("ratio of medians %.2f (target: within 3)\n\n", o.median / q.median);
+    Print("enter, moves and drop into a pick frame", ours, "ms");
+    Print("QMimeData::urls() + toLocalFile()", ref, "ms");
+    Print("  of which the enter", enter, "us");
+    Print("  of which one move", move, "us");
+    std::printf("ratio of medians %.2f (target: within 3)\n\n", ours.Median() / ref.Median());
     return 0;
 }
 
 int DragOut(int runs) {
-    char pattern[] = "/tmp/file_drop_benchXXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    const fs::path dir = pattern;
+    const std::string root = MakeBenchRoot("file_drop_bench");
+    if (root.empty()) return 1;
+    const fs::path dir = root;
     const fs::path small = dir / "one byte.txt", big = dir / "sparse 1 GB.txt";
     std::ofstream(small) << "x";
     std::ofstream(big) << "";
@@ -223,7 +210,7 @@ int DragOut(int runs) {
     struct Side {
         const char* name;
         fs::path file;
-        std::vector<double> ms, grownMiB;
+        Times ms, grownMiB;
     } sides[] = {{"drag out a 1-byte file", small, {}, {}}, {"drag out a sparse 1 GB file", big, {}, {}}};
     for (int r = 0; r < runs; ++r) {
         for (Side& s : sides) {
@@ -231,7 +218,7 @@ int DragOut(int runs) {
             result = drUnknown;
             folder.last.clear();
             const double before = ResidentMiB();
-            s.ms.push_back(Millis([&] {
+            s.ms.t.push_back(Millis([&] {
                 QTimer::singleShot(0, [&] {
                     clock.Advance(250);
                     mouse(QEvent::MouseMove, {60, 10}, Qt::LeftButton);
@@ -239,7 +226,7 @@ int DragOut(int runs) {
                 mouse(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
                 mouse(QEvent::MouseButtonRelease, {60, 10}, Qt::NoButton);
             }));
-            s.grownMiB.push_back(folder.residentAtDrop - before);
+            s.grownMiB.t.push_back(folder.residentAtDrop - before);
             if (result != drDropCopy || folder.last != QUrl::fromLocalFile(QString::fromStdString(s.file.string())).toEncoded() + "\r\n") {
                 std::fprintf(stderr, "file_drop_bench: %s did not arrive in run %d\n", s.name, r + 1);
                 return 1;
@@ -249,10 +236,10 @@ int DragOut(int runs) {
     TQtDragLoop::Instance().SetExecutor(nullptr);
     std::printf("drag-out from the simple viewer, %d runs each\n", runs);
     for (Side& s : sides) {
-        Print(s.name, Of(s.ms), "ms");
-        Print("  memory grown by the drop", Of(s.grownMiB), "MiB");
+        Print(s.name, s.ms, "ms");
+        Print("  memory grown by the drop", s.grownMiB, "MiB");
     }
-    std::printf("ratio of medians %.2f (1 GB against 1 byte)\n", Of(sides[1].ms).median / Of(sides[0].ms).median);
+    std::printf("ratio of medians %.2f (1 GB against 1 byte)\n", sides[1].ms.Median() / sides[0].ms.Median());
     delete viewer;
     fs::remove_all(dir);
     return 0;
