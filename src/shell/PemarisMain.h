@@ -28,6 +28,7 @@ class TIncCombo;
 class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
+class ICompoundMetricsHost;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -254,6 +255,18 @@ public:
     TTabBarPress* EditorTabBarPress = nullptr;
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
+
+    // ---- XML editor tabs and the compound metrics window
+    // (PemarisMainCompound.cpp)
+    void BindXMLEditorActions();
+    void ActXMLEditorExecute(TComponent* sender);
+    void ActCompoundMetricsExecute(TComponent* sender);
+    // Opens a report document in an XML editor tab whose changes recompute
+    // the report's sums and whose save converts the report again.
+    void OpenXMLEditorTab(const std::string& fileName);
+    // What the compound metrics window reads of this window (a child object).
+    ICompoundMetricsHost* CompoundHost = nullptr;
+    void SetProgressBarsVisible(bool show); // the progress group shown or hidden
 
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;
