@@ -23,14 +23,6 @@
 
 namespace pem {
 
-// The import list: a check list whose entries draw as four columns, the
-// path below the common root.
-class TImportFileList : public TCheckListBox {
-public:
-    TImportFileList(TfrmCompoundMetrics* form, QWidget* parent);
-    TfrmCompoundMetrics* Form;
-};
-
 namespace {
 
 const char* const kComputeCaption = "Coputing compund metrics from XML data";

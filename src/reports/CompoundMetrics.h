@@ -19,7 +19,15 @@
 namespace pem {
 
 class TMyStatusBar;
-class TImportFileList;
+class TfrmCompoundMetrics;
+
+// The import list: a sorted check list whose entries draw as four columns
+// (product, system, kind, path below the common root).
+class TImportFileList : public TCheckListBox {
+public:
+    TImportFileList(TfrmCompoundMetrics* form, QWidget* parent);
+    TfrmCompoundMetrics* Form;
+};
 
 // The main window as the compound metrics window sees it.
 class ICompoundMetricsHost {
