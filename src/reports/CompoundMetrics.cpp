@@ -248,9 +248,17 @@ std::string TfrmCompoundMetrics::EntryPath(int i) const { return MetricEntryPath
 
 // ------------------------------------------------------------ form events
 
+// The button panel as high as its rows of buttons.
+void TfrmCompoundMetrics::FitButtonPanel() {
+    int bottom = 0;
+    for (QWidget* b : Panel2->findChildren<QWidget*>())
+        if (!b->isHidden()) bottom = std::max(bottom, b->y() + b->height() + 4);
+    Panel2->setFixedHeight(std::max(bottom, 4));
+}
+
 void TfrmCompoundMetrics::FormCreate(TComponent*) {
     ArrangeButtonsInRowsWithMargin(Panel2, -1);
-    Panel2->setFixedHeight(Panel2->height());
+    FitButtonPanel();
     const int panelWidth = Panel2->property("Tag").toInt() + 8;
     if (panelWidth > width()) resize(panelWidth, height());
     CBImportFiles->SetItemHeight(QFontMetrics(CBImportFiles->font()).boundingRect("Wg").height() + 4);
@@ -274,7 +282,7 @@ void TfrmCompoundMetrics::FormShow(TComponent*) {
 
 void TfrmCompoundMetrics::FormResize() {
     ArrangeButtonsInRows(Panel2);
-    Panel2->setFixedHeight(Panel2->height());
+    FitButtonPanel();
     SetScrollExtent();
 }
 

@@ -148,6 +148,7 @@ private:
     // The job is marked changed only while the list is kept with it.
     void JobModified();
     void SetScrollExtent();
+    void FitButtonPanel();
     std::string ProductName() const;
     std::string OutputDirectory() const;
 };
