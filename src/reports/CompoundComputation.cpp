@@ -2,10 +2,12 @@
 
 #include "BaseFileUtils.h"
 #include "FloatFormat.h"
+#include "SafeFiles.h"
 #include "SharedRoutinesCommon.h"
 
 #include <algorithm>
 #include <ctime>
+#include <unordered_map>
 
 namespace pem {
 
@@ -180,8 +182,12 @@ void TCompoundMetrics::NoteLists(const std::string& kindLabel, const std::string
 }
 
 bool TCompoundMetrics::AddFile(const std::string& fileName, const std::string& kindLabel, const std::string& system) {
-    if (!FileExists(fileName)) return false;
-    auto doc = TMyXMLNodeList::CreateFromFile(fileName);
+    std::string text;
+    const TReadStatus status = TryReadRegularFile(Cp1252ToUtf8(fileName), text);
+    if (status == TReadStatus::Missing) return false;
+    if (status != TReadStatus::Ok) throw EFileError(ReadFailureMessage(status, fileName));
+    auto doc = TMyXMLNodeList::Create();
+    doc->Parse(text, true);
     AddDocument(*doc, kindLabel, system);
     return true;
 }
@@ -192,9 +198,19 @@ void TCompoundMetrics::AddDocument(TMyXMLNodeList& doc, const std::string& kindL
     const unsigned kind = KindOf(kindLabel);
     if (kind == 0) return;
     ++summed_;
-    auto integer = [&](const char* tag) { return doc.NodeByTag(tag)->AsInteger(); };
-    auto real = [&](const char* tag) { return doc.NodeByTag(tag)->AsFloat(); };
-    auto optional = [&](const char* tag) { return doc.HasTag(tag) ? integer(tag) : 0; };
+    // The first node of each name, as a search from the first node finds
+    // it; a name not there raises the model's own error.
+    std::unordered_map<std::string_view, const TMyXMLNode*> first;
+    first.reserve(static_cast<size_t>(doc.Count()));
+    for (int i = 0; i < doc.Count(); ++i) first.emplace(doc[i]->TagName, doc[i]);
+    auto node = [&](const char* tag) {
+        const auto it = first.find(tag);
+        return it != first.end() ? it->second : doc.NodeByTag(tag);
+    };
+    auto has = [&](const char* tag) { return first.count(tag) != 0; };
+    auto integer = [&](const char* tag) { return node(tag)->AsInteger(); };
+    auto real = [&](const char* tag) { return node(tag)->AsFloat(); };
+    auto optional = [&](const char* tag) { return has(tag) ? integer(tag) : 0; };
 
     const auto& table = Counters();
     for (size_t c = 0; c < table.size(); ++c) {
@@ -202,7 +218,7 @@ void TCompoundMetrics::AddDocument(TMyXMLNodeList& doc, const std::string& kindL
             if (!(s.kinds & kind)) continue;
             const char* element = s.element ? s.element : table[c].result;
             std::int32_t v = 0;
-            if (s.alternative) v = doc.HasTag(element) ? integer(element) : optional(s.alternative);
+            if (s.alternative) v = has(element) ? integer(element) : optional(s.alternative);
             else if (s.optional) v = optional(element);
             else v = integer(element);
             counters_[c] = Add32(counters_[c], v);

@@ -213,15 +213,10 @@ TfrmCompoundMetrics::TfrmCompoundMetrics() : TForm("frmCompoundMetrics", "TfrmCo
     CBImportFiles->OnDblClick = [this](TComponent* s) { CBImportFilesDblClick(s); };
     QObject::connect(CBImportFiles, &QListWidget::currentRowChanged, this,
                      [this](int) { FireEvent(CBImportFiles->OnClick, CBImportFiles); });
-    PanelWM_DropImportFiles->OnWMDropFileMessage = [this](TComponent* s, const TWMDropFiles& m) {
-        PanelWM_DropImportFilesWMDropFileMessage(s, m);
-    };
-    BitBtnWM_DropGetDirectory->OnWMDropFileMessage = [this](TComponent* s, const TWMDropFiles& m) {
-        PanelWM_DropImportFilesWMDropFileMessage(s, m);
-    };
-    BitBtnWM_DropLoadFileList->OnWMDropFileMessage = [this](TComponent* s, const TWMDropFiles& m) {
-        BitBtnWM_DropLoadFileListWMDropFileMessage(s, m);
-    };
+    using M = TWMDropFiles;
+    PanelWM_DropImportFiles->OnWMDropFileMessage = [this](TComponent* s, const M& m) { PanelWM_DropImportFilesWMDropFileMessage(s, m); };
+    BitBtnWM_DropGetDirectory->OnWMDropFileMessage = [this](TComponent* s, const M& m) { PanelWM_DropImportFilesWMDropFileMessage(s, m); };
+    BitBtnWM_DropLoadFileList->OnWMDropFileMessage = [this](TComponent* s, const M& m) { BitBtnWM_DropLoadFileListWMDropFileMessage(s, m); };
     resize(720, 420);
 }
 
@@ -341,16 +336,21 @@ void TfrmCompoundMetrics::AddImportDirectory(const std::string& folder) {
     ImportFiles({folder}, true, "The following files are not valid for processing - ");
 }
 
-void TfrmCompoundMetrics::SelectImportFiles() {
+bool TfrmCompoundMetrics::ExecuteOpenDialog(const std::string& initialDir, const char* title, const char* filter) {
     TOpenDialogRequest req;
     req.multiSelect = true;
     req.mustExist = true;
-    req.initialDir = ReadSettingStr("LastImportDir");
-    req.title = "Find importable data";
-    req.filters = ParseDialogFilter("XML files  (*.xml)|*.xml");
+    req.initialDir = initialDir;
+    req.title = title;
+    req.filters = ParseDialogFilter(filter);
     OpenDialogWork->Options = req;
     OpenDialogWork->FileName.clear();
-    if (!OpenDialogWork->Execute() || OpenDialogWork->Files.empty()) return;
+    return OpenDialogWork->Execute() && !OpenDialogWork->Files.empty();
+}
+
+void TfrmCompoundMetrics::SelectImportFiles() {
+    if (!ExecuteOpenDialog(ReadSettingStr("LastImportDir"), "Find importable data", "XML files  (*.xml)|*.xml"))
+        return;
     WriteSetting("LastImportDir", ExtractFilePath(OpenDialogWork->Files.front()));
     AddImportFiles(OpenDialogWork->Files);
 }
@@ -485,15 +485,9 @@ void TfrmCompoundMetrics::ActSaveFileListExecute(TComponent*) {
 }
 
 void TfrmCompoundMetrics::ActLoadFileListExecute(TComponent*) {
-    TOpenDialogRequest req;
-    req.multiSelect = true;
-    req.mustExist = true;
-    req.initialDir = ReadSettingStr("JobGroupDir");
-    req.title = "Find a save metrics file list";
-    req.filters = ParseDialogFilter("Metrics file lists (*.flst)|*.flst");
-    OpenDialogWork->Options = req;
-    OpenDialogWork->FileName.clear();
-    if (!OpenDialogWork->Execute()) return;
+    if (!ExecuteOpenDialog(ReadSettingStr("JobGroupDir"), "Find a save metrics file list",
+                           "Metrics file lists (*.flst)|*.flst"))
+        return;
     const std::string file = OpenDialogWork->FileName;
     const std::vector<std::string> lines = ReadMetricsFileList(file);
     if (lines.empty()) return;

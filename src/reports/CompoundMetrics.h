@@ -149,6 +149,8 @@ private:
     void JobModified();
     void SetScrollExtent();
     void FitButtonPanel();
+    // The open dialog as the window uses it: several existing files.
+    bool ExecuteOpenDialog(const std::string& initialDir, const char* title, const char* filter);
     std::string ProductName() const;
     std::string OutputDirectory() const;
 };

@@ -5,7 +5,9 @@
 #include "SharedRoutinesCommon.h"
 
 #include <algorithm>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pem {
 
@@ -72,13 +74,33 @@ TMetricFileHeader ParseMetricFileHeader(const std::vector<std::string>& lines) {
 }
 
 TMetricFileHeader ReadMetricFileHeader(const std::string& fileName) {
-    if (!FileExists(fileName) || !IsRegularFile(Cp1252ToUtf8(fileName))) return {};
-    std::ifstream in(Cp1252ToUtf8(fileName), std::ios::binary);
+    // Only a regular file is read (a FIFO would wait), and only as far as
+    // its first lines.
+    const int fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return {};
+    struct stat st {};
+    std::string head;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        char buf[8192];
+        while (std::count(head.begin(), head.end(), '\n') < kHeadLines) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n <= 0) break;
+            head.append(buf, static_cast<size_t>(n));
+        }
+    } else {
+        ::close(fd);
+        return {};
+    }
+    ::close(fd);
     std::vector<std::string> lines;
-    std::string line;
-    while (static_cast<int>(lines.size()) < kHeadLines && std::getline(in, line)) {
+    size_t start = 0;
+    while (start < head.size() && static_cast<int>(lines.size()) < kHeadLines) {
+        size_t end = head.find('\n', start);
+        if (end == std::string::npos) end = head.size();
+        std::string line = head.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines.push_back(std::move(line));
+        start = end + 1;
     }
     return ParseMetricFileHeader(lines);
 }
