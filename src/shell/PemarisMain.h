@@ -256,6 +256,12 @@ public:
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
 
+    // ---- evaluation: module and deficiency rankings, test plan
+    // (PemarisMainEvaluation.cpp)
+    void BindEvaluationActions();
+    void ActModuleRankingExecute(TComponent* sender);
+    void ActDeficiencyRankingExecute(TComponent* sender);
+    void ActCreateVellingExecute(TComponent* sender);
     // ---- XML editor tabs and the compound metrics window
     // (PemarisMainCompound.cpp)
     void BindXMLEditorActions();
@@ -266,6 +272,7 @@ public:
     void OpenXMLEditorTab(const std::string& fileName);
     // What the compound metrics window reads of this window (a child object).
     ICompoundMetricsHost* CompoundHost = nullptr;
+    // Seams of later concerns called by the evaluation.
     void SetProgressBarsVisible(bool show); // the progress group shown or hidden
 
     // ---- state of the recognised product and the start
