@@ -143,6 +143,14 @@ TEST_F(CompoundWindowTest, FilesComeByDialogAndByDropsWholeFoldersIncluded) {
     EXPECT_TRUE(TDropRouter::Instance().Deliver(window->CBImportFiles->viewport(), drop));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"x prc.xml", "x test1.xml"}));
     EXPECT_EQ(window->LabelCommonRoot->Caption(), dir.Path() + "/");
+
+    // A dropped path is taken whole, however long.
+    const std::string deep = dir / (std::string(120, 'd') + "/" + std::string(120, 'e') + "/test2.xml");
+    pemtest::WriteFile(deep, pemtest::ReadFile(kCompound + "test2.xml"));
+    ASSERT_GT(deep.size(), 250u);
+    TDropRouter::Instance().Deliver(window->PanelWM_DropImportFiles, TStringList{deep});
+    EXPECT_EQ(Entries().size(), 3u);
+    EXPECT_EQ(window->EntryPath(1), deep);
 }
 
 TEST_F(CompoundWindowTest, CheckMarksToggleByTypeAndVanishedFilesAreSwitchedOff) {

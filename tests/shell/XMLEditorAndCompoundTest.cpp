@@ -113,6 +113,10 @@ TEST_F(XMLEditorAndCompoundTest, EditingAReportKeepsItsSumsAndSavingConvertsIt) 
     auto exported = TMyXMLNodeList::CreateFromFile(folder + "Exports/Sales.xml");
     exported->First();
     EXPECT_EQ(exported->NodeByTag("Major_Self_Defects")->Value, "3"); // 2 + 1 + 0
+    // The page holds what the file now holds: opening it again asks nothing.
+    form->OpenXMLEditorTab(report);
+    EXPECT_EQ(Tabs(), 1);
+    EXPECT_TRUE(dialogs->Messages().empty());
 }
 
 TEST_F(XMLEditorAndCompoundTest, AnOpenReportIsReusedOrReloadedAndOtherFilesAreWarnedOrRefused) {
@@ -132,6 +136,8 @@ TEST_F(XMLEditorAndCompoundTest, AnOpenReportIsReusedOrReloadedAndOtherFilesAreW
     EXPECT_EQ(form->OpenDialogWork->Options.fileName, "Orders.xml");
     EXPECT_EQ(Tabs(), 1); // the same date: kept, nothing asked
     EXPECT_TRUE(dialogs->Messages().empty());
+    Trigger("ActXMLEditor"); // no answer: cancelled
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "File search cancelled"));
 
     Touch(report, 5);
     dialogs->AnswerMessage(mrNo);
