@@ -110,6 +110,9 @@ private:
     void ShowViewerPage();
     void UpdateViewerPage();
     TFrame* CreateFrame(TResultFrameKind kind, TResultTab* tab, const std::string& fileName);
+    // A new active tab at the end holding the frame made for it; a frame that
+    // cannot be made leaves no tab.
+    TResultTab* NewTab(const std::string& caption, const std::function<TFrame*(TResultTab*)>& makeFrame);
     TMyStatusBar* Bar() const { return ctx_.ProjectStatusBar(); }
 
     IProjectContext& ctx_;

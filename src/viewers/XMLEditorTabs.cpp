@@ -52,20 +52,11 @@ void TResultTabs::OpenXMLEditorTab(const std::string& fileName, const TXMLEditor
         CloseEditorTab();
         break;
     }
-    ShowViewerPage();
-    auto* tab = new TResultTab(c_.TabOwner, c_.PageControlEditor, NextTabSheetName(), caption);
-    c_.PageControlEditor->SetActivePage(tab);
+    // A document that does not parse leaves no tab; its error shows.
     TFrameXMLEdit* frame = nullptr;
-    try {
-        frame = TFrameXMLEdit::CreateForFile(tab, tab, fileName, tab->Name() + "FrameXMLEdit");
-    } catch (...) {
-        // A document that does not parse leaves no tab; its error shows.
-        tab->DetachFromPageControl();
-        tab->deleteLater();
-        UpdateViewerPage();
-        throw;
-    }
-    tab->Frame = frame;
+    NewTab(caption, [&](TResultTab* tab) {
+        return frame = TFrameXMLEdit::CreateForFile(tab, tab, fileName, tab->Name() + "FrameXMLEdit");
+    });
     frame->StatusBar = Bar();
     frame->OnElementChanged = setup.OnElementChanged;
     frame->OnSaved = setup.OnSaved;
