@@ -66,6 +66,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindJobActions();
     BindViewerActions();
     BindEvaluationActions();
+    BindStatisticActions();
     BindXMLEditorActions();
 }
 

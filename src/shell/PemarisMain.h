@@ -29,6 +29,7 @@ class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
 class ICompoundMetricsHost;
+struct TScannerReportSettings;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -274,6 +275,20 @@ public:
     ICompoundMetricsHost* CompoundHost = nullptr;
     // Seams of later concerns called by the evaluation.
     void SetProgressBarsVisible(bool show); // the progress group shown or hidden
+
+    // ---- statistics and rankings of the document scanners
+    // (PemarisMainStatistics.cpp)
+    void BindStatisticActions();
+    void ActSpecStatisticExecute(TComponent* sender); // by the document kind
+    void ActSpecRankingExecute(TComponent* sender);
+    void ShowDefectStatistic();
+    void ShowDefectRanking();
+    void ShowChangeStatistic();
+    void ShowChangeRanking();
+    void ShowProjectStatistic();
+    // The output directory, names, version and kinds the report folders
+    // are built from.
+    TScannerReportSettings ScannerReportSettings();
 
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;

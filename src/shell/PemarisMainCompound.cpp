@@ -28,17 +28,6 @@ private:
     TFrameXMLEdit* frame_;
 };
 
-TScannerReportSettings ReportSettingsOf(TfrmPemarisMain& f) {
-    TScannerReportSettings s;
-    s.OutputDir = f.OutputDirectory();
-    s.ProductName = f.ProductName;
-    s.SystemName = f.SystemName;
-    s.SystemVersion = f.SystemVersion;
-    s.DocumentKind = f.DocumentKind;
-    s.ProductKind = f.Product.Kind;
-    return s;
-}
-
 // The compound metrics window's view of the main window. It lives as long
 // as the main window and leaves the compound window when it goes.
 class TCompoundHost : public QObject, public ICompoundMetricsHost {
@@ -89,7 +78,7 @@ void TfrmPemarisMain::BindXMLEditorActions() {
 namespace {
 
 TXMLEditorSetup EditorSetupOf(TfrmPemarisMain& f) {
-    const TScannerReportSettings s = ReportSettingsOf(f);
+    const TScannerReportSettings s = f.ScannerReportSettings();
     TXMLEditorSetup setup;
     setup.ReportFolder = ReportFolder(s, ReportAreaOf(s.DocumentKind));
     if (TCounterSums sums = CounterSumsFor(s.DocumentKind))
@@ -100,7 +89,8 @@ TXMLEditorSetup EditorSetupOf(TfrmPemarisMain& f) {
     // The conversion runs with the window's values at the time of saving.
     setup.OnSaved = [&f](TFrameXMLEdit* frame) {
         TEditorReport report(frame);
-        ConvertSavedReport(ReportSettingsOf(f), &report, [&f](const std::string& text) { f.MyStB->ShowWarning(text); });
+        const TWarningSink warning = [&f](const std::string& text) { f.MyStB->ShowWarning(text); };
+        ConvertSavedReport(f.ScannerReportSettings(), &report, warning);
     };
     TfrmCompoundMetrics* metrics = TfrmCompoundMetrics::Instance();
     setup.ReadOnlyList = metrics ? metrics->STHXML_Type_List->StringList().Text() : std::string(kTypeListTemplate);
