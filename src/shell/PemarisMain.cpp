@@ -7,6 +7,10 @@
 #include "CaseInsensitivePath.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
+#include "DropRouter.h"
+#include "FindDirectoryFrame.h"
+#include "SourceFileListBox.h"
+#include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
 #include "QtText.h"
 #include "ResultTabs.h"
@@ -67,6 +71,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindViewerActions();
     BindEvaluationActions();
     BindStatisticActions();
+    BindSourceHandlers();
     BindXMLEditorActions();
 }
 
@@ -332,6 +337,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
+    // 4. Dropped files.
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
+                                                      FrameFindDirectoryOutputDir, BitBtnImportWordlist})
+        DragAcceptFiles(w, true);
     // 7.
     ApplyViewerFontFromSettings();
     // 8.
@@ -403,9 +412,9 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     }
     // 16.
     PageControlHelper->SetActivePage(TabSheetComponentNames);
-    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxSelectedFiles,
-                             CheckListBoxMetrics})
+    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxMetrics})
         l->SetItemHeight(ListItemHeight);
+    CheckListBoxSelectedFiles->SetItemHeight(ListItemHeight);
     // 17.
     if (IsDerivedKind(Product.Kind)) {
         for (TEdit* e : {EditProductName, EditSystemName, EditSystemVersion}) e->SetReadOnly(true);

@@ -72,7 +72,6 @@ private:
 void TfrmPemarisMain::BindXMLEditorActions() {
     CompoundHost = new TCompoundHost(*this);
     Act("ActXMLEditor")->OnExecute = [this](TComponent* s) { ActXMLEditorExecute(s); };
-    Act("ActCompoundMetrics")->OnExecute = [this](TComponent* s) { ActCompoundMetricsExecute(s); };
 }
 
 namespace {
@@ -105,6 +104,7 @@ void TfrmPemarisMain::OpenXMLEditorTab(const std::string& fileName) {
     ResultTabs->OpenXMLEditorTab(fileName, EditorSetupOf(*this));
 }
 
+// Bound with the job settings' small handlers.
 void TfrmPemarisMain::ActCompoundMetricsExecute(TComponent*) {
     TfrmCompoundMetrics* window = TfrmCompoundMetrics::Instance();
     if (!window) return;
