@@ -13,6 +13,7 @@
 //    default): read, rows built and laid out, offscreen; the time is
 //    printed. Goal: under 1 s.
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
+#include "BenchCompare.h"
 #include "CompoundComputation.h"
 #include "Forms.h"
 #include "MetricFileList.h"
@@ -22,7 +23,6 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,18 +36,6 @@ namespace fs = std::filesystem;
 using namespace pem;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-struct Stats {
-    double min, median, max;
-};
-Stats Summary(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
-}
 
 struct Kind {
     const char* type;
@@ -101,6 +89,12 @@ struct Result {
     int files = 0;
     long long lines = 0, textLines = 0;
 };
+
+// The program keeps its sums in 32 bits, as the result document has them.
+bool SameResult(const Result& ours, const Result& ref) {
+    return ours.files == ref.files && ours.lines == static_cast<std::int32_t>(ref.lines) &&
+           ours.textLines == static_cast<std::int32_t>(ref.textLines);
+}
 
 // The program's road: the folder's files found and checked, then each
 // entry's file combined; the result document made.
@@ -172,10 +166,8 @@ int main(int argc, char** argv) {
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/compound-bench-XXXXXX";
-    if (!::mkdtemp(tmpl.data())) return 1;
-    const std::string dir = tmpl;
+    const std::string dir = MakeBenchRoot("compound-bench");
+    if (dir.empty()) return 1;
     const std::string folder = dir + "/Tavrel";
     for (int i = 0; i < files; ++i) {
         const std::string sub = folder + "/S" + std::to_string(i / 500);
@@ -185,50 +177,48 @@ int main(int argc, char** argv) {
     TStringList table;
     table.SetText(kKodToLabelTable);
 
-    // 1. Warm both sides once and compare what they read.
-    const Result ours = Ours(folder, table);
+    // 1. Warm both sides once, then run them in turns, the side that starts
+    //    alternating; each run's result is checked against the other side's.
+    Result ours = Ours(folder, table);
     const Result ref = Reference(folder);
-    if (ours.files != ref.files || ours.lines != static_cast<std::int32_t>(ref.lines) ||
-        ours.textLines != static_cast<std::int32_t>(ref.textLines)) {
+    auto differ = [&] {
         std::fprintf(stderr, "results differ: files %d/%d, lines %lld/%lld, text lines %lld/%lld\n", ours.files,
                      ref.files, ours.lines, ref.lines, ours.textLines, ref.textLines);
         return 1;
-    }
-    std::vector<double> tOurs, tRef;
+    };
+    if (!SameResult(ours, ref)) return differ();
+    Times tOurs, tRef;
     for (int r = 0; r < runs; ++r) {
         for (int side = 0; side < 2; ++side) {
-            const bool oursFirst = (r % 2 == 0) == (side == 0);
-            const auto t = Clock::now();
-            if (oursFirst) Ours(folder, table);
-            else Reference(folder);
-            (oursFirst ? tOurs : tRef).push_back(Since(t));
+            if ((r % 2 == 0) == (side == 0)) {
+                tOurs.t.push_back(Seconds([&] { ours = Ours(folder, table); }));
+                if (!SameResult(ours, ref)) return differ();
+            } else {
+                Result again;
+                tRef.t.push_back(Seconds([&] { again = Reference(folder); }));
+                if (!SameResult(ours, again)) return differ();
+            }
         }
     }
-    const Stats so = Summary(tOurs), sr = Summary(tRef);
-    std::printf("compound metrics of %d files (import and combine), %d runs each, seconds min/median/max\n", files,
-                runs);
-    std::printf("  program  %.3f / %.3f / %.3f\n", so.min, so.median, so.max);
-    std::printf("  pugixml  %.3f / %.3f / %.3f\n", sr.min, sr.median, sr.max);
-    std::printf("  ratio of medians %.2f (target within 3x)\n", so.median / sr.median);
+    std::printf("compound metrics of %d files (import and combine), %d alternated runs each, warm\n", files, runs);
+    PrintLine("  seconds", tOurs, "pugixml", tRef);
+    std::printf("  target: ratio of medians within 3\n");
 
     // 2. The editor's rows.
     const std::string doc = dir + "/editor.xml";
     std::ofstream(doc, std::ios::binary) << EditorDocument(elements);
-    std::vector<double> tRows;
+    Times tRows;
     int rows = 0;
     for (int r = 0; r < runs; ++r) {
         TForm host("frmHost");
         host.resize(1200, 800);
-        const auto t = Clock::now();
-        TFrameXMLEdit* frame = TFrameXMLEdit::CreateForFile(&host, host.Client(), doc);
-        tRows.push_back(Since(t));
+        TFrameXMLEdit* frame = nullptr;
+        tRows.t.push_back(Seconds([&] { frame = TFrameXMLEdit::CreateForFile(&host, host.Client(), doc); }));
         rows = static_cast<int>(frame->Rows().Rows.size());
     }
-    const Stats se = Summary(tRows);
-    std::printf("editor page of %d elements (%d rows) read, built and laid out, seconds min/median/max\n",
-                elements, rows);
-    std::printf("  %.3f / %.3f / %.3f (goal under 1 s)\n", se.min, se.median, se.max);
+    std::printf("editor page of %d elements (%d rows) read, built and laid out, seconds\n", elements, rows);
+    std::printf("  median %.3f (min %.3f, max %.3f), goal under 1 s\n", tRows.Median(), tRows.Min(), tRows.Max());
 
     fs::remove_all(dir);
-    return so.median <= 3 * sr.median ? 0 : 2;
+    return tOurs.Median() <= 3 * tRef.Median() ? 0 : 2;
 }
