@@ -217,6 +217,7 @@ TfrmCompoundMetrics::TfrmCompoundMetrics() : TForm("frmCompoundMetrics", "TfrmCo
     PanelWM_DropImportFiles->OnWMDropFileMessage = [this](TComponent* s, const M& m) { PanelWM_DropImportFilesWMDropFileMessage(s, m); };
     BitBtnWM_DropGetDirectory->OnWMDropFileMessage = [this](TComponent* s, const M& m) { PanelWM_DropImportFilesWMDropFileMessage(s, m); };
     BitBtnWM_DropLoadFileList->OnWMDropFileMessage = [this](TComponent* s, const M& m) { BitBtnWM_DropLoadFileListWMDropFileMessage(s, m); };
+    Panel2->installEventFilter(this);
     resize(720, 420);
 }
 
@@ -251,7 +252,13 @@ void TfrmCompoundMetrics::FitButtonPanel() {
     Panel2->setFixedHeight(std::max(bottom, 4));
 }
 
+void TfrmCompoundMetrics::LayOutNow() {
+    if (layout()) layout()->activate();
+    if (Client()->layout()) Client()->layout()->activate();
+}
+
 void TfrmCompoundMetrics::FormCreate(TComponent*) {
+    LayOutNow();
     ArrangeButtonsInRowsWithMargin(Panel2, -1);
     FitButtonPanel();
     const int panelWidth = Panel2->property("Tag").toInt() + 8;
@@ -284,6 +291,14 @@ void TfrmCompoundMetrics::FormResize() {
 void TfrmCompoundMetrics::resizeEvent(QResizeEvent* e) {
     TForm::resizeEvent(e);
     RunGuarded([this] { FormResize(); });
+}
+
+bool TfrmCompoundMetrics::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == Panel2 && e->type() == QEvent::Resize) {
+        const auto* r = static_cast<QResizeEvent*>(e);
+        if (r->size().width() != r->oldSize().width()) RunGuarded([this] { FormResize(); });
+    }
+    return TForm::eventFilter(watched, e);
 }
 
 void TfrmCompoundMetrics::SetScrollExtent() { CBImportFiles->doItemsLayout(); }

@@ -137,6 +137,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    // The buttons follow the button panel's width, which the form's layout
+    // sets after the form's own resize.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     // Adds the files that pass (a folder gives its XML files, subfolders
@@ -149,6 +152,8 @@ private:
     void JobModified();
     void SetScrollExtent();
     void FitButtonPanel();
+    // The form's layout applied now, so that the panels have their widths.
+    void LayOutNow();
     // The open dialog as the window uses it: several existing files.
     bool ExecuteOpenDialog(const std::string& initialDir, const char* title, const char* filter);
     std::string ProductName() const;

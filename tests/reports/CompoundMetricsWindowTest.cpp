@@ -3,6 +3,7 @@
 // loaded and dropped, and the compound result shown, saved and printed.
 // The main window is a host of the test's own.
 #include "CompoundMetrics.h"
+#include "DesktopServices.h"
 #include "DropRouter.h"
 #include "MyStatusBar.h"
 #include "QtTestSupport.h"
@@ -121,6 +122,31 @@ TEST_F(CompoundWindowTest, ShowingFillsTheListFromTheTavrelFolderAndNamesTheRefu
     window->hide();
     Show();
     EXPECT_EQ(Entries(), (std::vector<std::string>{"x test1.xml"}));
+}
+
+// The buttons stand in rows by their group, each as wide as its caption,
+// at the first showing and after the window is made wider.
+TEST_F(CompoundWindowTest, ButtonsStandInRowsOfTheirGroup) {
+    auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        TBitBtn* rows[][3] = {{window->BitBtnGetFile, window->BitBtnWM_DropGetDirectory, nullptr},
+                              {window->BitBtnCreateReport, window->BitBtnSaveAsXML, window->BitBtnPrint}};
+        for (auto& row : rows)
+            for (TBitBtn* b : row)
+                if (b) {
+                    EXPECT_EQ(b->y(), row[0]->y()) << b->objectName().toStdString();
+                    EXPECT_GE(b->width(), TextWidthWithMargin(b->text(), b->font()))
+                        << b->objectName().toStdString();
+                }
+        EXPECT_GT(window->BitBtnCreateReport->y(), window->BitBtnGetFile->y());
+        EXPECT_LT(window->BitBtnGetFile->x(), window->BitBtnWM_DropGetDirectory->x());
+        EXPECT_LT(window->BitBtnSaveAsXML->x(), window->BitBtnPrint->x());
+    };
+    Show();
+    check("first showing");
+    window->resize(1000, 500);
+    QApplication::processEvents();
+    check("wider");
 }
 
 TEST_F(CompoundWindowTest, FilesComeByDialogAndByDropsWholeFoldersIncluded) {
