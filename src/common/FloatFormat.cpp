@@ -68,13 +68,7 @@ std::string FloatToStrFixed(double value, int precision, int digits) {
     if (exp > precision) {
         out += d[0];
         if (d.size() > 1) out += "." + d.substr(1);
-        out += 'E';
-        const int e = exp - 1;
-        if (e < 0) out += '-';
-        std::string ed = std::to_string(std::abs(e));
-        const size_t minDigits = static_cast<size_t>(std::min(digits, 4));
-        if (ed.size() < minDigits) ed.insert(0, minDigits - ed.size(), '0');
-        return out + ed;
+        return out + "E" + std::to_string(exp - 1);
     }
     auto digitAt = [&](int p) { return p >= 0 && static_cast<size_t>(p) < d.size() ? d[static_cast<size_t>(p)] : '0'; };
     if (exp <= 0) {

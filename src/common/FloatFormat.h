@@ -5,8 +5,8 @@
 // form), then written with exactly `digits` decimals and "." as the
 // separator, whatever the user's locale. A value with more digits before the
 // separator than `precision` comes out in exponent form instead: the
-// rounded digits without trailing zeros, "E", a "-" for a negative exponent,
-// and at least min(digits, 4) exponent digits ("1.5E02").
+// rounded digits without trailing zeros, "E" and the exponent ("1.5E2").
+// The report forms' FormatFixed is this.
 //
 // Standard library only.
 #include <string>
