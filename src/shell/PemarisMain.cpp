@@ -73,6 +73,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindEvaluationActions();
     BindStatisticActions();
     BindSourceHandlers();
+    BindXMLEditorActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

@@ -39,6 +39,7 @@ class TIncCombo;
 class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
+class ICompoundMetricsHost;
 struct TScannerReportSettings;
 class TExtensionList;
 class TCustomDropTarget;
@@ -289,6 +290,15 @@ public:
     void ActDeficiencyRankingExecute(TComponent* sender);
     void ActCreateVellingExecute(TComponent* sender);
     // SetProgressBarsVisible (the progress group) comes with the job settings below.
+    // ---- XML editor tabs and the compound metrics window
+    // (PemarisMainCompound.cpp)
+    void BindXMLEditorActions();
+    void ActXMLEditorExecute(TComponent* sender);
+    // Opens a report document in an XML editor tab whose changes recompute
+    // the report's sums and whose save converts the report again.
+    void OpenXMLEditorTab(const std::string& fileName);
+    // What the compound metrics window reads of this window (a child object).
+    ICompoundMetricsHost* CompoundHost = nullptr;
 
     // ---- statistics and rankings of the document scanners
     // (PemarisMainStatistics.cpp)

@@ -457,12 +457,8 @@ void TfrmPemarisMain::Contents1Click(TComponent*) {
     if (!Application().ShowHelp(9999)) MyStB->ShowWarning("No help file " + Application().HelpFile);
 }
 
-void TfrmPemarisMain::ActCompoundMetricsExecute(TComponent*) {
-    if (TForm* f = Screen().FindForm("frmCompoundMetrics")) {
-        f->show();
-        f->raise();
-    }
-}
+// ActCompoundMetricsExecute: with the compound metrics window's other links
+// (PemarisMainCompound.cpp).
 
 void TfrmPemarisMain::FormResize(TComponent*) { ArrangeButtonsInRowsWithMargin(PanelBitButtons, -1); }
 
