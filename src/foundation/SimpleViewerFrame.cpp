@@ -59,15 +59,12 @@ void TFrameSimpleViewer::LoadFile(const std::string& fileName) {
     const bool xml = SameText(ExtractFileExt(fileName), ".xml") || SameText(ExtractFileExt(fileName), ".wsdl");
     // A plain listing streams into the view; the UTF-16LE road and XML
     // documents need the whole text.
-    std::string text;
-    if (!xml && !HasUtf16LeMark(ReadFileHead(fileName, 2))) {
-        RichEditSourceView->LoadFromFile(fileName);
+    if (!xml) {
+        RichEditSourceView->LoadTextFile(fileName);
     } else {
-        text = ReadFileBytes(fileName);
+        std::string text = ReadFileBytes(fileName);
         if (HasUtf16LeMark(text)) text = Utf16LeToAnsi(text);
         RichEditSourceView->SetText8(text);
-    }
-    if (xml) {
         // Shown indented by TAB per level, a tab stop every "ww".
         auto doc = TMyXMLNodeList::Create();
         doc->Parse(text, false);
@@ -89,13 +86,7 @@ void TFrameSimpleViewer::Print() {
 
 void TFrameSimpleViewer::BitBtnPrintClick(TComponent*) { Print(); }
 
-void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) {
-    // The close request reaches the window later, when this click is over:
-    // the window then closes the tab that holds this frame.
-    QWidget* w = window();
-    if (!dynamic_cast<TForm*>(w) && Application().MainForm()) w = Application().MainForm();
-    QMetaObject::invokeMethod(w, "close", Qt::QueuedConnection);
-}
+void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
 void TFrameSimpleViewer::FrameResize() {
     ArrangeButtonsRightAligned(this);
@@ -112,11 +103,7 @@ void TFrameSimpleViewer::resizeEvent(QResizeEvent* e) {
 }
 
 void TFrameSimpleViewer::RichEditSourceViewSelectionChange(TComponent*) {
-    if (!StatusBar) return;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "Line %d of %d in ", RichEditSourceView->CaretLine() + 1,
-                  RichEditSourceView->LineCount() + 1);
-    StatusBar->ShowInfo(buf + FileName + " ");
+    ShowCaretLine(RichEditSourceView, FileName);
 }
 
 } // namespace pem

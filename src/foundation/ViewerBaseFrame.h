@@ -12,6 +12,7 @@
 namespace pem {
 
 class TMyStatusBar;
+class TListingView;
 
 class TFrameViewerBase : public TFrame {
 public:
@@ -29,6 +30,14 @@ public:
     virtual void SetViewerFont(const TFontSpec* font);
     // The base prints nothing.
     virtual void Print();
+
+protected:
+    // "Line %d of %d in %s " on the status bar (when linked): the caret's
+    // line of the view from 1, its number of lines plus one, the file.
+    void ShowCaretLine(const TListingView* view, const std::string& fileName);
+    // Asks the window to close, once the current handler is over: the
+    // main window then closes the result tab that holds this frame.
+    void PostCloseRequest();
 };
 
 } // namespace pem

@@ -1,0 +1,341 @@
+#include "ListingTreeFrame.h"
+
+#include "BaseFileUtils.h"
+#include "ButtonRows.h"
+#include "Controls.h"
+#include "Exceptions.h"
+#include "HandlerGuard.h"
+#include "MyStatusBar.h"
+#include "ProjectContext.h"
+#include "QtText.h"
+
+#include "DesktopServices.h"
+#include "ReportPainter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTreeWidgetItem>
+#include <algorithm>
+#include <map>
+
+namespace pem {
+
+namespace {
+
+constexpr int kDataRole = Qt::UserRole;
+constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kSelectedImageRole = Qt::UserRole + 2;
+
+QStyle::StandardPixmap PixmapOf(int image) {
+    switch (image) {
+    case 0: return QStyle::SP_FileIcon;                 // entry
+    case 1: return QStyle::SP_ArrowRight;               // inputs
+    case 2: return QStyle::SP_ArrowLeft;                // outputs
+    case 3: return QStyle::SP_MessageBoxQuestion;       // predicates
+    case 5: return QStyle::SP_DirClosedIcon;            // section
+    case 6: return QStyle::SP_DirOpenIcon;              // section, selected
+    case 7: return QStyle::SP_FileIcon;                 // source
+    case 8: return QStyle::SP_FileDialogContentsView;   // source, selected
+    case 9: return QStyle::SP_DirLinkIcon;              // group
+    case 10: return QStyle::SP_ArrowForward;            // reference
+    default: return QStyle::SP_FileDialogDetailedView;  // entry of a section
+    }
+}
+
+void AppendTreeText(const QTreeWidgetItem* node, int level, std::string& out) {
+    out.append(static_cast<size_t>(level) * 2, ' ');
+    out += FromQ(node->text(0));
+    out += '\n';
+    for (int i = 0; i < node->childCount(); ++i) AppendTreeText(node->child(i), level + 1, out);
+}
+
+} // namespace
+
+QIcon ListingTreeIcon(int image, int selectedImage) {
+    static std::map<std::pair<int, int>, QIcon> cache;
+    auto it = cache.find({image, selectedImage});
+    if (it != cache.end()) return it->second;
+    QIcon icon;
+    if (image >= 0 && qApp) {
+        QStyle* style = QApplication::style();
+        icon.addPixmap(style->standardIcon(PixmapOf(image)).pixmap(16, 16), QIcon::Normal);
+        if (selectedImage >= 0)
+            icon.addPixmap(style->standardIcon(PixmapOf(selectedImage)).pixmap(16, 16), QIcon::Selected);
+    }
+    cache.emplace(std::make_pair(image, selectedImage), icon);
+    return icon;
+}
+
+TListingTreeFrame::TListingTreeFrame(const TFrameCreateArgs& args, const std::string& name, const char* className)
+    : TFrameViewerBase(args.owner, args.parent, name, className), Context(args.context) {
+    StatusBar = Context ? Context->ProjectStatusBar() : nullptr;
+    AutoExpand = Context && Context->ProjectViewerAutoExpand();
+}
+
+TMyStatusBar* TListingTreeFrame::Bar() const { return Context ? Context->ProjectStatusBar() : StatusBar; }
+
+std::string TListingTreeFrame::PrintTitle() const { return ExtractFileName(FileName); }
+
+// ------------------------------------------------------------ the tree
+
+int TListingTreeFrame::NodeData(const QTreeWidgetItem* node) {
+    return node ? node->data(0, kDataRole).toInt() : -1;
+}
+
+int TListingTreeFrame::NodeImage(const QTreeWidgetItem* node) {
+    return node ? node->data(0, kImageRole).toInt() : -1;
+}
+
+int TListingTreeFrame::NodeSelectedImage(const QTreeWidgetItem* node) {
+    return node ? node->data(0, kSelectedImageRole).toInt() : -1;
+}
+
+int TListingTreeFrame::NodeLevel(const QTreeWidgetItem* node) {
+    int level = -1;
+    for (; node; node = node->parent()) ++level;
+    return level;
+}
+
+QTreeWidgetItem* TListingTreeFrame::Ancestor(QTreeWidgetItem* node, int level) {
+    const int own = NodeLevel(node);
+    if (!node || level < 0 || level > own) return nullptr;
+    for (int l = own; l > level; --l) node = node->parent();
+    return node;
+}
+
+std::string TListingTreeFrame::TreeText() const {
+    std::string out;
+    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) AppendTreeText(TreeView1->topLevelItem(i), 0, out);
+    return out;
+}
+
+QTreeWidgetItem* TListingTreeFrame::FindNode(const std::vector<std::string>& path) const {
+    QTreeWidgetItem* node = nullptr;
+    for (const std::string& text : path) {
+        const QString q = ToQ(text);
+        QTreeWidgetItem* next = nullptr;
+        const int n = node ? node->childCount() : TreeView1->topLevelItemCount();
+        for (int i = 0; i < n && !next; ++i) {
+            QTreeWidgetItem* c = node ? node->child(i) : TreeView1->topLevelItem(i);
+            if (c->text(0) == q) next = c;
+        }
+        if (!next) return nullptr;
+        node = next;
+    }
+    return node;
+}
+
+void TListingTreeFrame::BindTree() {
+    QObject::connect(TreeView1, &QTreeWidget::currentItemChanged, TreeView1,
+                     [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) { CurrentChanged(current, previous); });
+}
+
+void TListingTreeFrame::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+    if (restoring_ || !current) return;
+    bool allow = false;
+    if (!RunGuarded([&] { allow = TreeView1Changing(previous, current); }) || !allow) {
+        // The change is refused: the previous node stays the selected one.
+        restoring_ = true;
+        TreeView1->setCurrentItem(previous);
+        if (!previous) TreeView1->clearSelection();
+        restoring_ = false;
+        return;
+    }
+    RunGuarded([&] { TreeView1Change(current); });
+    if (AutoExpand) {
+        bool ancestor = false;
+        for (QTreeWidgetItem* p = current->parent(); p && !ancestor; p = p->parent()) ancestor = p == previous;
+        if (previous && !ancestor && previous != current) previous->setExpanded(false);
+        current->setExpanded(true);
+    }
+}
+
+void TListingTreeFrame::ClearTree() {
+    const QSignalBlocker block(TreeView1);
+    TreeView1->clear();
+}
+
+void TListingTreeFrame::FillTree(QTreeWidgetItem* parent, const TTreeLines& lines) {
+    const QSignalBlocker block(TreeView1);
+    TreeView1->setUpdatesEnabled(false);
+    QList<QTreeWidgetItem*> tops;
+    tops.reserve(static_cast<qsizetype>(lines.size()));
+    std::vector<QTreeWidgetItem*> path; // the last node of each depth
+    for (const TTreeLine& l : lines) {
+        auto* item = new QTreeWidgetItem();
+        item->setText(0, ToQ(l.text));
+        item->setData(0, kDataRole, l.data);
+        item->setData(0, kImageRole, l.image);
+        item->setData(0, kSelectedImageRole, l.selectedImage);
+        if (l.image >= 0) item->setIcon(0, ListingTreeIcon(l.image, l.selectedImage));
+        const size_t level = std::min(static_cast<size_t>(std::max(l.level, 0)), path.size());
+        if (level == 0) tops.append(item);
+        else path[level - 1]->addChild(item);
+        path.resize(level);
+        path.push_back(item);
+    }
+    if (parent) {
+        parent->addChildren(tops);
+    } else {
+        TreeView1->clear();
+        TreeView1->addTopLevelItems(tops);
+    }
+    TreeView1->setUpdatesEnabled(true);
+}
+
+// ------------------------------------------------------------ the source view
+
+int TListingTreeFrame::ShowSourceLine(int n, int linesAbove) {
+    const int line = std::max(n, 1) - 1;
+    if (!RichEditSourceView->ShowLine(line, linesAbove)) {
+        if (TMyStatusBar* bar = Bar()) bar->Error(LineTooHighText(n));
+        Abort();
+    }
+    return RichEditSourceView->LineStart(line);
+}
+
+void TListingTreeFrame::LoadSourceText(const std::string& path) {
+    RichEditSourceView->ClearMarks();
+    RichEditSourceView->LoadTextFile(path);
+}
+
+// ------------------------------------------------------------ layout
+
+void TListingTreeFrame::ArrangeTopPanel(QWidget* panel, QWidget* label) {
+    ArrangeButtonsRightAligned(panel);
+    int h = 0, left = panel->width();
+    for (auto* b : panel->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        if (b->isHidden()) continue;
+        h = std::max(h, b->y() + b->height() + 4);
+        left = std::min(left, b->x());
+    }
+    if (h > 0) panel->setFixedHeight(h);
+    if (label) label->setGeometry(4, 0, std::max(0, left - 8), panel->height());
+}
+
+void TListingTreeFrame::resizeEvent(QResizeEvent* e) {
+    TFrameViewerBase::resizeEvent(e);
+    RunGuarded([this] { FrameResize(); });
+}
+
+// ------------------------------------------------------------ specification frames
+
+TSpecsTreeFrame::TSpecsTreeFrame(const TFrameCreateArgs& args, const std::string& name, const char* className,
+                                 bool withHeader)
+    : TListingTreeFrame(args, name, className) {
+    Panel0 = new TPanel(this, this, "Panel0", TLayoutKind::None);
+    Panel0->setFixedHeight(32);
+    LabelDescr = new TLabel(this, Panel0, "LabelDescr");
+    BitBtnClose = new TBitBtn(this, Panel0, "BitBtnClose", "&Close");
+    BitBtnClose->SetTag(1);
+    Splitter2 = new QSplitter(Qt::Horizontal, this);
+    Splitter2->setObjectName("Splitter2");
+    AddToParentLayout(this, Splitter2);
+    static_cast<QVBoxLayout*>(layout())->setStretchFactor(Splitter2, 1);
+    Panel1 = new TPanel(this, Splitter2, "Panel1");
+    Splitter2->addWidget(Panel1);
+    TreeView1 = new TTreeView(this, Panel1, "TreeView1");
+    Panel2 = new TPanel(this, Splitter2, "Panel2");
+    Splitter2->addWidget(Panel2);
+    PanelComment = new TPanel(this, Panel2, "PanelComment");
+    LabelComment = new TLabel(this, PanelComment, "LabelComment");
+    PanelListType = new TPanel(this, Panel2, "PanelListType");
+    LabelListType = new TLabel(this, PanelListType, "LabelListType");
+    if (withHeader) {
+        PanelHeader = new TPanel(this, Panel2, "PanelHeader");
+        LabelHeader = new TLabel(this, PanelHeader, "LabelHeader");
+    }
+    Splitter1 = new QSplitter(Qt::Vertical, Panel2);
+    Splitter1->setObjectName("Splitter1");
+    AddToParentLayout(Panel2, Splitter1);
+    static_cast<QVBoxLayout*>(Panel2->layout())->setStretchFactor(Splitter1, 1);
+    MemoSpecs = new TMemo(this, Splitter1, "MemoSpecs");
+    MemoSpecs->SetReadOnly(true);
+    MemoSpecs->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Splitter1->addWidget(MemoSpecs);
+    RichEditSourceView = new TListingView(this, Splitter1, "RichEditSourceView");
+    Splitter1->addWidget(RichEditSourceView);
+    Splitter2->setStretchFactor(1, 1);
+    Splitter2->setSizes({260, 600});
+
+    BitBtnClose->OnClick = [this](TComponent* s) { BitBtnCloseClick(s); };
+    MemoSpecs->OnDblClick = [this](TComponent* s) { MemoSpecsDblClick(s); };
+    RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
+    BindTree();
+}
+
+void TSpecsTreeFrame::SetViewerFont(const TFontSpec* font) {
+    TFrameViewerBase::SetViewerFont(font);
+    if (!font) return;
+    const QFont f = ViewerQFont(*font);
+    if (f != this->font()) setFont(f);
+    LabelComment->setFont(f);
+}
+
+void TSpecsTreeFrame::SetListingPlace(const std::string& fileName) {
+    const TListingPlace place = SplitListingPath(fileName, Context ? Context->OutputDirectory() : "", "Specs");
+    Component = place.component;
+    Module = place.module;
+    Source = place.source;
+    RefreshCaptions();
+}
+
+void TSpecsTreeFrame::RefreshCaptions() { LabelDescr->SetCaption(ListingPlaceText({Component, Module, Source})); }
+
+void TSpecsTreeFrame::LoadSourceFile(const std::string& name) {
+    const TSourceLookup found = FindSpecsSourceFile(
+        Context ? Context->ProjectCommonRoot() : "", {Component, Module, Source}, name,
+        Context ? Context->ProjectLanguageCode() : "",
+        [this](const std::string& ext, std::string& longExt) {
+            return Context && Context->ProjectRestoreLongExtension(ext, longExt);
+        },
+        FileExists);
+    if (!found.found) {
+        if (TMyStatusBar* bar = Bar()) bar->Error(SourceNotAvailableText(found.path));
+        Abort();
+    }
+    LoadSourceText(found.path);
+    Source = name;
+    RefreshCaptions();
+    SetFileName(found.path);
+}
+
+void TSpecsTreeFrame::ShowMemo(std::vector<std::string> lines) {
+    memo_ = std::move(lines);
+    std::string text;
+    for (size_t i = 0; i < memo_.size(); ++i) {
+        if (i) text += '\n';
+        text += memo_[i];
+    }
+    MemoSpecs->SetText(text);
+    MemoSpecs->moveCursor(QTextCursor::Start);
+}
+
+void TSpecsTreeFrame::ClearSection() {
+    memo_.clear();
+    shownSection_ = -1;
+    MemoSpecs->Clear();
+    LabelListType->SetCaption("");
+    LabelComment->SetCaption("");
+    if (LabelHeader) LabelHeader->SetCaption("");
+}
+
+void TSpecsTreeFrame::SelectMemoLine(int index) { MemoGotoLine(MemoSpecs, index, kMemoLineAbove); }
+
+void TSpecsTreeFrame::MemoSpecsDblClick(TComponent*) {
+    if (TMyStatusBar* bar = Bar()) bar->ClearMessage();
+    const std::string selected = FromQ(MemoSpecs->textCursor().selectedText());
+    if (const std::optional<int> n = ParseInteger(selected)) ShowSourceLine(*n, kJumpFromDoubleClick);
+}
+
+void TSpecsTreeFrame::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
+
+void TSpecsTreeFrame::RichEditSourceViewSelectionChange(TComponent*) { ShowCaretLine(RichEditSourceView, FileName); }
+
+void TSpecsTreeFrame::FrameResize() { ArrangeTopPanel(Panel0, LabelDescr); }
+
+} // namespace pem

@@ -1,0 +1,152 @@
+#pragma once
+// The common ground of the listing frames with a tree (module
+// specification, post-documentation and deficiency listings): the tree
+// filled in one batch from a tree description, the selection with a veto
+// (the tree has none of its own: a change that ends by an error or is
+// refused puts the previous node back), expansion that follows the
+// selection when the INI asks for it, the source view with its line jumps
+// and marks, and the close button's request.
+#include "ListingSource.h"
+#include "ListingView.h"
+#include "ResultFrames.h"
+#include "ViewerBaseFrame.h"
+
+#include <QIcon>
+
+class QSplitter;
+class QTreeWidgetItem;
+
+namespace pem {
+
+class IProjectContext;
+class TMyStatusBar;
+class TTreeView;
+class TPanel;
+class TLabel;
+class TBitBtn;
+class TMemo;
+
+class TListingTreeFrame : public TFrameViewerBase, public IResultFrame, public IPrintableFrame {
+public:
+    TListingTreeFrame(const TFrameCreateArgs& args, const std::string& name, const char* className);
+
+    TTreeView* TreeView1 = nullptr;
+    TListingView* RichEditSourceView = nullptr;
+    // Selecting a node expands it and collapses the node left (the INI's
+    // Viewer.AutoExpand).
+    bool AutoExpand = false;
+
+    // ---- reading the tree
+    // What a node points at (-1 nothing), its depth, its images.
+    static int NodeData(const QTreeWidgetItem* node);
+    static int NodeLevel(const QTreeWidgetItem* node);
+    static int NodeImage(const QTreeWidgetItem* node);
+    static int NodeSelectedImage(const QTreeWidgetItem* node);
+    // The ancestor at that depth (the node itself at its own), nullptr none.
+    static QTreeWidgetItem* Ancestor(QTreeWidgetItem* node, int level);
+    // The tree as indented text, two blanks per level (expanded or not).
+    std::string TreeText() const;
+    // The node at the path of texts from the top, nullptr none.
+    QTreeWidgetItem* FindNode(const std::vector<std::string>& path) const;
+
+    // ---- printing: the file shown, through the hard copy
+    TRoute PrintRoute() const override { return TRoute::HardCopy; }
+    std::string PrintTitle() const override;
+    std::string PrintFile() const override { return FileName; }
+
+protected:
+    // The node's section may be shown; false keeps the previous node. An
+    // error ends it the same way.
+    virtual bool TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) = 0;
+    // The node is the selected one now.
+    virtual void TreeView1Change(QTreeWidgetItem* node) = 0;
+
+    IProjectContext* Context;
+    TMyStatusBar* Bar() const;
+
+    // Connects the tree's change of the current node to the two handlers.
+    void BindTree();
+    // Replaces the whole tree, or the children of parent, by the described
+    // nodes, in one batch with the tree's updates off.
+    void FillTree(QTreeWidgetItem* parent, const TTreeLines& lines);
+    // Empties the tree without running the change handlers.
+    void ClearTree();
+
+    // Source line n (from 1; below 1 counts as 1) selected and linesAbove
+    // lines below the top; "Line number %d is too high" when it does not
+    // exist. Returns the line's first character.
+    int ShowSourceLine(int n, int linesAbove);
+    // Loads a source file into the view (a UTF-16LE one as 8-bit text).
+    void LoadSourceText(const std::string& path);
+
+    // Lays out the panel's label left and its buttons right-aligned.
+    void ArrangeTopPanel(QWidget* panel, QWidget* label);
+
+    void resizeEvent(QResizeEvent* e) override;
+    virtual void FrameResize() {}
+
+private:
+    void CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    bool restoring_ = false;
+};
+
+// The specification frames' common part (module specification and
+// post-documentation listings): the listing's place, its source files,
+// the memo with the selected section and the jump from a number in it.
+class TSpecsTreeFrame : public TListingTreeFrame {
+public:
+    // withHeader: a column-header panel above the memo.
+    TSpecsTreeFrame(const TFrameCreateArgs& args, const std::string& name, const char* className, bool withHeader);
+
+    TPanel* Panel0;
+    TLabel* LabelDescr;
+    TBitBtn* BitBtnClose;
+    TPanel* Panel1;
+    QSplitter* Splitter2;
+    TPanel* Panel2;
+    TPanel* PanelComment;
+    TLabel* LabelComment;
+    TPanel* PanelListType;
+    TLabel* LabelListType;
+    TPanel* PanelHeader = nullptr;
+    TLabel* LabelHeader = nullptr;
+    QSplitter* Splitter1;
+    TMemo* MemoSpecs;
+
+    std::string Component, Module, Source;
+
+    // The font becomes the frame's font (and so the comment's).
+    void SetViewerFont(const TFontSpec* font) override;
+    // Loads the source file of a source of the tree: the common root,
+    // component, module and name, with the language's extension, the long
+    // extension and without the component tried in turn; "Source file %s is
+    // not available" when none exists.
+    void LoadSourceFile(const std::string& name);
+
+    void MemoSpecsDblClick(TComponent* sender);
+    void BitBtnCloseClick(TComponent* sender);
+    void RichEditSourceViewSelectionChange(TComponent* sender);
+
+    // The memo's lines as shown.
+    const std::vector<std::string>& MemoLines() const { return memo_; }
+
+protected:
+    // The listing's place below the Specs folder, shown in LabelDescr.
+    void SetListingPlace(const std::string& fileName);
+    void RefreshCaptions();
+    // Shows the lines in the memo, caret at the start.
+    void ShowMemo(std::vector<std::string> lines);
+    void ClearSection();
+    // Selects the memo line, one line above it in view.
+    void SelectMemoLine(int index);
+    void FrameResize() override;
+
+    std::vector<std::string> memo_;
+    int shownSection_ = -1;
+};
+
+// The image of a node: index into the tree's images, with the image shown
+// while it is selected.
+QIcon ListingTreeIcon(int image, int selectedImage);
+
+} // namespace pem

@@ -1,0 +1,121 @@
+#include "SpecsFrameObj.h"
+
+#include "Controls.h"
+#include "ListingText.h"
+#include "MyStatusBar.h"
+#include "ProjectContext.h"
+
+#include <QTreeWidgetItem>
+
+namespace pem {
+
+TFrameSpecsObj::TFrameSpecsObj(const TFrameCreateArgs& args, const std::string& name)
+    : TSpecsTreeFrame(args, name, "TFrameSpecsObj", false) {}
+
+TFrameSpecsObj* TFrameSpecsObj::CreateForFile(const TFrameCreateArgs& args) {
+    auto* frame = new TFrameSpecsObj(args);
+    try {
+        frame->SetViewerFont(args.font);
+        frame->LoadListing(args.fileName);
+    } catch (...) {
+        delete frame;
+        throw;
+    }
+    return frame;
+}
+
+void TFrameSpecsObj::LoadListing(const std::string& fileName) {
+    AutoExpand = Context && Context->ProjectViewerAutoExpand();
+    Listing = ReadSpecsObjListing(SplitListingLines(ReadFileBytes(fileName)));
+    ClearSection();
+    RichEditSourceView->Clear();
+    SetListingPlace(fileName);
+    SetFileName(fileName);
+    BuildSectionTree();
+}
+
+void TFrameSpecsObj::BuildSectionTree() { FillTree(nullptr, SpecsObjSectionTree(Listing)); }
+
+int TFrameSpecsObj::SourceOf(QTreeWidgetItem* node) const {
+    const int d = NodeData(Ancestor(node, 0));
+    return d >= 0 && d < static_cast<int>(Listing.descriptors.size())
+               ? Listing.descriptors[static_cast<size_t>(d)].sourceIndex
+               : -1;
+}
+
+int TFrameSpecsObj::SectionKind(QTreeWidgetItem* node) const {
+    const int d = NodeData(Ancestor(node, 1));
+    return d >= 0 && d < static_cast<int>(Listing.descriptors.size()) ? Listing.descriptors[static_cast<size_t>(d)].kind
+                                                                         : 0;
+}
+
+bool TFrameSpecsObj::TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) {
+    if (TMyStatusBar* bar = Bar()) bar->ClearMessage();
+    const int source = SourceOf(node);
+    if ((!previous || SourceOf(previous) != source) && source >= 0) {
+        LoadSourceFile(Listing.sourceNames[static_cast<size_t>(source)]);
+        ClearSection();
+    }
+    if (NodeLevel(node) > 0) ShowSection(NodeData(Ancestor(node, 1)));
+    return true;
+}
+
+void TFrameSpecsObj::ShowSection(int descriptor) {
+    if (descriptor < 0 || descriptor >= static_cast<int>(Listing.descriptors.size())) return;
+    const TSpecsSectionKind& kind = SpecsSectionKind(Listing.descriptors[static_cast<size_t>(descriptor)].kind);
+    LabelListType->SetCaption(kind.displayName);
+    LabelComment->SetCaption(kind.explanation);
+    if (descriptor != shownSection_) ShowMemo(SpecsObjSectionMemo(Listing, descriptor));
+    else MemoSpecs->moveCursor(QTextCursor::Start);
+    shownSection_ = descriptor;
+}
+
+void TFrameSpecsObj::TreeView1Change(QTreeWidgetItem* node) {
+    const int level = NodeLevel(node);
+    if (level == 1 && node->childCount() == 0) {
+        const int kind = SectionKind(node);
+        if (kind == 5) {
+            FillTree(node, FunctionReferenceNodes(memo_));
+            if (!AutoExpand) node->setExpanded(true);
+        } else if (kind == 4 || kind == 6 || kind == 7 || kind == 10) {
+            FillTree(node, SectionEntryNodes(memo_, kind));
+        }
+    } else if (level == 2 || level == 3) {
+        ShowEntry(node);
+    }
+}
+
+void TFrameSpecsObj::ShowEntry(QTreeWidgetItem* node) {
+    const int index = NodeData(node);
+    if (index < 0 || index >= static_cast<int>(memo_.size())) return;
+    SelectMemoLine(index);
+    const int kind = SectionKind(node);
+    if (!(kind >= 4 && kind <= 7) && kind != 10) return;
+    RichEditSourceView->ClearMarks();
+    const std::string& line = memo_[static_cast<size_t>(index)];
+    if (NodeLevel(node) == 2) {
+        if (const std::optional<int> n = MemoSourceLine(line)) ShowSourceLine(*n, kJumpFromTree);
+        return;
+    }
+    if (kind != 5) return;
+    // A reference: its group's line in green, then its own line with the
+    // reference in red.
+    const int group = NodeData(node->parent());
+    if (group >= 0 && group < static_cast<int>(memo_.size())) {
+        if (const std::optional<int> g = MemoSourceLine(memo_[static_cast<size_t>(group)])) {
+            const int start = ShowSourceLine(*g, kJumpToGroupLine);
+            RichEditSourceView->AddMark(start, static_cast<int>(RichEditSourceView->Line(std::max(*g, 1) - 1).size()),
+                                        QColor(Qt::darkGreen));
+        }
+    }
+    const std::optional<int> n = MemoSourceLine(line);
+    if (!n) return;
+    const int start = ShowSourceLine(*n, kJumpFromTree);
+    if (const std::optional<TTextHit> hit = FindReferenceInLine(RichEditSourceView->Line(std::max(*n, 1) - 1), line)) {
+        RichEditSourceView->setFocus();
+        RichEditSourceView->SetSelection(start + hit->pos, hit->length);
+        RichEditSourceView->AddMark(start + hit->pos, hit->length, QColor(Qt::red));
+    }
+}
+
+} // namespace pem
