@@ -22,6 +22,8 @@ TFrameDefi::TFrameDefi(const TFrameCreateArgs& args, const std::string& name)
     BitBtnClose = new TBitBtn(this, Panel0, "BitBtnClose", "&Close");
     BitBtnPrint->SetTag(1);
     BitBtnClose->SetTag(1);
+    BitBtnPrint->setFixedHeight(kFrameButtonHeight);
+    BitBtnClose->setFixedHeight(kFrameButtonHeight);
     Splitter2 = new QSplitter(Qt::Horizontal, this);
     Splitter2->setObjectName("Splitter2");
     AddToParentLayout(this, Splitter2);

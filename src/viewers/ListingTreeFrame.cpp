@@ -232,6 +232,7 @@ TSpecsTreeFrame::TSpecsTreeFrame(const TFrameCreateArgs& args, const std::string
     LabelDescr = new TLabel(this, Panel0, "LabelDescr");
     BitBtnClose = new TBitBtn(this, Panel0, "BitBtnClose", "&Close");
     BitBtnClose->SetTag(1);
+    BitBtnClose->setFixedHeight(kFrameButtonHeight);
     Splitter2 = new QSplitter(Qt::Horizontal, this);
     Splitter2->setObjectName("Splitter2");
     AddToParentLayout(this, Splitter2);

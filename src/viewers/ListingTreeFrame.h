@@ -26,6 +26,9 @@ class TLabel;
 class TBitBtn;
 class TMemo;
 
+// The buttons of a frame's panel share one height.
+constexpr int kFrameButtonHeight = 26;
+
 class TListingTreeFrame : public TFrameViewerBase, public IResultFrame, public IPrintableFrame {
 public:
     TListingTreeFrame(const TFrameCreateArgs& args, const std::string& name, const char* className);

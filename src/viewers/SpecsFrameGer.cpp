@@ -3,6 +3,7 @@
 #include "ButtonRows.h"
 #include "HandlerGuard.h"
 #include "ListingText.h"
+#include "ListingTreeFrame.h"
 #include "MyStatusBar.h"
 #include "ProjectContext.h"
 #include "SpecsListing.h"
@@ -36,6 +37,8 @@ TFrameSpecsGer::TFrameSpecsGer(const TFrameCreateArgs& args, const std::string& 
     BitBtnClose = new TBitBtn(this, PanelSimpleViewer, "BitBtnClose", "&Close");
     BitBtnPrint->SetTag(1);
     BitBtnClose->SetTag(1);
+    BitBtnPrint->setFixedHeight(kFrameButtonHeight);
+    BitBtnClose->setFixedHeight(kFrameButtonHeight);
     BitBtnClose->SetVisible(false);
 
     IncComboLookup->OnFullValue = [this](TComponent* s) { IncComboLookupFullValue(s); };
