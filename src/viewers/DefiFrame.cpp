@@ -41,6 +41,7 @@ TFrameDefi::TFrameDefi(const TFrameCreateArgs& args, const std::string& name)
 
     BitBtnClose->OnClick = [this](TComponent* s) { BitBtnCloseClick(s); };
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
+    tree_ = std::make_shared<TDefiTree>(Listing);
     BindTree();
 }
 
@@ -59,7 +60,6 @@ TFrameDefi* TFrameDefi::CreateForFile(const TFrameCreateArgs& args) {
 void TFrameDefi::ReadListing(const std::string& fileName) {
     SetFileName(fileName);
     const bool refuse = Context && Context->ProjectLanguageInList("DLI,SQL");
-    const std::string text = ReadFileBytes(fileName);
     const TListingPlace place = SplitListingPath(fileName, Context ? Context->OutputDirectory() : "", "Defis");
     Component = place.component;
     Module = place.module;
@@ -69,7 +69,7 @@ void TFrameDefi::ReadListing(const std::string& fileName) {
     LabelCounters->SetCaption("");
     PanelCounters->setMinimumWidth(
         QFontMetrics(LabelCounters->font()).horizontalAdvance("Number of major Rule Violations = 99999") + 10);
-    Listing = ReadDefiListing(text, refuse);
+    Listing = ReadDefiListingFile(fileName, refuse);
     if (TMyStatusBar* bar = Bar())
         for (const std::string& name : Listing.duplicateSources) bar->AddMessage("Duplicate source names! - " + name, true);
 }
@@ -89,7 +89,8 @@ void TFrameDefi::RefreshCaptions() { Label1->SetCaption(ListingPlaceText({Compon
 void TFrameDefi::Regroup(TDefiGrouping grouping) {
     Regrouping = true;
     try {
-        FillTree(nullptr, GroupDefis(Listing, grouping));
+        GroupDefis(Listing, grouping, *tree_);
+        FillTree(nullptr, tree_);
     } catch (...) {
         Regrouping = false;
         throw;

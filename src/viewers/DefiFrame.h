@@ -54,6 +54,7 @@ private:
     void Regroup(TDefiGrouping grouping);
     void LoadSource(int sourceIndex);
     void RefreshCaptions();
+    std::shared_ptr<TDefiTree> tree_; // the grouping shown, kept for the nodes made later
 };
 
 } // namespace pem

@@ -110,82 +110,126 @@ const char* DefiKindName(int kind) {
     }
 }
 
-TDefiListing ReadDefiListing(std::string_view text, bool refuseDuplicateSources) {
-    TDefiListing r;
-    std::vector<std::string_view> lines;
-    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 2);
-    ForEachListingLine(text, [&lines](std::string_view line) { lines.push_back(line); });
-    lines.emplace_back("/");
-    if (!lines.empty() && Starts(lines.front(), "/")) lines.erase(lines.begin());
-    const size_t n = lines.size();
+namespace {
 
-    // First pass: sources, their statistics, rule names.
-    TNameCollector sources, rules;
-    std::vector<int> statisticsOf; // per collected source
-    int current = -1;
-    std::string statistics;
-    for (size_t i = 0; i < n; ++i) {
-        const std::string_view line = lines[i];
+// Reads the listing line by line in one pass: sources and rules are
+// collected as they come and sorted at the end, the items' indexes then
+// mapped to the sorted lists.
+class TDefiReader {
+public:
+    explicit TDefiReader(bool refuseDuplicates) : refuse_(refuseDuplicates) {}
+
+    void Line(std::string_view line) {
+        if (first_) {
+            first_ = false;
+            if (Starts(line, "/")) return; // a first line beginning with "/" is not read
+        }
+        if (collect_ > 0) {
+            --collect_;
+            Collect(line);
+        }
         if (Starts(line, kSourcePrefix)) {
+            open_ = false;
             const std::string name = DefiSourceName(line);
             bool added = false;
-            const int index = sources.Add(name, added);
-            if (added) statisticsOf.push_back(-1);
-            if (added || !refuseDuplicateSources) {
-                current = index;
-                statistics.clear();
-            } else if (!statistics.empty()) {
-                statistics.clear();
-                r.duplicateSources.push_back(name);
+            const int index = sources_.Add(name, added);
+            if (added) statisticsOf_.push_back(-1);
+            // Items belong to the source named; statistics to the source
+            // taken up, which a refused name leaves as it was.
+            itemSource_ = index;
+            if (added || !refuse_) {
+                statisticsSource_ = index;
+                pending_ = false;
+            } else if (pending_) {
+                pending_ = false;
+                r_.duplicateSources.push_back(name);
             }
-        } else if (ItemKind(line) != 0) {
-            bool added = false;
-            rules.Add(RuleName(line), added);
-        } else if (Starts(line, kStatisticsPrefix)) {
-            statistics.clear();
-            for (size_t k = i; k < n && k < i + kStatisticsLines; ++k) {
-                const std::string_view part = BetweenBars(lines[k]);
-                if (part.empty()) continue;
-                if (!statistics.empty()) statistics += "\r\n";
-                statistics += part;
-            }
-            r.statistics.push_back(statistics);
-            if (current >= 0) statisticsOf[static_cast<size_t>(current)] = static_cast<int>(r.statistics.size()) - 1;
-        }
-    }
-    std::vector<int> order;
-    r.sourceNames = sources.Sorted(&order);
-    r.sourceStatistics.reserve(order.size());
-    for (int collected : order) r.sourceStatistics.push_back(statisticsOf[static_cast<size_t>(collected)]);
-    r.ruleNames = rules.Sorted();
-
-    // Second pass: the items and their source lines.
-    current = -1;
-    TDefiDescriptor* latest = nullptr;
-    for (size_t i = 0; i < n; ++i) {
-        const std::string_view line = lines[i];
-        if (Starts(line, kSourcePrefix)) {
-            current = IndexOfSortedName(r.sourceNames, DefiSourceName(line));
         } else if (const int kind = ItemKind(line); kind != 0) {
-            latest = nullptr;
-            if (current < 0) continue; // an item before any source
+            latest_ = -1;
+            bool added = false;
+            const int rule = rules_.Add(RuleName(line), added);
+            if (itemSource_ < 0) return; // an item before any source
             TDefiDescriptor d;
             d.kind = static_cast<unsigned char>(kind);
-            d.sourceIndex = current;
-            d.ruleIndex = IndexOfSortedName(r.ruleNames, RuleName(line));
-            r.items.push_back(d);
-            latest = &r.items.back();
-        } else if (!Starts(line, kStatisticsPrefix)) {
-            if (!latest) continue;
-            if (const std::optional<int> number = ParseInteger(LineRange(line, 2, 8))) latest->SetLastLine(*number);
+            d.sourceIndex = itemSource_;
+            d.ruleIndex = rule;
+            r_.items.push_back(d);
+            latest_ = static_cast<int>(r_.items.size()) - 1;
+        } else if (Starts(line, kStatisticsPrefix)) {
+            r_.statistics.emplace_back();
+            pending_ = false;
+            open_ = true;
+            collect_ = kStatisticsLines - 1;
+            Collect(line);
+            if (statisticsSource_ >= 0)
+                statisticsOf_[static_cast<size_t>(statisticsSource_)] = static_cast<int>(r_.statistics.size()) - 1;
+        } else if (latest_ >= 0) {
+            if (const std::optional<int> number = ParseInteger(LineRange(line, 2, 8)))
+                r_.items[static_cast<size_t>(latest_)].SetLastLine(*number);
         }
     }
-    // Items without a line number show the lines of the item after them.
-    for (size_t i = r.items.size(); i-- > 1;) {
-        TDefiDescriptor& d = r.items[i - 1];
-        if (d.firstLine == -1) d.firstLine = d.lastLine = r.items[i].lastLine;
+
+    TDefiListing Finish() {
+        std::vector<int> sourceOrder, ruleOrder;
+        r_.sourceNames = sources_.Sorted(&sourceOrder);
+        r_.ruleNames = rules_.Sorted(&ruleOrder);
+        const std::vector<int> sourceAt = Positions(sourceOrder), ruleAt = Positions(ruleOrder);
+        r_.sourceStatistics.reserve(sourceOrder.size());
+        for (int collected : sourceOrder) r_.sourceStatistics.push_back(statisticsOf_[static_cast<size_t>(collected)]);
+        for (TDefiDescriptor& d : r_.items) {
+            d.sourceIndex = sourceAt[static_cast<size_t>(d.sourceIndex)];
+            d.ruleIndex = ruleAt[static_cast<size_t>(d.ruleIndex)];
+        }
+        // Items without a line number show the lines of the item after them.
+        for (size_t i = r_.items.size(); i-- > 1;) {
+            TDefiDescriptor& d = r_.items[i - 1];
+            if (d.firstLine == -1) d.firstLine = d.lastLine = r_.items[i].lastLine;
+        }
+        return std::move(r_);
     }
-    return r;
+
+private:
+    // The statistics text's part of a line: between its first two bars.
+    void Collect(std::string_view line) {
+        const std::string_view part = BetweenBars(line);
+        if (part.empty()) return;
+        std::string& text = r_.statistics.back();
+        if (!text.empty()) text += "\r\n";
+        text += part;
+        // The block counts as the text a header clears until a header came.
+        if (open_) pending_ = true;
+    }
+    // For each collected index, its place in the sorted order.
+    static std::vector<int> Positions(const std::vector<int>& order) {
+        std::vector<int> at(order.size());
+        for (size_t k = 0; k < order.size(); ++k) at[static_cast<size_t>(order[k])] = static_cast<int>(k);
+        return at;
+    }
+
+    bool refuse_;
+    bool first_ = true;
+    TDefiListing r_;
+    TNameCollector sources_, rules_;
+    std::vector<int> statisticsOf_; // per collected source
+    int itemSource_ = -1, statisticsSource_ = -1;
+    int latest_ = -1;   // the item source line numbers go to
+    int collect_ = 0;   // lines still to collect into the statistics
+    bool pending_ = false; // statistics text collected since the last source taken up
+    bool open_ = false;    // no source header since the statistics line
+};
+
+} // namespace
+
+TDefiListing ReadDefiListing(std::string_view text, bool refuseDuplicateSources) {
+    TDefiReader reader(refuseDuplicateSources);
+    ForEachListingLine(text, [&reader](std::string_view line) { reader.Line(line); });
+    return reader.Finish();
+}
+
+TDefiListing ReadDefiListingFile(const std::string& fileName, bool refuseDuplicateSources) {
+    TDefiReader reader(refuseDuplicateSources);
+    ForEachFileLine(fileName, [&reader](std::string_view line) { reader.Line(line); });
+    return reader.Finish();
 }
 
 bool DefiStatistics(const TDefiListing& listing, int sourceIndex, std::string& text) {
@@ -206,7 +250,37 @@ std::string DefiItemName(const TDefiDescriptor& item) {
     return name;
 }
 
-TTreeLines GroupDefis(TDefiListing& listing, TDefiGrouping grouping) {
+int TDefiTree::Image(size_t i) const {
+    switch (Nodes[i].what) {
+    case TDefiTreeNode::Source: return 7;
+    case TDefiTreeNode::Kind: return 5;
+    case TDefiTreeNode::Rule: return 9;
+    default: return 11;
+    }
+}
+
+int TDefiTree::SelectedImage(size_t i) const {
+    switch (Nodes[i].what) {
+    case TDefiTreeNode::Source: return 8;
+    case TDefiTreeNode::Kind: return 6;
+    default: return Image(i);
+    }
+}
+
+std::string TDefiTree::Text(size_t i) const {
+    const TDefiTreeNode& n = Nodes[i];
+    const auto name = [](const std::vector<std::string>& names, int k) {
+        return k >= 0 && k < static_cast<int>(names.size()) ? names[static_cast<size_t>(k)] : std::string();
+    };
+    switch (n.what) {
+    case TDefiTreeNode::Source: return name(listing_->sourceNames, n.value);
+    case TDefiTreeNode::Kind: return DefiKindName(n.value);
+    case TDefiTreeNode::Rule: return name(listing_->ruleNames, n.value);
+    default: return DefiItemName(listing_->items[static_cast<size_t>(n.value)]);
+    }
+}
+
+void GroupDefis(TDefiListing& listing, TDefiGrouping grouping, TDefiTree& tree) {
     auto& items = listing.items;
     // The keys of each grouping, top level first; the first line last.
     const auto key = [grouping](const TDefiDescriptor& d) {
@@ -220,44 +294,44 @@ TTreeLines GroupDefis(TDefiListing& listing, TDefiGrouping grouping) {
     std::stable_sort(items.begin(), items.end(),
                      [&key](const TDefiDescriptor& a, const TDefiDescriptor& b) { return key(a) < key(b); });
 
-    enum TLevel { kSource, kKind, kRule };
-    std::vector<TLevel> levels;
+    using W = TDefiTreeNode::TWhat;
+    std::vector<W> levels;
     switch (grouping) {
-    case TDefiGrouping::BySource: levels = {kSource, kKind, kRule}; break;
-    case TDefiGrouping::ByLevel: levels = {kKind, kRule, kSource}; break;
-    case TDefiGrouping::ByRuleName: levels = {kRule, kSource}; break;
+    case TDefiGrouping::BySource: levels = {W::Source, W::Kind, W::Rule}; break;
+    case TDefiGrouping::ByLevel: levels = {W::Kind, W::Rule, W::Source}; break;
+    case TDefiGrouping::ByRuleName: levels = {W::Rule, W::Source}; break;
     }
-    const auto value = [](TLevel l, const TDefiDescriptor& d) {
-        return l == kSource ? d.sourceIndex : l == kKind ? int(d.kind) : d.ruleIndex;
+    const auto value = [](W w, const TDefiDescriptor& d) {
+        return w == W::Source ? d.sourceIndex : w == W::Kind ? int(d.kind) : d.ruleIndex;
     };
 
-    TTreeLines tree;
-    tree.reserve(items.size() + items.size() / 4);
-    std::string lastItemName;
+    tree.Nodes.clear();
+    tree.Nodes.reserve(items.size() + items.size() / 4);
+    int lastItem = -1; // the item node added last under the current group
     for (size_t i = 0; i < items.size(); ++i) {
         const TDefiDescriptor& d = items[i];
         bool fresh = i == 0;
         for (size_t l = 0; l < levels.size(); ++l) {
-            const TLevel level = levels[l];
-            fresh = fresh || value(level, d) != value(level, items[i - 1]);
+            const W w = levels[l];
+            fresh = fresh || value(w, d) != value(w, items[i - 1]);
             if (!fresh) continue;
-            const int depth = static_cast<int>(l);
-            const int data = static_cast<int>(i);
-            if (level == kSource)
-                tree.push_back({depth, listing.sourceNames[static_cast<size_t>(d.sourceIndex)], 7, 8, data});
-            else if (level == kKind) tree.push_back({depth, DefiKindName(d.kind), 5, 6, -1});
-            else
-                tree.push_back({depth,
-                                d.ruleIndex >= 0 ? listing.ruleNames[static_cast<size_t>(d.ruleIndex)] : std::string(),
-                                9, 9, -1});
-            lastItemName.clear();
+            tree.Nodes.push_back({w, static_cast<unsigned char>(l), value(w, d), w == W::Source ? static_cast<int>(i) : -1});
+            lastItem = -1;
         }
-        std::string name = DefiItemName(d);
-        if (!fresh && name == lastItemName) continue;
-        tree.push_back({static_cast<int>(levels.size()), name, 11, 11, static_cast<int>(i)});
-        lastItemName = std::move(name);
+        // An item named as the item node before it under the same group (the
+        // same first and last lines) makes no node.
+        if (lastItem >= 0 && items[static_cast<size_t>(lastItem)].firstLine == d.firstLine &&
+            items[static_cast<size_t>(lastItem)].lastLine == d.lastLine)
+            continue;
+        tree.Nodes.push_back({W::Item, static_cast<unsigned char>(levels.size()), static_cast<int>(i), static_cast<int>(i)});
+        lastItem = static_cast<int>(i);
     }
-    return tree;
+}
+
+TTreeLines GroupDefis(TDefiListing& listing, TDefiGrouping grouping) {
+    TDefiTree tree(listing);
+    GroupDefis(listing, grouping, tree);
+    return TreeLinesOf(tree);
 }
 
 } // namespace pem

@@ -34,9 +34,12 @@ struct TDefiListing {
 };
 
 // Reads the listing's text. refuseDuplicateSources: a source header that
-// repeats a known name keeps the current source (DL/I and SQL listings).
-// Items and statistics before the first source header are dropped.
+// repeats a known name keeps the current source for the statistics that
+// follow (DL/I and SQL listings). Items and statistics before the first
+// source header are dropped.
 TDefiListing ReadDefiListing(std::string_view text, bool refuseDuplicateSources);
+// The same, reading the file a block at a time; raises EFileError.
+TDefiListing ReadDefiListingFile(const std::string& fileName, bool refuseDuplicateSources);
 
 // The source header's name: after "|   SOURCE: ", before "PAGE:" and "|",
 // trimmed; after its first "\" when it has one, else after its first "/".
@@ -54,10 +57,37 @@ extern const char* const kDefiStatisticsWarning;
 // The statistics text of a source; false when it has none of its own.
 bool DefiStatistics(const TDefiListing& listing, int sourceIndex, std::string& text);
 
-// Sorts the items (stably) and describes the tree of that grouping; data of
-// source and item nodes: the item's index in the sorted items, of the other
-// group nodes -1.
+// The tree of a grouping, node by node in preorder, each naming its text
+// by what it stands for (no text is made before it is shown).
+struct TDefiTreeNode {
+    enum TWhat : unsigned char { Source, Kind, Rule, Item };
+    TWhat what;
+    unsigned char level;
+    int value; // the source, kind or rule; the item for Item
+    int data;  // the item for source and item nodes, -1 for the others
+};
+
+class TDefiTree : public ITreeSource {
+public:
+    explicit TDefiTree(const TDefiListing& listing) : listing_(&listing) {}
+    std::vector<TDefiTreeNode> Nodes;
+    size_t Size() const override { return Nodes.size(); }
+    int Level(size_t i) const override { return Nodes[i].level; }
+    int Data(size_t i) const override { return Nodes[i].data; }
+    int Image(size_t i) const override;
+    int SelectedImage(size_t i) const override;
+    std::string Text(size_t i) const override;
+
+private:
+    const TDefiListing* listing_;
+};
+
+// Sorts the items (stably) and describes the tree of that grouping into
+// tree (its nodes replaced); data of source and item nodes: the item's
+// index in the sorted items, of the other group nodes -1.
 enum class TDefiGrouping { BySource, ByLevel, ByRuleName };
+void GroupDefis(TDefiListing& listing, TDefiGrouping grouping, TDefiTree& tree);
+// The same as tree lines.
 TTreeLines GroupDefis(TDefiListing& listing, TDefiGrouping grouping);
 
 // An item node's name: its first line, and "-" and its last line when they

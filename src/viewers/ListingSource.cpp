@@ -3,7 +3,12 @@
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
 
+#include "Exceptions.h"
+
 #include <charconv>
+#include <cstdio>
+#include <memory>
+#include <sys/stat.h>
 
 namespace pem {
 
@@ -32,6 +37,56 @@ std::vector<std::string> SplitListingLines(std::string_view text) {
     for (char c : text) breaks += c == '\n';
     lines.reserve(breaks + 1);
     ForEachListingLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+void ForEachFileLine(const std::string& fileName, const std::function<void(std::string_view line)>& fn) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(Cp1252ToUtf8(fileName).c_str(), "rb"), std::fclose);
+    struct stat st {};
+    if (!f || ::fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode))
+        throw EFileError("Can not open file " + fileName);
+    constexpr size_t kBlock = 1 << 20;
+    std::vector<char> block(kBlock);
+    std::string carry; // the start of a line the block before left open
+    bool pendingCr = false;
+    for (;;) {
+        const size_t got = std::fread(block.data(), 1, kBlock, f.get());
+        if (got == 0) {
+            if (std::ferror(f.get())) throw EFileError("Can not read file " + fileName);
+            break;
+        }
+        std::string_view data(block.data(), got);
+        // The LF of a CR LF that the block before ended in.
+        if (pendingCr && data.front() == '\n') data.remove_prefix(1);
+        pendingCr = false;
+        size_t start = 0;
+        for (size_t i = 0; i < data.size(); ++i) {
+            const char c = data[i];
+            if (c != '\r' && c != '\n') continue;
+            if (carry.empty()) {
+                fn(data.substr(start, i - start));
+            } else {
+                carry.append(data.substr(start, i - start));
+                fn(carry);
+                carry.clear();
+            }
+            if (c == '\r') {
+                if (i + 1 < data.size()) {
+                    if (data[i + 1] == '\n') ++i;
+                } else {
+                    pendingCr = true;
+                }
+            }
+            start = i + 1;
+        }
+        carry.append(data.substr(start));
+    }
+    if (!carry.empty()) fn(carry);
+}
+
+std::vector<std::string> ReadListingLines(const std::string& fileName) {
+    std::vector<std::string> lines;
+    ForEachFileLine(fileName, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
@@ -217,6 +272,14 @@ std::string FindSourceInFileList(const TProjectFileStructure& files, const TList
 std::string SourceNotAvailableText(const std::string& path) { return "Source file " + path + " is not available"; }
 
 std::string LineTooHighText(int line) { return "Line number " + std::to_string(line) + " is too high"; }
+
+TTreeLines TreeLinesOf(const ITreeSource& source) {
+    TTreeLines lines;
+    lines.reserve(source.Size());
+    for (size_t i = 0; i < source.Size(); ++i)
+        lines.push_back({source.Level(i), source.Text(i), source.Image(i), source.SelectedImage(i), source.Data(i)});
+    return lines;
+}
 
 std::string TreeLinesText(const TTreeLines& tree) {
     std::string s;

@@ -21,6 +21,10 @@ namespace pem {
 // further line (the lines a listing view shows for the same text).
 void ForEachListingLine(std::string_view text, const std::function<void(std::string_view line)>& fn);
 std::vector<std::string> SplitListingLines(std::string_view text);
+// The same for a file, read a block at a time (the file is never held
+// whole); raises EFileError "Can not open file %s" when it cannot be read.
+void ForEachFileLine(const std::string& fileName, const std::function<void(std::string_view line)>& fn);
+std::vector<std::string> ReadListingLines(const std::string& fileName);
 
 // The text of characters from..to (1-based, inclusive; shorter when the
 // line is), and from `from` to the end.
@@ -109,6 +113,37 @@ struct TTreeLine {
     int data = -1;
 };
 using TTreeLines = std::vector<TTreeLine>;
+
+// A tree's nodes in preorder as a tree view reads them, node by node, so
+// that a large tree is shown without a text for every node made at once.
+class ITreeSource {
+public:
+    virtual ~ITreeSource() = default;
+    virtual size_t Size() const = 0;
+    virtual int Level(size_t i) const = 0;
+    virtual int Data(size_t i) const = 0;
+    virtual int Image(size_t i) const = 0;
+    virtual int SelectedImage(size_t i) const = 0;
+    virtual std::string Text(size_t i) const = 0;
+};
+
+// Tree lines as a source.
+class TTreeLinesSource : public ITreeSource {
+public:
+    explicit TTreeLinesSource(TTreeLines lines) : lines_(std::move(lines)) {}
+    size_t Size() const override { return lines_.size(); }
+    int Level(size_t i) const override { return lines_[i].level; }
+    int Data(size_t i) const override { return lines_[i].data; }
+    int Image(size_t i) const override { return lines_[i].image; }
+    int SelectedImage(size_t i) const override { return lines_[i].selectedImage; }
+    std::string Text(size_t i) const override { return lines_[i].text; }
+
+private:
+    TTreeLines lines_;
+};
+
+// Every node of a source as tree lines.
+TTreeLines TreeLinesOf(const ITreeSource& source);
 
 // The tree as indented text, two blanks per level, one node a line (tests
 // and pictures read trees this way).

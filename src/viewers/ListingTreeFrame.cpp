@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QTreeWidgetItem>
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace pem {
@@ -29,6 +30,9 @@ namespace {
 constexpr int kDataRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kSelectedImageRole = Qt::UserRole + 2;
+constexpr int kSourceRole = Qt::UserRole + 3; // the description the node came from
+constexpr int kIndexRole = Qt::UserRole + 4;  // its place there
+constexpr int kPendingRole = Qt::UserRole + 5; // its children are still to be made
 
 QStyle::StandardPixmap PixmapOf(int image) {
     switch (image) {
@@ -44,13 +48,6 @@ QStyle::StandardPixmap PixmapOf(int image) {
     case 10: return QStyle::SP_ArrowForward;            // reference
     default: return QStyle::SP_FileDialogDetailedView;  // entry of a section
     }
-}
-
-void AppendTreeText(const QTreeWidgetItem* node, int level, std::string& out) {
-    out.append(static_cast<size_t>(level) * 2, ' ');
-    out += FromQ(node->text(0));
-    out += '\n';
-    for (int i = 0; i < node->childCount(); ++i) AppendTreeText(node->child(i), level + 1, out);
 }
 
 } // namespace
@@ -107,15 +104,23 @@ QTreeWidgetItem* TListingTreeFrame::Ancestor(QTreeWidgetItem* node, int level) {
     return node;
 }
 
-std::string TListingTreeFrame::TreeText() const {
+std::string TListingTreeFrame::TreeText() {
     std::string out;
-    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) AppendTreeText(TreeView1->topLevelItem(i), 0, out);
+    std::function<void(QTreeWidgetItem*, int)> append = [&](QTreeWidgetItem* node, int level) {
+        MakeChildren(node);
+        out.append(static_cast<size_t>(level) * 2, ' ');
+        out += FromQ(node->text(0));
+        out += '\n';
+        for (int i = 0; i < node->childCount(); ++i) append(node->child(i), level + 1);
+    };
+    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i) append(TreeView1->topLevelItem(i), 0);
     return out;
 }
 
-QTreeWidgetItem* TListingTreeFrame::FindNode(const std::vector<std::string>& path) const {
+QTreeWidgetItem* TListingTreeFrame::FindNode(const std::vector<std::string>& path) {
     QTreeWidgetItem* node = nullptr;
     for (const std::string& text : path) {
+        if (node) MakeChildren(node);
         const QString q = ToQ(text);
         QTreeWidgetItem* next = nullptr;
         const int n = node ? node->childCount() : TreeView1->topLevelItemCount();
@@ -132,6 +137,8 @@ QTreeWidgetItem* TListingTreeFrame::FindNode(const std::vector<std::string>& pat
 void TListingTreeFrame::BindTree() {
     QObject::connect(TreeView1, &QTreeWidget::currentItemChanged, TreeView1,
                      [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) { CurrentChanged(current, previous); });
+    QObject::connect(TreeView1, &QTreeWidget::itemExpanded, TreeView1,
+                     [this](QTreeWidgetItem* node) { RunGuarded([&] { MakeChildren(node); }); });
 }
 
 void TListingTreeFrame::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
@@ -157,34 +164,63 @@ void TListingTreeFrame::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem
 void TListingTreeFrame::ClearTree() {
     const QSignalBlocker block(TreeView1);
     TreeView1->clear();
+    sources_.clear();
 }
 
-void TListingTreeFrame::FillTree(QTreeWidgetItem* parent, const TTreeLines& lines) {
+QTreeWidgetItem* TListingTreeFrame::MakeNode(int source, size_t index) const {
+    const ITreeSource& s = *sources_[static_cast<size_t>(source)];
+    auto* item = new QTreeWidgetItem();
+    item->setText(0, ToQ(s.Text(index)));
+    item->setData(0, kDataRole, s.Data(index));
+    const int image = s.Image(index), selected = s.SelectedImage(index);
+    item->setData(0, kImageRole, image);
+    item->setData(0, kSelectedImageRole, selected);
+    if (image >= 0) item->setIcon(0, ListingTreeIcon(image, selected));
+    if (index + 1 < s.Size() && s.Level(index + 1) > s.Level(index)) {
+        item->setData(0, kSourceRole, source);
+        item->setData(0, kIndexRole, static_cast<qulonglong>(index));
+        item->setData(0, kPendingRole, true);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
+    return item;
+}
+
+void TListingTreeFrame::FillTree(QTreeWidgetItem* parent, TTreeLines lines) {
+    FillTree(parent, std::make_shared<TTreeLinesSource>(std::move(lines)));
+}
+
+void TListingTreeFrame::FillTree(QTreeWidgetItem* parent, std::shared_ptr<const ITreeSource> source) {
     const QSignalBlocker block(TreeView1);
     TreeView1->setUpdatesEnabled(false);
-    QList<QTreeWidgetItem*> tops;
-    tops.reserve(static_cast<qsizetype>(lines.size()));
-    std::vector<QTreeWidgetItem*> path; // the last node of each depth
-    for (const TTreeLine& l : lines) {
-        auto* item = new QTreeWidgetItem();
-        item->setText(0, ToQ(l.text));
-        item->setData(0, kDataRole, l.data);
-        item->setData(0, kImageRole, l.image);
-        item->setData(0, kSelectedImageRole, l.selectedImage);
-        if (l.image >= 0) item->setIcon(0, ListingTreeIcon(l.image, l.selectedImage));
-        const size_t level = std::min(static_cast<size_t>(std::max(l.level, 0)), path.size());
-        if (level == 0) tops.append(item);
-        else path[level - 1]->addChild(item);
-        path.resize(level);
-        path.push_back(item);
-    }
-    if (parent) {
-        parent->addChildren(tops);
-    } else {
+    if (!parent) {
         TreeView1->clear();
-        TreeView1->addTopLevelItems(tops);
+        sources_.clear();
     }
+    const int id = static_cast<int>(sources_.size());
+    sources_.push_back(std::move(source));
+    const ITreeSource& s = *sources_.back();
+    QList<QTreeWidgetItem*> first;
+    for (size_t i = 0; i < s.Size(); ++i)
+        if (s.Level(i) == 0) first.append(MakeNode(id, i));
+    if (parent) parent->addChildren(first);
+    else TreeView1->addTopLevelItems(first);
     TreeView1->setUpdatesEnabled(true);
+}
+
+void TListingTreeFrame::MakeChildren(QTreeWidgetItem* node) {
+    if (!node || !node->data(0, kPendingRole).toBool()) return;
+    node->setData(0, kPendingRole, false);
+    const int id = node->data(0, kSourceRole).toInt();
+    if (id < 0 || id >= static_cast<int>(sources_.size())) return;
+    const ITreeSource& s = *sources_[static_cast<size_t>(id)];
+    const size_t at = node->data(0, kIndexRole).toULongLong();
+    const int level = s.Level(at);
+    QList<QTreeWidgetItem*> children;
+    for (size_t k = at + 1; k < s.Size() && s.Level(k) > level; ++k)
+        if (s.Level(k) == level + 1) children.append(MakeNode(id, k));
+    const QSignalBlocker block(TreeView1);
+    node->addChildren(children);
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 // ------------------------------------------------------------ the source view

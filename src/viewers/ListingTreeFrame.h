@@ -12,6 +12,7 @@
 #include "ViewerBaseFrame.h"
 
 #include <QIcon>
+#include <memory>
 
 class QSplitter;
 class QTreeWidgetItem;
@@ -48,9 +49,9 @@ public:
     // The ancestor at that depth (the node itself at its own), nullptr none.
     static QTreeWidgetItem* Ancestor(QTreeWidgetItem* node, int level);
     // The tree as indented text, two blanks per level (expanded or not).
-    std::string TreeText() const;
+    std::string TreeText();
     // The node at the path of texts from the top, nullptr none.
-    QTreeWidgetItem* FindNode(const std::vector<std::string>& path) const;
+    QTreeWidgetItem* FindNode(const std::vector<std::string>& path);
 
     // ---- printing: the file shown, through the hard copy
     TRoute PrintRoute() const override { return TRoute::HardCopy; }
@@ -70,8 +71,13 @@ protected:
     // Connects the tree's change of the current node to the two handlers.
     void BindTree();
     // Replaces the whole tree, or the children of parent, by the described
-    // nodes, in one batch with the tree's updates off.
-    void FillTree(QTreeWidgetItem* parent, const TTreeLines& lines);
+    // nodes, in one batch with the tree's updates off. The first level is
+    // made at once; the nodes below a node when it is first expanded (or
+    // looked for), from the description kept for it.
+    void FillTree(QTreeWidgetItem* parent, std::shared_ptr<const ITreeSource> source);
+    void FillTree(QTreeWidgetItem* parent, TTreeLines lines);
+    // Makes the node's children from its description, once.
+    void MakeChildren(QTreeWidgetItem* node);
     // Empties the tree without running the change handlers.
     void ClearTree();
 
@@ -90,7 +96,10 @@ protected:
 
 private:
     void CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    QTreeWidgetItem* MakeNode(int source, size_t index) const;
     bool restoring_ = false;
+    // The descriptions the tree's nodes come from.
+    std::vector<std::shared_ptr<const ITreeSource>> sources_;
 };
 
 // The specification frames' common part (module specification and

@@ -31,7 +31,7 @@ void TFrameSpecs::LoadListing(const std::string& fileName) {
     ListingFiles = PostDocListingFiles(fileName, Context ? Context->ProjectLanguageCode() : "", FindFileIgnoringCase);
     std::vector<std::string> lines;
     for (const std::string& f : ListingFiles) {
-        std::vector<std::string> part = SplitListingLines(ReadFileBytes(f));
+        std::vector<std::string> part = ReadListingLines(f);
         lines.insert(lines.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     }
     Listing = ReadPostDocListing(std::move(lines));

@@ -26,7 +26,7 @@ TFrameSpecsObj* TFrameSpecsObj::CreateForFile(const TFrameCreateArgs& args) {
 
 void TFrameSpecsObj::LoadListing(const std::string& fileName) {
     AutoExpand = Context && Context->ProjectViewerAutoExpand();
-    Listing = ReadSpecsObjListing(SplitListingLines(ReadFileBytes(fileName)));
+    Listing = ReadSpecsObjListing(ReadListingLines(fileName));
     ClearSection();
     RichEditSourceView->Clear();
     SetListingPlace(fileName);

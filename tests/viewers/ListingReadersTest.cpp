@@ -6,6 +6,7 @@
 // listings in tests/fixtures/listings.
 #include "CaseInsensitivePath.h"
 #include "DefiListing.h"
+#include "Exceptions.h"
 #include "ListingSource.h"
 #include "BaseFileUtils.h"
 #include "PostDocListing.h"
@@ -63,6 +64,31 @@ TEST(ListingLines, EveryLineEndMakesOneLineAndNoCarriageReturnStays) {
     EXPECT_TRUE(SplitListingLines("").empty());
     // Binary zeros are text like any other.
     EXPECT_EQ(SplitListingLines(std::string("a\0b\n", 4)), (std::vector<std::string>{std::string("a\0b", 3)}));
+}
+
+// A file is read a block (a megabyte) at a time: lines and line ends
+// across the blocks' borders come out as from the whole text.
+TEST(ListingLines, AFileReadInBlocksGivesTheLinesOfItsText) {
+    pemtest::TempDir dir;
+    constexpr size_t kBlock = 1 << 20;
+    for (const std::string& border : {std::string("\r\n"), std::string("\r"), std::string("\n\r"), std::string("ab")}) {
+        std::string text(kBlock - 1, 'x');
+        for (size_t i = 100; i < text.size(); i += 1000) text[i] = '\n';
+        text += border + "tail\r\n";
+        const std::string file = dir / "f.txt";
+        pemtest::WriteFile(file, text);
+        EXPECT_EQ(ReadListingLines(file), SplitListingLines(text)) << border.size();
+    }
+    EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir.Path()); }),
+              "Can not open file " + dir.Path());
+    EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir / "none"); }),
+              "Can not open file " + dir / "none");
+    // The deficiency reader gives the same from the file as from its text.
+    const TDefiListing fromFile = ReadDefiListingFile(kListings + "/payroll.def", false);
+    const TDefiListing fromText = ReadDefiListing(Fixture("payroll.def"), false);
+    EXPECT_EQ(fromFile.sourceNames, fromText.sourceNames);
+    EXPECT_EQ(fromFile.statistics, fromText.statistics);
+    EXPECT_EQ(fromFile.items.size(), fromText.items.size());
 }
 
 TEST(ListingLines, IntegersAreWholeTrimmedNumbers) {
