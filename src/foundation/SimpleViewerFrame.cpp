@@ -88,14 +88,7 @@ void TFrameSimpleViewer::BitBtnPrintClick(TComponent*) { Print(); }
 
 void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
-void TFrameSimpleViewer::FrameResize() {
-    ArrangeButtonsRightAligned(this);
-    // The panel as high as its rows of buttons.
-    int h = 0;
-    for (TBitBtn* b : {BitBtnPrint, BitBtnClose})
-        if (!b->isHidden()) h = std::max(h, b->y() + b->height() + 4);
-    if (h > 0) PanelSimpleViewer->setFixedHeight(h);
-}
+void TFrameSimpleViewer::FrameResize() { ArrangeButtonPanel(PanelSimpleViewer); }
 
 void TFrameSimpleViewer::resizeEvent(QResizeEvent* e) {
     TFrameViewerBase::resizeEvent(e);

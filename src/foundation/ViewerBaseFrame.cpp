@@ -4,7 +4,11 @@
 #include "ListingView.h"
 #include "MyStatusBar.h"
 
+#include "ButtonRows.h"
+
+#include <QAbstractButton>
 #include <QMetaObject>
+#include <algorithm>
 #include <cstdio>
 
 namespace pem {
@@ -27,6 +31,18 @@ void TFrameViewerBase::ShowCaretLine(const TListingView* view, const std::string
     char buf[64];
     std::snprintf(buf, sizeof buf, "Line %d of %d in ", view->CaretLine() + 1, view->LineCount() + 1);
     StatusBar->ShowInfo(buf + fileName + " ");
+}
+
+void TFrameViewerBase::ArrangeButtonPanel(QWidget* panel, QWidget* label) {
+    ArrangeButtonsRightAligned(panel);
+    int h = 0, left = panel->width();
+    for (auto* b : panel->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        if (b->isHidden()) continue;
+        h = std::max(h, b->y() + b->height() + 4);
+        left = std::min(left, b->x());
+    }
+    if (h > 0) panel->setFixedHeight(h);
+    if (label) label->setGeometry(4, 0, std::max(0, left - 8), panel->height());
 }
 
 void TFrameViewerBase::PostCloseRequest() {

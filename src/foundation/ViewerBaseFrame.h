@@ -38,6 +38,9 @@ protected:
     // Asks the window to close, once the current handler is over: the
     // main window then closes the result tab that holds this frame.
     void PostCloseRequest();
+    // The panel's buttons right-aligned, the panel as high as their rows,
+    // and the label, when given, in the room left of them.
+    static void ArrangeButtonPanel(QWidget* panel, QWidget* label = nullptr);
 };
 
 } // namespace pem

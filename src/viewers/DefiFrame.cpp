@@ -24,10 +24,7 @@ TFrameDefi::TFrameDefi(const TFrameCreateArgs& args, const std::string& name)
     BitBtnClose->SetTag(1);
     BitBtnPrint->setFixedHeight(kFrameButtonHeight);
     BitBtnClose->setFixedHeight(kFrameButtonHeight);
-    Splitter2 = new QSplitter(Qt::Horizontal, this);
-    Splitter2->setObjectName("Splitter2");
-    AddToParentLayout(this, Splitter2);
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(Splitter2, 1);
+    Splitter2 = AddSplitter(this, Qt::Horizontal, "Splitter2");
     Panel1 = new TPanel(this, Splitter2, "Panel1");
     Splitter2->addWidget(Panel1);
     PanelCounters = new TPanel(this, Panel1, "PanelCounters");
@@ -46,15 +43,7 @@ TFrameDefi::TFrameDefi(const TFrameCreateArgs& args, const std::string& name)
 }
 
 TFrameDefi* TFrameDefi::CreateForFile(const TFrameCreateArgs& args) {
-    auto* frame = new TFrameDefi(args);
-    try {
-        frame->SetViewerFont(args.font);
-        frame->ReadListing(args.fileName);
-    } catch (...) {
-        delete frame;
-        throw;
-    }
-    return frame;
+    return CreateFrameForFile<TFrameDefi>(args, [&args](TFrameDefi* f) { f->ReadListing(args.fileName); });
 }
 
 void TFrameDefi::ReadListing(const std::string& fileName) {
@@ -169,6 +158,6 @@ void TFrameDefi::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
 void TFrameDefi::RichEditSourceViewSelectionChange(TComponent*) { ShowCaretLine(RichEditSourceView, SourcePath); }
 
-void TFrameDefi::FrameResize() { ArrangeTopPanel(Panel0, Label1); }
+void TFrameDefi::FrameResize() { ArrangeButtonPanel(Panel0, Label1); }
 
 } // namespace pem

@@ -49,8 +49,10 @@ protected:
     void TreeView1Change(QTreeWidgetItem* node) override;
     void FrameResize() override;
 
-private:
+    // Reads the listing; the tree comes with the first grouping.
     void ReadListing(const std::string& fileName);
+
+private:
     void Regroup(TDefiGrouping grouping);
     void LoadSource(int sourceIndex);
     void RefreshCaptions();

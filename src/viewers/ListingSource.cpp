@@ -273,6 +273,29 @@ std::string SourceNotAvailableText(const std::string& path) { return "Source fil
 
 std::string LineTooHighText(int line) { return "Line number " + std::to_string(line) + " is too high"; }
 
+TTreeLines SourceSectionTree(const std::vector<TSectionRef>& sections, const std::vector<std::string>& sourceNames,
+                             const std::function<std::string(int kind)>& kindName) {
+    TTreeLines tree;
+    bool any = false;
+    int prevSource = 0, prevKind = 0;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const TSectionRef& d = sections[i];
+        const int data = static_cast<int>(i);
+        const bool newSource = !any || d.sourceIndex != prevSource;
+        if (newSource) {
+            const bool named = d.sourceIndex >= 0 && d.sourceIndex < static_cast<int>(sourceNames.size());
+            tree.push_back({0, named ? sourceNames[static_cast<size_t>(d.sourceIndex)] : std::string(), 7, 8, data});
+            prevSource = d.sourceIndex;
+        }
+        if (newSource || d.kind != prevKind) {
+            tree.push_back({1, kindName(d.kind), 5, 6, data});
+            prevKind = d.kind;
+        }
+        any = true;
+    }
+    return tree;
+}
+
 TTreeLines TreeLinesOf(const ITreeSource& source) {
     TTreeLines lines;
     lines.reserve(source.Size());

@@ -145,6 +145,17 @@ private:
 // Every node of a source as tree lines.
 TTreeLines TreeLinesOf(const ITreeSource& source);
 
+// The tree of a listing's sections in their order: a node for the section's
+// source whenever the source changes (images 7/8), and below it a node for
+// the section's kind whenever the kind changes or the source did (images
+// 5/6); data of both: the section's index.
+struct TSectionRef {
+    int sourceIndex;
+    int kind;
+};
+TTreeLines SourceSectionTree(const std::vector<TSectionRef>& sections, const std::vector<std::string>& sourceNames,
+                             const std::function<std::string(int kind)>& kindName);
+
 // The tree as indented text, two blanks per level, one node a line (tests
 // and pictures read trees this way).
 std::string TreeLinesText(const TTreeLines& tree);

@@ -15,7 +15,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QSplitter>
-#include <QVBoxLayout>
+#include <QBoxLayout>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeWidgetItem>
@@ -241,16 +241,12 @@ void TListingTreeFrame::LoadSourceText(const std::string& path) {
 
 // ------------------------------------------------------------ layout
 
-void TListingTreeFrame::ArrangeTopPanel(QWidget* panel, QWidget* label) {
-    ArrangeButtonsRightAligned(panel);
-    int h = 0, left = panel->width();
-    for (auto* b : panel->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
-        if (b->isHidden()) continue;
-        h = std::max(h, b->y() + b->height() + 4);
-        left = std::min(left, b->x());
-    }
-    if (h > 0) panel->setFixedHeight(h);
-    if (label) label->setGeometry(4, 0, std::max(0, left - 8), panel->height());
+QSplitter* TListingTreeFrame::AddSplitter(QWidget* parent, Qt::Orientation orientation, const char* name) {
+    auto* splitter = new QSplitter(orientation, parent);
+    splitter->setObjectName(name);
+    AddToParentLayout(parent, splitter);
+    if (auto* box = qobject_cast<QBoxLayout*>(parent->layout())) box->setStretchFactor(splitter, 1);
+    return splitter;
 }
 
 void TListingTreeFrame::resizeEvent(QResizeEvent* e) {
@@ -269,10 +265,7 @@ TSpecsTreeFrame::TSpecsTreeFrame(const TFrameCreateArgs& args, const std::string
     BitBtnClose = new TBitBtn(this, Panel0, "BitBtnClose", "&Close");
     BitBtnClose->SetTag(1);
     BitBtnClose->setFixedHeight(kFrameButtonHeight);
-    Splitter2 = new QSplitter(Qt::Horizontal, this);
-    Splitter2->setObjectName("Splitter2");
-    AddToParentLayout(this, Splitter2);
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(Splitter2, 1);
+    Splitter2 = AddSplitter(this, Qt::Horizontal, "Splitter2");
     Panel1 = new TPanel(this, Splitter2, "Panel1");
     Splitter2->addWidget(Panel1);
     TreeView1 = new TTreeView(this, Panel1, "TreeView1");
@@ -286,10 +279,7 @@ TSpecsTreeFrame::TSpecsTreeFrame(const TFrameCreateArgs& args, const std::string
         PanelHeader = new TPanel(this, Panel2, "PanelHeader");
         LabelHeader = new TLabel(this, PanelHeader, "LabelHeader");
     }
-    Splitter1 = new QSplitter(Qt::Vertical, Panel2);
-    Splitter1->setObjectName("Splitter1");
-    AddToParentLayout(Panel2, Splitter1);
-    static_cast<QVBoxLayout*>(Panel2->layout())->setStretchFactor(Splitter1, 1);
+    Splitter1 = AddSplitter(Panel2, Qt::Vertical, "Splitter1");
     MemoSpecs = new TMemo(this, Splitter1, "MemoSpecs");
     MemoSpecs->SetReadOnly(true);
     MemoSpecs->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -373,6 +363,28 @@ void TSpecsTreeFrame::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
 void TSpecsTreeFrame::RichEditSourceViewSelectionChange(TComponent*) { ShowCaretLine(RichEditSourceView, FileName); }
 
-void TSpecsTreeFrame::FrameResize() { ArrangeTopPanel(Panel0, LabelDescr); }
+void TSpecsTreeFrame::FrameResize() { ArrangeButtonPanel(Panel0, LabelDescr); }
+
+int TSpecsTreeFrame::SourceOf(QTreeWidgetItem* node) const {
+    const int d = NodeData(Ancestor(node, 0));
+    return d >= 0 && d < SectionCount() ? SectionSource(d) : -1;
+}
+
+int TSpecsTreeFrame::KindOf(QTreeWidgetItem* node) const {
+    const int d = NodeData(Ancestor(node, 1));
+    return d >= 0 && d < SectionCount() ? SectionKind(d) : 0;
+}
+
+bool TSpecsTreeFrame::TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) {
+    if (TMyStatusBar* bar = Bar()) bar->ClearMessage();
+    const int source = SourceOf(node);
+    if ((!previous || SourceOf(previous) != source) && source >= 0) {
+        LoadSourceFile(SourceName(source));
+        ClearSection();
+    }
+    const int section = NodeData(Ancestor(node, 1));
+    if (NodeLevel(node) > 0 && section >= 0 && section < SectionCount()) ShowSection(section);
+    return true;
+}
 
 } // namespace pem

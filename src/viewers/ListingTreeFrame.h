@@ -27,6 +27,21 @@ class TLabel;
 class TBitBtn;
 class TMemo;
 
+// A new frame of a result tab given the viewer font and then its file
+// through load(frame); the frame is freed again when that fails.
+template <class F, class Load>
+F* CreateFrameForFile(const TFrameCreateArgs& args, Load load) {
+    auto* frame = new F(args);
+    try {
+        frame->SetViewerFont(args.font);
+        load(frame);
+    } catch (...) {
+        delete frame;
+        throw;
+    }
+    return frame;
+}
+
 // The buttons of a frame's panel share one height.
 constexpr int kFrameButtonHeight = 26;
 
@@ -88,8 +103,8 @@ protected:
     // Loads a source file into the view (a UTF-16LE one as 8-bit text).
     void LoadSourceText(const std::string& path);
 
-    // Lays out the panel's label left and its buttons right-aligned.
-    void ArrangeTopPanel(QWidget* panel, QWidget* label);
+    // A splitter of that name in the parent's layout, taking the room left.
+    static QSplitter* AddSplitter(QWidget* parent, Qt::Orientation orientation, const char* name);
 
     void resizeEvent(QResizeEvent* e) override;
     virtual void FrameResize() {}
@@ -143,6 +158,21 @@ public:
     const std::vector<std::string>& MemoLines() const { return memo_; }
 
 protected:
+    // What the listing's sections (structures) are to the shared handlers.
+    virtual int SectionCount() const = 0;
+    virtual int SectionSource(int section) const = 0;
+    virtual int SectionKind(int section) const = 0;
+    virtual std::string SourceName(int source) const = 0;
+    // Shows the section: its name, explanation (description) and lines.
+    virtual void ShowSection(int section) = 0;
+
+    // The source and the section kind of a node (from its ancestors at
+    // depth 0 and 1), -1 and 0 when it has none.
+    int SourceOf(QTreeWidgetItem* node) const;
+    int KindOf(QTreeWidgetItem* node) const;
+    // A node of another source loads that source's file; a node below the
+    // top shows its section.
+    bool TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) override;
     // The listing's place below the Specs folder, shown in LabelDescr.
     void SetListingPlace(const std::string& fileName);
     void RefreshCaptions();

@@ -133,22 +133,9 @@ TPostDocListing ReadPostDocListing(std::vector<std::string> lines) {
 }
 
 TTreeLines PostDocStructureTree(const TPostDocListing& listing) {
-    TTreeLines tree;
-    int prevSource = -1, prevKind = -1;
-    for (size_t i = 0; i < listing.descriptors.size(); ++i) {
-        const TSpecsDescriptor& d = listing.descriptors[i];
-        const int data = static_cast<int>(i);
-        if (d.sourceIndex != prevSource) {
-            tree.push_back({0, listing.sourceNames[static_cast<size_t>(d.sourceIndex)], 7, 8, data});
-            prevSource = d.sourceIndex;
-            prevKind = -1;
-        }
-        if (d.kind != prevKind) {
-            tree.push_back({1, PostDocStructureTitle(d.kind), 5, 6, data});
-            prevKind = d.kind;
-        }
-    }
-    return tree;
+    std::vector<TSectionRef> sections;
+    for (const TSpecsDescriptor& d : listing.descriptors) sections.push_back({d.sourceIndex, d.kind});
+    return SourceSectionTree(sections, listing.sourceNames, [](int kind) { return PostDocStructureTitle(kind); });
 }
 
 std::vector<std::string> PostDocStructureMemo(const TPostDocListing& listing, int descriptor) {

@@ -14,15 +14,7 @@ TFrameSpecs::TFrameSpecs(const TFrameCreateArgs& args, const std::string& name)
     : TSpecsTreeFrame(args, name, "TFrameSpecs", true) {}
 
 TFrameSpecs* TFrameSpecs::CreateForFile(const TFrameCreateArgs& args) {
-    auto* frame = new TFrameSpecs(args);
-    try {
-        frame->SetViewerFont(args.font);
-        frame->LoadListing(args.fileName);
-    } catch (...) {
-        delete frame;
-        throw;
-    }
-    return frame;
+    return CreateFrameForFile<TFrameSpecs>(args, [&args](TFrameSpecs* f) { f->LoadListing(args.fileName); });
 }
 
 void TFrameSpecs::LoadListing(const std::string& fileName) {
@@ -44,32 +36,7 @@ void TFrameSpecs::LoadListing(const std::string& fileName) {
 
 void TFrameSpecs::BuildStructureTree() { FillTree(nullptr, PostDocStructureTree(Listing)); }
 
-int TFrameSpecs::SourceOf(QTreeWidgetItem* node) const {
-    const int d = NodeData(Ancestor(node, 0));
-    return d >= 0 && d < static_cast<int>(Listing.descriptors.size())
-               ? Listing.descriptors[static_cast<size_t>(d)].sourceIndex
-               : -1;
-}
-
-int TFrameSpecs::StructureKind(QTreeWidgetItem* node) const {
-    const int d = NodeData(Ancestor(node, 1));
-    return d >= 0 && d < static_cast<int>(Listing.descriptors.size()) ? Listing.descriptors[static_cast<size_t>(d)].kind
-                                                                         : 0;
-}
-
-bool TFrameSpecs::TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) {
-    if (TMyStatusBar* bar = Bar()) bar->ClearMessage();
-    const int source = SourceOf(node);
-    if ((!previous || SourceOf(previous) != source) && source >= 0) {
-        LoadSourceFile(Listing.sourceNames[static_cast<size_t>(source)]);
-        ClearSection();
-    }
-    if (NodeLevel(node) > 0) ShowEntryParts(NodeData(Ancestor(node, 1)));
-    return true;
-}
-
 void TFrameSpecs::ShowEntryParts(int descriptor) {
-    if (descriptor < 0 || descriptor >= static_cast<int>(Listing.descriptors.size())) return;
     const TSpecsDescriptor& d = Listing.descriptors[static_cast<size_t>(descriptor)];
     LabelListType->SetCaption(PostDocStructureTitle(d.kind));
     LabelComment->SetCaption(d.description);
@@ -81,7 +48,7 @@ void TFrameSpecs::ShowEntryParts(int descriptor) {
 
 void TFrameSpecs::TreeView1Change(QTreeWidgetItem* node) {
     const int level = NodeLevel(node);
-    const int kind = StructureKind(node);
+    const int kind = KindOf(node);
     if (level == 1) {
         if (node->childCount() != 0) return;
         FillTree(node, PostDocEntryNodes(memo_, kind, compressed_));

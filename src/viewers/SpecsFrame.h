@@ -26,15 +26,20 @@ public:
 
     void BuildStructureTree();
 
+    // Reads the listing (with its siblings) and builds the tree.
+    void LoadListing(const std::string& fileName);
+    // Shows the structure: its title, description, column header and lines.
+    void ShowEntryParts(int descriptor);
+
 protected:
-    bool TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) override;
     void TreeView1Change(QTreeWidgetItem* node) override;
+    int SectionCount() const override { return static_cast<int>(Listing.descriptors.size()); }
+    int SectionSource(int section) const override { return Listing.descriptors[static_cast<size_t>(section)].sourceIndex; }
+    int SectionKind(int section) const override { return Listing.descriptors[static_cast<size_t>(section)].kind; }
+    std::string SourceName(int source) const override { return Listing.sourceNames[static_cast<size_t>(source)]; }
+    void ShowSection(int section) override { ShowEntryParts(section); }
 
 private:
-    void LoadListing(const std::string& fileName);
-    int SourceOf(QTreeWidgetItem* node) const;
-    int StructureKind(QTreeWidgetItem* node) const;
-    void ShowEntryParts(int descriptor);
     bool compressed_ = false;
 };
 

@@ -51,16 +51,10 @@ TFrameSpecsGer::TFrameSpecsGer(const TFrameCreateArgs& args, const std::string& 
 }
 
 TFrameSpecsGer* TFrameSpecsGer::CreateForFile(const TFrameCreateArgs& args) {
-    auto* frame = new TFrameSpecsGer(args);
-    try {
-        frame->SetViewerFont(args.font);
-        frame->BitBtnClose->SetVisible(true);
-        frame->LoadFile(args.fileName);
-    } catch (...) {
-        delete frame;
-        throw;
-    }
-    return frame;
+    return CreateFrameForFile<TFrameSpecsGer>(args, [&args](TFrameSpecsGer* f) {
+        f->BitBtnClose->SetVisible(true);
+        f->LoadFile(args.fileName);
+    });
 }
 
 void TFrameSpecsGer::LoadFile(const std::string& fileName) {
@@ -103,13 +97,7 @@ void TFrameSpecsGer::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
 void TFrameSpecsGer::RichEditSourceViewSelectionChange(TComponent*) { ShowCaretLine(RichEditSourceView, FileName); }
 
-void TFrameSpecsGer::FrameResize() {
-    ArrangeButtonsRightAligned(PanelSimpleViewer);
-    int h = 0;
-    for (TBitBtn* b : {BitBtnPrint, BitBtnClose})
-        if (!b->isHidden()) h = std::max(h, b->y() + b->height() + 4);
-    if (h > 0) PanelSimpleViewer->setFixedHeight(h);
-}
+void TFrameSpecsGer::FrameResize() { ArrangeButtonPanel(PanelSimpleViewer); }
 
 void TFrameSpecsGer::resizeEvent(QResizeEvent* e) {
     TFrameViewerBase::resizeEvent(e);

@@ -13,15 +13,7 @@ TFrameSpecsObj::TFrameSpecsObj(const TFrameCreateArgs& args, const std::string& 
     : TSpecsTreeFrame(args, name, "TFrameSpecsObj", false) {}
 
 TFrameSpecsObj* TFrameSpecsObj::CreateForFile(const TFrameCreateArgs& args) {
-    auto* frame = new TFrameSpecsObj(args);
-    try {
-        frame->SetViewerFont(args.font);
-        frame->LoadListing(args.fileName);
-    } catch (...) {
-        delete frame;
-        throw;
-    }
-    return frame;
+    return CreateFrameForFile<TFrameSpecsObj>(args, [&args](TFrameSpecsObj* f) { f->LoadListing(args.fileName); });
 }
 
 void TFrameSpecsObj::LoadListing(const std::string& fileName) {
@@ -36,32 +28,7 @@ void TFrameSpecsObj::LoadListing(const std::string& fileName) {
 
 void TFrameSpecsObj::BuildSectionTree() { FillTree(nullptr, SpecsObjSectionTree(Listing)); }
 
-int TFrameSpecsObj::SourceOf(QTreeWidgetItem* node) const {
-    const int d = NodeData(Ancestor(node, 0));
-    return d >= 0 && d < static_cast<int>(Listing.descriptors.size())
-               ? Listing.descriptors[static_cast<size_t>(d)].sourceIndex
-               : -1;
-}
-
-int TFrameSpecsObj::SectionKind(QTreeWidgetItem* node) const {
-    const int d = NodeData(Ancestor(node, 1));
-    return d >= 0 && d < static_cast<int>(Listing.descriptors.size()) ? Listing.descriptors[static_cast<size_t>(d)].kind
-                                                                         : 0;
-}
-
-bool TFrameSpecsObj::TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) {
-    if (TMyStatusBar* bar = Bar()) bar->ClearMessage();
-    const int source = SourceOf(node);
-    if ((!previous || SourceOf(previous) != source) && source >= 0) {
-        LoadSourceFile(Listing.sourceNames[static_cast<size_t>(source)]);
-        ClearSection();
-    }
-    if (NodeLevel(node) > 0) ShowSection(NodeData(Ancestor(node, 1)));
-    return true;
-}
-
 void TFrameSpecsObj::ShowSection(int descriptor) {
-    if (descriptor < 0 || descriptor >= static_cast<int>(Listing.descriptors.size())) return;
     const TSpecsSectionKind& kind = SpecsSectionKind(Listing.descriptors[static_cast<size_t>(descriptor)].kind);
     LabelListType->SetCaption(kind.displayName);
     LabelComment->SetCaption(kind.explanation);
@@ -73,7 +40,7 @@ void TFrameSpecsObj::ShowSection(int descriptor) {
 void TFrameSpecsObj::TreeView1Change(QTreeWidgetItem* node) {
     const int level = NodeLevel(node);
     if (level == 1 && node->childCount() == 0) {
-        const int kind = SectionKind(node);
+        const int kind = KindOf(node);
         if (kind == 5) {
             FillTree(node, FunctionReferenceNodes(memo_));
             if (!AutoExpand) node->setExpanded(true);
@@ -89,7 +56,7 @@ void TFrameSpecsObj::ShowEntry(QTreeWidgetItem* node) {
     const int index = NodeData(node);
     if (index < 0 || index >= static_cast<int>(memo_.size())) return;
     SelectMemoLine(index);
-    const int kind = SectionKind(node);
+    const int kind = KindOf(node);
     if (!(kind >= 4 && kind <= 7) && kind != 10) return;
     RichEditSourceView->ClearMarks();
     const std::string& line = memo_[static_cast<size_t>(index)];

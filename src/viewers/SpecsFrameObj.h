@@ -25,15 +25,18 @@ public:
     // The tree of the listing's sources and sections.
     void BuildSectionTree();
 
+    // Reads the listing and builds the tree.
+    void LoadListing(const std::string& fileName);
+
 protected:
-    bool TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) override;
     void TreeView1Change(QTreeWidgetItem* node) override;
+    int SectionCount() const override { return static_cast<int>(Listing.descriptors.size()); }
+    int SectionSource(int section) const override { return Listing.descriptors[static_cast<size_t>(section)].sourceIndex; }
+    int SectionKind(int section) const override { return Listing.descriptors[static_cast<size_t>(section)].kind; }
+    std::string SourceName(int source) const override { return Listing.sourceNames[static_cast<size_t>(source)]; }
+    void ShowSection(int section) override;
 
 private:
-    void LoadListing(const std::string& fileName);
-    int SourceOf(QTreeWidgetItem* node) const;
-    int SectionKind(QTreeWidgetItem* node) const;
-    void ShowSection(int descriptor);
     void ShowEntry(QTreeWidgetItem* node);
 };
 

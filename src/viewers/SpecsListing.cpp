@@ -135,22 +135,9 @@ TSpecsObjListing ReadSpecsObjListing(std::vector<std::string> lines) {
 }
 
 TTreeLines SpecsObjSectionTree(const TSpecsObjListing& listing) {
-    TTreeLines tree;
-    int prevSource = -1, prevKind = 0;
-    for (size_t i = 0; i < listing.descriptors.size(); ++i) {
-        const TSpecsObjDescriptor& d = listing.descriptors[i];
-        const int data = static_cast<int>(i);
-        if (d.sourceIndex != prevSource) {
-            tree.push_back({0, listing.sourceNames[static_cast<size_t>(d.sourceIndex)], 7, 8, data});
-            prevSource = d.sourceIndex;
-            prevKind = 0;
-        }
-        if (d.kind != prevKind) {
-            tree.push_back({1, SpecsSectionKind(d.kind).displayName, 5, 6, data});
-            prevKind = d.kind;
-        }
-    }
-    return tree;
+    std::vector<TSectionRef> sections;
+    for (const TSpecsObjDescriptor& d : listing.descriptors) sections.push_back({d.sourceIndex, d.kind});
+    return SourceSectionTree(sections, listing.sourceNames, [](int kind) { return SpecsSectionKind(kind).displayName; });
 }
 
 std::vector<std::string> SpecsObjSectionMemo(const TSpecsObjListing& listing, int descriptor) {
