@@ -3,16 +3,12 @@
 // report forms, created at start and shown on demand.
 #include "CompoundMetrics.h"
 #include "Forms.h"
+#include "GetLimits.h"
 #include "PF_HardCopy.h"
 #include "PF_XMLTable.h"
 #include "QRReportForm.h"
 
 namespace pem {
-
-class TfrmGetLimits : public TForm {
-public:
-    TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") { SetCaption("Limits"); }
-};
 
 #define PEM_REPORT_FORM(cls, name)                                                                                  \
     class cls : public TQRReportForm {                                                                              \

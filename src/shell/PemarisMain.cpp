@@ -65,6 +65,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindEvaluationActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

@@ -259,6 +259,15 @@ public:
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
 
+    // ---- evaluation: module and deficiency rankings, test plan
+    // (PemarisMainEvaluation.cpp)
+    void BindEvaluationActions();
+    void ActModuleRankingExecute(TComponent* sender);
+    void ActDeficiencyRankingExecute(TComponent* sender);
+    void ActCreateVellingExecute(TComponent* sender);
+    // Seams of later concerns called by the evaluation.
+    void SetProgressBarsVisible(bool show); // the progress group shown or hidden
+
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;
     bool ProductRecognised = false;
