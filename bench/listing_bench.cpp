@@ -15,6 +15,7 @@
 //    a fresh process.
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
 #include "DefiFrame.h"
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "MyStatusBar.h"
 #include "ProjectContext.h"
@@ -42,53 +43,9 @@
 namespace fs = std::filesystem;
 using namespace pem;
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-struct Stats {
-    double min, median, max;
-};
-Stats Summary(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
-}
-
-// Runs a program with its output to a file ("" /dev/null); its wall time.
-double RunTimed(const std::vector<std::string>& args, const std::string& outFile = "") {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, outFile.empty() ? "/dev/null" : outFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(2);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double t = Since(start);
-    posix_spawn_file_actions_destroy(&fa);
-    // grep -c exits 1 when it counted nothing: the count tells.
-    if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) {
-        std::fprintf(stderr, "%s failed\n", argv[0]);
-        std::exit(2);
-    }
-    return t;
-}
-
-std::string Slurp(const std::string& f) {
-    std::ifstream in(f, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using namespace bench;
 
 void Put(std::ofstream& out, std::string line) {
     line.resize(119, ' ');
@@ -294,7 +251,7 @@ int main(int argc, char** argv) {
         long kb = 0;
         if (std::sscanf(Slurp(result).c_str(), "%lf %zu %ld", &t, &counted, &kb) != 3) return 1;
         memory.push_back(static_cast<double>(kb) / 1024.0);
-        theirs.push_back(RunTimed(grep, result));
+        theirs.push_back(RunTimed(grep, result, 1)); // grep -c exits 1 when it counts nothing
         const size_t grepped = std::strtoul(Slurp(result).c_str(), nullptr, 10);
         if (counted != grepped) {
             std::fprintf(stderr, "the tab holds %zu items, grep counted %zu\n", counted, grepped);

@@ -18,12 +18,6 @@
 
 namespace pem {
 
-namespace {
-const TFontSpec& DefaultViewerFont() {
-    static const TFontSpec f{"Lucida Console", 1, 8, -11};
-    return f;
-}
-} // namespace
 
 TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const std::string& name)
     : TFrameViewerBase(owner, parent, name, "TFrameSimpleViewer") {
@@ -81,7 +75,7 @@ void TFrameSimpleViewer::SetViewerFont(const TFontSpec* font) {
 }
 
 void TFrameSimpleViewer::Print() {
-    RichEditSourceView->Print(ExtractFileName(FileName), ViewerFont ? *ViewerFont : DefaultViewerFont());
+    RichEditSourceView->Print(ExtractFileName(FileName), FontForPrinting());
 }
 
 void TFrameSimpleViewer::BitBtnPrintClick(TComponent*) { Print(); }

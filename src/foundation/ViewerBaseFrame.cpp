@@ -26,6 +26,11 @@ void TFrameViewerBase::SetViewerFont(const TFontSpec* font) { ViewerFont = font;
 
 void TFrameViewerBase::Print() {}
 
+const TFontSpec& TFrameViewerBase::FontForPrinting() const {
+    static const TFontSpec defaultFont{"Lucida Console", 1, 8, -11};
+    return ViewerFont ? *ViewerFont : defaultFont;
+}
+
 void TFrameViewerBase::ShowCaretLine(const TListingView* view, const std::string& fileName) {
     if (!StatusBar || !view) return;
     char buf[64];

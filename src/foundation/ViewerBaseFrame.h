@@ -32,6 +32,8 @@ public:
     virtual void Print();
 
 protected:
+    // The viewer font, or the default one (Lucida Console) without it.
+    const TFontSpec& FontForPrinting() const;
     // "Line %d of %d in %s " on the status bar (when linked): the caret's
     // line of the view from 1, its number of lines plus one, the file.
     void ShowCaretLine(const TListingView* view, const std::string& fileName);

@@ -135,34 +135,32 @@ QTreeWidgetItem* TListingTreeFrame::FindNode(const std::vector<std::string>& pat
 }
 
 void TListingTreeFrame::BindTree() {
-    QObject::connect(TreeView1, &QTreeWidget::currentItemChanged, TreeView1,
-                     [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) { CurrentChanged(current, previous); });
+    TreeView1->OnChanging = [this](TComponent*, QTreeWidgetItem* node, bool& allow) {
+        left_ = TreeView1->Selected();
+        allow = TreeView1Changing(left_, node);
+    };
+    TreeView1->OnChange = [this](TComponent*) {
+        QTreeWidgetItem* node = TreeView1->currentItem();
+        if (!node) return;
+        QTreeWidgetItem* left = left_;
+        left_ = nullptr;
+        TreeView1Change(node);
+        if (AutoExpand) ExpandSelected(node, left);
+    };
     QObject::connect(TreeView1, &QTreeWidget::itemExpanded, TreeView1,
                      [this](QTreeWidgetItem* node) { RunGuarded([&] { MakeChildren(node); }); });
 }
 
-void TListingTreeFrame::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
-    if (restoring_ || !current) return;
-    bool allow = false;
-    if (!RunGuarded([&] { allow = TreeView1Changing(previous, current); }) || !allow) {
-        // The change is refused: the previous node stays the selected one.
-        restoring_ = true;
-        TreeView1->setCurrentItem(previous);
-        if (!previous) TreeView1->clearSelection();
-        restoring_ = false;
-        return;
-    }
-    RunGuarded([&] { TreeView1Change(current); });
-    if (AutoExpand) {
-        bool ancestor = false;
-        for (QTreeWidgetItem* p = current->parent(); p && !ancestor; p = p->parent()) ancestor = p == previous;
-        if (previous && !ancestor && previous != current) previous->setExpanded(false);
-        current->setExpanded(true);
-    }
+void TListingTreeFrame::ExpandSelected(QTreeWidgetItem* node, QTreeWidgetItem* left) {
+    bool ancestor = false;
+    for (QTreeWidgetItem* p = node->parent(); p && !ancestor; p = p->parent()) ancestor = p == left;
+    if (left && !ancestor && left != node) left->setExpanded(false);
+    node->setExpanded(true);
 }
 
 void TListingTreeFrame::ClearTree() {
     const QSignalBlocker block(TreeView1);
+    left_ = nullptr;
     TreeView1->clear();
     sources_.clear();
 }
@@ -193,6 +191,7 @@ void TListingTreeFrame::FillTree(QTreeWidgetItem* parent, std::shared_ptr<const 
     const QSignalBlocker block(TreeView1);
     TreeView1->setUpdatesEnabled(false);
     if (!parent) {
+        left_ = nullptr;
         TreeView1->clear();
         sources_.clear();
     }

@@ -83,8 +83,10 @@ protected:
     IProjectContext* Context;
     TMyStatusBar* Bar() const;
 
-    // Connects the tree's change of the current node to the two handlers.
+    // Binds the tree's change handlers and the making of nodes on expanding.
     void BindTree();
+    // The selected node expanded, the one left collapsed unless it is above.
+    static void ExpandSelected(QTreeWidgetItem* node, QTreeWidgetItem* left);
     // Replaces the whole tree, or the children of parent, by the described
     // nodes, in one batch with the tree's updates off. The first level is
     // made at once; the nodes below a node when it is first expanded (or
@@ -110,9 +112,8 @@ protected:
     virtual void FrameResize() {}
 
 private:
-    void CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     QTreeWidgetItem* MakeNode(int source, size_t index) const;
-    bool restoring_ = false;
+    QTreeWidgetItem* left_ = nullptr; // the node selected before the change
     // The descriptions the tree's nodes come from.
     std::vector<std::shared_ptr<const ITreeSource>> sources_;
 };

@@ -13,12 +13,6 @@
 
 namespace pem {
 
-namespace {
-const TFontSpec& DefaultViewerFont() {
-    static const TFontSpec f{"Lucida Console", 1, 8, -11};
-    return f;
-}
-} // namespace
 
 TFrameSpecsGer::TFrameSpecsGer(const TFrameCreateArgs& args, const std::string& name)
     : TFrameViewerBase(args.owner, args.parent, name, "TFrameSpecsGer") {
@@ -73,13 +67,13 @@ void TFrameSpecsGer::SetViewerFont(const TFontSpec* font) {
 }
 
 void TFrameSpecsGer::Print() {
-    RichEditSourceView->Print(ExtractFileName(FileName), ViewerFont ? *ViewerFont : DefaultViewerFont());
+    RichEditSourceView->Print(ExtractFileName(FileName), FontForPrinting());
 }
 
 void TFrameSpecsGer::BitBtnPrintClick(TComponent*) {
     std::string title = ExtractFileName(FileName);
     std::replace(title.begin(), title.end(), '.', '_');
-    RichEditSourceView->Print(title, ViewerFont ? *ViewerFont : DefaultViewerFont());
+    RichEditSourceView->Print(title, FontForPrinting());
 }
 
 void TFrameSpecsGer::IncComboLookupFullValue(TComponent*) {
