@@ -14,8 +14,8 @@
 //    (read, cleaned, the tree of its sources and sections, first paint), as
 //    a fresh process.
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
-#include "DefiFrame.h"
 #include "BenchSupport.h"
+#include "DefiFrame.h"
 #include "Forms.h"
 #include "MyStatusBar.h"
 #include "ProjectContext.h"
@@ -93,7 +93,8 @@ void MakeSpecsListing(const std::string& file, int sources) {
             Put(out, std::string("|        ") + t);
             out << border;
             for (int l = 0; l < 37; ++l) {
-                if (l % 4 == 0) Put(out, "|      :+------------------------------");
+                if (l % 4 == 0)
+                    Put(out, "|      :+------------------------------");
                 else {
                     std::snprintf(buf, sizeof buf, "| %5d:call_function_%04d(argument_%d);", l * 5 + 1, l, s);
                     Put(out, buf);
@@ -220,11 +221,16 @@ int OpenSpecsMode(int argc, char** argv, const std::string& file) {
 int main(int argc, char** argv) {
     int sources = 2000, items = 100, runs = 5;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (!std::strcmp(argv[i], "--sources")) sources = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--items")) items = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--runs")) runs = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--open-defi")) return OpenDefiMode(argc, argv, argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--open-specs")) return OpenSpecsMode(argc, argv, argv[i + 1]);
+        if (!std::strcmp(argv[i], "--sources"))
+            sources = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--items"))
+            items = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--runs"))
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--open-defi"))
+            return OpenDefiMode(argc, argv, argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--open-specs"))
+            return OpenSpecsMode(argc, argv, argv[i + 1]);
         else if (!std::strcmp(argv[i], "--regroup"))
             return RegroupMode(argc, argv, argv[i + 1], i + 2 < argc ? std::max(1, std::atoi(argv[i + 2])) : 3);
     }
@@ -284,8 +290,7 @@ int main(int argc, char** argv) {
         specTimes.back() = t;
     }
     const Stats s = Summary(specTimes);
-    std::printf("specification tab, open to first paint: min %.3f  median %.3f  max %.3f s\n", s.min, s.median,
-                s.max);
+    std::printf("specification tab, open to first paint: min %.3f  median %.3f  max %.3f s\n", s.min, s.median, s.max);
     fs::remove_all(dir);
     return 0;
 }

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (auto g : {pem::TDefiGrouping::BySource, pem::TDefiGrouping::ByLevel, pem::TDefiGrouping::ByRuleName})
             (void)pem::GroupDefis(defi, g);
         std::string stats;
-        for (size_t s = 0; s < defi.sourceNames.size(); ++s) (void)pem::DefiStatistics(defi, static_cast<int>(s), stats);
+        for (size_t s = 0; s < defi.sourceNames.size(); ++s)
+            (void)pem::DefiStatistics(defi, static_cast<int>(s), stats);
     }
     return 0;
 }

@@ -60,7 +60,8 @@ void TFrameDefi::ReadListing(const std::string& fileName) {
         QFontMetrics(LabelCounters->font()).horizontalAdvance("Number of major Rule Violations = 99999") + 10);
     Listing = ReadDefiListingFile(fileName, refuse);
     if (TMyStatusBar* bar = Bar())
-        for (const std::string& name : Listing.duplicateSources) bar->AddMessage("Duplicate source names! - " + name, true);
+        for (const std::string& name : Listing.duplicateSources)
+            bar->AddMessage("Duplicate source names! - " + name, true);
 }
 
 void TFrameDefi::SetViewerFont(const TFontSpec* font) {
@@ -133,7 +134,7 @@ void TFrameDefi::LoadSource(int sourceIndex) {
     SourcePath = path;
 }
 
-void TFrameDefi::TreeView1Change(QTreeWidgetItem* node) {
+void TFrameDefi::NodeChanged(QTreeWidgetItem* node) {
     if (Regrouping) return;
     RichEditSourceView->ClearMarks();
     RichEditSourceView->SetSelection(0, 0);

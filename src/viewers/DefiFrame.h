@@ -46,7 +46,7 @@ public:
 
 protected:
     bool TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) override;
-    void TreeView1Change(QTreeWidgetItem* node) override;
+    void NodeChanged(QTreeWidgetItem* node) override;
     void FrameResize() override;
 
     // Reads the listing; the tree comes with the first grouping.

@@ -95,8 +95,10 @@ int IndexOfSortedName(const std::vector<std::string>& names, std::string_view na
         const size_t mid = lo + (hi - lo) / 2;
         const int c = AnsiCompareText(names[mid], name);
         if (c == 0) return static_cast<int>(mid);
-        if (c < 0) lo = mid + 1;
-        else hi = mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     return -1;
 }
@@ -212,8 +214,8 @@ private:
     TNameCollector sources_, rules_;
     std::vector<int> statisticsOf_; // per collected source
     int itemSource_ = -1, statisticsSource_ = -1;
-    int latest_ = -1;   // the item source line numbers go to
-    int collect_ = 0;   // lines still to collect into the statistics
+    int latest_ = -1;      // the item source line numbers go to
+    int collect_ = 0;      // lines still to collect into the statistics
     bool pending_ = false; // statistics text collected since the last source taken up
     bool open_ = false;    // no source header since the statistics line
 };
@@ -315,7 +317,8 @@ void GroupDefis(TDefiListing& listing, TDefiGrouping grouping, TDefiTree& tree) 
             const W w = levels[l];
             fresh = fresh || value(w, d) != value(w, items[i - 1]);
             if (!fresh) continue;
-            tree.Nodes.push_back({w, static_cast<unsigned char>(l), value(w, d), w == W::Source ? static_cast<int>(i) : -1});
+            tree.Nodes.push_back(
+                {w, static_cast<unsigned char>(l), value(w, d), w == W::Source ? static_cast<int>(i) : -1});
             lastItem = -1;
         }
         // An item named as the item node before it under the same group (the
@@ -323,7 +326,8 @@ void GroupDefis(TDefiListing& listing, TDefiGrouping grouping, TDefiTree& tree) 
         if (lastItem >= 0 && items[static_cast<size_t>(lastItem)].firstLine == d.firstLine &&
             items[static_cast<size_t>(lastItem)].lastLine == d.lastLine)
             continue;
-        tree.Nodes.push_back({W::Item, static_cast<unsigned char>(levels.size()), static_cast<int>(i), static_cast<int>(i)});
+        tree.Nodes.push_back(
+            {W::Item, static_cast<unsigned char>(levels.size()), static_cast<int>(i), static_cast<int>(i)});
         lastItem = static_cast<int>(i);
     }
 }

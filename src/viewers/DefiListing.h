@@ -23,10 +23,10 @@ struct TDefiDescriptor {
 };
 
 struct TDefiListing {
-    std::vector<std::string> sourceNames;  // sorted (AnsiCompareText), no duplicates
-    std::vector<int> sourceStatistics;     // per source: its statistics text, -1 none
-    std::vector<std::string> statistics;   // the statistics texts, lines joined by CR LF
-    std::vector<std::string> ruleNames;    // sorted, no duplicates
+    std::vector<std::string> sourceNames; // sorted (AnsiCompareText), no duplicates
+    std::vector<int> sourceStatistics;    // per source: its statistics text, -1 none
+    std::vector<std::string> statistics;  // the statistics texts, lines joined by CR LF
+    std::vector<std::string> ruleNames;   // sorted, no duplicates
     std::vector<TDefiDescriptor> items;
     // Names refused as duplicates after a statistics block (listings whose
     // source names must be unique): each one a message for the status bar.

@@ -12,7 +12,8 @@ void RegisterListingFrames(TResultTabs& tabs) {
     tabs.RegisterFrame(TResultFrameKind::Defi, [](const TFrameCreateArgs& a) { return TFrameDefi::CreateForFile(a); });
     tabs.RegisterFrame(TResultFrameKind::SpecsObj,
                        [](const TFrameCreateArgs& a) { return TFrameSpecsObj::CreateForFile(a); });
-    tabs.RegisterFrame(TResultFrameKind::Specs, [](const TFrameCreateArgs& a) { return TFrameSpecs::CreateForFile(a); });
+    tabs.RegisterFrame(TResultFrameKind::Specs,
+                       [](const TFrameCreateArgs& a) { return TFrameSpecs::CreateForFile(a); });
     tabs.RegisterFrame(TResultFrameKind::SpecsGer,
                        [](const TFrameCreateArgs& a) { return TFrameSpecsGer::CreateForFile(a); });
 }

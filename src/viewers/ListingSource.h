@@ -47,8 +47,7 @@ std::optional<int> ParseInteger(std::string_view text);
 struct TListingPlace {
     std::string component, module, source;
 };
-TListingPlace SplitListingPath(const std::string& fileName, const std::string& outputDir,
-                               const std::string& folder);
+TListingPlace SplitListingPath(const std::string& fileName, const std::string& outputDir, const std::string& folder);
 // "Component: " + component, " Module: " + module, " Source: " + source,
 // each only when not empty.
 std::string ListingPlaceText(const TListingPlace& place);
@@ -71,14 +70,13 @@ struct TSourceLookup {
 // component, module and the name (a "\" in it becomes "/"); then with "."
 // and the language code when the name has no extension; then with the
 // long extension the input tree shortened; then without the component.
-TSourceLookup FindSpecsSourceFile(const std::string& commonRoot, const TListingPlace& place,
-                                  const std::string& name, const std::string& languageCode,
-                                  const TLongExtension& longExtension, const TFileExists& exists);
+TSourceLookup FindSpecsSourceFile(const std::string& commonRoot, const TListingPlace& place, const std::string& name,
+                                  const std::string& languageCode, const TLongExtension& longExtension,
+                                  const TFileExists& exists);
 
 // The same for a deficiency listing's source, without the long extension.
-TSourceLookup FindDefiSourceFile(const std::string& commonRoot, const TListingPlace& place,
-                                 const std::string& name, const std::string& languageCode,
-                                 const TFileExists& exists);
+TSourceLookup FindDefiSourceFile(const std::string& commonRoot, const TListingPlace& place, const std::string& name,
+                                 const std::string& languageCode, const TFileExists& exists);
 
 // The job's own file of the source: the first entry of the component, from
 // there the first of the module, and from that entry on, while the module

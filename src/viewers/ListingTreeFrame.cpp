@@ -14,9 +14,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QSplitter>
 #include <QBoxLayout>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QStyle>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -30,23 +30,23 @@ namespace {
 constexpr int kDataRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kSelectedImageRole = Qt::UserRole + 2;
-constexpr int kSourceRole = Qt::UserRole + 3; // the description the node came from
-constexpr int kIndexRole = Qt::UserRole + 4;  // its place there
+constexpr int kSourceRole = Qt::UserRole + 3;  // the description the node came from
+constexpr int kIndexRole = Qt::UserRole + 4;   // its place there
 constexpr int kPendingRole = Qt::UserRole + 5; // its children are still to be made
 
 QStyle::StandardPixmap PixmapOf(int image) {
     switch (image) {
-    case 0: return QStyle::SP_FileIcon;                 // entry
-    case 1: return QStyle::SP_ArrowRight;               // inputs
-    case 2: return QStyle::SP_ArrowLeft;                // outputs
-    case 3: return QStyle::SP_MessageBoxQuestion;       // predicates
-    case 5: return QStyle::SP_DirClosedIcon;            // section
-    case 6: return QStyle::SP_DirOpenIcon;              // section, selected
-    case 7: return QStyle::SP_FileIcon;                 // source
-    case 8: return QStyle::SP_FileDialogContentsView;   // source, selected
-    case 9: return QStyle::SP_DirLinkIcon;              // group
-    case 10: return QStyle::SP_ArrowForward;            // reference
-    default: return QStyle::SP_FileDialogDetailedView;  // entry of a section
+    case 0: return QStyle::SP_FileIcon;                // entry
+    case 1: return QStyle::SP_ArrowRight;              // inputs
+    case 2: return QStyle::SP_ArrowLeft;               // outputs
+    case 3: return QStyle::SP_MessageBoxQuestion;      // predicates
+    case 5: return QStyle::SP_DirClosedIcon;           // section
+    case 6: return QStyle::SP_DirOpenIcon;             // section, selected
+    case 7: return QStyle::SP_FileIcon;                // source
+    case 8: return QStyle::SP_FileDialogContentsView;  // source, selected
+    case 9: return QStyle::SP_DirLinkIcon;             // group
+    case 10: return QStyle::SP_ArrowForward;           // reference
+    default: return QStyle::SP_FileDialogDetailedView; // entry of a section
     }
 }
 
@@ -79,13 +79,9 @@ std::string TListingTreeFrame::PrintTitle() const { return ExtractFileName(FileN
 
 // ------------------------------------------------------------ the tree
 
-int TListingTreeFrame::NodeData(const QTreeWidgetItem* node) {
-    return node ? node->data(0, kDataRole).toInt() : -1;
-}
+int TListingTreeFrame::NodeData(const QTreeWidgetItem* node) { return node ? node->data(0, kDataRole).toInt() : -1; }
 
-int TListingTreeFrame::NodeImage(const QTreeWidgetItem* node) {
-    return node ? node->data(0, kImageRole).toInt() : -1;
-}
+int TListingTreeFrame::NodeImage(const QTreeWidgetItem* node) { return node ? node->data(0, kImageRole).toInt() : -1; }
 
 int TListingTreeFrame::NodeSelectedImage(const QTreeWidgetItem* node) {
     return node ? node->data(0, kSelectedImageRole).toInt() : -1;
@@ -135,20 +131,20 @@ QTreeWidgetItem* TListingTreeFrame::FindNode(const std::vector<std::string>& pat
 }
 
 void TListingTreeFrame::BindTree() {
-    TreeView1->OnChanging = [this](TComponent*, QTreeWidgetItem* node, bool& allow) {
-        left_ = TreeView1->Selected();
-        allow = TreeView1Changing(left_, node);
-    };
-    TreeView1->OnChange = [this](TComponent*) {
-        QTreeWidgetItem* node = TreeView1->currentItem();
-        if (!node) return;
-        QTreeWidgetItem* left = left_;
-        left_ = nullptr;
-        TreeView1Change(node);
-        if (AutoExpand) ExpandSelected(node, left);
-    };
+    TreeView1->OnChanging = [this](TComponent*, QTreeWidgetItem* n, bool& ok) { ok = TreeView1Changing(Leaving(), n); };
+    TreeView1->OnChange = [this](TComponent*) { TreeView1Change(TreeView1->currentItem()); };
     QObject::connect(TreeView1, &QTreeWidget::itemExpanded, TreeView1,
                      [this](QTreeWidgetItem* node) { RunGuarded([&] { MakeChildren(node); }); });
+}
+
+QTreeWidgetItem* TListingTreeFrame::Leaving() { return left_ = TreeView1->Selected(); }
+
+void TListingTreeFrame::TreeView1Change(QTreeWidgetItem* node) {
+    QTreeWidgetItem* left = left_;
+    left_ = nullptr;
+    if (!node) return;
+    NodeChanged(node);
+    if (AutoExpand) ExpandSelected(node, left);
 }
 
 void TListingTreeFrame::ExpandSelected(QTreeWidgetItem* node, QTreeWidgetItem* left) {
@@ -201,8 +197,10 @@ void TListingTreeFrame::FillTree(QTreeWidgetItem* parent, std::shared_ptr<const 
     QList<QTreeWidgetItem*> first;
     for (size_t i = 0; i < s.Size(); ++i)
         if (s.Level(i) == 0) first.append(MakeNode(id, i));
-    if (parent) parent->addChildren(first);
-    else TreeView1->addTopLevelItems(first);
+    if (parent)
+        parent->addChildren(first);
+    else
+        TreeView1->addTopLevelItems(first);
     TreeView1->setUpdatesEnabled(true);
 }
 

@@ -29,8 +29,7 @@ class TMemo;
 
 // A new frame of a result tab given the viewer font and then its file
 // through load(frame); the frame is freed again when that fails.
-template <class F, class Load>
-F* CreateFrameForFile(const TFrameCreateArgs& args, Load load) {
+template <class F, class Load> F* CreateFrameForFile(const TFrameCreateArgs& args, Load load) {
     auto* frame = new F(args);
     try {
         frame->SetViewerFont(args.font);
@@ -77,8 +76,10 @@ protected:
     // The node's section may be shown; false keeps the previous node. An
     // error ends it the same way.
     virtual bool TreeView1Changing(QTreeWidgetItem* previous, QTreeWidgetItem* node) = 0;
-    // The node is the selected one now.
-    virtual void TreeView1Change(QTreeWidgetItem* node) = 0;
+    // The node is the selected one now: what it shows, then the expansion
+    // that follows the selection.
+    void TreeView1Change(QTreeWidgetItem* node);
+    virtual void NodeChanged(QTreeWidgetItem* node) = 0;
 
     IProjectContext* Context;
     TMyStatusBar* Bar() const;
@@ -113,6 +114,8 @@ protected:
 
 private:
     QTreeWidgetItem* MakeNode(int source, size_t index) const;
+    // The node selected now, remembered as the one the selection leaves.
+    QTreeWidgetItem* Leaving();
     QTreeWidgetItem* left_ = nullptr; // the node selected before the change
     // The descriptions the tree's nodes come from.
     std::vector<std::shared_ptr<const ITreeSource>> sources_;

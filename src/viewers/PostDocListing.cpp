@@ -8,8 +8,12 @@ namespace pem {
 
 namespace {
 
-const char* const kTitles[] = {"", "Interface  Structure", "Procedural Structure", "Decisional Structure",
-                               "Data Flow  Structure", "Used Data  Structure"};
+const char* const kTitles[] = {"",
+                               "Interface  Structure",
+                               "Procedural Structure",
+                               "Decisional Structure",
+                               "Data Flow  Structure",
+                               "Used Data  Structure"};
 const char* const kNativeExtensions[] = {".inf", ".prc", ".dec", ".dat", ".use"};
 
 bool Starts(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
@@ -147,9 +151,7 @@ std::vector<std::string> PostDocStructureMemo(const TPostDocListing& listing, in
     return memo;
 }
 
-std::string PostDocHeaderText(const TSpecsDescriptor& d) {
-    return std::string(44, '-') + "\r\n" + d.columnHeader;
-}
+std::string PostDocHeaderText(const TSpecsDescriptor& d) { return std::string(44, '-') + "\r\n" + d.columnHeader; }
 
 namespace {
 

@@ -41,12 +41,14 @@ void TFrameSpecs::ShowEntryParts(int descriptor) {
     LabelListType->SetCaption(PostDocStructureTitle(d.kind));
     LabelComment->SetCaption(d.description);
     LabelHeader->SetCaption(PostDocHeaderText(d));
-    if (descriptor != shownSection_) ShowMemo(PostDocStructureMemo(Listing, descriptor));
-    else MemoSpecs->moveCursor(QTextCursor::Start);
+    if (descriptor != shownSection_)
+        ShowMemo(PostDocStructureMemo(Listing, descriptor));
+    else
+        MemoSpecs->moveCursor(QTextCursor::Start);
     shownSection_ = descriptor;
 }
 
-void TFrameSpecs::TreeView1Change(QTreeWidgetItem* node) {
+void TFrameSpecs::NodeChanged(QTreeWidgetItem* node) {
     const int level = NodeLevel(node);
     const int kind = KindOf(node);
     if (level == 1) {

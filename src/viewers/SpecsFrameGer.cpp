@@ -13,7 +13,6 @@
 
 namespace pem {
 
-
 TFrameSpecsGer::TFrameSpecsGer(const TFrameCreateArgs& args, const std::string& name)
     : TFrameViewerBase(args.owner, args.parent, name, "TFrameSpecsGer") {
     if (args.context) StatusBar = args.context->ProjectStatusBar();
@@ -66,9 +65,7 @@ void TFrameSpecsGer::SetViewerFont(const TFontSpec* font) {
     if (font) RichEditSourceView->SetViewerFont(*font);
 }
 
-void TFrameSpecsGer::Print() {
-    RichEditSourceView->Print(ExtractFileName(FileName), FontForPrinting());
-}
+void TFrameSpecsGer::Print() { RichEditSourceView->Print(ExtractFileName(FileName), FontForPrinting()); }
 
 void TFrameSpecsGer::BitBtnPrintClick(TComponent*) {
     std::string title = ExtractFileName(FileName);

@@ -32,12 +32,14 @@ void TFrameSpecsObj::ShowSection(int descriptor) {
     const TSpecsSectionKind& kind = SpecsSectionKind(Listing.descriptors[static_cast<size_t>(descriptor)].kind);
     LabelListType->SetCaption(kind.displayName);
     LabelComment->SetCaption(kind.explanation);
-    if (descriptor != shownSection_) ShowMemo(SpecsObjSectionMemo(Listing, descriptor));
-    else MemoSpecs->moveCursor(QTextCursor::Start);
+    if (descriptor != shownSection_)
+        ShowMemo(SpecsObjSectionMemo(Listing, descriptor));
+    else
+        MemoSpecs->moveCursor(QTextCursor::Start);
     shownSection_ = descriptor;
 }
 
-void TFrameSpecsObj::TreeView1Change(QTreeWidgetItem* node) {
+void TFrameSpecsObj::NodeChanged(QTreeWidgetItem* node) {
     const int level = NodeLevel(node);
     if (level == 1 && node->childCount() == 0) {
         const int kind = KindOf(node);

@@ -29,9 +29,11 @@ public:
     void LoadListing(const std::string& fileName);
 
 protected:
-    void TreeView1Change(QTreeWidgetItem* node) override;
+    void NodeChanged(QTreeWidgetItem* node) override;
     int SectionCount() const override { return static_cast<int>(Listing.descriptors.size()); }
-    int SectionSource(int section) const override { return Listing.descriptors[static_cast<size_t>(section)].sourceIndex; }
+    int SectionSource(int section) const override {
+        return Listing.descriptors[static_cast<size_t>(section)].sourceIndex;
+    }
     int SectionKind(int section) const override { return Listing.descriptors[static_cast<size_t>(section)].kind; }
     std::string SourceName(int source) const override { return Listing.sourceNames[static_cast<size_t>(source)]; }
     void ShowSection(int section) override;

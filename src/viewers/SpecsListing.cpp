@@ -105,7 +105,8 @@ TSpecsObjListing ReadSpecsObjListing(std::vector<std::string> lines) {
         if (d < 0 && (marked[static_cast<size_t>(i)] || Removable(line))) continue;
         if (d < 0 && r.lines.empty()) continue;
         if (d < 0) {
-            if (Starts(line, kSeparatorSource)) line = kSpecsSeparator;
+            if (Starts(line, kSeparatorSource))
+                line = kSpecsSeparator;
             else if (Starts(line, "| ") && line.size() >= 8 && line[7] == ':')
                 line = line.substr(2, 5) + " " + std::string(LineFrom(line, 9));
         }
@@ -137,7 +138,8 @@ TSpecsObjListing ReadSpecsObjListing(std::vector<std::string> lines) {
 TTreeLines SpecsObjSectionTree(const TSpecsObjListing& listing) {
     std::vector<TSectionRef> sections;
     for (const TSpecsObjDescriptor& d : listing.descriptors) sections.push_back({d.sourceIndex, d.kind});
-    return SourceSectionTree(sections, listing.sourceNames, [](int kind) { return SpecsSectionKind(kind).displayName; });
+    return SourceSectionTree(sections, listing.sourceNames,
+                             [](int kind) { return SpecsSectionKind(kind).displayName; });
 }
 
 std::vector<std::string> SpecsObjSectionMemo(const TSpecsObjListing& listing, int descriptor) {

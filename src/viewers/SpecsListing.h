@@ -43,8 +43,8 @@ struct TSpecsObjDescriptor {
 
 struct TSpecsObjListing {
     std::vector<std::string> sourceNames;
-    std::vector<std::string> lines;         // cleaned
-    std::vector<int> descriptorOf;          // per line: its section, -1 none
+    std::vector<std::string> lines; // cleaned
+    std::vector<int> descriptorOf;  // per line: its section, -1 none
     std::vector<TSpecsObjDescriptor> descriptors;
 };
 

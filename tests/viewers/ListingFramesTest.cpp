@@ -4,10 +4,10 @@
 // actions triggered. Module specification, post-documentation, deficiency
 // and plain listings from tests/fixtures/listings, their sources found
 // below the fixture's source tree.
+#include "ListingFrames.h"
 #include "DefiFrame.h"
 #include "Forms.h"
 #include "HandlerGuard.h"
-#include "ListingFrames.h"
 #include "MyStatusBar.h"
 #include "QtTestSupport.h"
 #include "QtText.h"
@@ -104,8 +104,7 @@ protected:
         fs::copy_file(from, ctx.out + "/" + toFolder + "/" + fs::path(from).filename().string(),
                       fs::copy_options::overwrite_existing);
     }
-    template <class F>
-    F* Open(const std::string& rel, bool defi = false) {
+    template <class F> F* Open(const std::string& rel, bool defi = false) {
         const std::string file = ctx.out + "/" + rel;
         RunGuarded([&] { defi ? tabs->OpenDefiReport(file) : tabs->OpenSpecsReport(file); });
         QApplication::processEvents();
@@ -152,7 +151,9 @@ protected:
     }
     static int TopLine(TListingView* v) { return v->cursorForPosition(QPoint(0, 0)).blockNumber(); }
     // The line (from 0) where the selection begins.
-    static int SelLine(QPlainTextEdit* e) { return e->document()->findBlock(e->textCursor().selectionStart()).blockNumber(); }
+    static int SelLine(QPlainTextEdit* e) {
+        return e->document()->findBlock(e->textCursor().selectionStart()).blockNumber();
+    }
     bool Has(TStatusRecord::Kind kind, const std::string& text) const { return recorder.Has(kind, text); }
 
     pemtest::TempDir dir;
@@ -364,7 +365,8 @@ TEST_F(ListingFramesTest, DeficienciesOpenGroupedBySourceAndMarkTheItemsLines) {
     EXPECT_EQ(f->SourcePath, kSources + "payroll.c");
     EXPECT_EQ(f->Label1->Caption(), "Component: COMP Module: MOD Source: payroll.c");
     EXPECT_EQ(f->LabelCounters->Caption().substr(0, 41), "Number of major Rule Violations =     2\r\n");
-    EXPECT_EQ(Selected(f->RichEditSourceView), "int compute_pay(int hours) {\nline 11\n    double t = calc_tax(hours);\n");
+    EXPECT_EQ(Selected(f->RichEditSourceView),
+              "int compute_pay(int hours) {\nline 11\n    double t = calc_tax(hours);\n");
     ASSERT_EQ(Marks(f->RichEditSourceView).size(), 1u);
     EXPECT_EQ(Marks(f->RichEditSourceView)[0].second, QColor(Qt::red));
     // An item on the source's last line is marked too.

@@ -4,11 +4,11 @@
 // post-documentation listings with their structures and entries, and the
 // deficiency listing with its three groupings. Fixtures: small hand-made
 // listings in tests/fixtures/listings.
+#include "BaseFileUtils.h"
 #include "CaseInsensitivePath.h"
 #include "DefiListing.h"
 #include "Exceptions.h"
 #include "ListingSource.h"
-#include "BaseFileUtils.h"
 #include "PostDocListing.h"
 #include "SpecsListing.h"
 #include "TestSupport.h"
@@ -79,8 +79,7 @@ TEST(ListingLines, AFileReadInBlocksGivesTheLinesOfItsText) {
         pemtest::WriteFile(file, text);
         EXPECT_EQ(ReadListingLines(file), SplitListingLines(text)) << border.size();
     }
-    EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir.Path()); }),
-              "Can not open file " + dir.Path());
+    EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir.Path()); }), "Can not open file " + dir.Path());
     EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir / "none"); }),
               "Can not open file " + dir / "none");
     // The deficiency reader gives the same from the file as from its text.
@@ -95,8 +94,14 @@ TEST(ListingLines, IntegersAreWholeTrimmedNumbers) {
     const struct {
         const char* text;
         std::optional<int> value;
-    } cases[] = {{"  12 ", 12}, {"+7", 7}, {"-3", -3}, {"", std::nullopt}, {"1a", std::nullopt},
-                 {"ab", std::nullopt}, {"99999999999", std::nullopt}, {"1 2", std::nullopt}};
+    } cases[] = {{"  12 ", 12},
+                 {"+7", 7},
+                 {"-3", -3},
+                 {"", std::nullopt},
+                 {"1a", std::nullopt},
+                 {"ab", std::nullopt},
+                 {"99999999999", std::nullopt},
+                 {"1 2", std::nullopt}};
     for (const auto& c : cases) EXPECT_EQ(ParseInteger(c.text), c.value) << c.text;
 }
 
@@ -205,8 +210,8 @@ TEST(SpecsListing, TheFixtureGivesItsSourcesAndSections) {
     EXPECT_EQ(includes.firstLine, 0);
     EXPECT_EQ(includes.lineCount, 3);
     EXPECT_EQ(Joined(SpecsObjSectionMemo(l, 0)), "Includes\n"
-                                                  "    1 #include <stdio.h>\n"
-                                                  "    2 #include \"pay.h\"\n");
+                                                 "    1 #include <stdio.h>\n"
+                                                 "    2 #include \"pay.h\"\n");
     // The continuation page's header lines stay in the section before it.
     const std::string methods = Joined(SpecsObjSectionMemo(l, 2));
     EXPECT_NE(methods.find("P E M A R I S"), std::string::npos);
@@ -251,8 +256,8 @@ TEST(SpecsListing, EachCleaningRuleOnOneLine) {
         const auto l = ReadSpecs(PageHeader("   SOURCE NAME: a.c") + Title("INCLUDES") +
                                  std::vector<std::string>{"| kept", c.line});
         ASSERT_EQ(l.descriptors.size(), 1u) << c.line;
-        const std::vector<std::string> expected =
-            c.kept ? std::vector<std::string>{"Includes", "| kept", c.kept} : std::vector<std::string>{"Includes", "| kept"};
+        const std::vector<std::string> expected = c.kept ? std::vector<std::string>{"Includes", "| kept", c.kept}
+                                                         : std::vector<std::string>{"Includes", "| kept"};
         EXPECT_EQ(l.lines, expected) << "[" << c.line << "]";
     }
     // Nineteen blanks are not twenty.
@@ -381,11 +386,13 @@ TEST(PostDocListing, ANativeListingBringsItsSiblingsInTheFixedOrder) {
     EXPECT_EQ(PostDocListingFiles(dir / "P.prc", "COB", FindFileIgnoringCase),
               (std::vector<std::string>{dir / "P.INF", dir / "P.prc", dir / "P.use"}));
     // The joined listing alone, its extension compared ignoring case.
-    EXPECT_EQ(PostDocListingFiles(dir / "P.COB", "cob", FindFileIgnoringCase), (std::vector<std::string>{dir / "P.COB"}));
+    EXPECT_EQ(PostDocListingFiles(dir / "P.COB", "cob", FindFileIgnoringCase),
+              (std::vector<std::string>{dir / "P.COB"}));
 }
 
 TPostDocListing PostDoc(const std::string& opened, const std::string& lang = "COB") {
-    return ReadPostDocListing(PostLines(PostDocListingFiles(kListings + "/post/" + opened, lang, FindFileIgnoringCase)));
+    return ReadPostDocListing(
+        PostLines(PostDocListingFiles(kListings + "/post/" + opened, lang, FindFileIgnoringCase)));
 }
 
 TEST(PostDocListing, TheFiveStructuresOfAProgramInTheirOrder) {
@@ -463,7 +470,10 @@ TEST(PostDocListing, EntriesOfEachKind) {
 TEST(PostDocListing, OddListingsNeverCrash) {
     const std::string header = "/ Post Documentation of Program: A.cbl Date: x";
     const std::vector<std::vector<std::string>> inputs = {
-        {}, {header}, {"x", header}, {header, "", "| Procedural Structure A.cbl:"},
+        {},
+        {header},
+        {"x", header},
+        {header, "", "| Procedural Structure A.cbl:"},
         {header, "", "| Data Flow  Structure A.cbl:", "+--", "-", "a:b", "c", "d", "e", "f"},
         {std::string("\0\0", 2), header, std::string("\0", 1)},
     };
@@ -582,7 +592,8 @@ TEST(DefiListing, RepeatedSourceNames) {
                              "|   SOURCE: A  PAGE: 2 |\n" + // a second page: no message
                              stats +
                              "|   SOURCE: B |\n"
-                             "|   SOURCE: B |\n" + stats + "|   SOURCE: A |\n";
+                             "|   SOURCE: B |\n" +
+                             stats + "|   SOURCE: A |\n";
     const TDefiListing refused = ReadDefiListing(text, true);
     EXPECT_EQ(refused.sourceNames, (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(refused.duplicateSources, (std::vector<std::string>{"A"}));
@@ -612,7 +623,8 @@ TEST(DefiListing, EdgesOfTheListing) {
     for (const std::string& bad : {std::string(), std::string("\0\0\0", 3), std::string("|   SOURCE: "),
                                    std::string("| PROB"), std::string("|   Number of major Rule Violations =")}) {
         TDefiListing b = ReadDefiListing(bad, true);
-        for (auto g : {TDefiGrouping::BySource, TDefiGrouping::ByLevel, TDefiGrouping::ByRuleName}) (void)GroupDefis(b, g);
+        for (auto g : {TDefiGrouping::BySource, TDefiGrouping::ByLevel, TDefiGrouping::ByRuleName})
+            (void)GroupDefis(b, g);
     }
 }
 

@@ -483,7 +483,7 @@ TTreeView::TTreeView(TComponent* owner, QWidget* parent, const std::string& name
     AddToParentLayout(parent, this);
     setHeaderHidden(true);
     QObject::connect(this, &QTreeWidget::currentItemChanged, this,
-                     [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) { CurrentChanged(current, previous); });
+                     [this](QTreeWidgetItem* current, QTreeWidgetItem* before) { CurrentChanged(current, before); });
 }
 
 void TTreeView::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
