@@ -7,6 +7,10 @@
 #include "CaseInsensitivePath.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
+#include "DropRouter.h"
+#include "FindDirectoryFrame.h"
+#include "SourceFileListBox.h"
+#include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
 #include "QtText.h"
 #include "ResultTabs.h"
@@ -66,6 +70,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindJobActions();
     BindViewerActions();
     BindEvaluationActions();
+    BindStatisticActions();
+    BindSourceHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -330,6 +336,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
+    // 4. Dropped files.
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
+                                                      FrameFindDirectoryOutputDir, BitBtnImportWordlist})
+        DragAcceptFiles(w, true);
     // 7.
     ApplyViewerFontFromSettings();
     // 8.
@@ -401,9 +411,9 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     }
     // 16.
     PageControlHelper->SetActivePage(TabSheetComponentNames);
-    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxSelectedFiles,
-                             CheckListBoxMetrics})
+    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxMetrics})
         l->SetItemHeight(ListItemHeight);
+    CheckListBoxSelectedFiles->SetItemHeight(ListItemHeight);
     // 17.
     if (IsDerivedKind(Product.Kind)) {
         for (TEdit* e : {EditProductName, EditSystemName, EditSystemVersion}) e->SetReadOnly(true);

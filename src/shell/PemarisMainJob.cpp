@@ -10,6 +10,7 @@
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 #include "StreamToIni.h"
+#include "SourceFileListBox.h"
 #include "StringListHolder.h"
 
 #include <filesystem>
@@ -20,21 +21,10 @@ namespace pem {
 
 namespace {
 
-std::string FolderOf(const std::string& fileName) {
-    auto slash = fileName.find_last_of('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
-
 TFileFilter JobFilter(const std::string& ext) {
     // "Job definitions files(*%s)|*%s"
     return {"Job definitions files(*" + ext + ")", "*" + ext};
 }
-
-// The busy cursor for the scope; restored however the scope ends.
-struct BusyCursor {
-    BusyCursor() { Screen().SetBusyCursor(true); }
-    ~BusyCursor() { Screen().SetBusyCursor(false); }
-};
 
 // Settings keys of the jobs the derived products reopen at their next start.
 const char* const kKeyJobFile = "RememberedJobFile";           // kinds 1, 2 and 6
@@ -182,7 +172,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
 
 void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
     if (TabSheetLimits->TabVisible()) CheckNumParamsGrid();
-    BusyCursor busy;
+    TBusyCursor busy;
     const bool saveAs = sender == ActSaveProjectAs;
     std::string fileName;
     if (!saveAs) {
@@ -205,7 +195,7 @@ void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
         SaveDialogWork->FileName = o.fileName;
         if (!SaveDialogWork->Execute()) MyStB->Error("Save cancelled");
         fileName = SaveDialogWork->FileName;
-        JobFolder = FolderOf(fileName);
+        SetLastPosition(fileName);
         SetProjectName(fileName);
     }
     // The folder above the output directory is offered for the next job.
@@ -309,7 +299,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
 
     std::string failure;
     {
-        BusyCursor busy;
+        TBusyCursor busy;
         // However the reading ends, the loading flag is cleared again, so the
         // language buttons never stay dead after a failed load.
         struct LoadingScope {
@@ -319,7 +309,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
         try {
             SelectLanguage("???" + head.ActiveRadioButton);
             Loading = true;
-            CommonRoot = head.CommonRoot;
+            SetCommonRoot(head.CommonRoot);
             ActiveRadioButton = button;
             LoadFileListDefinitions(button);
             // The names are taken when valid; an invalid one is reported
@@ -339,7 +329,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
             SetProjectName(head.ProjectName);
             LanguageVersion = head.LanguageVersion;
             InterfaceType = head.InterfaceType;
-            JobFolder = FolderOf(fileName);
+            SetLastPosition(fileName);
             SetOptionLevel(head.MaxDirDepth);
             Running = head.BatchRunning;
             NumberOfRenamedModules = head.Counters.RenamedModules;

@@ -60,6 +60,7 @@ public:
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
+    TNotifyEvent OnResize;
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
     TMessageEvent OnMessage;
@@ -68,6 +69,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     QWidget* client_;
@@ -129,6 +131,20 @@ private:
 };
 
 TScreen& Screen();
+
+// The busy cursor for a scope: the cursor shown before comes back on every
+// way out of it, or earlier through Restore.
+class TBusyCursor {
+public:
+    TBusyCursor() : before_(Screen().Busy()) { Screen().SetBusyCursor(true); }
+    ~TBusyCursor() { Restore(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+    void Restore() { Screen().SetBusyCursor(before_); }
+
+private:
+    bool before_;
+};
 
 class TApplication {
 public:
