@@ -263,6 +263,7 @@ public:
     TMyStatusBar* ProjectStatusBar() override { return MyStB; }
     std::string ProjectCommonRoot() override { return CommonRoot; }
     bool ProjectRestoreLongExtension(const std::string& ext, std::string& longExt) override;
+    TProjectFileStructure ProjectFileStructure() override;
     bool ProjectViewerAutoExpand() override { return IniSettings.AutoExpand; }
     bool ProjectSpecViewerCompressedTree() override { return IniSettings.CompressedTree; }
     std::unique_ptr<TResultTabs> ResultTabs;

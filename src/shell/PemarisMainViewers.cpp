@@ -157,6 +157,14 @@ bool TfrmPemarisMain::ProjectRestoreLongExtension(const std::string& ext, std::s
     return longExt != ext;
 }
 
+// The structure lists and the file list's paths, index-aligned.
+TProjectFileStructure TfrmPemarisMain::ProjectFileStructure() {
+    TProjectFileStructure s{Structure.Components, Structure.Modules, Structure.Sources, Structure.Extensions, {}};
+    s.files.reserve(static_cast<size_t>(SourceFiles.Count()));
+    for (const TSourceFile& f : SourceFiles.Items()) s.files.push_back(f.path);
+    return s;
+}
+
 std::string TfrmPemarisMain::ProjectEditorProgram() {
     return FrameFindexecEditorGeneral ? FrameFindexecEditorGeneral->Edit->Text() : std::string("NOTEPAD.EXE");
 }

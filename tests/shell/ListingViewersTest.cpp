@@ -104,4 +104,40 @@ TEST_F(ListingViewersTest, TheWindowTellsTheViewersItsLongExtensionsAndViewerSwi
     EXPECT_TRUE(form->ProjectViewerAutoExpand());
 }
 
+// A source whose folders the structure shortened (an irrelevant directory
+// removed) is found through the job's own file list.
+TEST_F(ListingViewersTest, ADeficiencySourceOutsideItsComponentAndModuleComesFromTheFileList) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                       "RadioButtonCob85=COBOL 85,COB,,1,V1\n"
+                       "COB.Extras=(DirDepth=2)\n"
+                       "COB.Filters=COBOL sources (*.cbl;*.cob)|*.cbl;*.cob\n"
+                       "Common.DummyNames=(OLD)\n"
+                       "ActiveRadioButton=RadioButtonCob85\n");
+    Start("Korvex");
+    form->ValidateProductName("Abc");
+    form->ValidateSystemName("Pay");
+    form->ValidateVersion("1");
+    form->FrameFindDirectoryOutputDir->Edit->SetText(out);
+    pemtest::TempDir src;
+    const std::string payroll = src / "COMP/old/MOD/PAYROLL.cbl";
+    fs::create_directories(src / "COMP/old/MOD");
+    fs::copy_file(kListings + "/sources/COMP/MOD/PAYROLL.cbl", payroll);
+    pemtest::WriteFile(src / "OTHER/M/x.cbl", "x");
+    dialogs->AnswerFiles({payroll, src / "OTHER/M/x.cbl"});
+    Trigger("ActAddfiles");
+    ASSERT_EQ(form->Structure.Components, (std::vector<std::string>{"COMP", "OTHER"}));
+    ASSERT_EQ(form->Structure.Modules, (std::vector<std::string>{"MOD", "M"}));
+
+    pemtest::WriteFile(out + "/Defis/COMP/MOD/p.def", "|   SOURCE: COMP\\PAYROLL.cbl |\n"
+                                                      "| PROB | 12 Missing comment block |\n"
+                                                      "|   120 | LINKAGE SECTION. |\n");
+    dialogs->AnswerFiles({out + "/Defis/COMP/MOD/p.def"});
+    Trigger("ActViewDefis");
+    auto* f = dynamic_cast<TFrameDefi*>(form->ResultTabs->ActiveFrame());
+    ASSERT_NE(f, nullptr);
+    Click(f, {"PAYROLL.cbl", "Problems", "12 Missing comment block", "120"});
+    EXPECT_EQ(f->SourcePath, payroll);
+    EXPECT_EQ(f->RichEditSourceView->Line(119), "       LINKAGE SECTION. 01 LINKAGE-AREA.");
+}
+
 } // namespace
