@@ -255,6 +255,28 @@ TEST_F(ListingFramesTest, ANumberDoubleClickedInTheMemoJumpsToItsSourceLine) {
     EXPECT_TRUE(Has(TStatusRecord::Error, "Line number 40 is too high"));
 }
 
+TEST_F(ListingFramesTest, AnEntryAtLineZeroShowsTheFirstSourceLine) {
+    const auto box = [](std::string text) {
+        text = "|" + text;
+        text.resize(119, ' ');
+        return text + "|\n";
+    };
+    const std::string border = "+" + std::string(118, '-') + "+\n";
+    pemtest::WriteFile(ctx.out + "/Specs/COMP/MOD/zero.JAV",
+                       border + box("          P E M A R I S   M O D U L E   S P E C I F I C A T I O N") + box("") +
+                           box(" SYSTEM: PAY") + box(" PRODUCT: DEMO") + box(" COMPONENT: COMP") +
+                           box(" LANGUAGE: JAVA") + box("   SOURCE NAME: payroll.c") + border +
+                           box("        METHODS/PROCEDURES") + border + box("      :+-------------") +
+                           box("     0:nowhere") + border);
+    auto* f = Open<TFrameSpecsObj>("Specs/COMP/MOD/zero.JAV");
+    ASSERT_NE(f, nullptr);
+    Click(f, {"payroll.c", "Methods/Procedures"});
+    Click(f, {"payroll.c", "Methods/Procedures", "nowhere"});
+    EXPECT_EQ(SelLine(f->RichEditSourceView), 0);
+    EXPECT_EQ(Selected(f->RichEditSourceView), "/* payroll */\n");
+    EXPECT_FALSE(recorder.Has(TStatusRecord::Error, "Line number 0 is too high"));
+}
+
 TEST_F(ListingFramesTest, AutoExpandOpensTheSelectedNodeAndClosesTheOneLeft) {
     ctx.autoExpand = true;
     auto* f = Open<TFrameSpecsObj>("Specs/COMP/MOD/payroll.JAV");
