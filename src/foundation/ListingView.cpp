@@ -48,6 +48,11 @@ void TListingView::LoadFromFile(const std::string& fileName) {
     Load([&fileName](const TListingPieceProc& onPiece) { return ReadListingFile(fileName, onPiece); });
 }
 
+void TListingView::LoadTextFile(const std::string& fileName) {
+    if (HasUtf16LeMark(ReadFileHead(fileName, 2))) SetText8(Utf16LeToAnsi(ReadFileBytes(fileName)));
+    else LoadFromFile(fileName);
+}
+
 std::string TListingView::Text8() const { return FromQ(toPlainText()); }
 
 void TListingView::Clear() { SetText8({}); }

@@ -20,12 +20,6 @@
 
 namespace pem {
 
-namespace {
-const TFontSpec& DefaultViewerFont() {
-    static const TFontSpec f{"Lucida Console", 1, 8, -11};
-    return f;
-}
-} // namespace
 
 TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const std::string& name)
     : TFrameViewerBase(owner, parent, name, "TFrameSimpleViewer") {
@@ -74,15 +68,12 @@ void TFrameSimpleViewer::LoadFile(const std::string& fileName) {
     const bool xml = SameText(ExtractFileExt(fileName), ".xml") || SameText(ExtractFileExt(fileName), ".wsdl");
     // A plain listing streams into the view; the UTF-16LE road and XML
     // documents need the whole text.
-    std::string text;
-    if (!xml && !HasUtf16LeMark(ReadFileHead(fileName, 2))) {
-        RichEditSourceView->LoadFromFile(fileName);
+    if (!xml) {
+        RichEditSourceView->LoadTextFile(fileName);
     } else {
-        text = ReadFileBytes(fileName);
+        std::string text = ReadFileBytes(fileName);
         if (HasUtf16LeMark(text)) text = Utf16LeToAnsi(text);
         RichEditSourceView->SetText8(text);
-    }
-    if (xml) {
         // Shown indented by TAB per level, a tab stop every "ww".
         auto doc = TMyXMLNodeList::Create();
         doc->Parse(text, false);
@@ -99,27 +90,14 @@ void TFrameSimpleViewer::SetViewerFont(const TFontSpec* font) {
 }
 
 void TFrameSimpleViewer::Print() {
-    RichEditSourceView->Print(ExtractFileName(FileName), ViewerFont ? *ViewerFont : DefaultViewerFont());
+    RichEditSourceView->Print(ExtractFileName(FileName), FontForPrinting());
 }
 
 void TFrameSimpleViewer::BitBtnPrintClick(TComponent*) { Print(); }
 
-void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) {
-    // The close request reaches the window later, when this click is over:
-    // the window then closes the tab that holds this frame.
-    QWidget* w = window();
-    if (!dynamic_cast<TForm*>(w) && Application().MainForm()) w = Application().MainForm();
-    QMetaObject::invokeMethod(w, "close", Qt::QueuedConnection);
-}
+void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
-void TFrameSimpleViewer::FrameResize() {
-    ArrangeButtonsRightAligned(this);
-    // The panel as high as its rows of buttons.
-    int h = 0;
-    for (TBitBtn* b : {BitBtnPrint, BitBtnClose})
-        if (!b->isHidden()) h = std::max(h, b->y() + b->height() + 4);
-    if (h > 0) PanelSimpleViewer->setFixedHeight(h);
-}
+void TFrameSimpleViewer::FrameResize() { ArrangeButtonPanel(PanelSimpleViewer); }
 
 void TFrameSimpleViewer::resizeEvent(QResizeEvent* e) {
     TFrameViewerBase::resizeEvent(e);
@@ -149,11 +127,7 @@ void TFrameSimpleViewer::DropFileSourceKorvexGetDragImage(TCustomDropSource* sen
 }
 
 void TFrameSimpleViewer::RichEditSourceViewSelectionChange(TComponent*) {
-    if (!StatusBar) return;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "Line %d of %d in ", RichEditSourceView->CaretLine() + 1,
-                  RichEditSourceView->LineCount() + 1);
-    StatusBar->ShowInfo(buf + FileName + " ");
+    ShowCaretLine(RichEditSourceView, FileName);
 }
 
 } // namespace pem

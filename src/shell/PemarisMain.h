@@ -276,6 +276,11 @@ public:
     TFontSpec& ProjectViewerFont() override { return FontDialog1->Font; }
     std::string ProjectEditorProgram() override;
     TMyStatusBar* ProjectStatusBar() override { return MyStB; }
+    std::string ProjectCommonRoot() override { return CommonRoot; }
+    bool ProjectRestoreLongExtension(const std::string& ext, std::string& longExt) override;
+    TProjectFileStructure ProjectFileStructure() override;
+    bool ProjectViewerAutoExpand() override { return IniSettings.AutoExpand; }
+    bool ProjectSpecViewerCompressedTree() override { return IniSettings.CompressedTree; }
     std::unique_ptr<TResultTabs> ResultTabs;
     TAboutBoxDlg* AboutBoxDlg1 = nullptr;
     TMenuItem* PopupMenuViewer = nullptr;
