@@ -8,10 +8,12 @@
 #include "CmdLine.h"
 #include "DesktopServices.h"
 #include "Exceptions.h"
+#include "FindDirectoryFrame.h"
 #include "QtText.h"
 #include "ResultTabs.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
+#include "WM_DropFilesComponents.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -65,6 +67,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindWordListHandlers();
+    BindOutputDirectoryHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -329,6 +333,11 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
+    // 4. (the word-list button and the output directory)
+    DragAcceptFiles(BitBtnImportWordlist, true);
+    DragAcceptFiles(FrameFindDirectoryOutputDir, true);
+    // 6.
+    BindOutputDirectoryNotifications();
     // 7.
     ApplyViewerFontFromSettings();
     // 8.

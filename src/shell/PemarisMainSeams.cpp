@@ -6,8 +6,6 @@
 namespace pem {
 
 // Seams of the job's life.
-// Output directory: its check comes with the output-directory unit.
-void TfrmPemarisMain::ValidateOutputDirectory() {}
 // Source-file list: the language's file-list definitions.
 void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
 // Structure: the compacted component and module lists.
@@ -24,11 +22,5 @@ void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
 // Seams of the language selection.
 // Metric weights: refilled by the job settings' own unit.
 void TfrmPemarisMain::RefillMetricWeights() {}
-// Word lists: loaded from the function table by the word-list unit.
-void TfrmPemarisMain::LoadWordListFromFunctab() {}
-// Output directory: checked by its own unit.
-void TfrmPemarisMain::CheckOutputDirectory() {}
-// Output directory: no language subfolder until that unit sets one.
-std::string TfrmPemarisMain::LanguageSubfolder() { return {}; }
 
 } // namespace pem

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pem {
 
@@ -24,6 +25,14 @@ struct Sweep {
     bool all;
     bool countOnly;
     int count = 0;
+    std::vector<std::string>* matched = nullptr;
+    std::vector<std::pair<dev_t, ino_t>> keep;
+
+    bool Kept(const struct stat& st) const {
+        for (const auto& k : keep)
+            if (k.first == st.st_dev && k.second == st.st_ino) return true;
+        return false;
+    }
 
     bool Matches(const char* name) const {
         if (all) return true;
@@ -34,7 +43,7 @@ struct Sweep {
 
     // Works through the open folder dirFd (which it closes); true when the
     // folder is empty afterwards.
-    bool Walk(int dirFd, int depth) {
+    bool Walk(int dirFd, int depth, const std::string& prefix) {
         DIR* dir = ::fdopendir(dirFd);
         if (!dir) {
             ::close(dirFd);
@@ -55,24 +64,27 @@ struct Sweep {
             if (S_ISDIR(st.st_mode)) {
                 if (depth > 1) {
                     const int sub = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                    if (sub >= 0 && Walk(sub, depth - 1) && !countOnly && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
+                    if (sub >= 0 && Walk(sub, depth - 1, matched ? prefix + Utf8ToCp1252(name) + "/" : prefix) &&
+                        !countOnly && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
                         continue;
                 }
                 empty = false;
                 continue;
             }
             bool isFile = S_ISREG(st.st_mode);
+            bool kept = !keep.empty() && Kept(st);
             if (S_ISLNK(st.st_mode)) {
                 struct stat target {};
                 // A link counts as the file it points to; a link to a folder,
                 // or a dangling one, is left alone.
                 isFile = ::fstatat(dirFd, name, &target, 0) == 0 && S_ISREG(target.st_mode);
             }
-            if (!isFile || !Matches(name)) {
+            if (!isFile || kept || !Matches(name)) {
                 empty = false;
                 continue;
             }
             ++count;
+            if (matched) matched->push_back(prefix + Utf8ToCp1252(name));
             if (countOnly || ::unlinkat(dirFd, name, 0) != 0) empty = false;
         }
         ::closedir(dir);
@@ -84,17 +96,30 @@ struct Sweep {
 
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, bool countOnly,
                        const std::string& mask) {
+    TMaskSweep how;
+    how.countOnly = countOnly;
+    return ProcessFilesByMask(folder, subfolder, depth, mask, how);
+}
+
+int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, const std::string& mask,
+                       const TMaskSweep& how) {
     if (folder.empty() || depth < 1) return 0;
     std::string path = folder;
     if (!subfolder.empty()) {
         if (path.back() != '/') path += '/';
         path += subfolder;
     }
-    Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", countOnly};
+    Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", how.countOnly};
+    sweep.matched = how.matched;
+    for (const std::string& k : how.keep) {
+        struct stat st {};
+        if (::stat(Cp1252ToUtf8(k).c_str(), &st) == 0) sweep.keep.emplace_back(st.st_dev, st.st_ino);
+    }
     const std::string onDisk = Cp1252ToUtf8(path);
     const int fd = ::open(onDisk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return 0;
-    if (sweep.Walk(fd, depth) && !countOnly) ::rmdir(onDisk.c_str());
+    const std::string prefix = path.back() == '/' ? path : path + "/";
+    if (sweep.Walk(fd, depth, prefix) && !how.countOnly) ::rmdir(onDisk.c_str());
     return sweep.count;
 }
 
