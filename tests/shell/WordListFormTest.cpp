@@ -280,3 +280,22 @@ TEST_F(WordListFormTest, TheDictionaryIsReadThroughTheWindowOnce) {
     form->ReadControlWords();
     EXPECT_EQ(d.Readings(), 1);
 }
+
+TEST_F(WordListFormTest, APressOnTheSelectedSourceTextDragsItAndKeepsTheSelection) {
+    StartScan();
+    form->PageControlMain->SetActivePage(form->TabSheetWordScan);
+    form->RichEditCTLWords->SetText("IDENTIFICATION DIVISION.\nREAD input-file.");
+    QApplication::processEvents();
+    QTextCursor cursor = form->RichEditCTLWords->textCursor();
+    cursor.setPosition(25);
+    cursor.setPosition(35, QTextCursor::KeepAnchor);
+    form->RichEditCTLWords->setTextCursor(cursor);
+    pemtest::MousePress(form->RichEditCTLWords->viewport(), QPoint(5, 5));
+    pemtest::MouseRelease(form->RichEditCTLWords->viewport(), QPoint(5, 5));
+    EXPECT_EQ(form->RichEditCTLWords->textCursor().selectedText(), "READ input");
+    // Without a selection the press is the text's own.
+    cursor.clearSelection();
+    form->RichEditCTLWords->setTextCursor(cursor);
+    pemtest::MousePress(form->RichEditCTLWords->viewport(), QPoint(5, 5));
+    EXPECT_EQ(form->RichEditCTLWords->textCursor().position(), 0);
+}
