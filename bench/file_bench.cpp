@@ -8,6 +8,7 @@
 // medians (with min and max) and their ratio ours / theirs are printed. After
 // every search run our list of files is compared with find's.
 #include "BaseFileUtils.h"
+#include "BenchTimes.h"
 #include "SharedRoutinesFiles.h"
 #include "StringList.h"
 
@@ -40,19 +41,8 @@ double Seconds(const std::function<void()>& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Times of two contenders, run in turns so that a change of load on the
-// machine hits both alike; each side's check runs after each of its runs.
-struct Times {
-    std::vector<double> t;
-    double Median() const {
-        std::vector<double> v = t;
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    }
-    double Min() const { return *std::min_element(t.begin(), t.end()); }
-    double Max() const { return *std::max_element(t.begin(), t.end()); }
-};
-
+// Two contenders, run in turns so that a change of load on the machine hits
+// both alike; each side's check runs after each of its runs.
 std::pair<Times, Times> RunBoth(int runs, const std::function<void()>& prepare, const std::function<void()>& ours,
                                 const std::function<void()>& theirs,
                                 const std::function<void()>& afterOurs = {},

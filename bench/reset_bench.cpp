@@ -8,6 +8,7 @@
 // in a fresh process, the order alternating from run to run. The medians
 // (with min and max) and their ratio are printed. After every run both trees
 // must hold no file any more, and the reset must have announced every file.
+#include "BenchTimes.h"
 #include "ResetPlan.h"
 
 #include <algorithm>
@@ -28,17 +29,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Times {
-    std::vector<double> t;
-    double Median() const {
-        std::vector<double> v = t;
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    }
-    double Min() const { return *std::min_element(t.begin(), t.end()); }
-    double Max() const { return *std::max_element(t.begin(), t.end()); }
-};
 
 // Old results: three result folders, components of ten modules, a hundred
 // files per module.

@@ -15,6 +15,7 @@
 #include "ResetPlan.h"
 #include "SettingsStore.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QMimeData>
 #include <cstdlib>
@@ -94,10 +95,13 @@ void TfrmPemarisMain::BindOutputDirectoryNotifications() {
 
 // ------------------------------------------------------------ the field
 
-void TfrmPemarisMain::ValidateOutputDirectory() { FrameFindDirectoryOutputDirEditExit(FrameFindDirectoryOutputDir->Edit); }
+void TfrmPemarisMain::ValidateOutputDirectory() { FrameFindDirectoryOutputDirEditExit(this); }
 
-void TfrmPemarisMain::FrameFindDirectoryOutputDirEditExit(TComponent*) {
+void TfrmPemarisMain::FrameFindDirectoryOutputDirEditExit(TComponent* sender) {
     TEdit* edit = FrameFindDirectoryOutputDir->Edit;
+    // The field is left when the focus moves on inside this window; a dialog
+    // opening or another program taking the focus is no leaving.
+    if (sender == edit && QApplication::activeWindow() != this) return;
     NamesDragGuard = true;
     MyStB->ClearMessage();
     const TOutputDirCheck check = CheckOutputDirText(edit->Text());

@@ -420,7 +420,8 @@ static void CloseObjectEditor(TfrmPemarisMain* f, bool store) {
 }
 
 void TfrmPemarisMain::CheckListBoxObjectsMouseUp(TComponent*, Qt::MouseButton button, const QPoint& at) {
-    if (button != Qt::LeftButton || at.x() <= CheckListBoxObjects->visualItemRect(CheckListBoxObjects->item(0)).height())
+    if (button != Qt::LeftButton || CheckListBoxObjects->Count() == 0 ||
+        at.x() <= CheckListBoxObjects->visualItemRect(CheckListBoxObjects->item(0)).height())
         return;
     const int i = ItemAt(CheckListBoxObjects, at);
     if (i >= 0) EditObjectInPlace(i);
