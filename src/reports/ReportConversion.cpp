@@ -63,12 +63,8 @@ bool HasInside(TMyXMLNodeList& doc, const TMyXMLNode* parent, std::string_view t
     return doc.HasChildren(parent->Index) && doc.HasTagFrom(tag, parent->Index + 1);
 }
 
-// Sets an element's text. An element that was read empty ("<a/>") holds a
-// value from now on, so the writer writes it.
-void SetText(TMyXMLNode* node, const std::string& text) {
-    node->Value = text;
-    if (!text.empty()) node->IsEmpty = false;
-}
+// Sets an element's text (an element read empty, "<a/>", is written with it).
+void SetText(TMyXMLNode* node, const std::string& text) { node->Value = text; }
 
 void CopyText(TMyXMLNodeList& target, std::string_view targetTag, TMyXMLNodeList& source,
               std::string_view sourceTag) {
@@ -255,7 +251,6 @@ void ChangeWork(const TReportConversion& conv, const TFolders& f, TSourceDocumen
         impact += src.NodeByTag(std::string("Impact_") + role + "_Changes")->AsFloat();
     TMyXMLNode* selfImpact = work->NodeByTag("Impact_Self_Changes");
     selfImpact->SetAsFloat(impact);
-    selfImpact->IsEmpty = false;
     for (const char* k : kChangeKinds) CopyText(*work, std::string(k) + "_User_Changes", src, std::string(k) + "_User_Changes");
     CopyText(*work, "Impact_User_Changes", src, "Impact_User_Changes");
     for (const char* q : {"Completeness", "Quality", "Impact"}) CopyText(*work, q, src, q);

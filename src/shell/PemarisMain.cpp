@@ -67,6 +67,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindEvaluationActions();
+    BindStatisticActions();
     BindWordListHandlers();
     BindOutputDirectoryHandlers();
 }

@@ -37,6 +37,7 @@ class TAboutBoxDlg;
 class TTabBarPress;
 class TBitBtnWM_Drop;
 class TControlEvents;
+struct TScannerReportSettings;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -333,6 +334,29 @@ public:
     TTabBarPress* EditorTabBarPress = nullptr;
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
+
+    // ---- evaluation: module and deficiency rankings, test plan
+    // (PemarisMainEvaluation.cpp)
+    void BindEvaluationActions();
+    void ActModuleRankingExecute(TComponent* sender);
+    void ActDeficiencyRankingExecute(TComponent* sender);
+    void ActCreateVellingExecute(TComponent* sender);
+    // Seams of later concerns called by the evaluation.
+    void SetProgressBarsVisible(bool show); // the progress group shown or hidden
+
+    // ---- statistics and rankings of the document scanners
+    // (PemarisMainStatistics.cpp)
+    void BindStatisticActions();
+    void ActSpecStatisticExecute(TComponent* sender); // by the document kind
+    void ActSpecRankingExecute(TComponent* sender);
+    void ShowDefectStatistic();
+    void ShowDefectRanking();
+    void ShowChangeStatistic();
+    void ShowChangeRanking();
+    void ShowProjectStatistic();
+    // The output directory, names, version and kinds the report folders
+    // are built from.
+    TScannerReportSettings ScannerReportSettings();
 
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;

@@ -30,12 +30,6 @@ TFileFilter JobFilter(const std::string& ext) {
     return {"Job definitions files(*" + ext + ")", "*" + ext};
 }
 
-// The busy cursor for the scope; restored however the scope ends.
-struct BusyCursor {
-    BusyCursor() { Screen().SetBusyCursor(true); }
-    ~BusyCursor() { Screen().SetBusyCursor(false); }
-};
-
 const char* const kLoadError =
     " Error while loading project definition, it was possibly generated with an older version of the tool";
 
@@ -176,7 +170,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
 
 void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
     if (TabSheetLimits->TabVisible()) CheckNumParamsGrid();
-    BusyCursor busy;
+    TBusyCursor busy;
     const bool saveAs = sender == ActSaveProjectAs;
     std::string fileName;
     if (!saveAs) {
@@ -303,7 +297,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
 
     std::string failure;
     {
-        BusyCursor busy;
+        TBusyCursor busy;
         // However the reading ends, the loading flag is cleared again, so the
         // language buttons never stay dead after a failed load.
         struct LoadingScope {

@@ -73,7 +73,7 @@ void TfrmPemarisMain::CreatePickFrames() {
     FrameFindexecTransform = exec(TabSheetTech, "FrameFindexecTransform", "Transformation program", 0);
     FrameFindexecSearch = exec(TabSheetTech, "FrameFindexecSearch", "Search program", 0);
     FrameFindexecTestDesigner = exec(TabSheetTech, "FrameFindexecTestDesigner", "Test designer program", 0);
-    FrameFindexecTstSpecTemplate = exec(TabSheetTech, "FrameFindexecTstSpecTemplate", "Test plan template", 0);
+    FrameFindexecTstSpecTemplate = exec(TabSheetTech, "FrameFindexecTstSpecTemplate", "Test specification template", 0);
     FrameFindexecEditorGeneral = exec(TabSheetTech, "FrameFindexecEditorGeneral", "Editor", 1);
     FrameFindexecRepo_Tab = exec(PanelExtraFiles, "FrameFindexecRepo_Tab", "Repository table", 1);
     for (TFrameFindexec* f : {FrameFindexecWordScanner, FrameFindexecTransform, FrameFindexecSearch,

@@ -33,12 +33,6 @@ namespace {
 
 const char* const kWordListSetting = "LastUsedWordTable";
 
-// The busy cursor for the scope; restored however the scope ends.
-struct BusyCursor {
-    BusyCursor() { Screen().SetBusyCursor(true); }
-    ~BusyCursor() { Screen().SetBusyCursor(false); }
-};
-
 std::vector<TListItemData> ItemsOf(const TCheckListBox* list) {
     std::vector<TListItemData> items;
     items.reserve(static_cast<size_t>(list->Count()));
@@ -239,7 +233,7 @@ void TfrmPemarisMain::LoadWordListFromFunctab() {
 }
 
 const TDictionaryTerms& TfrmPemarisMain::ReadControlWords() {
-    BusyCursor busy;
+    TBusyCursor busy;
     if (Dictionary.ReadControlWords(DictionaryFilesPath, TickedControlTags()))
         for (const std::string& w : Dictionary.Warnings()) MyStB->ShowWarning(w);
     return Dictionary;

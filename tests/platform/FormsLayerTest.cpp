@@ -140,6 +140,9 @@ TEST_F(FormsLayerTest, GuardShowsOrdinaryExceptionsAndSwallowsTheSilentAbort) {
     EXPECT_FALSE(RunGuarded([] { Abort(); }));
     EXPECT_FALSE(RunGuarded([] { throw 42; }));
     EXPECT_EQ(dialogs->calls.size(), 2u);
+    EXPECT_FALSE(RunGuarded([] { throw std::bad_alloc(); }));
+    EXPECT_EQ(dialogs->calls.back().text, "Out of memory.");
+    EXPECT_EQ(dialogs->calls.size(), 3u);
     EXPECT_TRUE(RunGuarded([] {}));
     // A handler bound to a control that throws never reaches the event loop.
     TForm form("frmTest");

@@ -1,6 +1,7 @@
 #include "DialogService.h"
 
 #include <QDialog>
+#include <QWidget>
 
 namespace pem {
 
@@ -78,6 +79,7 @@ bool ScriptedDialogService::InputQuery(const std::string& caption, const std::st
 }
 
 int DialogService::ShowModal(QDialog* dialog) { return dialog->exec() == QDialog::Accepted ? mrOk : mrCancel; }
+int DialogService::ShowModal(TModalWindow& form) { return form.RunModal(); }
 void DialogService::FindText(const TFindRequest&, const TFindEvent&) {}
 bool DialogService::SelectPrinter(const std::vector<std::string>&, std::string&) { return false; }
 
@@ -93,6 +95,22 @@ int ScriptedDialogService::ShowModal(QDialog* dialog) {
         answer = dialog->result() == QDialog::Accepted ? mrOk : mrCancel;
     }
     calls.push_back({"modal", dialog->objectName().toStdString(), TMsgDlgType::mtCustom, 0, answer});
+    return answer;
+}
+
+int ScriptedDialogService::ShowModal(TModalWindow& form) {
+    QWidget* w = form.ModalWidget();
+    form.SetModalResult(mrNone);
+    w->show();
+    if (formHook) formHook(form);
+    int answer = form.ModalResult();
+    if (answer == mrNone) {
+        answer = mrOk;
+        TakeFront(modalAnswers, answer);
+        form.SetModalResult(answer);
+    }
+    w->hide();
+    calls.push_back({"modal", w->objectName().toStdString(), TMsgDlgType::mtCustom, 0, answer});
     return answer;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QDialog;
+class QWidget;
 
 namespace pem {
 
@@ -86,6 +87,18 @@ struct TDialogCall {
     int answer = 0;
 };
 
+// One of the program's own forms: a window of its own (not a dialog) that
+// is shown modally.
+class TModalWindow {
+public:
+    virtual ~TModalWindow() = default;
+    virtual QWidget* ModalWidget() = 0;
+    virtual int ModalResult() const = 0;
+    virtual void SetModalResult(int result) = 0;
+    // Shows the window and runs until it has a modal result; returns it.
+    virtual int RunModal() = 0;
+};
+
 class DialogService {
 public:
     virtual ~DialogService() = default;
@@ -101,6 +114,8 @@ public:
     // Runs one of the program's own dialogs modally and returns its modal
     // result (mrOk when it was accepted, else mrCancel).
     virtual int ShowModal(QDialog* dialog);
+    // The same for one of the program's own forms: its modal result.
+    virtual int ShowModal(TModalWindow& form);
     // Shows the find dialog; each press of its find button calls onFind with
     // the text. The dialog stays until closed. onFind must not throw (the
     // caller wraps its handler in the handler guard).
@@ -129,6 +144,10 @@ public:
     // may press its buttons, hides it again; the result is the dialog's own
     // when the hook ended it, else the next queued modal answer (mrOk).
     int ShowModal(QDialog* dialog) override;
+    // A form likewise: shown, handed to formHook, which may press its
+    // buttons, and hidden; the result is the one the hook set, else the next
+    // queued modal answer (mrOk).
+    int ShowModal(TModalWindow& form) override;
     // Each queued find text presses the find button once, in order.
     void FindText(const TFindRequest& req, const TFindEvent& onFind) override;
     bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer) override;
@@ -142,6 +161,7 @@ public:
     void AnswerFind(std::string text) { findAnswers.push_back(std::move(text)); }
     void AnswerPrinter(std::string name) { printerAnswers.push_back(std::move(name)); }
     std::function<void(QDialog*)> modalHook;
+    std::function<void(TModalWindow&)> formHook;
 
     // A message with no queued answer gets the first of OK, Yes, Cancel,
     // Abort, No that the dialog offers (or this value when set).

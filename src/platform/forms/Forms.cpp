@@ -56,6 +56,26 @@ void TForm::PostMessage(int msg) {
     });
 }
 
+void TForm::SetModalResult(int result) {
+    modalResult_ = result;
+    if (result != mrNone && modalLoop_) modalLoop_->quit();
+}
+
+int TForm::RunModal() {
+    modalResult_ = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (modalResult_ == mrNone) loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    hide();
+    setWindowModality(Qt::NonModal);
+    return modalResult_;
+}
+
 void TForm::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (!e->spontaneous() && OnShow) RunGuarded([this] { OnShow(this); });
@@ -83,6 +103,10 @@ void TForm::closeEvent(QCloseEvent* e) {
         return;
     }
     e->accept();
+    if (modalLoop_) {
+        if (modalResult_ == mrNone) modalResult_ = mrCancel;
+        modalLoop_->quit();
+    }
     if (Application().MainForm() == this) Application().Terminate();
 }
 

@@ -10,6 +10,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QEventLoop>
 #include <QMenu>
 
 namespace pem {
@@ -24,7 +25,7 @@ using TMessageEvent = std::function<void(int msg)>;
 constexpr int WM_USER = 0x400;
 constexpr int WM_CLOSE = 0x10;
 
-class TForm : public QMainWindow, public TControl {
+class TForm : public QMainWindow, public TControl, public TModalWindow {
 public:
     TForm(const std::string& name, const char* className = "TForm");
     ~TForm() override;
@@ -46,6 +47,16 @@ public:
     // WM_CLOSE sent directly: the close query runs now.
     void SendClose() { close(); }
 
+    // Shows the form modally through the dialog service (tests answer it
+    // there) and returns its modal result.
+    int ShowModal() { return Dialogs().ShowModal(*this); }
+    // Setting a result other than mrNone ends a modal showing; closing the
+    // form ends it with mrCancel.
+    int ModalResult() const override { return modalResult_; }
+    void SetModalResult(int result) override;
+    QWidget* ModalWidget() override { return this; }
+    int RunModal() override;
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -60,6 +71,8 @@ protected:
 
 private:
     QWidget* client_;
+    int modalResult_ = 0;
+    QEventLoop* modalLoop_ = nullptr;
 };
 
 class TMenuItem : public QMenu, public TComponent {
@@ -116,6 +129,20 @@ private:
 };
 
 TScreen& Screen();
+
+// The busy cursor for a scope: the cursor shown before comes back on every
+// way out of it, or earlier through Restore.
+class TBusyCursor {
+public:
+    TBusyCursor() : before_(Screen().Busy()) { Screen().SetBusyCursor(true); }
+    ~TBusyCursor() { Restore(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+    void Restore() { Screen().SetBusyCursor(before_); }
+
+private:
+    bool before_;
+};
 
 class TApplication {
 public:

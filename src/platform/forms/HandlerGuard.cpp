@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 
 #include <exception>
+#include <new>
 
 namespace pem {
 
@@ -14,6 +15,15 @@ bool RunGuarded(const std::function<void()>& fn) {
         fn();
         return true;
     } catch (const EAbort&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        // What failed was too big for memory; what the user did can be
+        // tried again with less, so say it plainly.
+        try {
+            ShowExceptionMessage("Out of memory");
+            if (OnGuardedException) OnGuardedException("Out of memory");
+        } catch (...) {
+        }
         return false;
     } catch (const std::exception& e) {
         try {

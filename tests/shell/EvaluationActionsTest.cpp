@@ -1,0 +1,189 @@
+// The evaluation actions on the main window, run as the user runs them: the
+// module ranking with its limits dialog, the deficiency ranking and the test
+// plan, each writing its file into the output directory.
+#include "FindDirectoryFrame.h"
+#include "FindExecFrame.h"
+#include "GetLimits.h"
+#include "MainFormHarness.h"
+#include "QtTestSupport.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace pem;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Fixture(const std::string& path) { return std::string(FIXTURES_DIR) + "/reports/" + path; }
+
+// Notes whether a widget was ever shown.
+class ShowWatcher : public QObject {
+public:
+    explicit ShowWatcher(QWidget* w) : QObject(w) { w->installEventFilter(this); }
+    bool shown = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::ShowToParent) shown = true;
+        return false;
+    }
+};
+
+class EvaluationActionsTest : public pemtest::MainFormTest {
+protected:
+    // The demo installation started as a product, with names and an output
+    // directory typed in.
+    TfrmPemarisMain* StartWithJob(const std::string& product) {
+        CopyTree(FIXTURES_DIR "/../../demo");
+        TfrmPemarisMain* f = Start(product);
+        f->ValidateProductName("abc corp");
+        f->ValidateSystemName("pay roll");
+        f->ValidateVersion("1.0");
+        f->FrameFindDirectoryOutputDir->Edit->SetText(out);
+        fs::create_directories(out);
+        dialogs->Reset();
+        recorder.records.clear();
+        return f;
+    }
+    // A result folder of the fixtures copied into the output directory.
+    void PlaceResults(const std::string& tree, const std::string& folder) {
+        fs::copy(Fixture("ranking/" + tree + "/" + folder), out + "/" + folder, fs::copy_options::recursive);
+    }
+    // The limits typed into the dialog, then OK or Cancel clicked.
+    void AnswerLimits(const char* statements, const char* complexity, const char* quality, bool ok = true) {
+        dialogs->formHook = [=](TModalWindow& w) {
+            auto& d = dynamic_cast<TfrmGetLimits&>(w);
+            if (statements) d.DigitMaskEditStmtNumberLimit->SetText(statements);
+            if (complexity) d.DigitMaskEditComplexityLimit->SetText(complexity);
+            if (quality) d.DigitMaskEditQualityLimit->SetText(quality);
+            (ok ? d.BitBtnOK : d.BitBtnCancel)->click();
+        };
+    }
+    bool Run(const char* action) { return form->Act(action)->Execute(); }
+
+    pemtest::TempDir work;
+    std::string out = work / "out";
+};
+
+} // namespace
+
+TEST_F(EvaluationActionsTest, ModuleRankingAsksForLimitsAndWritesItsReport) {
+    TfrmPemarisMain* f = StartWithJob("Korvex");
+    ASSERT_TRUE(f->Act("ActModuleRanking")->Visible());
+    PlaceResults("program", "Metrics");
+    f->SystemBigDirectoryLimit = 3; // eight reports: the progress group shows
+    auto* watcher = new ShowWatcher(f->GroupBoxSlider);
+
+    AnswerLimits("0001000", "0.700", "0.500");
+    Run("ActModuleRanking");
+    ASSERT_EQ(dialogs->calls.size(), 1u);
+    EXPECT_EQ(dialogs->calls[0].kind, "modal");
+    EXPECT_EQ(dialogs->calls[0].text, "frmGetLimits");
+    EXPECT_EQ(pemtest::ReadFile(out + "/Module Ranking.txt"), pemtest::ReadFile(Fixture("ranking/program/Module Ranking.txt")));
+    ASSERT_NE(f->PageControlEditor->ActivePage(), nullptr);
+    EXPECT_EQ(f->PageControlEditor->ActivePage()->Caption(), "Module Ranking.txt") << "opened in a result tab";
+    EXPECT_EQ(f->GroupBoxSlider->Caption(), "Searching for exceptional modules in 8 metrics files");
+    EXPECT_TRUE(watcher->shown);
+    EXPECT_TRUE(f->GroupBoxSlider->isHidden());
+    EXPECT_EQ(f->ProgressBarModules->Max(), 8);
+    EXPECT_EQ(f->ProgressBarModules->Position(), 8) << "from 1, a step for each of the seven reports ranked";
+    EXPECT_FALSE(Screen().Busy());
+
+    // The dialog keeps what was typed: a second run with OK alone gives the
+    // same report.
+    fs::remove(out + "/Module Ranking.txt");
+    AnswerLimits(nullptr, nullptr, nullptr);
+    Run("ActModuleRanking");
+    EXPECT_EQ(pemtest::ReadFile(out + "/Module Ranking.txt"), pemtest::ReadFile(Fixture("ranking/program/Module Ranking.txt")));
+    EXPECT_EQ(GetLimitsForm().DigitMaskEditComplexityLimit->Text(), "0.700");
+}
+
+TEST_F(EvaluationActionsTest, ModuleRankingFailuresWriteNothing) {
+    TfrmPemarisMain* f = StartWithJob("Korvex");
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::string error;
+    };
+    const std::string unknown = out + "/Metrics/A/notes.met";
+    const std::string bad = out + "/Metrics/Z/bad.met";
+    const Case cases[] = {
+        {"cancelled dialog",
+         [&] {
+             PlaceResults("program", "Metrics");
+             AnswerLimits("0000001", "0.1", "0.9", false);
+         },
+         "No modul ranking list produced"},
+        {"no metrics file", [&] { AnswerLimits("0000001", "0.1", "0.9"); }, "No metrics file found in output directory"},
+        {"unrecognised first file",
+         [&] {
+             pemtest::WriteFile(unknown, "no measures here\n");
+             PlaceResults("program", "Metrics");
+             AnswerLimits("0000001", "0.1", "0.9");
+         },
+         "Unknown metrics file format - " + unknown},
+        {"a value that is no number",
+         [&] {
+             PlaceResults("program", "Metrics");
+             pemtest::WriteFile(bad, "PGM-0001 Number of statements          = > 12a\n");
+             AnswerLimits("0000001", "0.1", "0.9");
+         },
+         "'12a' is not a valid integer value - " + bad},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(out + "/Metrics");
+        recorder.records.clear();
+        c.prepare();
+        Run("ActModuleRanking");
+        EXPECT_TRUE(recorder.Has(TStatusRecord::Error, c.error)) << c.what;
+        EXPECT_FALSE(fs::exists(out + "/Module Ranking.txt")) << c.what;
+        EXPECT_FALSE(Screen().Busy()) << c.what;
+        EXPECT_TRUE(f->GroupBoxSlider->isHidden()) << c.what;
+    }
+}
+
+TEST_F(EvaluationActionsTest, DeficiencyRankingWritesItsReport) {
+    TfrmPemarisMain* f = StartWithJob("Korvex");
+    ASSERT_TRUE(f->Act("ActDeficiencyRanking")->Visible());
+    Run("ActDeficiencyRanking");
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "No deficiency files found in output directory"));
+    EXPECT_FALSE(fs::exists(out + "/Rule Violations.txt"));
+
+    PlaceResults("defis_code", "Defis");
+    pemtest::WriteFile(out + "/Rule Violations.txt", "an older report, longer than the new one will be ..........");
+    Run("ActDeficiencyRanking");
+    EXPECT_EQ(pemtest::ReadFile(out + "/Rule Violations.txt"),
+              pemtest::ReadFile(Fixture("ranking/defis_code/Rule Violations.txt")));
+    EXPECT_EQ(f->GroupBoxSlider->Caption(), "Ranking deficiencies in 6 defi files");
+    ASSERT_NE(f->PageControlEditor->ActivePage(), nullptr);
+    EXPECT_EQ(f->PageControlEditor->ActivePage()->Caption(), "Rule Violations.txt");
+    EXPECT_FALSE(Screen().Busy());
+}
+
+TEST_F(EvaluationActionsTest, TestPlanIsMadeFromTheChosenTemplate) {
+    TfrmPemarisMain* f = StartWithJob("Velling");
+    ASSERT_TRUE(f->Act("ActCreateVelling")->Visible());
+    EXPECT_EQ(f->Act("ActCreateVelling")->Caption(), "Create Test Specificaton");
+    EXPECT_EQ(f->FrameFindexecTstSpecTemplate->LabelFindExec->Caption(), "Test specification template");
+    const std::string fx = Fixture("testplan/");
+    f->FrameFindexecTstSpecTemplate->Edit->SetText(fx + "template.rtf");
+    f->CheckListBoxObjects->ClearItems();
+    f->CheckListBoxObjects->AddItem(" Clerk ", true);
+    f->CheckListBoxObjects->AddItem("Not ticked", false);
+    f->CheckListBoxObjects->AddItem("C:\\pay {x}", true);
+
+    Run("ActCreateVelling");
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "There is no usecase file, run analysis first!"));
+
+    for (const auto& [from, to] : {std::pair{"Specs/PAYROLL.use", "Specs/pay roll.use"},
+                                   {"Metrics/PAYROLL.met", "Metrics/pay roll.met"},
+                                   {"Cases/PAYROLL.txt", "Cases/pay roll.txt"}})
+        pemtest::WriteFile(out + "/" + to, pemtest::ReadFile(fx + from));
+    Run("ActCreateVelling");
+    const std::string made = out + "/Specs/Abc CorpPay RollTestPlan.rtf";
+    EXPECT_EQ(pemtest::ReadFile(made), pemtest::ReadFile(fx + "expected.rtf"));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Test specification created in " + made));
+}
