@@ -66,12 +66,8 @@ void TfrmPemarisMain::BindOutputDirectoryHandlers() {
     frame->Edit->OnKeyPress = [this](TComponent* s, char& key) { FrameFindDirectoryOutputDirEditKeyPress(s, key); };
     frame->SpeedButton->OnClick = [this](TComponent* s) { FrameFindDirectoryOutputDirSpeedButtonClick(s); };
     auto* editEvents = new TControlEvents(frame->Edit, frame->Edit);
-    editEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) {
-        return FrameFindDirectoryOutputDirEditDragOver(s, d);
-    };
-    editEvents->OnDragDrop = [this](TComponent* s, const QMimeData* d, QObject*) {
-        FrameFindDirectoryOutputDirEditDragDrop(s, d);
-    };
+    editEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) { return FrameFindDirectoryOutputDirEditDragOver(s, d); };
+    editEvents->OnDragDrop = [this](TComponent* s, const QMimeData* d, QObject*) { FrameFindDirectoryOutputDirEditDragDrop(s, d); };
 
     // The job's names dragged out of their box.
     GroupBoxNames->OnMouseDown = [this](TComponent* s) { GroupBoxNamesMouseDown(s); };

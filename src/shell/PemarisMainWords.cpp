@@ -148,9 +148,7 @@ void TfrmPemarisMain::BindWordListHandlers() {
     Act("ActRemoveDuplicates")->OnExecute = [this](TComponent* s) { ActRemoveDuplicatesExecute(s); };
     Act("ActRemoveUnidentified")->OnExecute = [this](TComponent* s) { ActRemoveUnidentifiedExecute(s); };
     ButtonCreateWrdList->OnClick = [this](TComponent* s) { ButtonCreateWrdListClick(s); };
-    BitBtnImportWordlist->OnWMDropFileMessage = [this](TComponent* s, const TWMDropFiles& m) {
-        BitBtnImportWordlistWMDropFileMessage(s, m);
-    };
+    BitBtnImportWordlist->OnWMDropFileMessage = [this](TComponent* s, const TWMDropFiles& m) { BitBtnImportWordlistWMDropFileMessage(s, m); };
 
     // Entering a page by the user's own click or key (not when the program
     // shows one).
@@ -160,16 +158,10 @@ void TfrmPemarisMain::BindWordListHandlers() {
     // Picking words: from the source text, or from the list back into the
     // create row.
     auto* richEvents = RichEditEvents = new TControlEvents(RichEditCTLWords, RichEditCTLWords);
-    richEvents->OnMouseDown = [this](TComponent* s, Qt::MouseButton b, const QPoint& at) {
-        RichEditCTLWordsMouseDown(s, b, at);
-    };
-    richEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) {
-        return CheckListBoxControlTagsDragOver(s, d);
-    };
+    richEvents->OnMouseDown = [this](TComponent* s, Qt::MouseButton b, const QPoint& at) { RichEditCTLWordsMouseDown(s, b, at); };
+    richEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) { return CheckListBoxControlTagsDragOver(s, d); };
     auto* createEvents = new TControlEvents(EditCreateWrdList, EditCreateWrdList);
-    createEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) {
-        return EditCreateWrdListDragOver(s, d);
-    };
+    createEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) { return EditCreateWrdListDragOver(s, d); };
     createEvents->OnDragDrop = [this](TComponent* s, const QMimeData* d, QObject*) { EditCreateWrdListDragDrop(s, d); };
     EditCreateWrdList->setAcceptDrops(true);
 
@@ -179,13 +171,9 @@ void TfrmPemarisMain::BindWordListHandlers() {
         CheckListBoxControlTags,
         [this](QPainter* p, const QRect& r, const std::string& t) { CheckListBoxControlTagsDrawItem(p, r, t); }));
     auto* tagEvents = new TControlEvents(CheckListBoxControlTags, CheckListBoxControlTags);
-    tagEvents->OnMouseUp = [this](TComponent* s, Qt::MouseButton b, const QPoint& at) {
-        CheckListBoxControlTagsMouseUp(s, b, at);
-    };
+    tagEvents->OnMouseUp = [this](TComponent* s, Qt::MouseButton b, const QPoint& at) { CheckListBoxControlTagsMouseUp(s, b, at); };
     tagEvents->OnKeyDown = [this](TComponent* s, int& key) { CheckListBoxControlTagsKeyDown(s, key); };
-    tagEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) {
-        return CheckListBoxControlTagsDragOver(s, d);
-    };
+    tagEvents->OnDragOver = [this](TComponent* s, const QMimeData* d, QObject*) { return CheckListBoxControlTagsDragOver(s, d); };
     tagEvents->OnStartDrag = [this](TComponent*) {
         const int i = CheckListBoxControlTags->ItemIndex();
         if (i >= 0) StartWordDrag(CheckListBoxControlTags, {TWordDragSource::ControlWords, CheckListBoxControlTags->ItemText(i)});
@@ -200,9 +188,7 @@ void TfrmPemarisMain::BindWordListHandlers() {
 
     // The noun list and its editor.
     auto* nounEvents = new TControlEvents(CheckListBoxObjects, CheckListBoxObjects);
-    nounEvents->OnMouseUp = [this](TComponent* s, Qt::MouseButton b, const QPoint& at) {
-        CheckListBoxObjectsMouseUp(s, b, at);
-    };
+    nounEvents->OnMouseUp = [this](TComponent* s, Qt::MouseButton b, const QPoint& at) { CheckListBoxObjectsMouseUp(s, b, at); };
     nounEvents->OnMouseMove = [this](TComponent* s, const QPoint& at) { CheckListBoxObjectsMouseMove(s, at); };
     nounEvents->OnKeyDown = [this](TComponent* s, int& key) { CheckListBoxObjectsKeyDown(s, key); };
     CheckListBoxObjects->viewport()->setMouseTracking(true);

@@ -299,3 +299,21 @@ TEST_F(WordListFormTest, APressOnTheSelectedSourceTextDragsItAndKeepsTheSelectio
     pemtest::MousePress(form->RichEditCTLWords->viewport(), QPoint(5, 5));
     EXPECT_EQ(form->RichEditCTLWords->textCursor().position(), 0);
 }
+
+TEST_F(WordListFormTest, TheWordListsStayWithTheJob) {
+    StartScan();
+    form->ValidateProductName("Acme");
+    form->ValidateSystemName("Pay");
+    form->ValidateVersion("1");
+    form->CheckListBoxControlTags->AddItem("INPT data", true);
+    form->CheckListBoxControlTags->AddItem("OTPT report", false);
+    form->CheckListBoxObjects->AddItem("order", true);
+    const std::string job = install / "jobs/Words.jkvx";
+    fs::create_directories(install / "jobs");
+    form->SaveProjectTo(job);
+    form->ClearProject();
+    EXPECT_EQ(form->CheckListBoxControlTags->Count(), 0);
+    form->LoadProject(job);
+    EXPECT_EQ(Items(form->CheckListBoxControlTags), (std::vector<std::string>{"INPT data", "OTPT report (unticked)"}));
+    EXPECT_EQ(Items(form->CheckListBoxObjects), std::vector<std::string>{"order"});
+}
