@@ -18,12 +18,19 @@
 
 namespace {
 
+// A private folder for the dictionary's files, removed when the run ends.
 const std::string& Folder() {
-    static const std::string dir = [] {
+    // Never destroyed: the removal at exit still needs the name.
+    static const std::string* dir = [] {
         std::string tmpl = (std::filesystem::temp_directory_path() / "word_list_fuzz-XXXXXX").string();
-        return std::string(::mkdtemp(tmpl.data()));
+        auto* made = new std::string(::mkdtemp(tmpl.data()) ? tmpl : std::string());
+        std::atexit([] {
+            std::error_code ec;
+            if (!Folder().empty()) std::filesystem::remove_all(Folder(), ec);
+        });
+        return made;
     }();
-    return dir;
+    return *dir;
 }
 
 void Write(const std::string& path, const std::string& text) {
