@@ -64,7 +64,10 @@ void SortOnce(TCheckListBox* list) {
 
 // Adds ticked items and sorts the list once.
 void AddTickedSortedOnce(TCheckListBox* list, const std::vector<std::string>& texts) {
-    if (texts.empty()) return;
+    if (texts.empty()) {
+        SortOnce(list);
+        return;
+    }
     std::vector<TListItemData> items = ItemsOf(list);
     for (const std::string& t : texts) items.push_back({t, true, true});
     const bool was = list->Sorted();
@@ -502,6 +505,7 @@ TCheckListBox* FocusedWordCheckList(TfrmPemarisMain* f, TComponent* sender) {
 
 void TfrmPemarisMain::ActRemoveDuplicatesExecute(TComponent* sender) {
     TCheckListBox* list = FocusedWordCheckList(this, sender == Act("ActRemoveDuplicates") ? nullptr : sender);
+    if (!list) return;
     SortOnce(list);
     DeleteItems(list, DuplicateItems(TextsOf(list), list == CheckListBoxControlTags));
     SetModified(true);
