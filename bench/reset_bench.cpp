@@ -8,7 +8,7 @@
 // in a fresh process, the order alternating from run to run. The medians
 // (with min and max) and their ratio are printed. After every run both trees
 // must hold no file any more, and the reset must have announced every file.
-#include "BenchTimes.h"
+#include "BenchCompare.h"
 #include "ResetPlan.h"
 
 #include <algorithm>
@@ -53,7 +53,9 @@ void MakeTree(const std::string& out, int files) {
         }
 }
 
-double Run(const std::vector<std::string>& args) {
+// Runs a program in a fresh process; its time in seconds. Ends the benchmark
+// when it fails.
+double TimedRun(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -105,9 +107,8 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--files") == 0) files = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
     }
-    std::string tmpl = (fs::temp_directory_path() / "reset_bench-XXXXXX").string();
-    if (!::mkdtemp(tmpl.data())) return 1;
-    const std::string root = tmpl;
+    const std::string root = MakeBenchRoot("reset_bench");
+    if (root.empty()) return 1;
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     const std::string ours = root + "/reset/out", theirs = root + "/rm/out";
 
@@ -117,8 +118,8 @@ int main(int argc, char** argv) {
         MakeTree(theirs, files);
         ::sync();
         double a = 0, b = 0;
-        auto doOurs = [&] { a = Run({self, "--reset-child", ours, std::to_string(files)}); };
-        auto doTheirs = [&] { b = Run({"rm", "-r", theirs}); };
+        auto doOurs = [&] { a = TimedRun({self, "--reset-child", ours, std::to_string(files)}); };
+        auto doTheirs = [&] { b = TimedRun({"rm", "-r", theirs}); };
         if (run % 2 == 0) {
             doOurs();
             doTheirs();

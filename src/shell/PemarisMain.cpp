@@ -7,13 +7,15 @@
 #include "CaseInsensitivePath.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
-#include "Exceptions.h"
+#include "DropRouter.h"
 #include "FindDirectoryFrame.h"
+#include "SourceFileListBox.h"
+#include "WM_DropFilesComponents.h"
+#include "Exceptions.h"
 #include "QtText.h"
 #include "ResultTabs.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
-#include "WM_DropFilesComponents.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -69,6 +71,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindViewerActions();
     BindEvaluationActions();
     BindStatisticActions();
+    BindSourceHandlers();
     BindWordListHandlers();
     BindOutputDirectoryHandlers();
 }
@@ -335,9 +338,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
-    // 4. (the word-list button and the output directory)
-    DragAcceptFiles(BitBtnImportWordlist, true);
-    DragAcceptFiles(FrameFindDirectoryOutputDir, true);
+    // 4. Dropped files.
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
+                                                      FrameFindDirectoryOutputDir, BitBtnImportWordlist})
+        DragAcceptFiles(w, true);
     // 6.
     BindOutputDirectoryNotifications();
     // 7.
@@ -411,9 +415,9 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     }
     // 16.
     PageControlHelper->SetActivePage(TabSheetComponentNames);
-    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxSelectedFiles,
-                             CheckListBoxMetrics})
+    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxMetrics})
         l->SetItemHeight(ListItemHeight);
+    CheckListBoxSelectedFiles->SetItemHeight(ListItemHeight);
     // 17.
     if (IsDerivedKind(Product.Kind)) {
         for (TEdit* e : {EditProductName, EditSystemName, EditSystemVersion}) e->SetReadOnly(true);

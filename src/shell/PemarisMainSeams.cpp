@@ -6,21 +6,8 @@
 namespace pem {
 
 // Seams of the job's life.
-// Source-file list: the language's file-list definitions.
-void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
-// Structure: the compacted component and module lists.
-void TfrmPemarisMain::ClearStructureLists() {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
-
-// Runs and structure.
-void TfrmPemarisMain::ActSwitchOffLogExecute(TComponent*) {}
-void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
-
-
-// Seams of the language selection.
-// Metric weights: refilled by the job settings' own unit.
-void TfrmPemarisMain::RefillMetricWeights() {}
 
 } // namespace pem
