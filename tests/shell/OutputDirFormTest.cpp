@@ -249,6 +249,16 @@ TEST_F(OutputDirFormTest, ResetNeverTakesTheOpenJobAndForgetsWhatWasHandedOver) 
     EXPECT_EQ(form->RememberedDerivedJob, "");
     EXPECT_EQ(ReadSettingStr("RememberedJobFile"), "");
 
+    // With nothing left to reset nothing is asked, and a job handed over
+    // since is still deleted.
+    dialogs->Reset();
+    pemtest::WriteFile(install / "old/Next.jtst", "next");
+    form->RememberedDerivedJob = install / "old/Next.jtst";
+    Trigger("ActRestartProject");
+    EXPECT_TRUE(dialogs->Messages().empty());
+    EXPECT_FALSE(fs::exists(install / "old/Next.jtst"));
+    EXPECT_EQ(form->RememberedDerivedJob, "");
+
     // The handed-over job that is the open one stays.
     form->RememberedDerivedJob = out + "/Job.jtst";
     Trigger("ActRestartProject");
