@@ -74,6 +74,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindStatisticActions();
     BindSourceHandlers();
     BindXMLEditorActions();
+    BindWordListHandlers();
+    BindOutputDirectoryHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -344,6 +346,8 @@ void TfrmPemarisMain::FormShow(TComponent*) {
         DragAcceptFiles(w, true);
     // 5.
     RegisterJobDropTarget();
+    // 6.
+    BindOutputDirectoryNotifications();
     // 7.
     ApplyViewerFontFromSettings();
     // 8.

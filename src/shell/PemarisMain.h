@@ -17,8 +17,11 @@
 #include "StringList.h"
 #include "ToolOutputReader.h"
 #include "ToolStart.h"
+#include "DictionaryTerms.h"
+#include "DropRouter.h"
 #include "WM_DropFilesComponents.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <functional>
 #include <map>
@@ -26,8 +29,8 @@
 #include <string>
 #include <vector>
 
+class QMimeData;
 class QPainter;
-class QPoint;
 class QRect;
 
 namespace pem {
@@ -40,6 +43,8 @@ class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
 class ICompoundMetricsHost;
+class TBitBtnWM_Drop;
+class TControlEvents;
 struct TScannerReportSettings;
 class TExtensionList;
 class TCustomDropTarget;
@@ -142,7 +147,8 @@ public:
     void RefillMetricWeights();                 // one weight per metric when stale
     void LoadWordListFromFunctab();             // word lists from the function table
     void CheckOutputDirectory();                // the output-directory check
-    std::string LanguageSubfolder();            // the language's output subfolder, "" none
+    // The subfolder the language adds to the output directory, "" none.
+    std::string LanguageSubfolder(const std::string& outputDir);
 
     // ---- tool start (PemarisMainTool.cpp)
     // Toggles the refusal to start tools (a debugging aid).
@@ -189,6 +195,75 @@ public:
     bool DOSBoxActive = false;
     std::string DOSBoxPath, DOSBoxTemplatePath;
     std::string PendingDOSNote;
+
+    // ---- word lists (PemarisMainWords.cpp)
+    void BindWordListHandlers();
+    // Adds the entries of a word-list file to the two lists, ticked, and
+    // sorts each list once.
+    void LoadWordList(const std::string& fileName);
+    // Writes the ticked entries of both lists (each sorted once first).
+    void SaveWordList(const std::string& fileName);
+    // The ticked items of the control-word list ("CODE word"), in list order.
+    std::vector<std::string> TickedControlTags() const;
+    // Brings the dictionary lists up to date with the ticked control words
+    // and the language's dictionary (the files are read only when they or
+    // the words changed); its warnings go to the status bar, read failures
+    // raise. The lists: Dictionary.SingleTerms(), CompoundTerms(),
+    // Exceptions().
+    const TDictionaryTerms& ReadControlWords();
+    TDictionaryTerms Dictionary;
+    void ActLoadWordListExecute(TComponent* sender);
+    void ActSaveWordListExecute(TComponent* sender);
+    void ActLoadTextFileExecute(TComponent* sender);
+    void ActAddselectedToLIstExecute(TComponent* sender);
+    void ActRemoveDuplicatesExecute(TComponent* sender);
+    void ActRemoveUnidentifiedExecute(TComponent* sender);
+    void PageControlMainChange(TComponent* sender);
+    void BitBtnImportWordlistWMDropFileMessage(TComponent* sender, const TWMDropFiles& msg);
+    void ButtonCreateWrdListClick(TComponent* sender);
+    bool EditCreateWrdListDragOver(TComponent* sender, const QMimeData* data);
+    void EditCreateWrdListDragDrop(TComponent* sender, const QMimeData* data);
+    bool CheckListBoxControlTagsDragOver(TComponent* sender, const QMimeData* data);
+    void RichEditCTLWordsMouseDown(TComponent* sender, Qt::MouseButton button, const QPoint& at);
+    void CheckListBoxControlTagsDrawItem(QPainter* painter, const QRect& rect, const std::string& text);
+    void CheckListBoxObjectsMouseUp(TComponent* sender, Qt::MouseButton button, const QPoint& at);
+    void CheckListBoxObjectsMouseMove(TComponent* sender, const QPoint& at);
+    void CheckListBoxObjectsKeyDown(TComponent* sender, int& key);
+    void EditObjectsKeyPress(TComponent* sender, char& key);
+    void EditObjectsExit(TComponent* sender);
+    void CheckListBoxControlTagsMouseUp(TComponent* sender, Qt::MouseButton button, const QPoint& at);
+    void CheckListBoxControlTagsKeyDown(TComponent* sender, int& key);
+    void PanelCWrdKeyDown(TComponent* sender, int& key);
+    void PanelCWrdExit(TComponent* sender);
+    // The in-place editors of a noun and of a control word.
+    void EditObjectInPlace(int index);
+    void EditControlWordInPlace(int index);
+    // Imports a word-list file chosen or dropped: the clear question, the
+    // entries, the modified flag, "LastUsedWordTable".
+    void ImportWordList(const std::string& fileName);
+    TPanel* PanelCWrd = nullptr;
+    TPanel* PanelCreateWrdList = nullptr;
+    TButton* ButtonCreateWrdList = nullptr;
+    int EditedObjectIndex = -1, EditedControlWordIndex = -1;
+    TControlEvents* RichEditEvents = nullptr;
+
+    // ---- output directory and reset (PemarisMainOutputDir.cpp)
+    // The output-directory field's own handlers, bound at creation; its
+    // frame's two notifications, bound at the first showing.
+    void BindOutputDirectoryHandlers();
+    void BindOutputDirectoryNotifications();
+    void FrameFindDirectoryOutputDirEditExit(TComponent* sender);
+    void FrameFindDirectoryOutputDirSpeedButtonClick(TComponent* sender);
+    void FrameFindDirectoryOutputDirEditKeyPress(TComponent* sender, char& key);
+    bool FrameFindDirectoryOutputDirEditDragOver(TComponent* sender, const QMimeData* data);
+    void FrameFindDirectoryOutputDirEditDragDrop(TComponent* sender, const QMimeData* data);
+    void OutputDirModifiedExit(TComponent* sender);
+    void GroupBoxNamesMouseDown(TComponent* sender);
+    void ActRestartProjectExecute(TComponent* sender);
+    bool OutputDirCreateOnExit = false; // a drag of the names changed the field
+    bool NamesDragGuard = false;        // the next press on the names starts no drag
+    std::string InputTreePath;          // set by the run preparation; the reset fills it when empty
+    TControlEvents* GroupBoxNamesEvents = nullptr;
 
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)

@@ -26,12 +26,6 @@ TFileFilter JobFilter(const std::string& ext) {
     return {"Job definitions files(*" + ext + ")", "*" + ext};
 }
 
-// Settings keys of the jobs the derived products reopen at their next start.
-const char* const kKeyJobFile = "RememberedJobFile";           // kinds 1, 2 and 6
-const char* const kKeyTestCaseList = "RememberedTestCaseList"; // kind 6
-const char* const kKeyJobName = "RememberedJobName";           // kind 4
-const char* const kKeyJobFolder = "RememberedJobFolder";       // kind 4
-
 const char* const kLoadError =
     " Error while loading project definition, it was possibly generated with an older version of the tool";
 

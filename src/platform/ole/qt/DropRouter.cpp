@@ -236,6 +236,13 @@ bool TDropRouter::OleEvent(QWidget* site, QWidget* registered, QEvent* event) {
     return true;
 }
 
+bool IsControlDrag(const QMimeData* data) {
+    if (!data) return false;
+    for (const QString& f : data->formats())
+        if (f.startsWith(QLatin1String(kControlDragPrefix))) return true;
+    return false;
+}
+
 bool TDropRouter::FilesEvent(QWidget* site, QEvent* event) {
     auto* e = static_cast<QDropEvent*>(event);
     // Enter and move only look for a first local file; the drop reads them all.
@@ -243,6 +250,8 @@ bool TDropRouter::FilesEvent(QWidget* site, QEvent* event) {
     TStringList files;
     if (drop) files = FilesFromMime(e->mimeData());
     if (drop ? files.Empty() : !HasLocalFile(e->mimeData())) {
+        // A drag between the program's own controls is theirs to handle.
+        if (IsControlDrag(e->mimeData())) return false;
         // Not files: refused, and no child below the target takes it either.
         e->setDropAction(Qt::IgnoreAction);
         e->ignore();

@@ -105,6 +105,13 @@ private:
     } ole_;
 };
 
+// Drags from one of the program's controls to another (a word picked out
+// of a text, the job's names dragged onto a field) carry a private type
+// beginning with this prefix. They are the controls' own business: a
+// dropped-files registration above the control lets them through.
+inline constexpr const char* kControlDragPrefix = "application/x-pemaris-";
+bool IsControlDrag(const QMimeData* data);
+
 // Switches the shell's dropped-files message on or off for a component that
 // receives it (a drop-aware control or a form with a WMDropFiles handler):
 // see TDropFilesReceiver.
