@@ -72,6 +72,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindEvaluationActions();
     BindStatisticActions();
     BindSourceHandlers();
+    BindParameterHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

@@ -8,6 +8,7 @@
 #include "LanguageSelection.h"
 #include "ModularStructure.h"
 #include "NewFileNames.h"
+#include "ParameterDocument.h"
 #include "ProductIni.h"
 #include "ProductTable.h"
 #include "RenameResultFolder.h"
@@ -185,6 +186,32 @@ public:
     bool DOSBoxActive = false;
     std::string DOSBoxPath, DOSBoxTemplatePath;
     std::string PendingDOSNote;
+
+    // ---- the parameter document (PemarisMainParameters.cpp)
+    // The first step of a run's preparation (run modes 1 and 3 to 6): the
+    // input checks, then the document, the input-tree entries and the batch
+    // lines composed from the job: ParameterDocuments, InputTreeEntries and
+    // NewFileNames (shown by MemoNewFileNames), BatchRun and BatchLines,
+    // NumberOfModules, the pairs of MemoLongextension. It makes no folder
+    // and saves no file: the preparation does both. Any input error ends it
+    // through the status bar (silent abort) with ParameterDocuments empty.
+    void WriteParameterDocument();
+    // Names, ticked sources, the output directory, the strict structure.
+    void CheckRunInputs();
+    // The job as the document sees it, read from the window.
+    TParameterJob ParameterJobSnapshot();
+    // The sub-processors of the group "WAA" by extension.
+    TSubProcessorMap GetSubProcessors();
+    // The long extension a short input-tree extension was made from
+    // (MemoLongextension); true when it differs.
+    bool RestoreLongExtension(const std::string& extension, std::string& longExtension);
+    void BindParameterHandlers();
+    void EditSystemNameChange(TComponent* sender);
+    void EditProductNameChange(TComponent* sender);
+    void EditSystemVersionChange(TComponent* sender);
+    bool BatchRun = false;              // the last document made a batch run
+    std::vector<TBatchLine> BatchLines; // its tool calls, per source or per module
+    TMemo* MemoSearch = nullptr;        // the search run's text
 
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)
