@@ -501,7 +501,7 @@ public:
     int SystemBigDirectoryLimit = 50;
     int SelectedFilesScreenWidth = 0;
     bool SystemNameByDirectory = false;
-    int SourceLinesInJob = 0;
+    long long SourceLinesInJob = 0;
     // Progress counters of the run, kept in the job while a tool runs.
     int NumberOfRenamedModules = 0, NumberOfModules = 0;
     int NumberOfRenamedSourceFiles = 0, NumberOfSourceFiles = 0;
