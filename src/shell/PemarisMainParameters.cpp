@@ -7,6 +7,7 @@
 #include "BaseFileUtils.h"
 #include "BaseStrings.h"
 #include "BaseUtils.h"
+#include "CharSet1252.h"
 #include "FileFilter.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
@@ -19,6 +20,7 @@ void TfrmPemarisMain::BindParameterHandlers() {
     EditSystemName->OnChange = [this](TComponent* s) { EditSystemNameChange(s); };
     EditProductName->OnChange = [this](TComponent* s) { EditProductNameChange(s); };
     EditSystemVersion->OnChange = [this](TComponent* s) { EditSystemVersionChange(s); };
+    BindPrepareHandlers();
 }
 
 // The names follow their edits as they are typed, so a run started without
