@@ -42,6 +42,7 @@ class TAboutBoxDlg;
 class TTabBarPress;
 struct TScannerReportSettings;
 class TExtensionList;
+class TDocumentDictionary;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -213,6 +214,29 @@ public:
     std::vector<TBatchLine> BatchLines; // its tool calls, per source or per module
     TMemo* MemoSearch = nullptr;        // the search run's text
 
+    // ---- the run's preparation (PemarisMainPrepare.cpp)
+    // PrepareRun (declared with the job's routines) gives the output
+    // directory all a tool run needs; it ends normally or through the status
+    // bar's silent abort. ActCountLinesOnly runs it up to the copies, which
+    // then only count lines.
+    void BindPrepareHandlers();
+    void ActCountLinesOnlyExecute(TComponent* sender);
+    // Asks "Break the process ?"; Yes ends the operation (silent abort).
+    void ConfirmBreak();
+    void ShowPreparingDirectories();
+    // A stop request (the flag set by a close request) is confirmed or
+    // dropped; a confirmed one ends the operation.
+    void AskStopRequest(bool& stopFlag);
+    void BuildInputTree(const std::string& outputDir);
+    void CopyRunTables(const std::string& outputDir);
+    // Word-list routines the preparation calls (default bodies in
+    // PemarisMainSeams.cpp until the word lists fill them): the function
+    // word list written for the word scanner, and the language's dictionary
+    // for term-marking documents (null: none).
+    void SaveFunctionWordList(const std::string& fileName);
+    std::shared_ptr<const TDocumentDictionary> DocumentDictionary();
+    bool CountLinesOnly = false; // set only while ActCountLinesOnly runs
+
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)
     void BindJobActions();
@@ -250,6 +274,7 @@ public:
     void CloseAllEditorTabs();
     void WaitForWatcher();                                  // the running tool's watcher has ended
     int FinishResultNames();                                // modules whose results have their final names
+    void PrepareRun();
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
 

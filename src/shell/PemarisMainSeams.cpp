@@ -21,4 +21,10 @@ void TfrmPemarisMain::CheckOutputDirectory() {}
 // Output directory: no language subfolder until that unit sets one.
 std::string TfrmPemarisMain::LanguageSubfolder() { return {}; }
 
+// Seams of the run's preparation.
+// Word lists: the function word list is written by the word-list unit.
+void TfrmPemarisMain::SaveFunctionWordList(const std::string&) {}
+// Word lists: no dictionary until the word-list unit reads the language's.
+std::shared_ptr<const TDocumentDictionary> TfrmPemarisMain::DocumentDictionary() { return nullptr; }
+
 } // namespace pem
