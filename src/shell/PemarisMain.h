@@ -224,9 +224,9 @@ public:
     // Asks "Break the process ?"; Yes ends the operation (silent abort).
     void ConfirmBreak();
     void ShowPreparingDirectories();
-    // A stop request (the flag set by a close request) is confirmed or
+    // A stop request (the loop flags a close request sets) is confirmed or
     // dropped; a confirmed one ends the operation.
-    void AskStopRequest(bool& stopFlag);
+    void AskStopRequest();
     void BuildInputTree(const std::string& outputDir);
     void CopyRunTables(const std::string& outputDir);
     // Word-list routines the preparation calls (default bodies in

@@ -67,10 +67,12 @@ void TfrmPemarisMain::ShowPreparingDirectories() {
     ProgressBarSources->SetPosition(0);
 }
 
-void TfrmPemarisMain::AskStopRequest(bool& stopFlag) {
-    if (!stopFlag) return;
+void TfrmPemarisMain::AskStopRequest() {
+    if (!InputLoopStop && !FileLoopStop) return;
     if (Dialogs().MessageDlg(kStopQuestion, TMsgDlgType::mtConfirmation, mbYesNo) == mrYes) MyStB->Error(kStopped);
-    stopFlag = false; // asked once per request
+    // One request, asked about once: both loops go on.
+    SetBuildLoopStop(false);
+    SetFileLoopStop(false);
 }
 
 void TfrmPemarisMain::PrepareRun() {
@@ -168,7 +170,7 @@ void TfrmPemarisMain::BuildInputTree(const std::string& outputDir) {
     options.beforeBlock = [this, &pump](const TCopyProgress& p) {
         if (p.longFile) GroupBoxSlider->SetCaption(CopyProgressCaption(p));
         pump.Pump();
-        AskStopRequest(FileLoopStop);
+        AskStopRequest();
         return true;
     };
     options.showError = [this](const std::string& text) { MyStB->ShowWarning(text); };
@@ -210,7 +212,7 @@ void TfrmPemarisMain::BuildInputTree(const std::string& outputDir) {
         GroupBoxSlider->SetCaption(BuildProgressCaption(position, count));
         // The first copy shows at once; later ones at a bounded rate.
         pump.Pump(position == 1);
-        AskStopRequest(InputLoopStop);
+        AskStopRequest();
     }
 }
 
