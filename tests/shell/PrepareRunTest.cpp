@@ -7,6 +7,7 @@
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "QtTestSupport.h"
+#include "BaseStrings.h"
 #include "RunPreparation.h"
 
 #include <QApplication>
@@ -78,7 +79,19 @@ protected:
         }
     }
 
+    // Acts once, at the first events served while the sources are copied.
+    void WhileCopying(TfrmPemarisMain* f, std::function<void()> act) {
+        timer_ = std::make_unique<QTimer>();
+        QObject::connect(timer_.get(), &QTimer::timeout, [this, f, act] {
+            if (!f->InputLoopRunning) return;
+            timer_->stop();
+            act();
+        });
+        timer_->start(0);
+    }
+
     pemtest::TempDir src, out;
+    std::unique_ptr<QTimer> timer_;
 };
 
 } // namespace
@@ -145,7 +158,7 @@ TEST_F(PrepareRunTest, AFullPreparationWithASourceGoneMissing) {
     f->CheckListBoxSelectedFiles->SetItemEnabled(1, true);
     f->CheckListBoxSelectedFiles->SetChecked(1, true);
     recorder.records.clear();
-    QTimer::singleShot(0, f, [this] { fs::remove(src / "pay/out/c.cbl"); });
+    WhileCopying(f, [this] { fs::remove(src / "pay/out/c.cbl"); });
     ASSERT_TRUE(Prepare(f));
     EXPECT_TRUE(dialogs->Messages().empty());
     EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Some input files cannot be found!"));
@@ -174,7 +187,7 @@ TEST_F(PrepareRunTest, AStopRequestDuringTheCopiesIsConfirmedOrDropped) {
         fs::create_directories(out / "Metrics");
         // The user closes the window while the sources are copied: the
         // close asks first, then the loop.
-        QTimer::singleShot(0, f, [f] { f->close(); });
+        WhileCopying(f, [f] { f->close(); });
         dialogs->AnswerMessage(mrYes);
         dialogs->AnswerMessage(answer);
         EXPECT_EQ(Prepare(f), answer == mrNo);
@@ -205,4 +218,28 @@ TEST_F(PrepareRunTest, ASystemNamedByDirectoryGetsADocumentPerModule) {
     EXPECT_NE(module2.find("  SystemName  = \"out\"\n"), std::string::npos) << module2;
     EXPECT_NE(module2.find("  <Orig_File_0003>pay/out/c.cbl</Orig_File_0003>\n"), std::string::npos) << module2;
     EXPECT_EQ(module2.find("Orig_File_0001"), std::string::npos) << module2;
+}
+
+TEST_F(PrepareRunTest, TheTablesGoBesideTheDocument) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                       ReplaceStr("(DirDepth=2)", "(DirDepth=2,REPO_Tab=Y)", kKorvexIni));
+    pemtest::WriteFile(install / "Tools/Measure/Korvex/COBAudit/Functab.COB", "PERFORM\n");
+    pemtest::WriteFile(src / "repo.csv", "a;b\n");
+    TfrmPemarisMain* f = StartWithJob();
+    fs::create_directories(out / "Metrics");
+    ASSERT_TRUE(f->TabSheetFunctab->TabVisible());
+    ASSERT_TRUE(f->CheckBoxRepo_Tab->Visible());
+    f->CheckBoxRepo_Tab->click();
+    f->FrameFindexecRepo_Tab->Edit->SetText(src / "repo.csv");
+    f->RunMode = 1; // an analysis, as its run action sets
+    ASSERT_TRUE(Prepare(f));
+    // The function table under its own name, the one the document gives.
+    EXPECT_EQ(pemtest::ReadFile(out / "Functab.COB"), "PERFORM\n");
+    EXPECT_EQ(pemtest::ReadFile(out / "Repo_Tab.csv"), "a;b\n");
+    const std::string doc = pemtest::ReadFile(out / "last.xml");
+    EXPECT_NE(doc.find("  <Func_Tab>Functab.COB</Func_Tab>\n  <Repo_Tab_Orig>" + src / "repo.csv" +
+                       "</Repo_Tab_Orig>\n  <Repo_Tab>Repo_Tab.csv</Repo_Tab>\n"),
+              std::string::npos)
+        << doc;
+    EXPECT_NE(doc.find("  REPO_TAB = \"Y\" \n"), std::string::npos) << doc;
 }
