@@ -243,3 +243,22 @@ TEST_F(PrepareRunTest, TheTablesGoBesideTheDocument) {
         << doc;
     EXPECT_NE(doc.find("  REPO_TAB = \"Y\" \n"), std::string::npos) << doc;
 }
+
+TEST_F(PrepareRunTest, TheNamesFollowTheirEditsAndABreakIsConfirmed) {
+    TfrmPemarisMain* f = StartWithJob();
+    fs::create_directories(out / "Metrics");
+    // Typed and not yet left: the run writes what the edits show.
+    f->EditSystemName->SetText("Payroll");
+    f->EditSystemVersion->SetText("2.1");
+    EXPECT_EQ(f->SystemName, "Payroll");
+    EXPECT_TRUE(f->Modified);
+    f->Act("ActCountLinesOnly")->Execute();
+    EXPECT_GE(f->ParameterDocuments.IndexOf("  SystemName  = \"Payroll\""), 0);
+    EXPECT_GE(f->ParameterDocuments.IndexOf("  Version = \"2.1\""), 0);
+
+    dialogs->AnswerMessage(mrNo);
+    EXPECT_NO_THROW(f->ConfirmBreak());
+    dialogs->AnswerMessage(mrYes);
+    EXPECT_THROW(f->ConfirmBreak(), EAbort);
+    EXPECT_EQ(dialogs->Messages(), (std::vector<std::string>{"Break the process ?", "Break the process ?"}));
+}
