@@ -115,7 +115,10 @@ void TfrmPemarisMain::PrepareRun() {
     // 9.
     if (CountLinesOnly) Abort();
     try {
-        // 10.
+        // 10. The work folder is the one the document names ("./work"), in
+        // the output directory as it is now, not as it was when the
+        // language was chosen.
+        WorkFolder = ExcludeTrailingSeparator(outputDir, '/') + "/work";
         MakeResultFolders(outputDir, SystemName, WorkFolder, LanguageCode == "PB");
         // 11.
         TRunDocuments run;

@@ -175,6 +175,10 @@ TEST_F(PrepareRunTest, AFullPreparationWithASourceGoneMissing) {
     EXPECT_FALSE(fs::exists(out / "LAST0007.XML"));
     for (const std::string& folder : ResultFolderNames()) EXPECT_TRUE(fs::is_directory(out / folder)) << folder;
     EXPECT_TRUE(fs::is_directory(out / "Pay"));
+    // The work folder the document names, whatever the output directory was
+    // when the language was chosen.
+    EXPECT_TRUE(fs::is_directory(out / "work"));
+    EXPECT_EQ(f->WorkFolder, out / "work");
     EXPECT_EQ(f->MemoNewFileNames->Lines().Values("XCPY0002"), Tree("MOD0002/SRC0003.CBL"));
     EXPECT_FALSE(f->ProgressShown);
 }
