@@ -135,6 +135,13 @@ TEST(ParameterDocument, StructureLevelsCollapseTheEntries) {
         else EXPECT_EQ(doc.entries.Count(), 14);
         EXPECT_GE(doc.lines.IndexOf(c.file1), 0);
     }
+    // Only the part below the input tree collapses: an output directory
+    // whose path holds such a name keeps it.
+    TJobFixture f = StructuredJob();
+    f.job.structureLevel = 0;
+    f.job.outputDirectory = "/runs/COMP0001/MOD0001";
+    EXPECT_EQ(*f.Compose().entries.ValueOf("XCPY0000"), "/runs/COMP0001/MOD0001/workinp/SRC0001.CBL");
+
     // The collapse itself, on the texts the levels are defined by.
     EXPECT_EQ(CollapseEntryLevels("MOD0002=Comp/Mod", 1), "MOD0002=/Mod");
     EXPECT_EQ(CollapseEntryLevels("SRC0005=Comp/Mod/a.cbl", 1), "SRC0005=Mod/a.cbl");
