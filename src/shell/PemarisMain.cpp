@@ -76,6 +76,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindXMLEditorActions();
     BindWordListHandlers();
     BindOutputDirectoryHandlers();
+    BindParameterHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

@@ -8,6 +8,7 @@
 #include "LanguageSelection.h"
 #include "ModularStructure.h"
 #include "NewFileNames.h"
+#include "ParameterDocument.h"
 #include "ProductIni.h"
 #include "ProductTable.h"
 #include "RenameResultFolder.h"
@@ -50,6 +51,7 @@ class TExtensionList;
 class TCustomDropTarget;
 class TDropFileTarget;
 struct POINT;
+class TDocumentDictionary;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -264,6 +266,56 @@ public:
     bool NamesDragGuard = false;        // the next press on the names starts no drag
     std::string InputTreePath;          // set by the run preparation; the reset fills it when empty
     TControlEvents* GroupBoxNamesEvents = nullptr;
+    // ---- the parameter document (PemarisMainParameters.cpp)
+    // The first step of a run's preparation (run modes 1 and 3 to 6): the
+    // input checks, then the document, the input-tree entries and the batch
+    // lines composed from the job: ParameterDocuments, InputTreeEntries and
+    // NewFileNames (shown by MemoNewFileNames), BatchRun and BatchLines,
+    // NumberOfModules, the pairs of MemoLongextension. It makes no folder
+    // and saves no file: the preparation does both. Any input error ends it
+    // through the status bar (silent abort) with ParameterDocuments empty.
+    void WriteParameterDocument();
+    // Names, ticked sources, the output directory, the strict structure.
+    void CheckRunInputs();
+    // The job as the document sees it, read from the window.
+    TParameterJob ParameterJobSnapshot();
+    // The sub-processors of the group "WAA" by extension.
+    TSubProcessorMap GetSubProcessors();
+    // The long extension a short input-tree extension was made from
+    // (MemoLongextension); true when it differs.
+    bool RestoreLongExtension(const std::string& extension, std::string& longExtension);
+    void BindParameterHandlers();
+    void EditSystemNameChange(TComponent* sender);
+    void EditProductNameChange(TComponent* sender);
+    void EditSystemVersionChange(TComponent* sender);
+    bool BatchRun = false;              // the last document made a batch run
+    std::vector<TBatchLine> BatchLines; // its tool calls, per source or per module
+    TMemo* MemoSearch = nullptr;        // the search run's text
+
+    // ---- the run's preparation (PemarisMainPrepare.cpp)
+    // PrepareRun (declared with the job's routines) gives the output
+    // directory all a tool run needs; it ends normally or through the status
+    // bar's silent abort. ActCountLinesOnly runs it up to the copies, which
+    // then only count lines.
+    void BindPrepareHandlers();
+    void ActCountLinesOnlyExecute(TComponent* sender);
+    // Asks "Break the process ?"; Yes ends the operation (silent abort).
+    void ConfirmBreak();
+    void ShowPreparingDirectories();
+    // A stop request (the loop flags a close request sets) is confirmed or
+    // dropped; a confirmed one ends the operation.
+    void AskStopRequest();
+    void BuildInputTree(const std::string& outputDir);
+    void CopyRunTables(const std::string& outputDir);
+    // Word-list routines the preparation calls (default bodies in
+    // PemarisMainSeams.cpp until the word lists fill them): the function
+    // word list written for the word scanner, and the language's dictionary
+    // for term-marking documents (null: none).
+    void SaveFunctionWordList(const std::string& fileName);
+    std::shared_ptr<const TDocumentDictionary> DocumentDictionary();
+    std::shared_ptr<const TDocumentDictionary> DocumentTerms; // built from Dictionary
+    int DocumentTermsReading = -1;                           // Dictionary.Readings() it was built at
+    bool CountLinesOnly = false; // set only while ActCountLinesOnly runs
 
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)
@@ -313,6 +365,7 @@ public:
     void CloseAllEditorTabs();
     void WaitForWatcher();                                  // the running tool's watcher has ended
     int FinishResultNames();                                // modules whose results have their final names
+    void PrepareRun();
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
 

@@ -228,6 +228,7 @@ void TfrmPemarisMain::BuildNamesTab() {
     PanelExtraFiles->SetVisible(false);
     GroupBoxSearch = new TGroupBox(this, PanelBozomek, "GroupBoxSearch", "Search");
     ComboBoxSearchType = new TComboBox(this, GroupBoxSearch, "ComboBoxSearchType");
+    MemoSearch = new TMemo(this, GroupBoxSearch, "MemoSearch");
     GroupBoxSearch->SetVisible(false);
     PanelTCAnal = new TPanel(this, PanelBozomek, "PanelTCAnal");
     PanelCommonRoot = new TPanel(this, TabSheetNames, "PanelCommonRoot", TLayoutKind::Horizontal);

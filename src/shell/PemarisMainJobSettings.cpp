@@ -382,8 +382,11 @@ void TfrmPemarisMain::NewFileNamesChanged() {
 }
 
 void TfrmPemarisMain::MemoNewFileNamesChange(TComponent*) {
-    // The memo's lines were set from the job file or edited: the store takes them.
-    if (!syncingNewFileNames_) NewFileNames.Assign(MemoNewFileNames->Lines());
+    // The memo's lines were set from the job file or edited: the store takes
+    // them, and the renaming reads its entries from them again.
+    if (syncingNewFileNames_) return;
+    NewFileNames.Assign(MemoNewFileNames->Lines());
+    InputTreeEntries.Clear();
 }
 
 // -------------------------------------------------------------- batch times

@@ -10,6 +10,7 @@
 #include "CaseInsensitivePath.h"
 #include "CharSet1252.h"
 #include "ControlEvents.h"
+#include "DocumentText.h"
 #include "FindExecFrame.h"
 #include "QtText.h"
 #include "SafeFiles.h"
@@ -226,6 +227,25 @@ const TDictionaryTerms& TfrmPemarisMain::ReadControlWords() {
     if (Dictionary.ReadControlWords(DictionaryFilesPath, TickedControlTags()))
         for (const std::string& w : Dictionary.Warnings()) MyStB->ShowWarning(w);
     return Dictionary;
+}
+
+// The run preparation's view of the word lists: the function word list it
+// hands the word scanner, and the dictionary it marks documents with (null
+// when the language has none). The dictionary is rebuilt only when the term
+// files were read again.
+void TfrmPemarisMain::SaveFunctionWordList(const std::string& fileName) { SaveWordList(fileName); }
+
+std::shared_ptr<const TDocumentDictionary> TfrmPemarisMain::DocumentDictionary() {
+    if (!UseDictionaryFiles) return nullptr;
+    const TDictionaryTerms& terms = ReadControlWords();
+    if (!DocumentTerms || DocumentTermsReading != terms.Readings()) {
+        std::vector<std::pair<std::string, int>> single;
+        single.reserve(terms.SingleTerms().size());
+        for (const TSingleTerm& t : terms.SingleTerms()) single.emplace_back(t.term, t.value);
+        DocumentTerms = std::make_shared<const TDocumentDictionary>(single, terms.CompoundTerms(), terms.Exceptions());
+        DocumentTermsReading = terms.Readings();
+    }
+    return DocumentTerms;
 }
 
 // --------------------------------------------------------- import, export
