@@ -6,6 +6,7 @@
 #include "ButtonRows.h"
 #include "CaseInsensitivePath.h"
 #include "CmdLine.h"
+#include "ControlEvents.h"
 #include "DesktopServices.h"
 #include "DropRouter.h"
 #include "FindDirectoryFrame.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QFontMetrics>
+#include <QPointer>
 #include <filesystem>
 #include <set>
 
@@ -68,14 +70,24 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindJobDrop();
     BindViewerActions();
     BindEvaluationActions();
     BindStatisticActions();
     BindSourceHandlers();
+    BindXMLEditorActions();
+    BindWordListHandlers();
+    BindOutputDirectoryHandlers();
+    BindParameterHandlers();
     BindRunActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
+    // The watchers go while the window is whole (see TFormEventFilter).
+    std::vector<QPointer<QObject>> watchers;
+    for (QObject* o : findChildren<QObject*>())
+        if (dynamic_cast<TFormEventFilter*>(o)) watchers.emplace_back(o);
+    for (const QPointer<QObject>& w : watchers) delete w.data();
     if (g_main == this) g_main = nullptr;
 }
 
@@ -341,6 +353,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
                                                       FrameFindDirectoryOutputDir, BitBtnImportWordlist})
         DragAcceptFiles(w, true);
+    // 5.
+    RegisterJobDropTarget();
+    // 6.
+    BindOutputDirectoryNotifications();
     // 7.
     ApplyViewerFontFromSettings();
     // 8.

@@ -4,6 +4,8 @@
 // group and loop flags, and the small handlers of options and help.
 #include "PemarisMain.h"
 
+#include "ControlEvents.h"
+
 #include "BaseFileUtils.h"
 #include "ButtonRows.h"
 #include "CaseInsensitivePath.h"
@@ -32,9 +34,9 @@ namespace pem {
 
 // Mouse and key events of the metrics list and its weight editor, and the
 // right-button press that focuses a list, handed to the form's handlers.
-class TMetricsEvents : public QObject {
+class TMetricsEvents : public TFormEventFilter {
 public:
-    explicit TMetricsEvents(TfrmPemarisMain* form) : QObject(form), form_(form) {}
+    explicit TMetricsEvents(TfrmPemarisMain* form) : TFormEventFilter(form), form_(form) {}
     TKeyPressEvent OnListKeyPress, OnEditorKeyPress;
 
 protected:
@@ -382,8 +384,11 @@ void TfrmPemarisMain::NewFileNamesChanged() {
 }
 
 void TfrmPemarisMain::MemoNewFileNamesChange(TComponent*) {
-    // The memo's lines were set from the job file or edited: the store takes them.
-    if (!syncingNewFileNames_) NewFileNames.Assign(MemoNewFileNames->Lines());
+    // The memo's lines were set from the job file or edited: the store takes
+    // them, and the renaming reads its entries from them again.
+    if (syncingNewFileNames_) return;
+    NewFileNames.Assign(MemoNewFileNames->Lines());
+    InputTreeEntries.Clear();
 }
 
 // -------------------------------------------------------------- batch times
@@ -457,12 +462,8 @@ void TfrmPemarisMain::Contents1Click(TComponent*) {
     if (!Application().ShowHelp(9999)) MyStB->ShowWarning("No help file " + Application().HelpFile);
 }
 
-void TfrmPemarisMain::ActCompoundMetricsExecute(TComponent*) {
-    if (TForm* f = Screen().FindForm("frmCompoundMetrics")) {
-        f->show();
-        f->raise();
-    }
-}
+// ActCompoundMetricsExecute: with the compound metrics window's other links
+// (PemarisMainCompound.cpp).
 
 void TfrmPemarisMain::FormResize(TComponent*) { ArrangeButtonsInRowsWithMargin(PanelBitButtons, -1); }
 

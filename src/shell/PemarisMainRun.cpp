@@ -6,6 +6,7 @@
 #include "PemarisMain.h"
 
 #include "BaseFileUtils.h"
+#include "CaseInsensitivePath.h"
 #include "CharSet1252.h"
 #include "CmdLine.h"
 #include "DeleteTemporaryFiles.h"
@@ -292,6 +293,16 @@ void TfrmPemarisMain::FinishRun() {
 
 void TfrmPemarisMain::RenameResultFiles() {
     const std::string out = OutDir(*this);
+    // 1. The scanner's word list replaces the lists; without one the lists
+    // stay as they are, never emptied for nothing.
+    if (RunMode == rmWordScanner) {
+        const std::string wordList = FindFileIgnoringCase(out + "functab.wrl");
+        if (!wordList.empty()) {
+            CheckListBoxObjects->ClearItems();
+            CheckListBoxControlTags->ClearItems();
+            LoadWordList(wordList);
+        }
+    }
     // 2. A failed conversion is reported and the finishing goes on.
     if (Product.Kind == 8)
         ConvertScannerReportAfterRun(ScannerReportSettings(), [this](const std::string& text) {
