@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     fs::copy(DEMO_DIR, root, fs::copy_options::recursive);
     fs::copy_file(FAKE_TOOL, root + "/Tools/Measure/Korvex/COBAudit/COBAudit.exe",
                   fs::copy_options::overwrite_existing);
-    const std::string src = root + "/src", out = root + "/out", copy = root + "/copy";
+    const std::string src = root + "/src", out = root + "/out/COB", copy = root + "/copy";
     for (int i = 0; i < sources; ++i) {
         char rel[64];
         std::snprintf(rel, sizeof rel, "C%02d/M%03d/s%05d.cbl", i % 10, i % 100, i);
