@@ -8,6 +8,7 @@
 #include "CmdLine.h"
 #include "DesktopServices.h"
 #include "Exceptions.h"
+#include "PrintDispatch.h"
 #include "QtText.h"
 #include "ResultTabs.h"
 #include "SettingsStore.h"
@@ -65,6 +66,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     };
     BindJobActions();
     BindViewerActions();
+    BindPrintActions();
+    RegisterTestCaseFrame();
     BindEvaluationActions();
 }
 
@@ -541,22 +544,11 @@ void TfrmPemarisMain::ShowHelperPages(bool show) {
 }
 
 void TfrmPemarisMain::SetCategoryActionsVisible(const std::string& category, bool alsoEnable, bool value) {
-    for (TForm* f : Screen().Forms()) {
-        std::vector<TActionList*> lists;
-        std::function<void(TComponent*)> walk = [&](TComponent* c) {
-            for (TComponent* k : c->ComponentList()) {
-                if (auto* l = dynamic_cast<TActionList*>(k)) lists.push_back(l);
-                walk(k);
-            }
-        };
-        walk(f);
-        for (TActionList* l : lists)
-            for (TAction* a : l->ActionVector())
-                if (a->Category() == category) {
-                    a->SetVisible(value);
-                    if (alsoEnable) a->SetEnabled(value);
-                }
-    }
+    ForEachFormAction([&](TAction* a) {
+        if (a->Category() != category) return;
+        a->SetVisible(value);
+        if (alsoEnable) a->SetEnabled(value);
+    });
 }
 
 } // namespace pem

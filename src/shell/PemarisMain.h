@@ -28,6 +28,8 @@ class TIncCombo;
 class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
+class TPrintDispatch;
+class IHardCopyPrinter;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -254,6 +256,19 @@ public:
     TTabBarPress* EditorTabBarPress = nullptr;
     unsigned char RunMode = 0;        // 1 analysis ... 6 search, of the last run
     std::string TestToolLogName;      // the active test tool's log
+
+    // ---- printing of tabs and files (PemarisMainPrint.cpp) and the test
+    // case editor's frame (PemarisMainTestCases.cpp)
+    void BindPrintActions();
+    void ActPrintCurrentExecute(TComponent* sender);
+    void ActPrintFileExecute(TComponent* sender);
+    void ActSelectPrinterExecute(TComponent* sender);
+    // With a sender the switch flips and the job is modified; then the
+    // print actions of every form are relabelled.
+    void ActPreviewBeforePrintingExecute(TComponent* sender);
+    void RegisterTestCaseFrame();
+    std::unique_ptr<IHardCopyPrinter> HardCopyPrinter;
+    std::unique_ptr<TPrintDispatch> PrintDispatch;
 
     // ---- evaluation: module and deficiency rankings, test plan
     // (PemarisMainEvaluation.cpp)

@@ -130,6 +130,10 @@ private:
 
 TScreen& Screen();
 
+// Every action of every action list that a form owns (at any depth: frames
+// on tabs included), form by form in creation order.
+void ForEachFormAction(const std::function<void(TAction*)>& fn);
+
 class TApplication {
 public:
     std::string Title;
