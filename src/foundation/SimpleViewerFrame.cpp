@@ -36,7 +36,7 @@ TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const
     BitBtnPrint->SetTabOrder(0);
     BitBtnClose->SetTabOrder(1);
     RichEditSourceView = new TListingView(this, this, "RichEditSourceView");
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(RichEditSourceView, 1);
+    if (auto* box = qobject_cast<QBoxLayout*>(layout())) box->setStretchFactor(RichEditSourceView, 1);
     BitBtnPrint->OnClick = [this](TComponent* s) { BitBtnPrintClick(s); };
     BitBtnClose->OnClick = [this](TComponent* s) { BitBtnCloseClick(s); };
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };

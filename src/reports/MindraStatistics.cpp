@@ -2,6 +2,7 @@
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "RankingText.h"
 #include "SharedRoutinesFiles.h"
 #include "StringList.h"
 
@@ -31,15 +32,6 @@ std::string DescendingNumber(std::int64_t n) {
     auto r = std::to_chars(buf, buf + sizeof buf, d < 0 ? 0 : d);
     std::string digits(buf, r.ptr);
     return std::string(digits.size() < 10 ? 10 - digits.size() : 0, '0') + digits;
-}
-
-// "%4.3f" without the C library's locale.
-std::string Fixed4_3(double v) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-    std::string s(buf, r.ptr);
-    if (s.size() < 4) s.insert(0, 4 - s.size(), ' ');
-    return s;
 }
 
 std::string NameKey(std::string_view name, std::string_view second) {
@@ -288,7 +280,7 @@ std::string DefectRankingKey(const TErrorEntities& r) {
 }
 
 std::string ChangeRankingKey(const TChangeEntities& r) {
-    return Fixed4_3(1.0 - r.Blocks[0].Impact) + "=" + NameKey(r.ComponentName, r.SystemName);
+    return FormatFloat(1.0 - r.Blocks[0].Impact, 4, 3) + "=" + NameKey(r.ComponentName, r.SystemName);
 }
 
 std::string ProjectKey(const TProjectEntities& r) { return NameKey(r.ComponentName, r.ComponentType); }
@@ -317,7 +309,7 @@ std::string FinishChangeRanking(std::vector<TReportEntry<TChangeEntities>>& item
     total.SystemName = s.ProductName;
     total.ComponentName = "Product Total";
     total.Blocks[0].Share = 1.0;
-    return Fixed4_3(1.0 - total.Blocks[0].Impact) + "=" + NameKey("", s.ProductName);
+    return FormatFloat(1.0 - total.Blocks[0].Impact, 4, 3) + "=" + NameKey("", s.ProductName);
 }
 
 std::string FinishProject(std::vector<TReportEntry<TProjectEntities>>&, TProjectEntities& total,

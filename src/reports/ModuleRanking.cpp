@@ -164,10 +164,10 @@ std::vector<std::string> RankModules(const std::string& metricsFolder, const std
                 const std::string_view line = *it;
                 if (Begins(line, fmt.QualityKey)) {
                     const double v = TextToFloat(MetricsLineValue(line));
-                    if (v <= limits.Quality) qualityHits.push_back(FormatFixed(1 - v, 5, 3) + " " + path);
+                    if (v <= limits.Quality) qualityHits.push_back(FormatFloat(1 - v, 5, 3) + " " + path);
                 } else if (Begins(line, fmt.ComplexityKey)) {
                     const double v = TextToFloat(MetricsLineValue(line));
-                    if (v >= limits.Complexity) complexityHits.push_back(FormatFixed(v, 5, 3) + " " + path);
+                    if (v >= limits.Complexity) complexityHits.push_back(FormatFloat(v, 5, 3) + " " + path);
                 } else if (Begins(line, fmt.SizeKey)) {
                     const std::int32_t n = TextToInt(MetricsLineValue(line));
                     if (n >= limits.StatementNumber) sizeHits.push_back(FormatInt(n, 7, 7) + " " + path);
@@ -191,15 +191,15 @@ std::vector<std::string> RankModules(const std::string& metricsFolder, const std
     out.push_back(kDashes);
     out.push_back("");
     out.push_back("   Modules with " + MeasureNameOfKey(fmt.ComplexityKey) + " greater than " +
-                  FormatFixed(limits.Complexity, 5, 3) + " ");
+                  FormatFloat(limits.Complexity, 5, 3) + " ");
     out.push_back(kDashes);
-    AddHits(out, complexityHits, [](std::string_view key) { return FormatFixed(TextToFloat(key), 7, 3); });
+    AddHits(out, complexityHits, [](std::string_view key) { return FormatFloat(TextToFloat(key), 7, 3); });
     out.push_back(kDashes);
     out.push_back("");
     out.push_back("   Modules with " + MeasureNameOfKey(fmt.QualityKey) + " less than " +
-                  FormatFixed(limits.Quality, 5, 3) + " ");
+                  FormatFloat(limits.Quality, 5, 3) + " ");
     out.push_back(kDashes);
-    AddHits(out, qualityHits, [](std::string_view key) { return FormatFixed(1 - TextToFloat(key), 7, 3); });
+    AddHits(out, qualityHits, [](std::string_view key) { return FormatFloat(1 - TextToFloat(key), 7, 3); });
     out.push_back(kDashes);
     return out;
 }

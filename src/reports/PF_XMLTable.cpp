@@ -2,8 +2,6 @@
 
 #include "SharedRoutinesCommon.h"
 
-#include <ctime>
-
 namespace pem {
 
 namespace {
@@ -17,29 +15,6 @@ constexpr double kHeaderDesignHeight = 32;  // mm
 constexpr double kSystemsTop = 25;          // mm below the header's top
 constexpr double kValueLeft = 32;           // where the header's values start
 constexpr double kSystemsWidth = 120;       // the systems label's fixed width
-
-TReportText Text(double x, double y, double w, const std::string& s, const TReportFont& font,
-                 const TTextMeasure& m, TReportAlign align = TReportAlign::Left) {
-    TReportText t;
-    t.x = x;
-    t.y = y;
-    t.w = w;
-    t.h = m.LineHeight(font);
-    t.text = s;
-    t.font = font;
-    t.align = align;
-    t.textWidth = m.Width(s, font);
-    return t;
-}
-
-std::string Today() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
-    return buf;
-}
 
 } // namespace
 
@@ -69,7 +44,7 @@ TQRfrm_XMLTable::TQRfrm_XMLTable() : TQRReportForm("QRfrm_XMLTable", "TQRfrm_XML
     SetCaption("Comprehensive metrics printout");
 }
 
-TReportDocument TQRfrm_XMLTable::Layout(const TTextMeasure& measure) const { return LayoutDated(measure, Today()); }
+TReportDocument TQRfrm_XMLTable::Layout(const TTextMeasure& measure) const { return LayoutDated(measure, ReportToday()); }
 
 TReportDocument TQRfrm_XMLTable::LayoutDated(const TTextMeasure& m, const std::string& date) const {
     TPageSetup setup;
@@ -85,22 +60,22 @@ TReportDocument TQRfrm_XMLTable::LayoutDated(const TTextMeasure& m, const std::s
     auto header = [&](int page) {
         TBand h;
         h.height = headerHeight;
-        h.texts.push_back(Text(0, 2, width, kHeader, kHeaderFont, m, TReportAlign::Center));
-        h.texts.push_back(Text(width - 52, 10, 50, "Date:" + date, kArial, m, TReportAlign::Right));
-        h.texts.push_back(Text(width - 52, 15, 50, "Page:" + std::to_string(page), kArial, m, TReportAlign::Right));
+        h.texts.push_back(ReportLabel(0, 2, width, kHeader, kHeaderFont, m, TReportAlign::Center));
+        h.texts.push_back(ReportLabel(width - 52, 10, 50, "Date:" + date, kArial, m, TReportAlign::Right));
+        h.texts.push_back(ReportLabel(width - 52, 15, 50, "Page:" + std::to_string(page), kArial, m, TReportAlign::Right));
         const std::pair<const char*, const std::string*> pairs[] = {{"Product name: ", &QRLabelProductName},
                                                                     {"Data type:", &QRLabelTableName},
                                                                     {"Element Type:", &QRLabelElementType}};
         double y = 10;
         for (const auto& [label, value] : pairs) {
-            h.texts.push_back(Text(2, y, kValueLeft - 2, label, kArialBold, m));
-            h.texts.push_back(Text(kValueLeft, y, width - kValueLeft - 52, *value, kArial, m));
+            h.texts.push_back(ReportLabel(2, y, kValueLeft - 2, label, kArialBold, m));
+            h.texts.push_back(ReportLabel(kValueLeft, y, width - kValueLeft - 52, *value, kArial, m));
             y += 5;
         }
-        h.texts.push_back(Text(2, kSystemsTop, kValueLeft - 2, "Systems: ", kArialBold, m));
+        h.texts.push_back(ReportLabel(2, kSystemsTop, kValueLeft - 2, "Systems: ", kArialBold, m));
         double sy = kSystemsTop;
         for (const auto& s : systems) {
-            h.texts.push_back(Text(kValueLeft, sy, kSystemsWidth, s, kArial, m));
+            h.texts.push_back(ReportLabel(kValueLeft, sy, kSystemsWidth, s, kArial, m));
             sy += lineH;
         }
         h.lines.push_back({0, headerHeight, width, headerHeight});
@@ -116,16 +91,16 @@ TReportDocument TQRfrm_XMLTable::LayoutDated(const TTextMeasure& m, const std::s
         switch (b.kind) {
         case TXMLTableBand::MainHeading: {
             const double y = (band.height - m.LineHeight(kMainFont)) / 2;
-            band.texts.push_back(Text(0, y, width, b.mainCaption, kMainFont, m, TReportAlign::Center));
+            band.texts.push_back(ReportLabel(0, y, width, b.mainCaption, kMainFont, m, TReportAlign::Center));
             break;
         }
         case TXMLTableBand::SubHeading:
-            band.texts.push_back(Text(2, mid, width - 4, b.subCaption, kArialBold, m));
+            band.texts.push_back(ReportLabel(2, mid, width - 4, b.subCaption, kArialBold, m));
             break;
         case TXMLTableBand::Value:
             if (!b.caption.empty() || !b.data.empty()) {
-                band.texts.push_back(Text(6, mid, width * 0.65, b.caption, kArial, m));
-                band.texts.push_back(Text(width * 0.65 + 8, mid, width * 0.35 - 12, b.data, kArial, m,
+                band.texts.push_back(ReportLabel(6, mid, width * 0.65, b.caption, kArial, m));
+                band.texts.push_back(ReportLabel(width * 0.65 + 8, mid, width * 0.35 - 12, b.data, kArial, m,
                                           TReportAlign::Right));
             }
             break;

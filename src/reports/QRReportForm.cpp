@@ -4,7 +4,18 @@
 #include "ReportPreview.h"
 #include "ReportPrinter.h"
 
+#include <ctime>
+
 namespace pem {
+
+std::string ReportToday() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
+    return buf;
+}
 
 TReportDocument TQRReportForm::Layout(const TTextMeasure&) const {
     TBandFlow flow(TPageSetup{}, ReportTitle);

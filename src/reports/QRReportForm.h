@@ -9,6 +9,9 @@
 
 namespace pem {
 
+// Today's date as the report headers show it ("yyyy-mm-dd").
+std::string ReportToday();
+
 struct TQRPrinterSettings {
     std::string PrinterName; // "" the program's current printer
 };

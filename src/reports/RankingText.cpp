@@ -114,7 +114,7 @@ std::string FormatInt(std::int64_t value, int width, int digits) {
     return s;
 }
 
-std::string FormatFixed(double value, int width, int decimals) {
+std::string FormatFloat(double value, int width, int decimals) {
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
     std::string s = r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0");

@@ -31,7 +31,7 @@ void WriteLinesLF(const std::string& fileName, const std::vector<std::string>& l
 // width.
 std::string FormatInt(std::int64_t value, int width, int digits = 0);
 // printf("%<width>.<decimals>f") with "." whatever the locale.
-std::string FormatFixed(double value, int width, int decimals);
+std::string FormatFloat(double value, int width, int decimals);
 // printf("%-<n>.<n>s"): cut after n bytes or padded with blanks to n.
 std::string CutPadRight(std::string_view text, int n);
 

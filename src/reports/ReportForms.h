@@ -5,23 +5,10 @@
 #include "Forms.h"
 #include "GetLimits.h"
 #include "PF_HardCopy.h"
+#include "PF_MindraChangeRank.h"
+#include "PF_MindraChangeStat.h"
+#include "PF_MindraDefectRank.h"
+#include "PF_MindraDefectStat.h"
+#include "PF_MindraProjectStat.h"
 #include "PF_XMLTable.h"
 #include "QRReportForm.h"
-
-namespace pem {
-
-#define PEM_REPORT_FORM(cls, name)                                                                                  \
-    class cls : public TQRReportForm {                                                                              \
-    public:                                                                                                         \
-        cls() : TQRReportForm(name, #cls) {}                                                                        \
-    };
-
-PEM_REPORT_FORM(TQRfrm_MindraChangeRank, "QRfrm_MindraChangeRank")
-PEM_REPORT_FORM(TQRfrm_MindraChangeStat, "QRfrm_MindraChangeStat")
-PEM_REPORT_FORM(TQRfrm_MindraDefectRank, "QRfrm_MindraDefectRank")
-PEM_REPORT_FORM(TQRfrm_MindraDefectStat, "QRfrm_MindraDefectStat")
-PEM_REPORT_FORM(TQRfrm_MindraProjectStat, "QRfrm_MindraProjectStat")
-
-#undef PEM_REPORT_FORM
-
-} // namespace pem

@@ -69,6 +69,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindPrintActions();
     RegisterTestCaseFrame();
     BindEvaluationActions();
+    BindStatisticActions();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {

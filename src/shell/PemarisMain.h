@@ -30,6 +30,7 @@ class TAboutBoxDlg;
 class TTabBarPress;
 class TPrintDispatch;
 class IHardCopyPrinter;
+struct TScannerReportSettings;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -278,6 +279,20 @@ public:
     void ActCreateVellingExecute(TComponent* sender);
     // Seams of later concerns called by the evaluation.
     void SetProgressBarsVisible(bool show); // the progress group shown or hidden
+
+    // ---- statistics and rankings of the document scanners
+    // (PemarisMainStatistics.cpp)
+    void BindStatisticActions();
+    void ActSpecStatisticExecute(TComponent* sender); // by the document kind
+    void ActSpecRankingExecute(TComponent* sender);
+    void ShowDefectStatistic();
+    void ShowDefectRanking();
+    void ShowChangeStatistic();
+    void ShowChangeRanking();
+    void ShowProjectStatistic();
+    // The output directory, names, version and kinds the report folders
+    // are built from.
+    TScannerReportSettings ScannerReportSettings();
 
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;

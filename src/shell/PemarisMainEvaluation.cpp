@@ -19,19 +19,6 @@ namespace pem {
 
 namespace {
 
-// The busy cursor while an action works; the cursor before it comes back on
-// every way out.
-class TBusyScope {
-public:
-    TBusyScope() : before_(Screen().Busy()) { Screen().SetBusyCursor(true); }
-    ~TBusyScope() { Screen().SetBusyCursor(before_); }
-    TBusyScope(const TBusyScope&) = delete;
-    TBusyScope& operator=(const TBusyScope&) = delete;
-
-private:
-    bool before_;
-};
-
 // The progress group while a ranking reads its files: the caption, the
 // modules bar from 1 and the sources bar at 0, both up to the number of
 // files; shown above the big-directory limit, hidden again at the end.
@@ -73,7 +60,7 @@ using TRankFiles = std::function<std::vector<std::string>(const std::string& fol
 // on the status bar with nothing written.
 void RunRanking(TfrmPemarisMain& form, const char* folder, const char* extensions, const char* noFiles,
                 std::string (*caption)(int), const char* reportName, const TRankFiles& rank) {
-    TBusyScope busy;
+    TBusyCursor busy;
     const std::string out = IncludeTrailingSeparator(form.OutputDirectory(), '/');
     const std::string base = out + folder + "/";
     TStringList found;

@@ -30,12 +30,6 @@ TFileFilter JobFilter(const std::string& ext) {
     return {"Job definitions files(*" + ext + ")", "*" + ext};
 }
 
-// The busy cursor for the scope; restored however the scope ends.
-struct BusyCursor {
-    BusyCursor() { Screen().SetBusyCursor(true); }
-    ~BusyCursor() { Screen().SetBusyCursor(false); }
-};
-
 // Settings keys of the jobs the derived products reopen at their next start.
 const char* const kKeyJobFile = "RememberedJobFile";           // kinds 1, 2 and 6
 const char* const kKeyTestCaseList = "RememberedTestCaseList"; // kind 6
@@ -182,7 +176,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
 
 void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
     if (TabSheetLimits->TabVisible()) CheckNumParamsGrid();
-    BusyCursor busy;
+    TBusyCursor busy;
     const bool saveAs = sender == ActSaveProjectAs;
     std::string fileName;
     if (!saveAs) {
@@ -309,7 +303,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
 
     std::string failure;
     {
-        BusyCursor busy;
+        TBusyCursor busy;
         // However the reading ends, the loading flag is cleared again, so the
         // language buttons never stay dead after a failed load.
         struct LoadingScope {

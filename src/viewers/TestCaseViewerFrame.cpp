@@ -48,18 +48,6 @@ void AddMenuItem(QMenu* menu, TAction* action, const char* name) {
     QObject::connect(item, &QAction::triggered, action, [action] { action->Execute(); });
 }
 
-// The busy cursor while the listing is saved.
-class TBusyCursor {
-public:
-    TBusyCursor() : before_(Screen().Busy()) { Screen().SetBusyCursor(true); }
-    ~TBusyCursor() { Screen().SetBusyCursor(before_); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-private:
-    bool before_;
-};
-
 } // namespace
 
 TFrameTestCaseViewer::TFrameTestCaseViewer(TComponent* owner, QWidget* parent, IProjectContext* context,

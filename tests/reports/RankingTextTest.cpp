@@ -51,10 +51,10 @@ TEST(RankingTextTest, FormatsIgnoreTheLocale) {
     // A locale with a decimal comma, when the machine has one.
     const std::string before = std::setlocale(LC_NUMERIC, nullptr);
     const bool comma = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-    EXPECT_EQ(FormatFixed(0.7, 5, 3), "0.700");
-    EXPECT_EQ(FormatFixed(12.5, 7, 3), " 12.500");
-    EXPECT_EQ(FormatFixed(1 - 0.55, 5, 3), "0.450");
-    EXPECT_EQ(FormatFixed(-0.2, 5, 3), "-0.200");
+    EXPECT_EQ(FormatFloat(0.7, 5, 3), "0.700");
+    EXPECT_EQ(FormatFloat(12.5, 7, 3), " 12.500");
+    EXPECT_EQ(FormatFloat(1 - 0.55, 5, 3), "0.450");
+    EXPECT_EQ(FormatFloat(-0.2, 5, 3), "-0.200");
     EXPECT_DOUBLE_EQ(TextToFloat(" 0.55 "), 0.55);
     std::setlocale(LC_NUMERIC, before.c_str());
     if (!comma) GTEST_LOG_(INFO) << "no locale with a decimal comma here";

@@ -3,7 +3,6 @@
 // a file (and the cancelled dialog), the printer chosen by name, the preview
 // switch with its relabelling and its place in the job, and a PDF written
 // where no printer is installed.
-#include "FindDirectoryFrame.h"
 #include "MainFormHarness.h"
 #include "PF_HardCopy.h"
 #include "ReportPainter.h"
@@ -26,14 +25,8 @@ class PrintActionsTest : public pemtest::MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        CopyTree(FIXTURES_DIR "/startup");
-        Start("Korvex");
-        dialogs->Reset();
-        form->MyStB->MessageList.clear();
-        out = install / "out";
+        out = StartWithOutputDir();
         fs::copy(FIXTURES_DIR "/cases", out, fs::copy_options::recursive);
-        form->FrameFindDirectoryOutputDir->Edit->SetText(out);
-        form->SystemName = "PAY";
         SetPrinterNamesProvider([] { return std::vector<std::string>{"Office", "Laser"}; });
         SetReportPrintHook([this](const TReportDocument& d, const std::string& printer) {
             printed.push_back(d);

@@ -2,7 +2,6 @@
 // it: opened through "View & Edit Test Cases", lines marked with the mouse
 // or Shift, deleted, undone and saved through the frame's buttons and keys,
 // and asked about when its tab closes; read-only and rejected listings.
-#include "FindDirectoryFrame.h"
 #include "MainFormHarness.h"
 #include "ResultTabs.h"
 #include "TestCaseViewerFrame.h"
@@ -27,14 +26,8 @@ class TestCaseEditorTest : public pemtest::MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        CopyTree(FIXTURES_DIR "/startup");
-        Start("Korvex");
-        dialogs->Reset();
-        form->MyStB->MessageList.clear();
-        out = install / "out";
+        out = StartWithOutputDir();
         fs::copy(FIXTURES_DIR "/cases", out, fs::copy_options::recursive);
-        form->FrameFindDirectoryOutputDir->Edit->SetText(out);
-        form->SystemName = "PAY";
         listing = out + "/Cases/PAY.txt";
     }
 

@@ -134,6 +134,20 @@ TScreen& Screen();
 // on tabs included), form by form in creation order.
 void ForEachFormAction(const std::function<void(TAction*)>& fn);
 
+// The busy cursor for a scope: the cursor shown before comes back on every
+// way out of it, or earlier through Restore.
+class TBusyCursor {
+public:
+    TBusyCursor() : before_(Screen().Busy()) { Screen().SetBusyCursor(true); }
+    ~TBusyCursor() { Restore(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+    void Restore() { Screen().SetBusyCursor(before_); }
+
+private:
+    bool before_;
+};
+
 class TApplication {
 public:
     std::string Title;

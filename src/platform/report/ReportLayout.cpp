@@ -119,16 +119,24 @@ std::vector<std::string> WrapText(const std::string& text, double width, const T
     return out;
 }
 
+TReportText ReportLabel(double x, double y, double w, const std::string& text, const TReportFont& font,
+                        const TTextMeasure& measure, TReportAlign align) {
+    TReportText t;
+    t.x = x;
+    t.y = y;
+    t.w = w;
+    t.h = measure.LineHeight(font);
+    t.text = text;
+    t.font = font;
+    t.align = align;
+    t.textWidth = measure.Width(text, font);
+    return t;
+}
+
 TBand TextLineBand(std::string text, const TReportFont& font, double width, const TTextMeasure& measure) {
     TBand band;
     band.height = measure.LineHeight(font);
-    TReportText t;
-    t.w = width;
-    t.h = band.height;
-    t.font = font;
-    t.textWidth = measure.Width(text, font);
-    t.text = std::move(text);
-    band.texts.push_back(std::move(t));
+    band.texts.push_back(ReportLabel(0, 0, width, text, font, measure));
     return band;
 }
 

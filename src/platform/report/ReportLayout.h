@@ -96,6 +96,11 @@ std::string ExpandTabs(const std::string& text, int tabSize = 8);
 std::vector<std::string> WrapText(const std::string& text, double width, const TReportFont& font,
                                   const TTextMeasure& measure);
 
+// A label of a band: one line of text in its box at (x, y) with the given
+// width, as high as the font's line.
+TReportText ReportLabel(double x, double y, double w, const std::string& text, const TReportFont& font,
+                        const TTextMeasure& measure, TReportAlign align = TReportAlign::Left);
+
 // A band holding one line of text across the width, as tall as the font's
 // line.
 TBand TextLineBand(std::string text, const TReportFont& font, double width, const TTextMeasure& measure);

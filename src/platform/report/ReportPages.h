@@ -26,6 +26,7 @@ struct TReportText {
     TReportFont font;
     TReportAlign align = TReportAlign::Left;
     unsigned color = 0x000000; // 0xRRGGBB
+    int background = -1;       // 0xRRGGBB filling the box behind the text; -1 none
     double textWidth = 0;
     bool operator==(const TReportText&) const = default;
 

@@ -124,6 +124,11 @@ void PaintReportPage(QPainter& painter, const TReportPage& page) {
     const QPaintDevice* dev = painter.device();
     const double sx = MmToDevice(dev), sy = MmToDeviceY(dev);
     painter.save();
+    // Filled boxes first, so that lines and texts stay on top of them.
+    for (const auto& t : page.texts)
+        if (t.background >= 0)
+            painter.fillRect(QRectF(t.x * sx, t.y * sy, t.w * sx, t.h * sy),
+                             QColor::fromRgb(static_cast<QRgb>(t.background)));
     for (const auto& l : page.lines) {
         QPen pen(Qt::black);
         pen.setWidthF(std::max(1.0, l.width * sx));

@@ -1,13 +1,18 @@
 #pragma once
-// The one place where files dropped on the program's windows arrive. A Qt
-// drop (text/uri-list from a file manager) on a registered widget, or on any
-// widget inside it, becomes a list of local file names in Windows-1252 and is
-// delivered to the nearest registered widget at or above the drop site.
-// Every road that receives files (the dropped-files message of the small
-// controls and forms, and the OLE file targets) registers its widgets here.
+// The one place where drags over the program's windows arrive. Two roads
+// meet here: the dropped-files message of the small controls and forms (a
+// handler per widget that takes local file names in Windows-1252), and the
+// drop targets registered for a widget's window (RegisterDragDrop), which
+// get the drag's enter, moves, leave and drop with the data as a data
+// object. A Qt drag event on a widget, or on any widget inside it, belongs
+// to the nearest registration at or above it; on one widget the drop target
+// comes first. Every drag event below a registration is taken here, so a
+// child (an edit) never handles a drag of its own there.
+#include "OleInterfaces.h"
 #include "StringList.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <unordered_map>
 
@@ -51,13 +56,46 @@ public:
     // ignored.
     static TStringList FilesFromMime(const QMimeData* data);
 
+    // Told by a widget's window when a drop target is registered for it or
+    // revoked.
+    void OleRegistrationChanged(QWidget* widget, bool registered);
+    bool IsOleTarget(const QWidget* widget) const;
+    // Watches the program's events (from the first registration on).
+    void InstallFilter();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     TDropRouter() = default;
+    enum class TRoad { None, Ole, Files };
+    struct TRegistration {
+        QWidget* widget = nullptr;
+        TRoad road = TRoad::None;
+    };
+    TRegistration Resolve(QWidget* site) const;
+    bool FilesEvent(QWidget* site, QEvent* event);
+    bool OleEvent(QWidget* site, QWidget* registered, QEvent* event);
+    // Tells the drop target of the drag in progress that it was left.
+    void EndOleDrag(bool tellTarget);
+    void FlushPendingLeave();
+
     std::unordered_map<const QWidget*, TDropHandler> targets_;
+    std::unordered_map<const QWidget*, bool> oleTargets_; // with the widget's own acceptDrops
     bool filterInstalled_ = false;
+
+    // The drag over a drop target now.
+    struct TOleDrag {
+        bool active = false;
+        QPointer<QWidget> registered;
+        IDropTarget* target = nullptr;
+        IDataObject* data = nullptr; // a MimeDataObject, one reference held
+        const QMimeData* mime = nullptr;
+        bool pendingLeave = false;
+        const QEvent* lastEnter = nullptr;
+        bool lastAccepted = false;
+        int lastAction = 0;
+    } ole_;
 };
 
 // Switches the shell's dropped-files message on or off for a component that
