@@ -9,6 +9,7 @@
 #include "TestCaseList.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace pem {
 
@@ -66,21 +67,18 @@ bool IsDeleted(const std::string& line, size_t from, int width, const TTestCaseI
 }
 } // namespace
 
-int PruneTestCaseCsv(const std::string& fileName, const TTestCaseIds& deleted, int width) {
-    TTextLines text = ReadTextLines(fileName);
-    const size_t before = text.lines.size();
-    std::erase_if(text.lines, [&](const std::string& l) { return IsDeleted(l, 1, width, deleted); });
-    WriteTextLines(fileName, text);
-    return static_cast<int>(before - text.lines.size());
+int PruneTestCaseCsvLines(std::vector<std::string>& lines, const TTestCaseIds& deleted, int width) {
+    const size_t before = lines.size();
+    std::erase_if(lines, [&](const std::string& l) { return IsDeleted(l, 1, width, deleted); });
+    return static_cast<int>(before - lines.size());
 }
 
-int PruneTestCaseXml(const std::string& fileName, const TTestCaseIds& deleted, int width) {
-    TTextLines text = ReadTextLines(fileName);
+int PruneTestCaseXmlLines(std::vector<std::string>& lines, const TTestCaseIds& deleted, int width) {
     std::vector<std::string> kept;
-    kept.reserve(text.lines.size());
+    kept.reserve(lines.size());
     int blocks = 0;
     bool inBlock = false;
-    for (auto& line : text.lines) {
+    for (auto& line : lines) {
         if (!inBlock && HasPrefix(line, kXmlBlockStart) && IsDeleted(line, kXmlBlockStartLength, width, deleted)) {
             inBlock = true;
             ++blocks;
@@ -91,21 +89,40 @@ int PruneTestCaseXml(const std::string& fileName, const TTestCaseIds& deleted, i
         }
         if (HasPrefix(line, kXmlBlockEnd)) inBlock = false;
     }
-    text.lines = std::move(kept);
-    WriteTextLines(fileName, text);
+    lines = std::move(kept);
     return blocks;
 }
 
-int WriteTestCaseCount(const std::string& fileName, int count) {
-    TTextLines text = ReadTextLines(fileName);
+int ReplaceTestCaseCount(std::vector<std::string>& lines, int count) {
     int replaced = 0;
-    for (auto& line : text.lines)
+    for (auto& line : lines)
         if (HasPrefix(line, kTestCaseCountPrefix)) {
             line = TestCaseCountLine(count);
             ++replaced;
         }
-    WriteTextLines(fileName, text);
     return replaced;
+}
+
+namespace {
+// Reads the file, changes its lines, writes it back with its own line ends.
+int Rewrite(const std::string& fileName, const std::function<int(std::vector<std::string>&)>& change) {
+    TTextLines text = ReadTextLines(fileName);
+    const int changed = change(text.lines);
+    WriteTextLines(fileName, text);
+    return changed;
+}
+} // namespace
+
+int PruneTestCaseCsv(const std::string& fileName, const TTestCaseIds& deleted, int width) {
+    return Rewrite(fileName, [&](std::vector<std::string>& l) { return PruneTestCaseCsvLines(l, deleted, width); });
+}
+
+int PruneTestCaseXml(const std::string& fileName, const TTestCaseIds& deleted, int width) {
+    return Rewrite(fileName, [&](std::vector<std::string>& l) { return PruneTestCaseXmlLines(l, deleted, width); });
+}
+
+int WriteTestCaseCount(const std::string& fileName, int count) {
+    return Rewrite(fileName, [&](std::vector<std::string>& l) { return ReplaceTestCaseCount(l, count); });
 }
 
 std::vector<std::string> SaveTestCaseFiles(const TTestCaseSave& save) {

@@ -35,13 +35,18 @@ using TTestCaseIds = std::unordered_set<std::string>;
 
 // Removes the lines whose characters 2 to W + 1 are a deleted identifier.
 // Returns the number of lines removed.
-int PruneTestCaseCsv(const std::string& fileName, const TTestCaseIds& deleted, int width);
+int PruneTestCaseCsvLines(std::vector<std::string>& lines, const TTestCaseIds& deleted, int width);
 // Removes the blocks from a line that begins with the block start (five
 // blanks and <TestFall Id = ") whose characters 22 to W + 21 are a deleted
 // identifier, up to and including the next line that begins with the
 // block's end (or the end of the file). Returns the number of blocks.
+int PruneTestCaseXmlLines(std::vector<std::string>& lines, const TTestCaseIds& deleted, int width);
+// Replaces every count line of a metrics report. Returns how many.
+int ReplaceTestCaseCount(std::vector<std::string>& lines, int count);
+
+// The same on the files, each read and written back.
+int PruneTestCaseCsv(const std::string& fileName, const TTestCaseIds& deleted, int width);
 int PruneTestCaseXml(const std::string& fileName, const TTestCaseIds& deleted, int width);
-// Replaces every count line of the metrics report. Returns how many.
 int WriteTestCaseCount(const std::string& fileName, int count);
 
 // One save of an edited listing.
