@@ -101,7 +101,7 @@ void ShuffleListLines(const std::string& job, unsigned seed) {
 
 // Whether the window's list holds exactly the expected items, in order.
 bool SameList(TfrmPemarisMain* f, const Items& expected, std::string& why) {
-    TCheckListBox* l = f->CheckListBoxSelectedFiles;
+    auto* l = f->CheckListBoxSelectedFiles;
     if (l->Count() != static_cast<int>(expected.size())) {
         why = std::to_string(l->Count()) + " items instead of " + std::to_string(expected.size());
         return false;
@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
                 data.reserve(saved.size());
                 for (size_t i = 0; i < saved.size(); ++i) data.push_back({saved[(i * 7919) % saved.size()].first,
                                                                           saved[(i * 7919) % saved.size()].second});
-                f->CheckListBoxSelectedFiles->AssignItems(std::move(data));
+                f->CheckListBoxSelectedFiles->AssignCheckList(std::move(data));
                 f->Modified = false;
                 auto& fig = results[{n, shuffled}];
                 for (int r = 0; r < runs; ++r) {

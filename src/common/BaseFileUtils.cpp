@@ -1,6 +1,7 @@
 #include "BaseFileUtils.h"
 
 #include "CharSet1252.h"
+#include "FileDescriptor.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -53,27 +54,7 @@ std::string ExtractName(const std::string& path) {
     return p == std::string::npos ? path : path.substr(p + 1);
 }
 
-// Closes a descriptor when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (a late write
-    // error can surface here).
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
+using Fd = TFileDescriptor;
 
 // Largest piece handed to the kernel's copy in one call.
 constexpr std::size_t kCopyRangeSize = std::size_t{1} << 30;

@@ -136,6 +136,29 @@ std::string Utf8ToCp1252(std::string_view s, bool* ok) {
     return out;
 }
 
+void TUtf16LeFolder::Fold(std::string_view bytes, std::string& out) {
+    size_t i = 0;
+    const size_t n = bytes.size();
+    auto unitAt = [&](unsigned char lo, unsigned char hi) {
+        const char16_t u = static_cast<char16_t>(lo | (hi << 8));
+        if (afterHigh_ && u >= 0xDC00 && u <= 0xDFFF) {
+            afterHigh_ = false; // the pair's "?" is out already
+            return;
+        }
+        afterHigh_ = u >= 0xD800 && u <= 0xDBFF;
+        const int b = UnicodeToCp1252(u);
+        out += b < 0 ? '?' : static_cast<char>(b);
+    };
+    if (pendingByte_ >= 0 && n > 0) {
+        unitAt(static_cast<unsigned char>(pendingByte_), static_cast<unsigned char>(bytes[0]));
+        pendingByte_ = -1;
+        i = 1;
+    }
+    out.reserve(out.size() + (n - i) / 2);
+    for (; i + 1 < n; i += 2) unitAt(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1]));
+    if (i < n) pendingByte_ = static_cast<unsigned char>(bytes[i]);
+}
+
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 char AnsiLowerChar(char c) { return static_cast<char>(Folds().lower[static_cast<unsigned char>(c)]); }

@@ -21,6 +21,21 @@ std::string Utf8ToCp1252(std::string_view s, bool* ok = nullptr);
 char32_t Cp1252ToUnicode(unsigned char c);
 int UnicodeToCp1252(char32_t cp);
 
+// Folds UTF-16LE text into 8-bit text piece by piece, so that a large file
+// passes through a small buffer: each character Windows-1252 holds becomes
+// its byte, any other one "?" (a surrogate pair counting as one character).
+// A unit split between two pieces is joined; an odd byte left at the end is
+// dropped. The caller skips the byte-order mark.
+class TUtf16LeFolder {
+public:
+    // Appends the 8-bit text of the piece to out.
+    void Fold(std::string_view bytes, std::string& out);
+
+private:
+    int pendingByte_ = -1;    // the first byte of a unit split between pieces
+    bool afterHigh_ = false;  // the last unit began a surrogate pair
+};
+
 // Case folding for 8-bit text: ASCII only, and the locale-aware form that
 // also folds the accented Latin letters of the code page.
 char AsciiLower(char c);

@@ -1,6 +1,7 @@
 #include "SafeFiles.h"
 
 #include "Exceptions.h"
+#include "FileDescriptor.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,29 +18,7 @@ namespace pem {
 
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { Close(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool ok() const { return fd_ >= 0; }
-    void Reset(int fd) {
-        Close();
-        fd_ = fd;
-    }
-    // The close's own result: a delayed write error shows here.
-    bool Close() {
-        if (fd_ < 0) return true;
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
-
-private:
-    int fd_;
-};
+using Fd = TFileDescriptor;
 
 std::string NameOr(const std::string& name, const std::string& path) { return name.empty() ? path : name; }
 

@@ -162,23 +162,7 @@ bool HasUtf16LeMark(std::string_view bytes) {
 std::string Utf16LeToAnsi(std::string_view bytes) {
     std::string out;
     if (bytes.size() < 2) return out;
-    const size_t units = (bytes.size() - 2) / 2;
-    out.reserve(units);
-    auto unit = [&](size_t k) {
-        return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * k]) |
-                                     (static_cast<unsigned char>(bytes[3 + 2 * k]) << 8));
-    };
-    for (size_t k = 0; k < units; ++k) {
-        char16_t u = unit(k);
-        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
-            char16_t lo = unit(k + 1);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) ++k;
-            out += '?';
-            continue;
-        }
-        int b = UnicodeToCp1252(u);
-        out += b < 0 ? '?' : static_cast<char>(b);
-    }
+    TUtf16LeFolder().Fold(bytes.substr(2), out);
     return Utf8ToAnsiStr(out);
 }
 

@@ -296,11 +296,14 @@ void TStreamToIni::StoreForm(TForm* form, std::uint16_t mask) {
         });
     if (mask & ssCheckListBoxes)
         each("TCheckListBox", "[CheckListBoxes]", [&](TComponent* c, const std::string& key) {
-            auto* box = static_cast<TCheckListBox*>(c);
+            auto* box = dynamic_cast<TCheckListItems*>(c);
+            if (!box) return;
             Add("[TCheckListBox - " + key + "]");
             Add(key + "=" + c->Name());
-            for (int i = 0; i < box->Count(); ++i)
-                Add(std::string(YN(box->Checked(i))) + YN(box->ItemEnabled(i)) + box->ItemText(i));
+            for (int i = 0, n = box->CheckListCount(); i < n; ++i) {
+                const TListItemData e = box->CheckListItem(i);
+                Add(std::string(YN(e.checked)) + YN(e.enabled) + e.text);
+            }
         });
     if (mask & ssMemos)
         each("TMemo", "[Memos]", [&](TComponent* c, const std::string& key) {
@@ -416,7 +419,8 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
     if (mask & ssCheckListBoxes)
         each("TCheckListBox", [&](TComponent* c, const std::string&, int i) {
             if (i < 0) return;
-            auto* box = static_cast<TCheckListBox*>(c);
+            auto* box = dynamic_cast<TCheckListItems*>(c);
+            if (!box) return;
             const int end = runEnd(i, true);
             auto isFlag = [](char ch) { return ch == 'Y' || ch == 'N'; };
             // Older texts carry one flag (ticked) per line: a run in which any
@@ -439,7 +443,7 @@ void TStreamToIni::RestoreForm(TForm* form, std::uint16_t mask) {
                     !(flags == 2 && !(ContentSkipMask & csCheckListEnabled) && s.size() >= 2 && s[1] == 'N');
                 items.push_back({s.substr(n), !s.empty() && s[0] == 'Y', enabled});
             }
-            box->AssignItems(std::move(items));
+            box->AssignCheckList(std::move(items));
         });
     if (mask & ssMemos)
         each("TMemo", [&](TComponent* c, const std::string&, int i) {

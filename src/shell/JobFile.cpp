@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "SharedRoutinesCommon.h"
 
+#include <charconv>
 #include <unordered_map>
 
 namespace pem {
@@ -25,6 +26,17 @@ int ToInt(const std::string& value) {
     if (value.empty()) return 0;
     int n = 0;
     if (!TryStrToIntValue(value, n)) throw EConvertError("'" + value + "' is not a valid integer value");
+    return n;
+}
+
+// The line total of all sources can pass 32 bits.
+long long ToInt64(const std::string& value) {
+    const std::string_view v = TrimCharSetView(value, csControlAndBlank);
+    if (v.empty()) return 0;
+    long long n = 0;
+    const char* first = v.data() + (v.size() > 1 && v[0] == '+' ? 1 : 0);
+    const auto [end, ec] = std::from_chars(first, v.data() + v.size(), n);
+    if (ec != std::errc() || end != v.data() + v.size()) throw EConvertError("'" + value + "' is not a valid integer value");
     return n;
 }
 
@@ -118,7 +130,7 @@ TJobHead ParseJobHead(const TStringList& text, TStringList* limitLines) {
     h.Counters.SourceFiles = ToInt(value("NumberOfSourceFiles"));
     h.SelectedFilesScreenWidth = ToInt(value("SelectedFilesScreenWidth"));
     h.SystemNameByDirectory = StrToBoolYJIN(value("SystemNameByDirectory"));
-    h.SourceLinesInJob = ToInt(value("SourceLinesInJob"));
+    h.SourceLinesInJob = ToInt64(value("SourceLinesInJob"));
     h.PreviewBeforePrinting = StrToBoolDef(value("PreviewBeforePrinting"), false);
 
     if (limitLines) {

@@ -36,7 +36,7 @@ struct TJobHead {
     std::string CommonRoot;
     int SelectedFilesScreenWidth = 0;
     bool SystemNameByDirectory = false;
-    int SourceLinesInJob = 0;
+    long long SourceLinesInJob = 0;
     bool PreviewBeforePrinting = false;
     TRunCounters Counters; // written only while a tool runs
     bool operator==(const TJobHead&) const = default;

@@ -7,6 +7,10 @@
 #include "CaseInsensitivePath.h"
 #include "CmdLine.h"
 #include "DesktopServices.h"
+#include "DropRouter.h"
+#include "FindDirectoryFrame.h"
+#include "SourceFileListBox.h"
+#include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
 #include "PrintDispatch.h"
 #include "QtText.h"
@@ -70,6 +74,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     RegisterTestCaseFrame();
     BindEvaluationActions();
     BindStatisticActions();
+    BindSourceHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -334,6 +339,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     SetSettingsApplication(Product.ProgramName + " Shell");
     SetSettingsSection("Parameters");
     WriteSetting("ProgramVersion", ProgramVersion);
+    // 4. Dropped files.
+    for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
+                                                      FrameFindDirectoryOutputDir, BitBtnImportWordlist})
+        DragAcceptFiles(w, true);
     // 7.
     ApplyViewerFontFromSettings();
     // 8.
@@ -405,9 +414,9 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     }
     // 16.
     PageControlHelper->SetActivePage(TabSheetComponentNames);
-    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxSelectedFiles,
-                             CheckListBoxMetrics})
+    for (TCheckListBox* l : {CheckListBoxComponentNames, CheckListBoxModuleNames, CheckListBoxMetrics})
         l->SetItemHeight(ListItemHeight);
+    CheckListBoxSelectedFiles->SetItemHeight(ListItemHeight);
     // 17.
     if (IsDerivedKind(Product.Kind)) {
         for (TEdit* e : {EditProductName, EditSystemName, EditSystemVersion}) e->SetReadOnly(true);

@@ -6,18 +6,29 @@
 #include "InputTreeEntries.h"
 #include "MyStatusBar.h"
 #include "LanguageSelection.h"
+#include "ModularStructure.h"
+#include "NewFileNames.h"
 #include "ProductIni.h"
 #include "ProductTable.h"
 #include "RenameResultFolder.h"
 #include "ProjectContext.h"
+#include "SourceFileList.h"
+#include "SourceFileListBox.h"
 #include "StringList.h"
 #include "ToolOutputReader.h"
 #include "ToolStart.h"
+#include "WM_DropFilesComponents.h"
 
+#include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+class QPainter;
+class QPoint;
+class QRect;
 
 namespace pem {
 
@@ -31,6 +42,7 @@ class TTabBarPress;
 class TPrintDispatch;
 class IHardCopyPrinter;
 struct TScannerReportSettings;
+class TExtensionList;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -70,8 +82,8 @@ public:
     void LoadProject(const std::string& fileName);
     void CheckBackgroundBatch();
     void ClearProject();
-    // Still default bodies (PemarisMainSeams.cpp) until the console and the
-    // structure units replace them.
+    // The console switches and the structure (PemarisMainJobSettings.cpp,
+    // PemarisMainStructure.cpp).
     void ActSwitchOffLogExecute(TComponent* sender);
     void ActCalculateCommonRootExecute(TComponent* sender);
     void FormCloseQuery(TComponent* sender, bool& canClose);
@@ -121,8 +133,9 @@ public:
     // Every value of the limits grid checked (an edit in progress taken over
     // first); a bad one ends the operation through the status bar.
     void CheckNumParamsGrid();
-    // Routines of later concerns called by the language selection; default
-    // bodies (PemarisMainSeams.cpp) until their units come.
+    // Routines of other concerns called by the language selection; those of
+    // the word lists and the output directory are still default bodies
+    // (PemarisMainSeams.cpp).
     void SetupDOSStart(bool createPif);         // DOS start through .pif files
     void RefillMetricWeights();                 // one weight per metric when stale
     void LoadWordListFromFunctab();             // word lists from the function table
@@ -199,8 +212,7 @@ public:
     void EditSystemNameExit(TComponent* sender);
     void EditSystemVersionExit(TComponent* sender);
     // Routines of other concerns the job's life calls. The output directory
-    // check, the file-list definitions, the structure lists, the editor tabs
-    // and the watcher are still default bodies (PemarisMainSeams.cpp).
+    // check and the watcher are still default bodies (PemarisMainSeams.cpp).
     std::string OutputDirectory() override;                 // the output directory frame's text
     void FocusOutputDirectory();                            // focus its edit
     void ValidateOutputDirectory();                         // check (and create) the output directory
@@ -277,8 +289,7 @@ public:
     void ActModuleRankingExecute(TComponent* sender);
     void ActDeficiencyRankingExecute(TComponent* sender);
     void ActCreateVellingExecute(TComponent* sender);
-    // Seams of later concerns called by the evaluation.
-    void SetProgressBarsVisible(bool show); // the progress group shown or hidden
+    // SetProgressBarsVisible (the progress group) comes with the job settings below.
 
     // ---- statistics and rankings of the document scanners
     // (PemarisMainStatistics.cpp)
@@ -294,6 +305,118 @@ public:
     // are built from.
     TScannerReportSettings ScannerReportSettings();
 
+    // ---- source files, structure and further job settings
+    // (PemarisMainSources.cpp, PemarisMainStructure.cpp, PemarisMainJobSettings.cpp)
+    void BindSourceHandlers();
+    // The source-file list: adding, removing, ticking, drops and drawing.
+    void ActAddfilesExecute(TComponent* sender);
+    void ActAddDirectoriesExecute(TComponent* sender);
+    void ActRemoveFilesExecute(TComponent* sender);
+    void ActToggleSelectExecute(TComponent* sender);
+    void ActSelectAllExecute(TComponent* sender);
+    void ActUnselectAllExecute(TComponent* sender);
+    void ActToggleComponentExecute(TComponent* sender);
+    void ActToggleModuleExecute(TComponent* sender);
+    void BitBtnAddFilesWMDropFileMessage(TComponent* sender, const TWMDropFiles& msg);
+    void WMDropFiles(const TWMDropFiles& msg);
+    void CheckListBoxSelectedFilesClick(TComponent* sender);
+    void CheckListBoxSelectedFilesEnter(TComponent* sender);
+    void CheckListBoxSelectedFilesClickCheck(TComponent* sender);
+    void CheckListBoxSelectedFilesDrawItem(QPainter* painter, const QRect& rect, int index, bool selected);
+    std::string GetFileFilter(const std::string& key, const std::string& version);
+    void AddDirectoryFiles(const std::string& folder, bool quiet);
+    void LoadLanguageDefinition(const std::string& key);
+    void SetLastPosition(const std::string& fileName);
+    void SetSelectedFilesExtent(int pixels);
+    // The check list an action works on: the sender when it is one, else
+    // the form's active control; an error when there is none.
+    TControl* FocusedCheckList(TComponent* sender);
+    // The structure.
+    void ActCalculateCommonRootStrictExecute(TComponent* sender);
+    void CalculateModularStructure(bool strict);
+    void SetCommonRoot(const std::string& root);
+    void SetDepth(int depth);
+    // Test-tool inputs, metric weights and further settings.
+    void ActSpecifyMethodFileExecute(TComponent* sender);
+    void ActSpecifyTestCaseFileExecute(TComponent* sender);
+    void ActSpecifyDefiXMLExecute(TComponent* sender);
+    void ActSpecifyTestExecutionLogExecute(TComponent* sender);
+    void ActSpecifyTestResultExecute(TComponent* sender);
+    void ActViewMethodListExecute(TComponent* sender);
+    void CheckListBoxMetricsClickCheck(TComponent* sender);
+    void ShowMetricWeightEditor(int index);
+    void ComboBoxMetricsWeightsExit(TComponent* sender);
+    void ComboBoxMetricsWeightsKeyPress(TComponent* sender, char& key);
+    void CheckListBoxMetricsKeyPress(TComponent* sender, char& key);
+    void CheckListBoxMetricsMouseUp(const QPoint& at);
+    void CheckListBoxMetricsMouseMove(const QPoint& at);
+    // A right-button press on a list focuses it, so its pop-up menu works on it.
+    void CheckListBoxMetricsMouseDown(QWidget* list);
+    void CheckListBoxMetricsDrawItem(QPainter* painter, const QRect& rect, int index);
+    void WriteJobrinParameters();
+    void ListCsxExports();
+    std::string GetNewFileName(const std::string& text) const;
+    std::string GetOriginalFileName(const std::string& text) const;
+    // The new-file-names list changed: the memo shows it again.
+    void NewFileNamesChanged();
+    void MemoNewFileNamesChange(TComponent* sender);
+    void ShowLastBatchStart(double start);
+    void ShowLastBatchRuntime(double end);
+    void SetFileLoopStop(bool flag);
+    void SetBuildLoopStop(bool flag);
+    void SetProgressBarsVisible(bool show);
+    bool IsLanguageInList(const std::string& list) const;
+    std::string GetCheckedFlags(TControl* list) const;
+    void SetNameByDirectory(bool flag);
+    void ActNameByDirectoryExecute(TComponent* sender);
+    void ActHelpShellExecute(TComponent* sender);
+    void Contents1Click(TComponent* sender);
+    void ActCompoundMetricsExecute(TComponent* sender);
+    void FormResize(TComponent* sender);
+    void EditRulesEnter(TComponent* sender);
+    void CheckBoxAuditClick(TComponent* sender);
+    void FrameFindexecUseCaseFileEditExit(TComponent* sender);
+    void FrameFindexecRepo_TabEnter(TComponent* sender);
+    void SetRepoTabColor(TComponent* sender);
+    void SetFileViewStyle(int style);
+    bool IniFileBesideProgram();
+
+    TSourceFileList SourceFiles;   // the job's files; CheckListBoxSelectedFiles shows them
+    TModularStructure Structure;   // the lists parallel to SourceFiles, the root and the depth
+    TNewFileNames NewFileNames;    // MemoNewFileNames shows them
+    TStringListHolder* STLHMetricsWeights = nullptr;
+    TLabel* LabelDepth = nullptr;
+    TMenuItem *PopupMenuSelectedFiles = nullptr, *PopupMenuRulesMetricsLists = nullptr;
+    int LanguageVersionCount = 0;
+    int Depth = 0;
+    bool ProgressShown = false;
+    double BatchStart = 0, BatchEnd = 0;
+    unsigned char FileViewStyle = 2;
+    signed char IniBesideProgram = 0; // 0 not tested, 1 present, -1 absent
+    int MetricWeightEditorIndex = -1;  // the metric whose weight the editor shows
+
+private:
+    // Helpers of the source-file list, the structure and the job settings.
+    void BindJobSettingsHandlers();
+    void ShowSourceMessages(const TSourceMessages& messages);
+    void AddSourceFiles(const std::vector<std::string>& files, const TExtensionList& admitted);
+    void AddDirectoryFilesOnly(const std::string& folder, bool quiet);
+    void ShowSkippedSources();
+    std::vector<bool> Ticks(TControl* list) const;
+    void SetTicks(TControl* list, const std::function<bool(int index, bool ticked)>& tick);
+    bool TestToolInputsShown() const;
+    void RecountSelectedFiles();
+    void ToggleStructureUnit(int level);
+    void MetricWeightsFollowTicks();
+    void SetAllWeights(const std::string& value);
+    void SpecifyTestToolInput(const std::string& actionName);
+    void StoreMetricWeight(bool close);
+    void CloseMetricWeightEditor();
+    QPointer<QWidget> activeControl_;
+    std::vector<std::string> skippedSources_;
+    bool syncingNewFileNames_ = false;
+
+public:
     // ---- state of the recognised product and the start
     TAnalTypeConstants Product;
     bool ProductRecognised = false;
@@ -366,7 +489,7 @@ public:
     int SystemBigDirectoryLimit = 50;
     int SelectedFilesScreenWidth = 0;
     bool SystemNameByDirectory = false;
-    int SourceLinesInJob = 0;
+    long long SourceLinesInJob = 0;
     // Progress counters of the run, kept in the job while a tool runs.
     int NumberOfRenamedModules = 0, NumberOfModules = 0;
     int NumberOfRenamedSourceFiles = 0, NumberOfSourceFiles = 0;
@@ -384,9 +507,9 @@ public:
     // panels and pages
     TPanel* PanelBitButtons = nullptr;
     TBitBtn* BitBtnRunAnal = nullptr;
-    TBitBtn* BitBtnAddFiles = nullptr;
-    TBitBtn* BitBtnAddDirectories = nullptr;
-    TBitBtn* BitBtnImportWordlist = nullptr;
+    TBitBtnWM_Drop* BitBtnAddFiles = nullptr;
+    TBitBtnWM_Drop* BitBtnAddDirectories = nullptr;
+    TBitBtnWM_Drop* BitBtnImportWordlist = nullptr;
     TPanel* PanelBozomek = nullptr;
     TPanel* PanelLibraries = nullptr;
     TPageControl* PageControlMain = nullptr;
@@ -408,8 +531,8 @@ public:
     TPanel* PanelExtraFiles = nullptr;
     TGroupBox* GroupBoxSearch = nullptr;
     TComboBox* ComboBoxSearchType = nullptr;
-    TGroupBox* GroupBoxSelectedFiles = nullptr;
-    TCheckListBox* CheckListBoxSelectedFiles = nullptr;
+    TGroupBoxWM_Drop* GroupBoxSelectedFiles = nullptr;
+    TSourceFileListBox* CheckListBoxSelectedFiles = nullptr;
     TPanel* PanelCommonRoot = nullptr;
     TEdit* EditCommonRoot = nullptr;
     TPanel* PanelTCAnal = nullptr;

@@ -3,6 +3,8 @@
 #include "PemarisMain.h"
 
 #include "LanguageButtons.h"
+#include "SourceFileListBox.h"
+#include "WM_DropFilesComponents.h"
 
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -232,8 +234,10 @@ void TfrmPemarisMain::BuildNamesTab() {
     new TLabel(this, PanelCommonRoot, "LabelCommonRoot", "Common root");
     EditCommonRoot = new TEdit(this, PanelCommonRoot, "EditCommonRoot");
     EditCommonRoot->SetReadOnly(true);
-    GroupBoxSelectedFiles = new TGroupBox(this, TabSheetNames, "GroupBoxSelectedFiles", "Selected files (0)");
-    CheckListBoxSelectedFiles = new TCheckListBox(this, GroupBoxSelectedFiles, "CheckListBoxSelectedFiles");
+    GroupBoxSelectedFiles =
+        new TGroupBoxWM_Drop(this, TabSheetNames, "GroupBoxSelectedFiles", "Source files of the project (0)");
+    CheckListBoxSelectedFiles =
+        new TSourceFileListBox(this, GroupBoxSelectedFiles, "CheckListBoxSelectedFiles", SourceFiles);
 }
 
 void TfrmPemarisMain::BuildParameterTabs() {
@@ -252,8 +256,7 @@ void TfrmPemarisMain::BuildParameterTabs() {
     ComboBoxMetricsWeights->SetDropDownList(true);
     {
         TStringList w;
-        for (const char* s : {"0 - ignored", "1 - normal", "2 - double", "3 - triple", "4 - fourfold", "5 - fivefold"})
-            w.Add(s);
+        for (const char* s : {"Off", "Normal", "Double", "High"}) w.Add(s);
         ComboBoxMetricsWeights->SetItems(w);
     }
     TabSheetSpecs = new TTabSheet(this, PageControlParams, "TabSheetSpecs", "Specifications");
@@ -275,7 +278,7 @@ void TfrmPemarisMain::BuildWordScanTab() {
     TabSheetObjects = new TTabSheet(this, PageControlWordLists, "TabSheetObjects", "Objects");
     CheckListBoxObjects = new TCheckListBox(this, TabSheetObjects, "CheckListBoxObjects");
     EditObjects = new TEdit(this, TabSheetObjects, "EditObjects");
-    BitBtnImportWordlist = new TBitBtn(this, TabSheetWordScan, "BitBtnImportWordlist", "Import word list");
+    BitBtnImportWordlist = new TBitBtnWM_Drop(this, TabSheetWordScan, "BitBtnImportWordlist", "Import word list");
     BitBtnImportWordlist->SetAction(Act("ActLoadWordList"));
 }
 
@@ -326,10 +329,10 @@ void TfrmPemarisMain::BuildComponents() {
     BitBtnRunAnal = new TBitBtn(this, PanelBitButtons, "BitBtnRunAnal", "Analyse");
     BitBtnRunAnal->SetAction(ActRunAnal);
     BitBtnRunAnal->SetTag(1);
-    BitBtnAddFiles = new TBitBtn(this, PanelBitButtons, "BitBtnAddFiles", "Add files");
+    BitBtnAddFiles = new TBitBtnWM_Drop(this, PanelBitButtons, "BitBtnAddFiles", "Add files");
     BitBtnAddFiles->SetAction(Act("ActAddfiles"));
     BitBtnAddFiles->SetTag(2);
-    BitBtnAddDirectories = new TBitBtn(this, PanelBitButtons, "BitBtnAddDirectories", "Add directories");
+    BitBtnAddDirectories = new TBitBtnWM_Drop(this, PanelBitButtons, "BitBtnAddDirectories", "Add directories");
     BitBtnAddDirectories->SetAction(Act("ActAddDirectories"));
     BitBtnAddDirectories->SetTag(2);
     static_cast<QBoxLayout*>(PanelBitButtons->layout())->addStretch(1);

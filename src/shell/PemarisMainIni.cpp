@@ -139,7 +139,7 @@ void TfrmPemarisMain::ApplyIniSettings(int mode) {
                                ", its settings are used as they are (FileCopy.SystemFileViewStyle=1)");
         }
     }
-    IniSettings.FileViewStyle = style;
+    SetFileViewStyle(style);
     if (mode == 0) return;
     RunInstallationCheck();
 }

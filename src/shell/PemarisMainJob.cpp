@@ -10,6 +10,7 @@
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 #include "StreamToIni.h"
+#include "SourceFileListBox.h"
 #include "StringListHolder.h"
 
 #include <filesystem>
@@ -19,11 +20,6 @@ namespace fs = std::filesystem;
 namespace pem {
 
 namespace {
-
-std::string FolderOf(const std::string& fileName) {
-    auto slash = fileName.find_last_of('/');
-    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
-}
 
 TFileFilter JobFilter(const std::string& ext) {
     // "Job definitions files(*%s)|*%s"
@@ -199,7 +195,7 @@ void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
         SaveDialogWork->FileName = o.fileName;
         if (!SaveDialogWork->Execute()) MyStB->Error("Save cancelled");
         fileName = SaveDialogWork->FileName;
-        JobFolder = FolderOf(fileName);
+        SetLastPosition(fileName);
         SetProjectName(fileName);
     }
     // The folder above the output directory is offered for the next job.
@@ -313,7 +309,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
         try {
             SelectLanguage("???" + head.ActiveRadioButton);
             Loading = true;
-            CommonRoot = head.CommonRoot;
+            SetCommonRoot(head.CommonRoot);
             ActiveRadioButton = button;
             LoadFileListDefinitions(button);
             // The names are taken when valid; an invalid one is reported
@@ -333,7 +329,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
             SetProjectName(head.ProjectName);
             LanguageVersion = head.LanguageVersion;
             InterfaceType = head.InterfaceType;
-            JobFolder = FolderOf(fileName);
+            SetLastPosition(fileName);
             SetOptionLevel(head.MaxDirDepth);
             Running = head.BatchRunning;
             NumberOfRenamedModules = head.Counters.RenamedModules;

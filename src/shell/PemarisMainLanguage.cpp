@@ -15,6 +15,7 @@
 #include "HandlerGuard.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
+#include "SourceFileListBox.h"
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -33,10 +34,6 @@ std::string ChangeExt(const std::string& path, const std::string& ext) {
     const auto dot = path.find_last_of('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return path.substr(0, dot) + ext;
     return path + ext;
-}
-std::string DirOfPath(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 void ShowAction(TfrmPemarisMain* f, const char* name, bool visible) { f->Act(name)->SetVisible(visible); }
 
@@ -182,7 +179,7 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
     ctx.shortTool = Product.ShortToolName;
     ctx.version = LanguageVersion;
     ctx.iniPath = GetProductIniFileName();
-    ctx.iniBesideProgram = SameText(IncludeTrailingSeparator(DirOfPath(ctx.iniPath), '/'), ExeFolder());
+    ctx.iniBesideProgram = IniFileBesideProgram();
     const TPickDefaults d = ComputePickDefaults(ctx, LanguageExtras);
     const std::pair<TFrameFindexec*, const std::string*> frames[] = {
         {FrameFindexecEditorGeneral, &d.EditorGeneral}, {FrameFindexecLimits, &d.Limits},
@@ -375,8 +372,7 @@ void TfrmPemarisMain::ApplyLanguageExtras() {
                           "ActViewMethodList"})
         ShowAction(this, a, x.HarnoxPost);
     PanelCommonRoot->SetVisible(!x.HarnoxPost);
-    CheckListBoxSelectedFiles->SetSorted(true);
-    CheckListBoxSelectedFiles->SetEnabled(true);
+    CheckListBoxSelectedFiles->SetEnabled(true); // and sorted, as it always is
     for (const char* tool : {"TSP", "TST", "TSC", "TSM", "CTA"}) {
         const bool on = x.HarnoxPost && !GetRootFilePath(LanguageExtra(lines, tool, "Procpgm")).empty();
         Act(std::string("ActRun") + tool)->SetVisible(on);

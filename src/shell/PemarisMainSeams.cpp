@@ -8,22 +8,12 @@ namespace pem {
 // Seams of the job's life.
 // Output directory: its check comes with the output-directory unit.
 void TfrmPemarisMain::ValidateOutputDirectory() {}
-// Source-file list: the language's file-list definitions.
-void TfrmPemarisMain::LoadFileListDefinitions(TRadioButton*) {}
-// Structure: the compacted component and module lists.
-void TfrmPemarisMain::ClearStructureLists() {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
 
-// Runs and structure.
-void TfrmPemarisMain::ActSwitchOffLogExecute(TComponent*) {}
-void TfrmPemarisMain::ActCalculateCommonRootExecute(TComponent*) {}
-
 
 // Seams of the language selection.
-// Metric weights: refilled by the job settings' own unit.
-void TfrmPemarisMain::RefillMetricWeights() {}
 // Word lists: loaded from the function table by the word-list unit.
 void TfrmPemarisMain::LoadWordListFromFunctab() {}
 // Output directory: checked by its own unit.

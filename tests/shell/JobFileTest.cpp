@@ -29,7 +29,7 @@ TJobHead FullHead(bool running) {
     h.CommonRoot = "/src/";
     h.SelectedFilesScreenWidth = 640;
     h.SystemNameByDirectory = true;
-    h.SourceLinesInJob = 123456;
+    h.SourceLinesInJob = 5000000123; // beyond 32 bits
     h.PreviewBeforePrinting = true;
     if (running) h.Counters = {1, 4, 10, 40};
     return h;
@@ -54,7 +54,7 @@ TEST(JobHead, ComposedInItsFixedOrder) {
                                   "ProjectCommonRoot=/src/",
                                   "SelectedFilesScreenWidth=640",
                                   "SystemNameByDirectory=Y",
-                                  "SourceLinesInJob=123456",
+                                  "SourceLinesInJob=5000000123",
                                   "PreviewBeforePrinting=Y",
                                   "NumberOfRenamedModules=1",
                                   "NumberOfModules=4",

@@ -54,7 +54,7 @@ protected:
         f->CheckListBoxSelectedFiles->ClearItems();
         f->CheckListBoxSelectedFiles->AddItem("/src/pay/a.cob", true);
         f->CheckListBoxSelectedFiles->AddItem("/src/pay/b.cob", false);
-        f->CommonRoot = "/src/pay/";
+        f->CommonRoot = "/src/pay";
         f->SetOptionLevel(3);
         f->SourceLinesInJob = 4321;
         f->SelectedFilesScreenWidth = 512;
@@ -105,7 +105,7 @@ TEST_F(JobLifeTest, SavedJobReopensWithItsHeadAndControls) {
         {"version", f->SystemVersion, "1.2"},
         {"system edit", f->EditSystemName->Text(), "pay roll"},
         {"language version", f->LanguageVersion, "b2"},
-        {"common root", f->CommonRoot, "/src/pay/"},
+        {"common root", f->CommonRoot, "/src/pay"},
         {"structure level", std::to_string(f->StructureLevel), "3"},
         {"source lines", std::to_string(f->SourceLinesInJob), "4321"},
         {"list width", std::to_string(f->SelectedFilesScreenWidth), "512"},
@@ -115,7 +115,7 @@ TEST_F(JobLifeTest, SavedJobReopensWithItsHeadAndControls) {
         {"file 1 ticked", f->CheckListBoxSelectedFiles->Checked(0) ? "Y" : "N", "Y"},
         {"file 2 ticked", f->CheckListBoxSelectedFiles->Checked(1) ? "Y" : "N", "N"},
         {"job folder", f->JobFolder, install / "jobs/"},
-        {"files caption", f->GroupBoxSelectedFiles->Caption(), "Selected files (2) Number of source lines(4,321)"},
+        {"files caption", f->GroupBoxSelectedFiles->Caption(), "Source files of the project (2) Number of source lines(4,321)"},
     };
     for (const auto& e : expects) EXPECT_EQ(e.got, e.want) << e.what;
     EXPECT_FALSE(f->Modified);

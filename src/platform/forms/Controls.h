@@ -271,7 +271,18 @@ private:
     bool sorted_ = false;
 };
 
-class TCheckListBox : public TListBox {
+// The items of a check list for the form state. TCheckListBox holds its own;
+// a list that shows items kept elsewhere gives and takes them the same way.
+class TCheckListItems {
+public:
+    virtual ~TCheckListItems() = default;
+    virtual int CheckListCount() const = 0;
+    virtual TListItemData CheckListItem(int i) const = 0;
+    // Replaces every item at once.
+    virtual void AssignCheckList(std::vector<TListItemData> items) = 0;
+};
+
+class TCheckListBox : public TListBox, public TCheckListItems {
 public:
     TCheckListBox(TComponent* owner, QWidget* parent, const std::string& name);
     void AddItem(const std::string& s, bool checked = false);
@@ -283,6 +294,10 @@ public:
     bool ItemEnabled(int i) const;
     void SetItemEnabled(int i, bool e);
     TNotifyEvent OnClickCheck;
+
+    int CheckListCount() const override { return Count(); }
+    TListItemData CheckListItem(int i) const override { return {ItemText(i), Checked(i), ItemEnabled(i)}; }
+    void AssignCheckList(std::vector<TListItemData> items) override { AssignItems(std::move(items)); }
 
 protected:
     QListWidgetItem* MakeItem(TListItemData d) const override;

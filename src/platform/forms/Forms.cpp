@@ -81,6 +81,11 @@ void TForm::showEvent(QShowEvent* e) {
     if (!e->spontaneous() && OnShow) RunGuarded([this] { OnShow(this); });
 }
 
+void TForm::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (OnResize) RunGuarded([this] { OnResize(this); });
+}
+
 void TForm::hideEvent(QHideEvent* e) {
     if (!e->spontaneous() && OnHide) RunGuarded([this] { OnHide(this); });
     QMainWindow::hideEvent(e);

@@ -60,6 +60,7 @@ public:
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
+    TNotifyEvent OnResize;
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
     TMessageEvent OnMessage;
@@ -68,6 +69,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     QWidget* client_;

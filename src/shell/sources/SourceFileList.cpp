@@ -1,0 +1,156 @@
+#include "SourceFileList.h"
+
+#include "CharSet1252.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace pem {
+
+int CompareSourcePaths(std::string_view a, std::string_view b) { return CompareListText(a, b); }
+
+bool TSourcePathLess::operator()(const TSourceFile& a, const TSourceFile& b) const {
+    return CompareSourcePaths(a.path, b.path) < 0;
+}
+
+void TSourceFileList::EnsureSorted() const {
+    if (sortedCount_ == items_.size()) return;
+    // The appended tail is sorted on its own and merged in; both steps are
+    // stable, so an entry that was already listed stays before an equal new one.
+    auto mid = items_.begin() + static_cast<std::ptrdiff_t>(sortedCount_);
+    if (!std::is_sorted(mid, items_.end(), TSourcePathLess())) std::stable_sort(mid, items_.end(), TSourcePathLess());
+    if (mid != items_.begin() && mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
+        std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
+    sortedCount_ = items_.size();
+}
+
+const std::vector<TSourceFile>& TSourceFileList::Items() const {
+    EnsureSorted();
+    return items_;
+}
+
+void TSourceFileList::SetChecked(int i, bool c) {
+    EnsureSorted();
+    items_.at(static_cast<std::size_t>(i)).checked = c;
+}
+
+void TSourceFileList::SetEnabled(int i, bool e) {
+    EnsureSorted();
+    items_.at(static_cast<std::size_t>(i)).enabled = e;
+}
+
+int TSourceFileList::CheckedCount() const {
+    return static_cast<int>(std::count_if(items_.begin(), items_.end(), [](const TSourceFile& f) { return f.checked; }));
+}
+
+void TSourceFileList::Clear() {
+    items_.clear();
+    sortedCount_ = 0;
+}
+
+void TSourceFileList::Assign(std::vector<TSourceFile> items) {
+    items_ = std::move(items);
+    sortedCount_ = 0;
+    EnsureSorted();
+}
+
+void TSourceFileList::Append(std::string path, bool checked, bool enabled) {
+    items_.push_back({std::move(path), checked, enabled});
+}
+
+int TSourceFileList::IndexOf(std::string_view path) const {
+    EnsureSorted();
+    auto it = std::lower_bound(items_.begin(), items_.end(), path, [](const TSourceFile& f, std::string_view p) {
+        return CompareSourcePaths(f.path, p) < 0;
+    });
+    if (it == items_.end() || it->path != path) return -1;
+    return static_cast<int>(it - items_.begin());
+}
+
+int TSourceFileList::AddNew(const std::vector<std::string>& paths) {
+    std::unordered_set<std::string_view> known;
+    known.reserve(items_.size() + paths.size());
+    for (const TSourceFile& f : items_) known.insert(f.path);
+    // Views into the paths given stay valid: they are only read here.
+    int added = 0;
+    std::vector<std::string_view> fresh;
+    for (const std::string& p : paths)
+        if (known.insert(p).second) fresh.push_back(p);
+    for (std::string_view p : fresh) {
+        items_.push_back({std::string(p), true, true});
+        ++added;
+    }
+    return added;
+}
+
+bool TSourceFileList::AddTree(std::vector<std::string> found, const TListProgress& progress, bool foundSorted) {
+    if (items_.empty()) {
+        items_.reserve(found.size());
+        for (std::string& p : found) items_.push_back({std::move(p), true, true});
+        sortedCount_ = foundSorted ? items_.size() : 0;
+        EnsureSorted();
+        return true;
+    }
+    EnsureSorted();
+    const std::size_t before = items_.size();
+    items_.reserve(items_.size() + found.size());
+    for (std::string& p : found) items_.push_back({std::move(p), true, true});
+    if (foundSorted) {
+        // Two sorted runs: one merge (stable, the listed entries first).
+        const auto mid = items_.begin() + static_cast<std::ptrdiff_t>(before);
+        if (mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
+            std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
+        sortedCount_ = items_.size();
+    }
+    EnsureSorted();
+
+    // One pass that rebuilds the vector: an entry equal to the one kept
+    // before it is dropped, and the kept one is ticked.
+    const int max = Count();
+    std::vector<TSourceFile> kept;
+    kept.reserve(items_.size());
+    std::size_t i = 0;
+    bool completed = true;
+    for (; i < items_.size(); ++i) {
+        // The caller hears of every 256th position (and the first): often
+        // enough to serve the window and see a stop request.
+        if (progress && i % 256 == 0 && !progress(static_cast<int>(i) + 1, max)) {
+            completed = false;
+            break;
+        }
+        if (!kept.empty() && kept.back().path == items_[i].path) {
+            kept.back().checked = true;
+            continue;
+        }
+        kept.push_back(std::move(items_[i]));
+    }
+    // A stopped pass keeps the rest as it stands.
+    for (; i < items_.size(); ++i) kept.push_back(std::move(items_[i]));
+    items_ = std::move(kept);
+    sortedCount_ = items_.size();
+    return completed;
+}
+
+int TSourceFileList::RemoveUnchecked() {
+    EnsureSorted();
+    const auto before = items_.size();
+    items_.erase(std::remove_if(items_.begin(), items_.end(), [](const TSourceFile& f) { return !f.checked; }),
+                 items_.end());
+    sortedCount_ = items_.size();
+    return static_cast<int>(before - items_.size());
+}
+
+void TSourceFileList::CheckAll(bool checked) {
+    for (TSourceFile& f : items_) f.checked = checked;
+}
+
+void TSourceFileList::InvertChecks() {
+    for (TSourceFile& f : items_) f.checked = !f.checked;
+}
+
+void TSourceFileList::CheckPrefix(std::string_view prefix, bool checked) {
+    for (TSourceFile& f : items_)
+        if (f.path.compare(0, prefix.size(), prefix) == 0) f.checked = checked;
+}
+
+} // namespace pem

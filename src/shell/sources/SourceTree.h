@@ -1,0 +1,22 @@
+#pragma once
+// Collecting the source files of a directory tree: the file search over the
+// admitted extensions, names no job can carry left out, the rest sorted in
+// the list's order so that it merges into the list in one pass. Touches no
+// window, so it may run beside the event loop.
+#include <string>
+#include <vector>
+
+namespace pem {
+
+struct TCollectedTree {
+    std::vector<std::string> files;   // in the source-file list's order
+    std::vector<std::string> skipped; // a warning per file left out
+};
+
+// Sorts paths into the source-file list's order.
+void SortSourcePaths(std::vector<std::string>& paths);
+
+// searchList: the extensions as the file search takes them (".cbl;.cob;").
+TCollectedTree CollectSourceTree(const std::string& folder, const std::string& searchList);
+
+} // namespace pem

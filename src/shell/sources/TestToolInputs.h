@@ -1,0 +1,32 @@
+#pragma once
+// The input files of the test tools. In the test products they take the
+// place of the source files: entries "label=path" of the same list.
+#include "SourceFileList.h"
+
+#include <string>
+#include <vector>
+
+namespace pem {
+
+struct TTestToolInput {
+    const char* label;     // "Methods:"
+    const char* action;    // "ActSpecifyMethodFile"
+    const char* title;     // the open dialog's title
+    const char* setting;   // the settings value of the folder used last
+    const char* filter;    // the open dialog's filter
+    bool many;             // several files, each an entry of its own
+};
+
+// The five inputs: methods, test cases, problems, test execution logs, traces.
+const std::vector<TTestToolInput>& TestToolInputs();
+const TTestToolInput* TestToolInputOfAction(const std::string& actionName);
+
+// A single-entry input replaces the entry of its label (or adds one); a
+// many-entry input adds one entry per file. Every entry set is ticked and
+// enabled.
+void SetTestToolEntries(TSourceFileList& list, const TTestToolInput& input, const std::vector<std::string>& files);
+
+// The path of the "Methods:" entry, "" when there is none or it is empty.
+std::string MethodListPath(const TSourceFileList& list);
+
+} // namespace pem

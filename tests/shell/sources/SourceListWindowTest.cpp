@@ -1,0 +1,560 @@
+// The source-file list on the main window, driven the way a user drives it:
+// actions triggered, files chosen in (scripted) dialogs, files and folders
+// dropped through the drop router, ticks changed in the list.
+#include "MainFormHarness.h"
+
+#include "DropRouter.h"
+#include "Exceptions.h"
+#include "FindDirectoryFrame.h"
+#include "QtTestSupport.h"
+#include "SettingsStore.h"
+#include "StringListHolder.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace pem;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kKorvexIni = "; Korvex source-list fixture\n"
+                               "RadioButtonCob85=COBOL 85,COB,,3,V85,V74\n"
+                               "COB.Extras=(DirDepth=2)\n"
+                               "COB.Filters=COBOL sources (*.cbl;*.cob)|*.cbl;*.cob\n"
+                               "V85.Filters=Copy books (*.cpy)|*.cpy\n"
+                               "COB.DummyNames=(TEST,DUMMY)\n"
+                               "Common.DummyNames=(COPY,OLD)\n"
+                               "RadioButtonNatural=Natural and maps,WAA,,1,V1\n"
+                               "WAA.Extras=(DirDepth=99)\n"
+                               "WAA.SubProcessors=(Natural=NAT,Maps=MAP,Group=WAA)\n"
+                               "NAT.Filters=Natural programs (*.nsp)|*.nsp\n"
+                               "MAP.Filters=Natural maps (*.nsm)|*.nsm\n"
+                               "RadioButtonC=C,C,,1,ANSI\n"
+                               "C.Extras=(DirDepth=2)\n"
+                               "Runcontrol.RenameAfter=Y\n"
+                               "Runcontrol.SystemBigDirectoryLimit=5\n"
+                               "FileCopy.SystemIOBuffSize=200000\n"
+                               "FileCopy.SystemFileViewStyle=1\n"
+                               "ActiveRadioButton=RadioButtonCob85\n";
+
+// The warning names the strict action by its caption.
+std::string PressRecalculate(TfrmPemarisMain* f) {
+    return "Press the \"" + f->ActCalculateCommonRootStrict->Caption() + "\" button to apply the changes !";
+}
+
+class SourceListWindowTest : public pemtest::MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        CopyTree(FIXTURES_DIR "/startup");
+        pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI", kKorvexIni);
+        for (const char* tool : {"COBAudit", "WAAAudit", "CAudit"}) fs::create_directories(install / ("Tools/Measure/Korvex/" + std::string(tool)));
+        pemtest::WriteFile(install / "Tools/Measure/Korvex/COBAudit/Metrics.COB", "LOC Lines of code\nCYCL Cyclomatic\nNEST Nesting\n");
+    }
+
+    TfrmPemarisMain* StartNamed(const std::string& product = "Korvex") {
+        TfrmPemarisMain* f = Start(product);
+        f->activateWindow();
+        QApplication::setActiveWindow(f);
+        f->ValidateProductName("Abc");
+        f->ValidateSystemName("Pay");
+        f->ValidateVersion("1");
+        f->FrameFindDirectoryOutputDir->Edit->SetText(out.Path());
+        f->Modified = false;
+        dialogs->Reset();
+        recorder.records.clear();
+        return f;
+    }
+
+    // A file below src/.
+    std::string Src(const std::string& rel, const std::string& text = "x") {
+        pemtest::WriteFile(src / rel, text);
+        return src / rel;
+    }
+
+    std::vector<std::string> Items() const {
+        std::vector<std::string> v;
+        for (const auto& f : form->SourceFiles.Items()) v.push_back(f.path.substr(src.Path().size() + 1) + (f.checked ? "+" : ""));
+        return v;
+    }
+
+    int Count(const std::string& text) const {
+        int n = 0;
+        for (const auto& r : recorder.records) n += r.text == text;
+        return n;
+    }
+
+    void Drop(QWidget* on, const std::vector<std::string>& files) {
+        TStringList l;
+        for (const auto& f : files) l.Add(f);
+        TDropRouter::Instance().Deliver(on, l);
+    }
+
+    pemtest::TempDir src, out;
+};
+
+} // namespace
+
+TEST_F(SourceListWindowTest, FilesChosenInTheDialogAreFilteredAndKeptOnce) {
+    TfrmPemarisMain* f = StartNamed();
+    const std::string a = Src("pay/in/a.cbl"), b = Src("pay/in/B.COB"), c = Src("pay/out/c.cpy");
+    const std::string txt = Src("pay/in/notes.txt"), bare = Src("pay/in/README");
+    const std::string broken = Src("pay/in/two\nlines.cbl"), angled = Src("pay/in/a<b>.cbl");
+    dialogs->AnswerFiles({a, b, c, txt, bare, broken, angled, a});
+    ASSERT_TRUE(f->Act("ActAddfiles")->Execute());
+    EXPECT_EQ(dialogs->calls.back().text, "Add files to process to the project");
+    // .cpy comes from the version's filter; no extension and .txt never.
+    EXPECT_EQ(Items(), (std::vector<std::string>{"pay/in/a.cbl+", "pay/in/B.COB+", "pay/out/c.cpy+"}));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning,
+                             "File skipped, its name holds a line break or another control character: " + src.Path() +
+                                 "/pay/in/two?lines.cbl (and 1 more files skipped)"));
+    // The structure was computed: components and modules below the root.
+    EXPECT_EQ(f->EditCommonRoot->Text(), src.Path());
+    EXPECT_EQ(f->Structure.Components, (std::vector<std::string>{"pay", "pay", "pay"}));
+    EXPECT_EQ(f->Structure.Modules, (std::vector<std::string>{"in", "in", "out"}));
+    EXPECT_TRUE(f->Modified);
+    EXPECT_EQ(f->GroupBoxSelectedFiles->Caption(), "Source files of the project (3)");
+
+    // Chosen again: nothing new; an unticked item stays unticked.
+    f->CheckListBoxSelectedFiles->SetChecked(0, false);
+    dialogs->AnswerFiles({a});
+    ASSERT_TRUE(f->Act("ActAddfiles")->Execute());
+    EXPECT_EQ(Items(), (std::vector<std::string>{"pay/in/a.cbl", "pay/in/B.COB+", "pay/out/c.cpy+"}));
+}
+
+TEST_F(SourceListWindowTest, ATreeAboveTheLimitIsAddedOnlyAfterTheQuestion) {
+    TfrmPemarisMain* f = StartNamed();
+    for (int i = 0; i < 7; ++i) Src("sys/c/m/f" + std::to_string(i) + ".cbl");
+    const std::string question = "You are going to add 7 source files\r\nDo you really want to proceed?";
+
+    dialogs->AnswerDirectory(src / "sys");
+    dialogs->AnswerMessage(mrCancel);
+    f->Act("ActAddDirectories")->Execute();
+    EXPECT_EQ(dialogs->Messages(), (std::vector<std::string>{question}));
+    EXPECT_TRUE(recorder.HasText("Cancelled due to too many files in directory"));
+    EXPECT_TRUE(f->SourceFiles.Empty());
+    EXPECT_FALSE(f->GroupBoxSlider->Visible());
+    EXPECT_FALSE(f->FileLoopRunning);
+
+    dialogs->AnswerDirectory(src / "sys");
+    dialogs->AnswerMessage(mrOk);
+    ASSERT_TRUE(f->Act("ActAddDirectories")->Execute());
+    EXPECT_EQ(f->SourceFiles.Count(), 7);
+    // Above the limit the structure waits for the strict computation.
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, PressRecalculate(f)));
+    EXPECT_TRUE(f->ActCalculateCommonRootStrict->Visible());
+    EXPECT_TRUE(f->Structure.Components.empty());
+    ASSERT_TRUE(f->ActCalculateCommonRootStrict->Execute());
+    EXPECT_EQ(f->Structure.Components.size(), 7u);
+}
+
+TEST_F(SourceListWindowTest, DroppedFoldersComeInWithoutQuestionAndOneComputation) {
+    TfrmPemarisMain* f = StartNamed();
+    for (int i = 0; i < 4; ++i) Src("one/c/m/f" + std::to_string(i) + ".cbl");
+    for (int i = 0; i < 4; ++i) Src("two/c/m/g" + std::to_string(i) + ".cob");
+    Src("two/c/m/skip.txt");
+    Src("two/c/m/line\nbreak.cbl");
+    Drop(f->BitBtnAddDirectories, {src / "one", src / "two"});
+    EXPECT_TRUE(dialogs->Messages().empty());
+    EXPECT_EQ(f->SourceFiles.Count(), 8);
+    EXPECT_EQ(Count(PressRecalculate(f)), 1);
+    EXPECT_TRUE(recorder.HasText("File skipped, its name holds a line break or another control character: " +
+                                 src.Path() + "/two/c/m/line?break.cbl"));
+
+    // The same tree again: one item each, and an unticked one ticked again.
+    f->CheckListBoxSelectedFiles->SetChecked(0, false);
+    Drop(f->GroupBoxSelectedFiles, {src / "one"});
+    EXPECT_EQ(f->SourceFiles.Count(), 8);
+    EXPECT_EQ(f->SourceFiles.CheckedCount(), 8);
+
+    // A link that leads back up the tree is not followed.
+    fs::create_directory_symlink(src / "one", src / "one/c/loop");
+    Drop(f->BitBtnAddFiles, {src / "one"});
+    EXPECT_EQ(f->SourceFiles.Count(), 8);
+}
+
+TEST_F(SourceListWindowTest, DroppedFilesAndJobFilesOnTheWindow) {
+    TfrmPemarisMain* f = StartNamed();
+    const std::string a = Src("s/c/m/a.cbl"), t = Src("s/c/m/t.txt");
+    Drop(f->GroupBoxSelectedFiles, {a, t, Src("s/c/m/x\ty.cbl")});
+    EXPECT_EQ(Items(), (std::vector<std::string>{"s/c/m/a.cbl+"}));
+    EXPECT_TRUE(recorder.HasText("File skipped, its name holds a line break or another control character: " +
+                                 src.Path() + "/s/c/m/x?y.cbl"));
+
+    // Job files dropped elsewhere on the window: one opens, two open nothing.
+    f->Modified = false;
+    const std::string job = src / "Saved.jkvx";
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->Execute());
+    f->ClearProject();
+    Drop(f->TabSheetRulesMetricsUsw, {job, job});
+    EXPECT_TRUE(f->SourceFiles.Empty());
+    Drop(f->TabSheetRulesMetricsUsw, {job});
+    EXPECT_EQ(Items(), (std::vector<std::string>{"s/c/m/a.cbl+"}));
+}
+
+TEST_F(SourceListWindowTest, BadInputGivesAClearMessageAndLeavesTheList) {
+    TfrmPemarisMain* f = StartNamed();
+    const std::string a = Src("s/c/m/a.cbl");
+    Drop(f->BitBtnAddFiles, {a});
+    ASSERT_EQ(f->SourceFiles.Count(), 1);
+
+    // A folder that cannot be read.
+    fs::create_directories(src / "locked/c/m");
+    Src("locked/c/m/b.cbl");
+    fs::permissions(src / "locked", fs::perms::none);
+    if (::access((src / "locked").c_str(), R_OK) != 0) {
+        Drop(f->BitBtnAddDirectories, {src / "locked"});
+        EXPECT_TRUE(recorder.HasText("The folder " + src / "locked" + " cannot be read; nothing was added from it"));
+        EXPECT_EQ(f->SourceFiles.Count(), 1);
+    }
+    fs::permissions(src / "locked", fs::perms::owner_all);
+
+    // A language without a filter: the information, and nothing added.
+    ASSERT_TRUE(f->Find<TRadioButton>("RadioButtonC")->isEnabled());
+    f->Modified = false;
+    f->Find<TRadioButton>("RadioButtonC")->click();
+    f->EditProductName->SetText("Abc");
+    f->EditSystemName->SetText("Pay");
+    Src("cs/c/m/x.c");
+    recorder.records.clear();
+    Drop(f->BitBtnAddDirectories, {src / "cs"});
+    EXPECT_TRUE(recorder.HasText("Shell program error, missing filter definition, inform Valtmoor"));
+    EXPECT_TRUE(f->SourceFiles.Empty());
+
+    // A language definition that is missing.
+    recorder.records.clear();
+    EXPECT_THROW(f->LoadLanguageDefinition("RadioButtonNone"), EAbort);
+    EXPECT_TRUE(recorder.HasText("Shell error,missing language definition, inform Valtmoor"));
+}
+
+TEST_F(SourceListWindowTest, VersionsOfTheLanguageAndTheGroupsFilter) {
+    recorder.records.clear();
+    TfrmPemarisMain* f = Start();
+    EXPECT_TRUE(recorder.HasText("Language definition RadioButtonCob85 counts 3 versions but lists 2"));
+    // The line counts three versions and lists two: both are offered.
+    EXPECT_EQ(f->RadioGroupLangver_Pemaris->Items().CommaText(), "V85,V74");
+    EXPECT_TRUE(f->RadioGroupLangver_Pemaris->Visible());
+    EXPECT_EQ(f->LanguageVersion, "V85");
+    f->RadioGroupLangver_Pemaris->SetItemIndex(1);
+    EXPECT_EQ(f->LanguageVersion, "V74");
+    EXPECT_EQ(f->GetFileFilter(f->LanguageCode, f->LanguageVersion), "COBOL sources (*.cbl;*.cob)|*.cbl;*.cob");
+
+    // The sub-processor group: its members' filters; the item naming the
+    // group itself is left out with a warning.
+    f->Find<TRadioButton>("RadioButtonNatural")->click();
+    EXPECT_FALSE(f->RadioGroupLangver_Pemaris->Visible());
+    recorder.records.clear();
+    EXPECT_EQ(f->GetFileFilter("WAA", ""), "Natural programs (*.nsp)|*.nsp|Natural maps (*.nsm)|*.nsm");
+    EXPECT_TRUE(recorder.HasText("WAA.SubProcessors: Group=WAA names the group itself and is skipped"));
+}
+
+TEST_F(SourceListWindowTest, TicksAndTheStructure) {
+    TfrmPemarisMain* f = StartNamed();
+    const std::vector<std::string> files = {Src("r/c1/m1/f.cbl"), Src("r/c1/m1/x/f.cbl"), Src("r/c1/m2/g.cbl"),
+                                            Src("r/c2/m1/h.cbl")};
+    Drop(f->BitBtnAddFiles, files);
+    ASSERT_EQ(f->Structure.Components, (std::vector<std::string>{"c1", "c1", "c1", "c2"}));
+    EXPECT_EQ(f->Structure.NewFileNameAt(1), "f_1.cbl");
+    // The default irrelevant names of the language and the common ones.
+    EXPECT_EQ(f->CheckListBoxComponentNames->Items().CommaText(), "COPY,DUMMY,OLD,TEST,c1,c2");
+
+    // Entering the list selects its first item.
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->ItemIndex(), -1);
+    f->CheckListBoxSelectedFiles->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(f->CheckListBoxSelectedFiles->ItemIndex(), 0);
+
+    // Unselecting all leaves the structure; selecting all computes it again.
+    f->Structure.Modules[0] = "marker";
+    ASSERT_TRUE(f->Act("ActUnselectAll")->Execute());
+    EXPECT_EQ(f->SourceFiles.CheckedCount(), 0);
+    EXPECT_EQ(f->Structure.Modules[0], "marker");
+    ASSERT_TRUE(f->Act("ActSelectAll")->Execute());
+    EXPECT_EQ(f->Structure.Modules[0], "m1");
+
+    // Toggling the selected file's component, then its module.
+    f->CheckListBoxSelectedFiles->SetItemIndex(0);
+    EXPECT_EQ(f->Act("ActToggleComponent")->Caption(), "Deselect the whole component");
+    ASSERT_TRUE(f->Act("ActToggleComponent")->Execute());
+    EXPECT_EQ(Items(), (std::vector<std::string>{"r/c1/m1/f.cbl", "r/c1/m1/x/f.cbl", "r/c1/m2/g.cbl", "r/c2/m1/h.cbl+"}));
+    EXPECT_EQ(f->Act("ActToggleModule")->Caption(), "Select the whole module");
+    ASSERT_TRUE(f->Act("ActToggleModule")->Execute());
+    EXPECT_EQ(Items(), (std::vector<std::string>{"r/c1/m1/f.cbl+", "r/c1/m1/x/f.cbl+", "r/c1/m2/g.cbl", "r/c2/m1/h.cbl+"}));
+
+    // Removing the unticked files: the lists beside them follow.
+    f->CheckListBoxSelectedFiles->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(f->Act("ActRemoveFiles")->Execute());
+    EXPECT_EQ(Items(), (std::vector<std::string>{"r/c1/m1/f.cbl+", "r/c1/m1/x/f.cbl+", "r/c2/m1/h.cbl+"}));
+    EXPECT_EQ(f->Structure.Modules, (std::vector<std::string>{"m1", "m1", "m1"}));
+    EXPECT_EQ(f->Structure.Components, (std::vector<std::string>{"c1", "c1", "c2"}));
+
+    // A file gone from the disk is unticked and greyed by the strict computation.
+    fs::remove(files[3]);
+    recorder.records.clear();
+    f->ActCalculateCommonRootStrict->Execute();
+    EXPECT_TRUE(recorder.HasText("Some input files cannot be found!"));
+    EXPECT_FALSE(f->SourceFiles.Checked(2));
+    EXPECT_FALSE(f->CheckListBoxSelectedFiles->ItemEnabled(2));
+    EXPECT_FALSE(Screen().Busy());
+    EXPECT_FALSE(f->GroupBoxSlider->Visible());
+
+    // An action for a list with no list in front.
+    f->EditSystemName->setFocus();
+    QApplication::processEvents();
+    recorder.records.clear();
+    f->Act("ActSelectAll")->Execute();
+    EXPECT_TRUE(recorder.HasText("Click on a checklistbox first to use this function!"));
+}
+
+TEST_F(SourceListWindowTest, ProgressGroupGrowsTheWindowOnce) {
+    TfrmPemarisMain* f = StartNamed();
+    const int h = f->height();
+    f->SetProgressBarsVisible(true);
+    const int grown = f->height();
+    EXPECT_GT(grown, h);
+    f->SetProgressBarsVisible(true);
+    EXPECT_EQ(f->height(), grown);
+    f->SetProgressBarsVisible(false);
+    f->SetProgressBarsVisible(false);
+    EXPECT_EQ(f->height(), h);
+}
+
+TEST_F(SourceListWindowTest, MetricWeightsFollowTicksAndTheEditor) {
+    TfrmPemarisMain* f = StartNamed();
+    TCheckListBox* metrics = f->CheckListBoxMetrics;
+    ASSERT_EQ(metrics->Count(), 3);
+    TStringList& w = f->STLHMetricsWeights->StringList();
+    EXPECT_EQ(w.CommaText(), "1,1,1");
+
+    // The weight editor: Enter on an item, "Off" chosen, Enter again.
+    f->PageControlMain->SetActivePage(f->TabSheetRulesMetricsUsw);
+    f->PageControlParams->SetActivePage(f->TabSheetMetrics);
+    metrics->setFocus();
+    metrics->SetItemIndex(1);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(metrics, &enter);
+    ASSERT_TRUE(f->ComboBoxMetricsWeights->Visible());
+    EXPECT_EQ(f->ComboBoxMetricsWeights->ItemIndex(), 1);
+    f->ComboBoxMetricsWeights->SetItemIndex(0);
+    QApplication::sendEvent(f->ComboBoxMetricsWeights, &enter);
+    EXPECT_FALSE(f->ComboBoxMetricsWeights->Visible());
+    EXPECT_EQ(w.CommaText(), "1,0,1");
+    EXPECT_FALSE(metrics->Checked(1));
+
+    // Ticked again by the user: "Normal".
+    metrics->item(1)->setCheckState(Qt::Checked);
+    EXPECT_EQ(w.CommaText(), "1,1,1");
+
+    // A tick in the control-word list marks the job, weights stay.
+    w.Put(1, "3");
+    metrics->SetItemIndex(1);
+    f->CheckListBoxControlTags->AddItem("INPT word", false);
+    f->Modified = false;
+    f->CheckListBoxControlTags->item(0)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(f->Modified);
+    EXPECT_EQ(w.CommaText(), "1,3,1");
+
+    // Select all and unselect all of the metrics.
+    metrics->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(f->Act("ActUnselectAll")->Execute());
+    EXPECT_EQ(w.CommaText(), "0,0,0");
+    ASSERT_TRUE(f->Act("ActToggleSelect")->Execute());
+    EXPECT_EQ(w.CommaText(), "1,1,1");
+}
+
+TEST_F(SourceListWindowTest, JobOfTwoThousandSourcesKeepsItsListStructureAndWeights) {
+    TfrmPemarisMain* f = StartNamed();
+    f->SystemBigDirectoryLimit = 5000;
+    for (int c = 0; c < 4; ++c)
+        for (int m = 0; m < 5; ++m)
+            for (int i = 0; i < 100; ++i)
+                Src("sys/c" + std::to_string(c) + "/m" + std::to_string(m) + "/p" + std::to_string(i) + ".cbl");
+    Drop(f->BitBtnAddDirectories, {src / "sys"});
+    ASSERT_EQ(f->SourceFiles.Count(), 2000);
+    for (int i = 0; i < 2000; i += 3) f->SourceFiles.SetChecked(i, false);
+    f->CheckListBoxComponentNames->AddItem("extra", true);
+    f->STLHMetricsWeights->StringList().Put(2, "2");
+    f->STLHMetricsWeights->StringList().Put(0, "0");
+    f->CheckListBoxMetrics->SetChecked(0, false);
+    const auto before = f->SourceFiles.Items();
+    const std::string components = f->CheckListBoxComponentNames->Items().CommaText();
+
+    const std::string job = install / "jobs/Big.jkvx";
+    fs::create_directories(install / "jobs");
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->Execute());
+    f->ClearProject();
+    ASSERT_TRUE(f->SourceFiles.Empty());
+    f->LoadProject(job);
+
+    ASSERT_EQ(f->SourceFiles.Count(), 2000);
+    for (int i = 0; i < 2000; ++i) {
+        ASSERT_EQ(f->SourceFiles.Path(i), before[static_cast<size_t>(i)].path) << i;
+        ASSERT_EQ(f->SourceFiles.Checked(i), before[static_cast<size_t>(i)].checked) << i;
+    }
+    EXPECT_EQ(f->CheckListBoxComponentNames->Items().CommaText(), components);
+    EXPECT_EQ(f->STLHMetricsWeights->StringList().CommaText(), "0,1,2");
+    EXPECT_EQ(f->CommonRoot, src.Path() + "/sys");
+
+    // A file gone meanwhile comes back unticked and greyed at the next computation.
+    fs::remove(src / "sys/c0/m0/p1.cbl");
+    f->ActCalculateCommonRootStrict->Execute();
+    const int gone = f->SourceFiles.IndexOf(src / "sys/c0/m0/p1.cbl");
+    EXPECT_FALSE(f->SourceFiles.Checked(gone));
+    EXPECT_FALSE(f->SourceFiles.Enabled(gone));
+}
+
+TEST_F(SourceListWindowTest, ConsoleSwitches) {
+    TfrmPemarisMain* f = StartNamed();
+    EXPECT_TRUE(f->MemoCaptureConsole->Visible()); // the first showing shows it
+    ASSERT_TRUE(f->Act("ActSwitchOffLog")->Execute());
+    EXPECT_FALSE(f->MemoCaptureConsole->Visible());
+    EXPECT_FALSE(f->Act("ActSwitchOffLog")->Visible());
+    EXPECT_TRUE(f->Act("ActSwitchOnLog")->Visible());
+    ASSERT_TRUE(f->Act("ActSwitchOnLog")->Execute());
+    EXPECT_TRUE(f->MemoCaptureConsole->Visible());
+    EXPECT_TRUE(f->Act("ActSwitchOffLog")->Enabled());
+}
+
+TEST_F(SourceListWindowTest, TestToolInputsTakeThePlaceOfTheSources) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Harnox.INI",
+                       "RadioButtonHarnoxTCS=Test cases,TCS,,1,V1\n"
+                       "TCS.Extras=(DirDepth=2,HarnoxPost=Y)\n"
+                       "Runcontrol.SystemBigDirectoryLimit=50\n"
+                       "FileCopy.SystemIOBuffSize=200000\n"
+                       "FileCopy.SystemFileViewStyle=1\n"
+                       "ActiveRadioButton=RadioButtonHarnoxTCS\n");
+    TfrmPemarisMain* f = StartNamed("Harnox");
+    ASSERT_TRUE(f->Act("ActSpecifyMethodFile")->Visible());
+    ASSERT_FALSE(f->Act("ActToggleSelect")->Visible());
+
+    f->Act("ActViewMethodList")->Execute();
+    EXPECT_TRUE(recorder.HasText("Select the method list file first!"));
+
+    const std::string m1 = Src("t/m1.csv"), m2 = Src("t/m2.csv"), l1 = Src("logs/l1.csv"), l2 = Src("logs/l2.csv");
+    for (const auto& [action, files] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"ActSpecifyMethodFile", {m1}},
+             {"ActSpecifyMethodFile", {m2}},
+             {"ActSpecifyTestExecutionLog", {l1, l2}},
+             {"ActSpecifyTestExecutionLog", {l1}}}) {
+        dialogs->AnswerFiles(files);
+        ASSERT_TRUE(f->Act(action)->Execute()) << action;
+    }
+    const std::string m = src.Path() + "/t/m2.csv";
+    std::vector<std::string> items;
+    for (const auto& e : f->SourceFiles.Items()) items.push_back(e.path);
+    EXPECT_EQ(items, (std::vector<std::string>{"Methods:=" + m, "Test execution log:=" + l1,
+                                               "Test execution log:=" + l1, "Test execution log:=" + l2}));
+    EXPECT_EQ(dialogs->calls.front().text, "Specify method list file");
+    EXPECT_EQ(ReadSettingStr("TestExecLogFiles"), src.Path() + "/logs/");
+
+    ASSERT_TRUE(f->Act("ActViewMethodList")->Execute());
+    EXPECT_EQ(f->PageControlMain->ActivePage(), f->TabSheetViewer);
+
+    // Drops on the list are refused in this product; only existence is checked.
+    Drop(f->GroupBoxSelectedFiles, {Src("x/a.csv")});
+    EXPECT_EQ(f->SourceFiles.Count(), 4);
+    fs::remove(l2);
+    f->ActCalculateCommonRootStrict->Execute();
+    EXPECT_TRUE(recorder.HasText("Some input files cannot be found!"));
+    EXPECT_FALSE(f->SourceFiles.Enabled(3));
+    EXPECT_TRUE(f->SourceFiles.Checked(0));
+
+    // Saved and reopened with the job.
+    const std::string job = install / "jobs/Tools.jhnx";
+    fs::create_directories(install / "jobs");
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->Execute());
+    f->ClearProject();
+    f->LoadProject(job);
+    std::vector<std::string> again;
+    for (const auto& e : f->SourceFiles.Items()) again.push_back(e.path + (e.checked ? "+" : ""));
+    EXPECT_EQ(again, (std::vector<std::string>{"Methods:=" + m + "+", "Test execution log:=" + l1 + "+",
+                                               "Test execution log:=" + l1 + "+", "Test execution log:=" + l2}));
+}
+
+TEST_F(SourceListWindowTest, TranslationDocumentAndItsNames) {
+    TfrmPemarisMain* f = StartNamed();
+    pemtest::WriteFile(out / "Exports/a.csv", "a");
+    pemtest::WriteFile(out / "Exports/sub/b.csv", "b");
+    f->NewFileNames.SetValue("SRC0001", "/s/a.cbl");
+    f->WriteJobrinParameters();
+    const std::string doc = pemtest::ReadFile(out / "last.xml");
+    EXPECT_NE(doc.find("  <Orig_File_0001>sub/b.csv</Orig_File_0001>\n  <File_0001>csx0001.csx</File_0001>"),
+              std::string::npos)
+        << doc;
+    EXPECT_TRUE(fs::is_directory(out / "work"));
+    EXPECT_EQ(f->GetNewFileName("csx0001.csx"), out / "Exports/sub/b.csv");
+    EXPECT_EQ(f->GetOriginalFileName("SRC0001=whatever"), "/s/a.cbl");
+    // The memo shows the store, and a memo restored from a job fills it.
+    EXPECT_EQ(f->MemoNewFileNames->Lines().Count(), 3);
+    f->MemoNewFileNames->SetLines(TStringList{"XCPY0000=/x/y.cpy"});
+    EXPECT_EQ(f->GetNewFileName("XCPY0000"), "/x/y.cpy");
+    EXPECT_EQ(f->GetNewFileName("SRC0001"), "");
+
+    pemtest::WriteFile(out / "Exports/csx0000.csx", "translated");
+    f->NewFileNames.SetValue("csx0000.csx", out / "Exports/a.csv");
+    f->ListCsxExports();
+    EXPECT_EQ(pemtest::ReadFile(out / "Exports/a.csv"), "translated");
+}
+
+TEST_F(SourceListWindowTest, AListTooLongForTheStructureStillMarksTheJob) {
+    TfrmPemarisMain* f = StartNamed();
+    for (int i = 0; i < 9999; ++i) Src("big/c/m/f" + std::to_string(i) + ".cbl");
+    Drop(f->BitBtnAddDirectories, {src / "big"});
+    EXPECT_EQ(f->SourceFiles.Count(), 9999);
+    EXPECT_TRUE(recorder.HasText("The number of file in one job must be less than 9999"));
+    EXPECT_TRUE(f->Modified);
+    EXPECT_FALSE(f->FileLoopRunning);
+    EXPECT_FALSE(f->GroupBoxSlider->Visible());
+}
+
+TEST_F(SourceListWindowTest, AStructureErrorPutsTheWindowBack) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Velling.INI",
+                       "RadioButtonVellingENG=English requirements,ENG,,1,V1\n"
+                       "ENG.Extras=(DirDepth=1)\n"
+                       "ENG.Filters=Texts (*.txt)|*.txt\n"
+                       "Runcontrol.SystemBigDirectoryLimit=50\n"
+                       "FileCopy.SystemIOBuffSize=200000\n"
+                       "FileCopy.SystemFileViewStyle=1\n"
+                       "ActiveRadioButton=RadioButtonVellingENG\n");
+    TfrmPemarisMain* f = StartNamed("Velling");
+    Drop(f->BitBtnAddFiles, {Src("d/a/b/c/one.txt"), Src("d/x/two.txt"), Src("d/x/three.txt")});
+    ASSERT_EQ(f->SourceFiles.Count(), 3);
+    EXPECT_TRUE(recorder.HasText("Maximum allowed directory depth is 1, uncheck some files!"));
+    // With the progress group shown (more files than the limit), the strict
+    // computation ends in its depth error: cursor and window come back.
+    const int h = f->height();
+    f->SystemBigDirectoryLimit = 1;
+    recorder.records.clear();
+    f->ActCalculateCommonRootStrict->Execute();
+    EXPECT_TRUE(recorder.HasText("Maximum allowed directory depth is 1, remove some files from the list!"));
+    EXPECT_FALSE(Screen().Busy());
+    EXPECT_FALSE(f->GroupBoxSlider->Visible());
+    EXPECT_EQ(f->height(), h);
+    EXPECT_EQ(f->Structure.Modules.size(), 3u); // the structure itself stands
+}
+
+TEST_F(SourceListWindowTest, ClosingWhileATreeIsAddedStopsTheAddingAfterTheQuestion) {
+    TfrmPemarisMain* f = StartNamed();
+    // The window is served while the tree is searched.
+    for (int i = 0; i < 40; ++i)
+        Src("big/c" + std::to_string(i / 1000) + "/m/f" + std::to_string(i) + ".cbl");
+    dialogs->AnswerMessage(mrYes); // "please confirm?": yes, stop
+    bool closedAtOnce = true;
+    PostToGui([&] { closedAtOnce = f->close(); });
+    Drop(f->BitBtnAddDirectories, {src / "big"});
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(dialogs->Messages(), (std::vector<std::string>{"The User requested to stop the process, please confirm?"}));
+    EXPECT_TRUE(recorder.HasText("Process aborted!"));
+    EXPECT_TRUE(f->SourceFiles.Empty());
+    EXPECT_FALSE(f->FileLoopRunning);
+    EXPECT_FALSE(f->isHidden());
+}
