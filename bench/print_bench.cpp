@@ -11,7 +11,8 @@
 //                    the hard-copy form in the viewer's default font, printed
 //                    with no printer installed, so the PDF is written page by
 //                    page as the program does it
-//   the reference    enscript -B -p - FILE | ps2pdf - OUT
+//   the reference    enscript -B -M A4 -f Courier8 -p - FILE | ps2pdf - OUT
+//                    (the same point size and paper as the hard copy)
 // and min, median and max are printed with the ratio of the medians. Both
 // PDFs must hold the same text: pdftotext reads each back and the lines,
 // blanks collapsed, must be the listing's lines in order.
@@ -158,8 +159,9 @@ void BenchPrinting(const std::string& self, const fs::path& dir, long megabytes,
     const std::string theirs = (dir / "reference.pdf").string();
     MakeListing(listing, megabytes * 1000 * 1000);
     const std::string ourCommand = Quote(self) + " --hardcopy " + Quote(listing) + " " + Quote(dir.string());
+    // Both sides set 8-point monospaced type on A4 pages.
     const std::string refCommand =
-        "enscript -q -B -p - " + Quote(listing) + " | ps2pdf - " + Quote(theirs);
+        "enscript -q -B -M A4 -f Courier8 -p - " + Quote(listing) + " | ps2pdf -sPAPERSIZE=a4 - " + Quote(theirs);
     Seconds(ourCommand);
     Seconds(refCommand);
     Times a, b;

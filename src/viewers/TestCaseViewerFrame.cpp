@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <functional>
 
 namespace pem {
 
@@ -47,6 +48,34 @@ void AddMenuItem(QMenu* menu, TAction* action, const char* name) {
     QObject::connect(action, &QAction::changed, item, sync);
     QObject::connect(item, &QAction::triggered, action, [action] { action->Execute(); });
 }
+
+// Watches the text view for the releases that mark whole lines: the left
+// mouse button on its text, and any key (the frame looks for Shift).
+class TReleaseWatch : public QObject {
+public:
+    TReleaseWatch(TListingView* view) : QObject(view), view_(view) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+    }
+    TNotifyEvent OnMouseUp;
+    std::function<void(TComponent* sender, int key)> OnKeyUp;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease && watched == view_->viewport() &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && OnMouseUp)
+            RunGuarded([this] { OnMouseUp(view_); });
+        else if (event->type() == QEvent::KeyRelease && watched == view_ &&
+                 !static_cast<QKeyEvent*>(event)->isAutoRepeat() && OnKeyUp) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            RunGuarded([this, key] { OnKeyUp(view_, key); });
+        }
+        return false;
+    }
+
+private:
+    TListingView* view_;
+};
 
 } // namespace
 
@@ -87,8 +116,10 @@ TFrameTestCaseViewer::TFrameTestCaseViewer(TComponent* owner, QWidget* parent, I
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
     // Mouse and Shift releases mark whole lines; the editor's short cuts
     // win over the window's while the text has the focus.
+    auto* releases = new TReleaseWatch(RichEditSourceView);
+    releases->OnMouseUp = [this](TComponent* s) { RichEditSourceViewMouseUp(s); };
+    releases->OnKeyUp = [this](TComponent* s, int key) { RichEditSourceViewKeyUp(s, key); };
     RichEditSourceView->installEventFilter(this);
-    RichEditSourceView->viewport()->installEventFilter(this);
 
     PopupMenuTestCaseViewer = new TMenuItem(this, this, "PopupMenuTestCaseViewer", "");
     AddMenuItem(PopupMenuTestCaseViewer, ActDelete, "Deletemarkedlines1");
@@ -208,17 +239,6 @@ void TFrameTestCaseViewer::RichEditSourceViewKeyUp(TComponent*, int key) {
 
 bool TFrameTestCaseViewer::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonRelease:
-        if (watched == RichEditSourceView->viewport() &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            RunGuarded([this] { RichEditSourceViewMouseUp(RichEditSourceView); });
-        break;
-    case QEvent::KeyRelease:
-        if (watched == RichEditSourceView && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            RunGuarded([this, key] { RichEditSourceViewKeyUp(RichEditSourceView, key); });
-        }
-        break;
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
         if (watched == RichEditSourceView) {

@@ -10,6 +10,7 @@
 #include "ReportPrinter.h"
 #include "ResultTabRules.h"
 #include "SimpleViewerFrame.h"
+#include "ViewerTestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +18,15 @@ using namespace pem;
 
 namespace {
 
-class Context : public IProjectContext {
+// The context of a COBOL job with its output in /work/out.
+class Context : public pemtest::FakeProjectContext {
 public:
-    std::string out = "/work/out", lang = "COB";
-    int kind = 0;
-    TFontSpec font{"DejaVu Sans Mono", 1, 9, -12};
-    TMyStatusBar* bar = nullptr;
-    std::string OutputDirectory() override { return out; }
-    std::string ProjectLanguageCode() override { return lang; }
-    bool ProjectLanguageInList(const std::string& list) override { return LanguageInList(lang, list); }
-    int ProjectProductKind() override { return kind; }
-    int ProjectRunMode() override { return 1; }
-    std::string ProjectSystemName() override { return "PAY"; }
-    std::string ProjectTestToolLog() override { return {}; }
-    int ProjectFileViewStyle() override { return 2; }
-    TFontSpec& ProjectViewerFont() override { return font; }
-    std::string ProjectEditorProgram() override { return {}; }
-    TMyStatusBar* ProjectStatusBar() override { return bar; }
+    Context() {
+        out = "/work/out";
+        lang = "COB";
+        fileViewStyle = 2;
+        font = {"DejaVu Sans Mono", 1, 9, -12};
+    }
 };
 
 class RecordingHardCopy : public IHardCopyPrinter {
@@ -42,14 +35,7 @@ public:
     std::vector<THardCopyJob> jobs;
 };
 
-class RecordingDialogs : public ScriptedDialogService {
-public:
-    bool OpenFiles(const TOpenDialogRequest& req, std::vector<std::string>& files) override {
-        requests.push_back(req);
-        return ScriptedDialogService::OpenFiles(req, files);
-    }
-    std::vector<TOpenDialogRequest> requests;
-};
+using pemtest::RecordingDialogs;
 
 // A frame printing its own text (deficiency, test case), a listing frame
 // showing a file other than the one it opened (a specification tab on a
@@ -157,8 +143,8 @@ TEST_F(PrintDispatchTest, PrintingAFileAsksWithTheResultFileDialog) {
     TPrintDispatch dispatch(ctx, hardCopy);
     dialogs.AnswerFiles({"/work/out/Defis/A.def"});
     EXPECT_TRUE(RunGuarded([&] { dispatch.PrintFile(&dialog, true); }));
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    const TOpenDialogRequest& req = dialogs.requests[0];
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    const TOpenDialogRequest& req = dialogs.openRequests[0];
     EXPECT_EQ(req.title, "Print a file");
     EXPECT_EQ(req.okCaption, "&Print file");
     EXPECT_EQ(req.cancelCaption, "&No, Dismiss");
