@@ -13,6 +13,7 @@
 // 3. A hard copy of P pages (1,000 by default) laid out and written as PDF.
 //    Target: under 2 s.
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
+#include "BenchSupport.h"
 #include "Forms.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
@@ -42,52 +43,9 @@
 namespace fs = std::filesystem;
 using namespace pem;
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-struct Stats {
-    double min, median, max;
-};
-Stats Summary(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
-}
-
-// Runs a program with its output to a file ("" /dev/null); its wall time.
-double RunTimed(const std::vector<std::string>& args, const std::string& outFile = "") {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, outFile.empty() ? "/dev/null" : outFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &fa, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
-        std::exit(2);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double t = Since(start);
-    posix_spawn_file_actions_destroy(&fa);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed\n", argv[0]);
-        std::exit(2);
-    }
-    return t;
-}
-
-std::string Slurp(const std::string& f) {
-    std::ifstream in(f, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using namespace bench;
 
 void MakeListing(const std::string& file, int lines) {
     std::ofstream out(file, std::ios::binary);

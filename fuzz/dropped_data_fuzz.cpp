@@ -1,14 +1,17 @@
 // Fuzz target for dropped data: any bytes offered as a block or as a stream
 // (one that may claim more than it holds) under every format the library
-// reads must be read or refused, never read outside what was given.
+// reads must be read or refused, never read outside what was given; and
+// any bytes given as a file list ("text/uri-list") give local paths or none.
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+#include "DragDropFile.h"
 #include "DragDropFixtures.h"
 #include "DragDropFormats.h"
 #include "DragDropPIDL.h"
 #include "DragDropText.h"
+#include "MimeFormats.h"
 #include "OleClipboardFormats.h"
 #include "OleDataObjects.h"
 
@@ -30,10 +33,24 @@ STGMEDIUM Medium(const uint8_t* data, size_t size, uint8_t how) {
 }
 
 template <class F>
-void Read(const uint8_t* data, size_t size, uint8_t how) {
-    F f;
+F& Read(F& f, const uint8_t* data, size_t size, uint8_t how) {
     STGMEDIUM m = Medium(data, size, how);
     f.GetDataFromMedium(m);
+    return f;
+}
+
+template <class F>
+void Read(const uint8_t* data, size_t size, uint8_t how) {
+    F f;
+    Read(f, data, size, how);
+}
+
+// Every record's name of descriptors that were read.
+template <class F>
+void Names(const uint8_t* data, size_t size, uint8_t how) {
+    F f;
+    Read(f, data, size, how);
+    for (uint32_t i = 0; i < f.Count(); ++i) (void)f.Filename(i);
 }
 
 } // namespace
@@ -51,13 +68,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Read<TCSVClipboardFormat>(data, size, how);
     Read<TPerformedDropEffectClipboardFormat>(data, size, how);
     Read<TTargetCLSIDClipboardFormat>(data, size, how);
+    Read<TFileClipboardFormat>(data, size, how);
+    Read<TAnsiFilenameMapClipboardFormat>(data, size, how);
+    Read<TUnicodeFilenameMapClipboardFormat>(data, size, how);
+    Names<TAnsiFileGroupDescriptorClipboardFormat>(data, size, how);
+    Names<TUnicodeFileGroupDescriptorClipboardFormat>(data, size, how);
+
+    // The same bytes as a file list from another program.
+    (void)LocalFilesOfUriList(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    (void)UrlsOfDropFiles(std::vector<uint8_t>(data, data + size));
 
     // Whole data formats over a data object offering the bytes as everything.
     auto offered = MakeCom<TStaticDataObject>();
     std::vector<uint8_t> bytes(data, data + size);
-    for (CLIPFORMAT id : {CF_TEXT, CF_UNICODETEXT, CF_LOCALE, static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Shell IDList Array")),
-                          static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Preferred DropEffect"))})
+    for (CLIPFORMAT id : {CF_TEXT, CF_UNICODETEXT, CF_LOCALE, CF_HDROP})
         offered->Set(id, bytes, (how & 1) ? TYMED_ISTREAM : TYMED_HGLOBAL);
+    for (const char* name : {"Shell IDList Array", "Preferred DropEffect", "FileName", "FileNameW", "FileNameMap",
+                             "FileNameMapW", "FileGroupDescriptor", "FileGroupDescriptorW"})
+        offered->Set(static_cast<CLIPFORMAT>(RegisterClipboardFormatA(name)), bytes,
+                     (how & 1) ? TYMED_ISTREAM : TYMED_HGLOBAL);
     TTextDataFormat text(TDragDropComponentRole::Target);
     if (text.GetData(offered.Get())) {
         (void)text.Text();
@@ -66,5 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TPIDLDataFormat items(TDragDropComponentRole::Target);
     if (items.GetData(offered.Get()))
         for (int i = 0; i < items.Filenames().Count(); ++i) (void)items.Filenames().Get(i);
+    TFileDataFormat files(TDragDropComponentRole::Target);
+    files.GetData(offered.Get());
+    TFileMapDataFormat maps(TDragDropComponentRole::Target);
+    maps.GetData(offered.Get());
+    TVirtualFileStreamDataFormat virtualFiles(TDragDropComponentRole::Target);
+    if (virtualFiles.GetData(offered.Get()))
+        for (int i = 0; i < virtualFiles.FileNames().Count(); ++i) (void)virtualFiles.FileNames().Get(i);
     return 0;
 }

@@ -14,11 +14,6 @@ PEM_DEFINE_CLIPBOARD_FORMAT(TCustomAnsiStringClipboardFormat, TCustomSimpleClipb
 PEM_DEFINE_CLIPBOARD_FORMAT(TCustomStringListClipboardFormat, TCustomSimpleClipboardFormat, nullptr, ddRead, nullptr)
 PEM_DEFINE_CLIPBOARD_FORMAT(TCustomDWORDClipboardFormat, TCustomSimpleClipboardFormat, nullptr, ddRead, nullptr)
 
-namespace {
-
-// Reads a stream from its start up to the size its Stat reports. The buffer
-// grows with what is read, so a stream that claims more than it holds hands
-// on only its bytes and costs no more memory than it has.
 bool ReadWholeStream(IStream* stream, std::vector<uint8_t>& out, bool& anything) {
     out.clear();
     anything = false;
@@ -42,7 +37,29 @@ bool ReadWholeStream(IStream* stream, std::vector<uint8_t>& out, bool& anything)
     return true;
 }
 
-} // namespace
+bool ReadStorageAsFile(IStorage* storage, std::vector<uint8_t>& out, bool& anything) {
+    out.clear();
+    anything = false;
+    if (!storage) return false;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 0);
+    if (!h) throw EOleSysError(E_OUTOFMEMORY);
+    ComPtr<ILockBytes> lockBytes;
+    HRESULT hr = CreateILockBytesOnHGlobal(h, TRUE, lockBytes.Put());
+    if (FAILED(hr)) {
+        GlobalFree(h);
+        OleCheck(hr);
+    }
+    ComPtr<IStorage> file;
+    OleCheck(StgCreateDocfileOnILockBytes(lockBytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                          file.Put()));
+    OleCheck(storage->CopyTo(file.Get()));
+    OleCheck(file->Commit(0));
+    file.Reset();
+    // The stream reads the block the lock bytes own (and free).
+    ComPtr<IStream> stream;
+    OleCheck(CreateStreamOnHGlobal(h, FALSE, stream.Put()));
+    return ReadWholeStream(stream.Get(), out, anything);
+}
 
 bool TCustomSimpleClipboardFormat::ReadMedium(const FORMATETC&, const STGMEDIUM& medium) {
     return ReadDataFromMedium(medium);
@@ -74,26 +91,9 @@ bool TCustomSimpleClipboardFormat::ReadDataFromMedium(const STGMEDIUM& medium) {
     }
     case TYMED_ISTORAGE: {
         // The storage becomes a compound file in memory, read as a stream.
-        if (!medium.pstg) return false;
-        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 0);
-        if (!h) throw EOleSysError(E_OUTOFMEMORY);
-        ComPtr<ILockBytes> lockBytes;
-        HRESULT hr = CreateILockBytesOnHGlobal(h, TRUE, lockBytes.Put());
-        if (FAILED(hr)) {
-            GlobalFree(h);
-            OleCheck(hr);
-        }
-        ComPtr<IStorage> file;
-        OleCheck(StgCreateDocfileOnILockBytes(lockBytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                              0, file.Put()));
-        OleCheck(medium.pstg->CopyTo(file.Get()));
-        OleCheck(file->Commit(0));
-        file.Reset();
-        ComPtr<IStream> stream;
-        OleCheck(CreateStreamOnHGlobal(h, FALSE, stream.Put()));
         std::vector<uint8_t> buffer;
         bool anything = false;
-        if (!ReadWholeStream(stream.Get(), buffer, anything)) return false;
+        if (!ReadStorageAsFile(medium.pstg, buffer, anything)) return false;
         return anything && !buffer.empty() ? ReadData(buffer.data(), buffer.size()) : true;
     }
     default:

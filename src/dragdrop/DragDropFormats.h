@@ -231,9 +231,11 @@ public:
         blocks_.push_back(std::move(block));
         return Count() - 1;
     }
+    void Insert(int i, std::vector<uint8_t> block) { blocks_.insert(blocks_.begin() + i, std::move(block)); }
     void Delete(int i) { blocks_.erase(blocks_.begin() + i); }
     void Clear() { blocks_.clear(); }
     std::vector<uint8_t>& operator[](int i) { return blocks_.at(static_cast<size_t>(i)); }
+    const std::vector<uint8_t>& operator[](int i) const { return blocks_.at(static_cast<size_t>(i)); }
 
 private:
     std::vector<std::vector<uint8_t>> blocks_;
@@ -261,6 +263,15 @@ public:
 private:
     ComPtr<IStream> inner_;
 };
+
+// Reads a stream from its start up to the size its Stat reports (which must
+// fit in 32 bits). The buffer grows with what is read, so a stream that
+// claims more than it holds gives only its bytes. False when the stream
+// cannot be asked; anything is false for a stream that reports no bytes.
+bool ReadWholeStream(IStream* stream, std::vector<uint8_t>& out, bool& anything);
+// The bytes of a storage copied into a compound file in memory, read as
+// ReadWholeStream reads; a failing OLE call raises the OLE error.
+bool ReadStorageAsFile(IStorage* storage, std::vector<uint8_t>& out, bool& anything);
 
 // The start-up of this unit: the feedback and stream data formats and the
 // drop-effect formats.

@@ -198,6 +198,7 @@ bool TPIDLClipboardFormat::WriteData(void* value, size_t size) {
 namespace {
 void RegisterPIDLFormats() {
     RegisterCompatibleFormat(TPIDLDataFormat::StaticClass(), TPIDLClipboardFormat::StaticClass(), 0, ddReadWrite);
+    RegisterCompatibleFormat(TPIDLDataFormat::StaticClass(), TFileClipboardFormat::StaticClass(), 1, ddReadWrite);
 }
 } // namespace
 
@@ -216,12 +217,26 @@ bool TPIDLDataFormat::Assign(TClipboardFormat* source) {
         pidls_.Assign(f->Pidls());
         return true;
     }
+    if (auto* f = dynamic_cast<TFileClipboardFormat*>(source)) {
+        // Dropped names that make no item-ID list (a relative name) read as
+        // no data, as any malformed drop does.
+        try {
+            return FilenamesToPIDLs(f->Files(), pidls_);
+        } catch (const Exception&) {
+            pidls_.Clear();
+            return false;
+        }
+    }
     return TCustomDataFormat::Assign(source);
 }
 
 bool TPIDLDataFormat::AssignTo(TClipboardFormat* dest) {
     if (auto* f = dynamic_cast<TPIDLClipboardFormat*>(dest)) {
         f->Pidls().Assign(pidls_);
+        return true;
+    }
+    if (auto* f = dynamic_cast<TFileClipboardFormat*>(dest)) {
+        f->Files().Assign(filenames_);
         return true;
     }
     return TCustomDataFormat::AssignTo(dest);

@@ -1,4 +1,5 @@
 #include "DragDrop.h"
+#include "DragDropFile.h"
 #include "DragDropFormats.h"
 #include "DragDropPIDL.h"
 #include "DragDropText.h"
@@ -6,7 +7,7 @@
 namespace pem {
 
 // The units register in a fixed order, so that the map's runs of entries
-// follow it: feedback, text, item list (and file formats after them).
+// follow it: feedback, text, item list, file formats.
 void InitialiseDragDrop() {
     static bool done = false;
     if (done && !DragDropShuttingDown()) return;
@@ -15,6 +16,7 @@ void InitialiseDragDrop() {
     InitialiseDragDropFormats();
     InitialiseDragDropText();
     InitialiseDragDropPIDL();
+    InitialiseDragDropFile();
 }
 
 } // namespace pem

@@ -141,7 +141,7 @@ private:
     ComPtr<IDropTargetHelper> helper_;
     bool imageListDrag_ = false;
     POINT imageHotSpot_;
-    TImageList cursorImages_{32, 32};
+    ImageList cursorImages_{32, 32};
     TOleTimer timer_;
     uint8_t scrollBars_ = 0; // 1 horizontal, 2 vertical
     RECT noScroll_;

@@ -7,6 +7,7 @@
 #include "Exceptions.h"
 #include "HandlerGuard.h"
 #include "MyStatusBar.h"
+#include "QtOleWindows.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -62,10 +63,16 @@ TFrameFindexec::TFrameFindexec(TComponent* owner, QWidget* parent, const std::st
     Edit->OnKeyPress = [this](TComponent*, char& key) { EditKeyPress(key); };
     SpeedButtonFindExec->OnClick = [this](TComponent*) { SpeedButtonFindExecClick(); };
     // The frame itself is the target of files dropped on it.
-    TDropRouter::Instance().RegisterTarget(this, [this](const TStringList& files) { DropFileTargetFindExecDrop(files); });
+    DropFileTargetFindExec = std::make_unique<TDropFileTarget>();
+    DropFileTargetFindExec->Name = "DropFileTargetFindExec";
+    DropFileTargetFindExec->DragTypes = TDragTypes{TDragType::dtCopy, TDragType::dtLink};
+    DropFileTargetFindExec->OptimizedMove = true;
+    DropFileTargetFindExec->OnDrop = [this](auto* s, auto k, auto p, auto& e) { DropFileTargetFindExecDrop(s, k, p, e); };
+    DropFileTargetFindExec->SetTarget(WindowOf(this));
 }
 
-TFrameFindexec::~TFrameFindexec() { TDropRouter::Instance().UnregisterTarget(this); }
+// The target goes first, while the frame's window still exists to be revoked.
+TFrameFindexec::~TFrameFindexec() { DropFileTargetFindExec.reset(); }
 
 void TFrameFindexec::SetEditColor(const QColor& c) {
     editColor_ = c;
@@ -200,13 +207,18 @@ void TFrameFindexec::mouseMoveEvent(QMouseEvent* e) {
     RunGuarded([this] { FrameMouseMove(); });
 }
 
-void TFrameFindexec::DropFileTargetFindExecDrop(const TStringList& files) {
+void TFrameFindexec::DropFileTargetFindExecDrop(TCustomDropTarget*, TShiftState, POINT, DWORD& effect) {
+    const DWORD taken = effect;
+    effect = DROPEFFECT_NONE;
+    TUnicodeStrings& files = DropFileTargetFindExec->Files();
     if (files.Count() != 1) return;
-    const std::string& name = files[0];
+    std::string name;
+    if (!TDropRouter::CodePageFileName(files.Get(0), name)) return;
     // A folder is not a file to pick.
     std::error_code ec;
     if (std::filesystem::is_directory(FsPath(name), ec)) return;
     if (!FirstPatternAccepts(OpenDialogFindExec.Filter, name)) return;
+    effect = taken;
     SetEditColor(ColorNormal());
     SetFileNameAndNotify(name);
 }

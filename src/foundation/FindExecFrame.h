@@ -2,13 +2,16 @@
 // The file pick frame: a label naming the file, an edit holding its path and
 // a browse button. The frame checks the file against a default, marks a
 // missing file red, offers the open dialog, and takes one file dropped on
-// it. Messages go to the status bar given (none when nil).
+// it through its file drop target. Messages go to the status bar given
+// (none when nil).
 #include "BaseFileUtils.h"
 #include "Controls.h"
+#include "DragDropFile.h"
 #include "StringList.h"
 
 #include <QColor>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace pem {
@@ -38,6 +41,8 @@ public:
     TEdit* Edit;
     TSpeedButton* SpeedButtonFindExec;
     TFindExecOpenDialog OpenDialogFindExec;
+    // Takes files dropped anywhere on the frame (copy or link).
+    std::unique_ptr<TDropFileTarget> DropFileTargetFindExec;
 
     TFindFileEvent OnFindFile;
     // "@": no check; a "*" anywhere: the file is unavailable; an edit of "?"
@@ -67,8 +72,10 @@ public:
     void EditKeyPress(char& key);
     void EditEnter();
     void FrameMouseMove();
-    // One file dropped on the frame (the file drop target's files).
-    void DropFileTargetFindExecDrop(const TStringList& files);
+    // A drop on the frame: exactly one file whose extension fits the first
+    // pattern of the dialog filter becomes the edit's text. A drop that is
+    // not taken answers with no effect.
+    void DropFileTargetFindExecDrop(TCustomDropTarget* sender, TShiftState shift, POINT pt, DWORD& effect);
 
     // Edit colours: normal (the window colour), a missing file (red), and
     // the button face while a dialog is open.

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <functional>
+#include <unordered_set>
 
 namespace pem {
 
@@ -85,6 +86,26 @@ void TIncCombo::AddWithSecond(const std::string& item, const std::string& second
     --busy_;
     if (!secondList_) secondList_.emplace();
     secondList_->Add(std::to_string(index) + "=" + second);
+}
+
+void TIncCombo::AssignWithSecond(const std::vector<std::pair<std::string, std::string>>& items) {
+    ResetItems(false);
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(items.size()));
+    secondList_.emplace();
+    std::unordered_set<std::string> present;
+    for (const auto& [item, second] : items) {
+        std::string s = Trim ? TrimRightBlanks(item) : item;
+        if (!present.insert(AnsiLowerCase(s)).second) continue;
+        secondList_->Add(std::to_string(shown.size()) + "=" + second);
+        shown << ToQ(s);
+    }
+    ++busy_;
+    const QString keepText = currentText();
+    addItems(shown);
+    setCurrentIndex(-1);
+    if (QLineEdit* le = lineEdit()) le->setText(keepText);
+    --busy_;
 }
 
 std::string TIncCombo::SecondOfIndex(int fullIndex) const {

@@ -43,6 +43,9 @@ public:
     // Adds the item (trimmed on the right with Trim) unless present and
     // records its second value; an item already present changes nothing.
     void AddWithSecond(const std::string& item, const std::string& second);
+    // Replaces the items and second values by the pairs in one go, with the
+    // rules of AddWithSecond (trimmed, an item already present skipped).
+    void AssignWithSecond(const std::vector<std::pair<std::string, std::string>>& items);
     // Second value of the selected item; "" without second values or
     // selection.
     std::string SecondInd() const;

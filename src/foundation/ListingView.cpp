@@ -36,6 +36,8 @@ void TListingView::Load(const std::function<bool(const TListingPieceProc&)>& dec
     end.beginEditBlock();
     empty_ = !decode([&end](const QString& piece) { end.insertText(piece); });
     end.endEditBlock();
+    // Text given to the view is its text as loaded, not a change of it.
+    document()->setModified(false);
     setTextCursor(QTextCursor(document()));
 }
 
@@ -45,6 +47,11 @@ void TListingView::SetText8(std::string_view text) {
 
 void TListingView::LoadFromFile(const std::string& fileName) {
     Load([&fileName](const TListingPieceProc& onPiece) { return ReadListingFile(fileName, onPiece); });
+}
+
+void TListingView::LoadTextFile(const std::string& fileName) {
+    if (HasUtf16LeMark(ReadFileHead(fileName, 2))) SetText8(Utf16LeToAnsi(ReadFileBytes(fileName)));
+    else LoadFromFile(fileName);
 }
 
 std::string TListingView::Text8() const { return FromQ(toPlainText()); }

@@ -24,6 +24,9 @@ public:
     void SetText8(std::string_view text);
     // Reads the file piece by piece into the view; raises EFileError.
     void LoadFromFile(const std::string& fileName);
+    // The same, except that a file beginning with the UTF-16LE byte-order
+    // mark is read whole and shown as 8-bit text (Utf16LeToAnsi).
+    void LoadTextFile(const std::string& fileName);
     std::string Text8() const;
     void Clear();
 

@@ -7,6 +7,8 @@
 #include "HandlerGuard.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
+#include "OleCodePages.h"
+#include "QtOleWindows.h"
 #include "SharedRoutinesCommon.h"
 #include "TessalyXML.h"
 
@@ -18,12 +20,6 @@
 
 namespace pem {
 
-namespace {
-const TFontSpec& DefaultViewerFont() {
-    static const TFontSpec f{"Lucida Console", 1, 8, -11};
-    return f;
-}
-} // namespace
 
 TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const std::string& name)
     : TFrameViewerBase(owner, parent, name, "TFrameSimpleViewer") {
@@ -40,6 +36,19 @@ TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const
     BitBtnPrint->OnClick = [this](TComponent* s) { BitBtnPrintClick(s); };
     BitBtnClose->OnClick = [this](TComponent* s) { BitBtnCloseClick(s); };
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
+
+    DropFileSourceKorvex = std::make_unique<TDropFileSource>();
+    DropFileSourceKorvex->Name = "DropFileSourceKorvex";
+    DropFileSourceKorvex->DragTypes = TDragTypes{TDragType::dtCopy};
+    DropFileSourceKorvex->ShowImage = true;
+    DropFileSourceKorvex->OnGetDragImage = [this](auto* s, auto* h, bool& done) { DropFileSourceKorvexGetDragImage(s, h, done); };
+    DropDummyKorvex = std::make_unique<TDropDummy>();
+    DropDummyKorvex->Name = "DropDummyKorvex";
+    DropDummyKorvex->DragTypes = TDragTypes{};
+    PanelSimpleViewer->OnMouseDown = [this](TComponent* s) { PanelSimpleViewerMouseDown(s); };
+    // The panel's window from the start: the bridge then follows the mouse
+    // before the first press, which drag-start detection relies on.
+    WindowOf(PanelSimpleViewer);
 }
 
 TFrameSimpleViewer* TFrameSimpleViewer::CreateForFile(TComponent* owner, QWidget* parent, const TFontSpec* font,
@@ -59,15 +68,12 @@ void TFrameSimpleViewer::LoadFile(const std::string& fileName) {
     const bool xml = SameText(ExtractFileExt(fileName), ".xml") || SameText(ExtractFileExt(fileName), ".wsdl");
     // A plain listing streams into the view; the UTF-16LE road and XML
     // documents need the whole text.
-    std::string text;
-    if (!xml && !HasUtf16LeMark(ReadFileHead(fileName, 2))) {
-        RichEditSourceView->LoadFromFile(fileName);
+    if (!xml) {
+        RichEditSourceView->LoadTextFile(fileName);
     } else {
-        text = ReadFileBytes(fileName);
+        std::string text = ReadFileBytes(fileName);
         if (HasUtf16LeMark(text)) text = Utf16LeToAnsi(text);
         RichEditSourceView->SetText8(text);
-    }
-    if (xml) {
         // Shown indented by TAB per level, a tab stop every "ww".
         auto doc = TMyXMLNodeList::Create();
         doc->Parse(text, false);
@@ -84,39 +90,44 @@ void TFrameSimpleViewer::SetViewerFont(const TFontSpec* font) {
 }
 
 void TFrameSimpleViewer::Print() {
-    RichEditSourceView->Print(ExtractFileName(FileName), ViewerFont ? *ViewerFont : DefaultViewerFont());
+    RichEditSourceView->Print(ExtractFileName(FileName), FontForPrinting());
 }
 
 void TFrameSimpleViewer::BitBtnPrintClick(TComponent*) { Print(); }
 
-void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) {
-    // The close request reaches the window later, when this click is over:
-    // the window then closes the tab that holds this frame.
-    QWidget* w = window();
-    if (!dynamic_cast<TForm*>(w) && Application().MainForm()) w = Application().MainForm();
-    QMetaObject::invokeMethod(w, "close", Qt::QueuedConnection);
-}
+void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
-void TFrameSimpleViewer::FrameResize() {
-    ArrangeButtonsRightAligned(this);
-    // The panel as high as its rows of buttons.
-    int h = 0;
-    for (TBitBtn* b : {BitBtnPrint, BitBtnClose})
-        if (!b->isHidden()) h = std::max(h, b->y() + b->height() + 4);
-    if (h > 0) PanelSimpleViewer->setFixedHeight(h);
-}
+void TFrameSimpleViewer::FrameResize() { ArrangeButtonPanel(PanelSimpleViewer); }
 
 void TFrameSimpleViewer::resizeEvent(QResizeEvent* e) {
     TFrameViewerBase::resizeEvent(e);
     RunGuarded([this] { FrameResize(); });
 }
 
+void TFrameSimpleViewer::PanelSimpleViewerMouseDown(TComponent*) {
+    if (!DetectDragStart(WindowOf(PanelSimpleViewer))) return;
+    if (RichEditSourceView->document()->isModified()) {
+        Dialogs().MessageDlg(ExtractFileName(FileName) + " was modified, you have to save it before copying! ",
+                             TMsgDlgType::mtWarning, mbOK);
+        Abort();
+    }
+    TUnicodeStrings& files = DropFileSourceKorvex->Files();
+    files.Clear();
+    files.Add(MultiByteToWideChar(CP_ACP, FileName));
+    DropFileSourceKorvex->Execute(false);
+}
+
+void TFrameSimpleViewer::DropFileSourceKorvexGetDragImage(TCustomDropSource* sender, IDragSourceHelper* helper,
+                                                          bool& handled) {
+    HWND panel = WindowOf(PanelSimpleViewer);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    POINT at = panel->ScreenToClient(cursor);
+    handled = SUCCEEDED(helper->InitializeFromWindow(panel, &at, sender->DataObject()));
+}
+
 void TFrameSimpleViewer::RichEditSourceViewSelectionChange(TComponent*) {
-    if (!StatusBar) return;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "Line %d of %d in ", RichEditSourceView->CaretLine() + 1,
-                  RichEditSourceView->LineCount() + 1);
-    StatusBar->ShowInfo(buf + FileName + " ");
+    ShowCaretLine(RichEditSourceView, FileName);
 }
 
 } // namespace pem

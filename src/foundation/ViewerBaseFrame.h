@@ -12,6 +12,7 @@
 namespace pem {
 
 class TMyStatusBar;
+class TListingView;
 
 class TFrameViewerBase : public TFrame {
 public:
@@ -29,6 +30,19 @@ public:
     virtual void SetViewerFont(const TFontSpec* font);
     // The base prints nothing.
     virtual void Print();
+
+protected:
+    // The viewer font, or the default one (Lucida Console) without it.
+    const TFontSpec& FontForPrinting() const;
+    // "Line %d of %d in %s " on the status bar (when linked): the caret's
+    // line of the view from 1, its number of lines plus one, the file.
+    void ShowCaretLine(const TListingView* view, const std::string& fileName);
+    // Asks the window to close, once the current handler is over: the
+    // main window then closes the result tab that holds this frame.
+    void PostCloseRequest();
+    // The panel's buttons right-aligned, the panel as high as their rows,
+    // and the label, when given, in the room left of them.
+    static void ArrangeButtonPanel(QWidget* panel, QWidget* label = nullptr);
 };
 
 } // namespace pem

@@ -27,4 +27,19 @@ struct TReportTemplates {
 // The built-in texts above.
 TReportTemplates BuiltInReportTemplates();
 
+// The compound metrics document before it is filled (STHXML_Sample): every
+// value element with its Caption, the groups with their Header or
+// SubHeader, comments between the requirement, design, code and test parts.
+extern const char* const kTemplateCompoundSample;
+// Document type to kind label, one "type=label" line each; a line starting
+// with ";" is a disabled type; the last line holds a single blank
+// (StLHKodToLabel).
+extern const char* const kKodToLabelTable;
+// Kind to document type and short code (StLHLabelToKod); kept for the
+// window's holder, read nowhere here.
+extern const char* const kLabelToKodTable;
+// The read-only list of the XML editor (STHXML_Type_List): empty, so that
+// the editor marks nothing read-only.
+extern const char* const kTypeListTemplate;
+
 } // namespace pem

@@ -1,8 +1,8 @@
 #include "MindraReportLayout.h"
 
+#include "FloatFormat.h"
+
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 namespace pem {
 
@@ -90,62 +90,7 @@ double AddRow(TBand& band, double y, const std::vector<TMindraCell>& cells, cons
 const char* const kMindraRowCaptions[kRoleBlocks] = {"Developers", "Testers", "Managers", "Users", "System Total"};
 
 std::string FormatFixed(double value, int precision, int digits) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-    precision = std::clamp(precision, 1, 18);
-    digits = std::clamp(digits, 0, 18);
-    // Eighteen significant digits of the magnitude: d.ddd...e[+-]x.
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 17);
-    const std::string sci(buf, r.ptr);
-    const size_t e = sci.find('e');
-    std::string mantissa;
-    for (size_t i = 0; i < e; ++i)
-        if (sci[i] != '.') mantissa += sci[i];
-    int exponent = std::stoi(sci.substr(e + 1)) + 1;  // digits before the point
-    if (mantissa.find_first_not_of('0') == std::string::npos) exponent = 0;
-
-    // Round half away from zero to the digits kept.
-    const int keep = std::min(precision, exponent + digits);
-    std::string kept;
-    if (keep >= 0) {
-        kept = mantissa.substr(0, static_cast<size_t>(keep));
-        const bool up = static_cast<size_t>(keep) < mantissa.size() && mantissa[static_cast<size_t>(keep)] >= '5';
-        if (up) {
-            int i = static_cast<int>(kept.size()) - 1;
-            while (i >= 0 && kept[static_cast<size_t>(i)] == '9') kept[static_cast<size_t>(i--)] = '0';
-            if (i >= 0) ++kept[static_cast<size_t>(i)];
-            else {
-                kept.insert(kept.begin(), '1');
-                ++exponent;
-            }
-        }
-    }
-    while (!kept.empty() && kept.back() == '0') kept.pop_back();
-    if (kept.empty()) exponent = 0;
-    const bool negative = value < 0 && !kept.empty();
-
-    std::string out = negative ? "-" : "";
-    if (exponent > precision) {
-        // Too many integer digits for the precision: d.dddE<exponent>.
-        out += kept.substr(0, 1);
-        if (kept.size() > 1) out += "." + kept.substr(1);
-        return out + "E" + std::to_string(exponent - 1);
-    }
-    if (exponent <= 0) {
-        out += "0";
-    } else {
-        for (int i = 0; i < exponent; ++i)
-            out += static_cast<size_t>(i) < kept.size() ? kept[static_cast<size_t>(i)] : '0';
-    }
-    if (digits > 0) {
-        out += '.';
-        for (int i = 0; i < digits; ++i) {
-            const int at = exponent + i;  // position in the kept digits
-            out += at >= 0 && static_cast<size_t>(at) < kept.size() ? kept[static_cast<size_t>(at)] : '0';
-        }
-    }
-    return out;
+    return FloatToStrFixed(value, precision, digits);
 }
 
 unsigned DefectLevelColor(std::int64_t weighted) {

@@ -67,6 +67,13 @@ void ComposeLimitsGrid(const std::string& gridName, const std::vector<TLimitRow>
 // "StringGridNumParams" line up to the next section header.
 TJobHead ParseJobHead(const TStringList& text, TStringList* limitLines = nullptr);
 
+// Settings keys of the jobs the derived products reopen at their next start
+// (written on saving, forgotten by the reset of the output).
+inline constexpr const char* kKeyJobFile = "RememberedJobFile";           // kinds 1, 2 and 6
+inline constexpr const char* kKeyTestCaseList = "RememberedTestCaseList"; // kind 6
+inline constexpr const char* kKeyJobName = "RememberedJobName";           // kind 4
+inline constexpr const char* kKeyJobFolder = "RememberedJobFolder";       // kind 4
+
 // Whether a product or system name may become part of a file or folder name:
 // not empty, not beginning with a digit, and holding no "/", "\", ".." or
 // control character (a pasted line end would end up in the file name).

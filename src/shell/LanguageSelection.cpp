@@ -179,6 +179,17 @@ TStringList SearchKeyNames(const std::string& value) {
     return names;
 }
 
+std::string SearchKeyValue(const std::string& value, const std::string& name) {
+    std::string v = value.empty() ? std::string("Program=PROG") : InsideParentheses(value);
+    for (const std::string& item : SplitCommaList(v)) {
+        const auto eq = item.find('=');
+        if (eq == std::string::npos) continue;
+        if (SameText(TrimCharSet(item.substr(0, eq), csControlAndBlank), TrimCharSet(name, csControlAndBlank)))
+            return TrimCharSet(item.substr(eq + 1), csControlAndBlank);
+    }
+    return {};
+}
+
 TStringList WordScanObjectTypes(const TStringList& lines, const std::string& code) {
     std::string v = IniValue(lines, code + ".WordScan.ObjectTypes");
     if (v.empty()) v = IniValue(lines, "WordScan.ObjectTypes");

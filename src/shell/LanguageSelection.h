@@ -66,6 +66,9 @@ TStringList CaptionOverrides(const std::string& value);
 
 // ".SearchKeys": the names of its comma list; "Program=PROG" when empty.
 TStringList SearchKeyNames(const std::string& value);
+// The value behind a name of that list (names compared ignoring case); ""
+// for a name it does not hold.
+std::string SearchKeyValue(const std::string& value, const std::string& name);
 
 // The word scanner's object types: "<code>.WordScan.ObjectTypes", else
 // "WordScan.ObjectTypes", else the built-in list; "????" appended when

@@ -69,12 +69,17 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
+    BindJobDrop();
     BindViewerActions();
     BindPrintActions();
     RegisterTestCaseFrame();
     BindEvaluationActions();
     BindStatisticActions();
     BindSourceHandlers();
+    BindXMLEditorActions();
+    BindWordListHandlers();
+    BindOutputDirectoryHandlers();
+    BindParameterHandlers();
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
@@ -343,6 +348,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
     for (QWidget* w : std::initializer_list<QWidget*>{GroupBoxSelectedFiles, BitBtnAddDirectories, BitBtnAddFiles,
                                                       FrameFindDirectoryOutputDir, BitBtnImportWordlist})
         DragAcceptFiles(w, true);
+    // 5.
+    RegisterJobDropTarget();
+    // 6.
+    BindOutputDirectoryNotifications();
     // 7.
     ApplyViewerFontFromSettings();
     // 8.

@@ -8,6 +8,7 @@
 #include "LanguageSelection.h"
 #include "ModularStructure.h"
 #include "NewFileNames.h"
+#include "ParameterDocument.h"
 #include "ProductIni.h"
 #include "ProductTable.h"
 #include "RenameResultFolder.h"
@@ -17,8 +18,11 @@
 #include "StringList.h"
 #include "ToolOutputReader.h"
 #include "ToolStart.h"
+#include "DictionaryTerms.h"
+#include "DropRouter.h"
 #include "WM_DropFilesComponents.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <functional>
 #include <map>
@@ -26,8 +30,8 @@
 #include <string>
 #include <vector>
 
+class QMimeData;
 class QPainter;
-class QPoint;
 class QRect;
 
 namespace pem {
@@ -41,8 +45,15 @@ class TAboutBoxDlg;
 class TTabBarPress;
 class TPrintDispatch;
 class IHardCopyPrinter;
+class ICompoundMetricsHost;
+class TBitBtnWM_Drop;
+class TControlEvents;
 struct TScannerReportSettings;
 class TExtensionList;
+class TCustomDropTarget;
+class TDropFileTarget;
+struct POINT;
+class TDocumentDictionary;
 
 // Where a language radio button sits: the language tab of a product group.
 enum class TLangTab { Pemaris, Mindra, Velling, Harnox };
@@ -140,7 +151,8 @@ public:
     void RefillMetricWeights();                 // one weight per metric when stale
     void LoadWordListFromFunctab();             // word lists from the function table
     void CheckOutputDirectory();                // the output-directory check
-    std::string LanguageSubfolder();            // the language's output subfolder, "" none
+    // The subfolder the language adds to the output directory, "" none.
+    std::string LanguageSubfolder(const std::string& outputDir);
 
     // ---- tool start (PemarisMainTool.cpp)
     // Toggles the refusal to start tools (a debugging aid).
@@ -188,6 +200,125 @@ public:
     std::string DOSBoxPath, DOSBoxTemplatePath;
     std::string PendingDOSNote;
 
+    // ---- word lists (PemarisMainWords.cpp)
+    void BindWordListHandlers();
+    // Adds the entries of a word-list file to the two lists, ticked, and
+    // sorts each list once.
+    void LoadWordList(const std::string& fileName);
+    // Writes the ticked entries of both lists (each sorted once first).
+    void SaveWordList(const std::string& fileName);
+    // The ticked items of the control-word list ("CODE word"), in list order.
+    std::vector<std::string> TickedControlTags() const;
+    // Brings the dictionary lists up to date with the ticked control words
+    // and the language's dictionary (the files are read only when they or
+    // the words changed); its warnings go to the status bar, read failures
+    // raise. The lists: Dictionary.SingleTerms(), CompoundTerms(),
+    // Exceptions().
+    const TDictionaryTerms& ReadControlWords();
+    TDictionaryTerms Dictionary;
+    void ActLoadWordListExecute(TComponent* sender);
+    void ActSaveWordListExecute(TComponent* sender);
+    void ActLoadTextFileExecute(TComponent* sender);
+    void ActAddselectedToLIstExecute(TComponent* sender);
+    void ActRemoveDuplicatesExecute(TComponent* sender);
+    void ActRemoveUnidentifiedExecute(TComponent* sender);
+    void PageControlMainChange(TComponent* sender);
+    void BitBtnImportWordlistWMDropFileMessage(TComponent* sender, const TWMDropFiles& msg);
+    void ButtonCreateWrdListClick(TComponent* sender);
+    bool EditCreateWrdListDragOver(TComponent* sender, const QMimeData* data);
+    void EditCreateWrdListDragDrop(TComponent* sender, const QMimeData* data);
+    bool CheckListBoxControlTagsDragOver(TComponent* sender, const QMimeData* data);
+    void RichEditCTLWordsMouseDown(TComponent* sender, Qt::MouseButton button, const QPoint& at);
+    void CheckListBoxControlTagsDrawItem(QPainter* painter, const QRect& rect, const std::string& text);
+    void CheckListBoxObjectsMouseUp(TComponent* sender, Qt::MouseButton button, const QPoint& at);
+    void CheckListBoxObjectsMouseMove(TComponent* sender, const QPoint& at);
+    void CheckListBoxObjectsKeyDown(TComponent* sender, int& key);
+    void EditObjectsKeyPress(TComponent* sender, char& key);
+    void EditObjectsExit(TComponent* sender);
+    void CheckListBoxControlTagsMouseUp(TComponent* sender, Qt::MouseButton button, const QPoint& at);
+    void CheckListBoxControlTagsKeyDown(TComponent* sender, int& key);
+    void PanelCWrdKeyDown(TComponent* sender, int& key);
+    void PanelCWrdExit(TComponent* sender);
+    // The in-place editors of a noun and of a control word.
+    void EditObjectInPlace(int index);
+    void EditControlWordInPlace(int index);
+    // Imports a word-list file chosen or dropped: the clear question, the
+    // entries, the modified flag, "LastUsedWordTable".
+    void ImportWordList(const std::string& fileName);
+    TPanel* PanelCWrd = nullptr;
+    TPanel* PanelCreateWrdList = nullptr;
+    TButton* ButtonCreateWrdList = nullptr;
+    int EditedObjectIndex = -1, EditedControlWordIndex = -1;
+    TControlEvents* RichEditEvents = nullptr;
+
+    // ---- output directory and reset (PemarisMainOutputDir.cpp)
+    // The output-directory field's own handlers, bound at creation; its
+    // frame's two notifications, bound at the first showing.
+    void BindOutputDirectoryHandlers();
+    void BindOutputDirectoryNotifications();
+    void FrameFindDirectoryOutputDirEditExit(TComponent* sender);
+    void FrameFindDirectoryOutputDirSpeedButtonClick(TComponent* sender);
+    void FrameFindDirectoryOutputDirEditKeyPress(TComponent* sender, char& key);
+    bool FrameFindDirectoryOutputDirEditDragOver(TComponent* sender, const QMimeData* data);
+    void FrameFindDirectoryOutputDirEditDragDrop(TComponent* sender, const QMimeData* data);
+    void OutputDirModifiedExit(TComponent* sender);
+    void GroupBoxNamesMouseDown(TComponent* sender);
+    void ActRestartProjectExecute(TComponent* sender);
+    bool OutputDirCreateOnExit = false; // a drag of the names changed the field
+    bool NamesDragGuard = false;        // the next press on the names starts no drag
+    std::string InputTreePath;          // set by the run preparation; the reset fills it when empty
+    TControlEvents* GroupBoxNamesEvents = nullptr;
+    // ---- the parameter document (PemarisMainParameters.cpp)
+    // The first step of a run's preparation (run modes 1 and 3 to 6): the
+    // input checks, then the document, the input-tree entries and the batch
+    // lines composed from the job: ParameterDocuments, InputTreeEntries and
+    // NewFileNames (shown by MemoNewFileNames), BatchRun and BatchLines,
+    // NumberOfModules, the pairs of MemoLongextension. It makes no folder
+    // and saves no file: the preparation does both. Any input error ends it
+    // through the status bar (silent abort) with ParameterDocuments empty.
+    void WriteParameterDocument();
+    // Names, ticked sources, the output directory, the strict structure.
+    void CheckRunInputs();
+    // The job as the document sees it, read from the window.
+    TParameterJob ParameterJobSnapshot();
+    // The sub-processors of the group "WAA" by extension.
+    TSubProcessorMap GetSubProcessors();
+    // The long extension a short input-tree extension was made from
+    // (MemoLongextension); true when it differs.
+    bool RestoreLongExtension(const std::string& extension, std::string& longExtension);
+    void BindParameterHandlers();
+    void EditSystemNameChange(TComponent* sender);
+    void EditProductNameChange(TComponent* sender);
+    void EditSystemVersionChange(TComponent* sender);
+    bool BatchRun = false;              // the last document made a batch run
+    std::vector<TBatchLine> BatchLines; // its tool calls, per source or per module
+    TMemo* MemoSearch = nullptr;        // the search run's text
+
+    // ---- the run's preparation (PemarisMainPrepare.cpp)
+    // PrepareRun (declared with the job's routines) gives the output
+    // directory all a tool run needs; it ends normally or through the status
+    // bar's silent abort. ActCountLinesOnly runs it up to the copies, which
+    // then only count lines.
+    void BindPrepareHandlers();
+    void ActCountLinesOnlyExecute(TComponent* sender);
+    // Asks "Break the process ?"; Yes ends the operation (silent abort).
+    void ConfirmBreak();
+    void ShowPreparingDirectories();
+    // A stop request (the loop flags a close request sets) is confirmed or
+    // dropped; a confirmed one ends the operation.
+    void AskStopRequest();
+    void BuildInputTree(const std::string& outputDir);
+    void CopyRunTables(const std::string& outputDir);
+    // Word-list routines the preparation calls (default bodies in
+    // PemarisMainSeams.cpp until the word lists fill them): the function
+    // word list written for the word scanner, and the language's dictionary
+    // for term-marking documents (null: none).
+    void SaveFunctionWordList(const std::string& fileName);
+    std::shared_ptr<const TDocumentDictionary> DocumentDictionary();
+    std::shared_ptr<const TDocumentDictionary> DocumentTerms; // built from Dictionary
+    int DocumentTermsReading = -1;                           // Dictionary.Readings() it was built at
+    bool CountLinesOnly = false; // set only while ActCountLinesOnly runs
+
     // ---- the job: action gate, modified flag, closing and the job file
     // (PemarisMainJob.cpp, PemarisMainClose.cpp)
     void BindJobActions();
@@ -198,7 +329,18 @@ public:
     // Bound to ActSaveProject and ActSaveProjectAs.
     void ActSaveProjectExecute(TComponent* sender);
     void ActCloseAllExecute(TComponent* sender);
-    void DropFileTargetOpenJobDrop(const std::string& fileName);
+    // ---- a dropped job file (PemarisMainJobDrop.cpp)
+    void BindJobDrop();
+    // The first showing registers the job-file drop target (main kinds).
+    void RegisterJobDropTarget();
+    // One file of the job extension (letter case included), not a folder:
+    // opened once the drop is answered; refused while a tool runs, ignored
+    // during a file or input-building loop.
+    void DropFileTargetOpenJobDrop(TCustomDropTarget* sender, uint8_t shift, POINT pt, uint32_t& effect);
+    bool IsDroppableJob(const std::string& fileName) const;
+    void OpenDroppedJob(const std::string& fileName);
+    // Shared: the class is known where the target is made, not here.
+    std::shared_ptr<TDropFileTarget> DropFileTargetOpenJob;
     // Writes the job file (head and form state) under that name.
     void SaveProjectTo(const std::string& fileName);
     // The remembered jobs of the derived products, from the settings store.
@@ -225,6 +367,7 @@ public:
     void CloseAllEditorTabs();
     void WaitForWatcher();                                  // the running tool's watcher has ended
     int FinishResultNames();                                // modules whose results have their final names
+    void PrepareRun();
     void LoadParameterLists();
     void FillNumParamsGrid(const TStringList& lines);
 
@@ -263,6 +406,11 @@ public:
     TFontSpec& ProjectViewerFont() override { return FontDialog1->Font; }
     std::string ProjectEditorProgram() override;
     TMyStatusBar* ProjectStatusBar() override { return MyStB; }
+    std::string ProjectCommonRoot() override { return CommonRoot; }
+    bool ProjectRestoreLongExtension(const std::string& ext, std::string& longExt) override;
+    TProjectFileStructure ProjectFileStructure() override;
+    bool ProjectViewerAutoExpand() override { return IniSettings.AutoExpand; }
+    bool ProjectSpecViewerCompressedTree() override { return IniSettings.CompressedTree; }
     std::unique_ptr<TResultTabs> ResultTabs;
     TAboutBoxDlg* AboutBoxDlg1 = nullptr;
     TMenuItem* PopupMenuViewer = nullptr;
@@ -290,6 +438,15 @@ public:
     void ActDeficiencyRankingExecute(TComponent* sender);
     void ActCreateVellingExecute(TComponent* sender);
     // SetProgressBarsVisible (the progress group) comes with the job settings below.
+    // ---- XML editor tabs and the compound metrics window
+    // (PemarisMainCompound.cpp)
+    void BindXMLEditorActions();
+    void ActXMLEditorExecute(TComponent* sender);
+    // Opens a report document in an XML editor tab whose changes recompute
+    // the report's sums and whose save converts the report again.
+    void OpenXMLEditorTab(const std::string& fileName);
+    // What the compound metrics window reads of this window (a child object).
+    ICompoundMetricsHost* CompoundHost = nullptr;
 
     // ---- statistics and rankings of the document scanners
     // (PemarisMainStatistics.cpp)

@@ -228,6 +228,7 @@ void TfrmPemarisMain::BuildNamesTab() {
     PanelExtraFiles->SetVisible(false);
     GroupBoxSearch = new TGroupBox(this, PanelBozomek, "GroupBoxSearch", "Search");
     ComboBoxSearchType = new TComboBox(this, GroupBoxSearch, "ComboBoxSearchType");
+    MemoSearch = new TMemo(this, GroupBoxSearch, "MemoSearch");
     GroupBoxSearch->SetVisible(false);
     PanelTCAnal = new TPanel(this, PanelBozomek, "PanelTCAnal");
     PanelCommonRoot = new TPanel(this, TabSheetNames, "PanelCommonRoot", TLayoutKind::Horizontal);
@@ -268,16 +269,37 @@ void TfrmPemarisMain::BuildParameterTabs() {
 void TfrmPemarisMain::BuildWordScanTab() {
     TabSheetWordScan = new TTabSheet(this, PageControlMain, "TabSheetWordScan", "Word scan");
     PageControlWordLists = new TPageControl(this, TabSheetWordScan, "PageControlWordLists");
-    TabSheetControlWDS = new TTabSheet(this, PageControlWordLists, "TabSheetControlWDS", "Control words");
-    CheckListBoxControlTags = new TCheckListBox(this, TabSheetControlWDS, "CheckListBoxControlTags");
-    ComboBoxCreateWrdList = new TComboBox(this, TabSheetControlWDS, "ComboBoxCreateWrdList");
-    EditCreateWrdList = new TEdit(this, TabSheetControlWDS, "EditCreateWrdList");
-    ComboBoxEditCWrd = new TComboBox(this, TabSheetControlWDS, "ComboBoxEditCWrd");
-    EditCWrd = new TEdit(this, TabSheetControlWDS, "EditCWrd");
-    RichEditCTLWords = new TRichEdit(this, TabSheetControlWDS, "RichEditCTLWords");
-    TabSheetObjects = new TTabSheet(this, PageControlWordLists, "TabSheetObjects", "Objects");
+    // Control words: the list with the row that adds a word above it, the
+    // source text to pick words from beside it.
+    TabSheetControlWDS = new TTabSheet(this, PageControlWordLists, "TabSheetControlWDS", "Control Words");
+    auto* split = new QSplitter(Qt::Horizontal, TabSheetControlWDS);
+    static_cast<QBoxLayout*>(TabSheetControlWDS->layout())->addWidget(split, 1);
+    auto* left = new QWidget(split);
+    SetContainerLayout(left, TLayoutKind::Vertical);
+    PanelCreateWrdList = new TPanel(this, left, "PanelCreateWrdList", TLayoutKind::Horizontal);
+    ComboBoxCreateWrdList = new TComboBox(this, PanelCreateWrdList, "ComboBoxCreateWrdList");
+    ComboBoxCreateWrdList->SetDropDownList(false);
+    ComboBoxCreateWrdList->SetText("ATTR");
+    EditCreateWrdList = new TEdit(this, PanelCreateWrdList, "EditCreateWrdList");
+    ButtonCreateWrdList = new TButton(this, PanelCreateWrdList, "ButtonCreateWrdList", "Add to list");
+    static_cast<QBoxLayout*>(PanelCreateWrdList->layout())->setStretchFactor(EditCreateWrdList, 1);
+    CheckListBoxControlTags = new TCheckListBox(this, left, "CheckListBoxControlTags");
+    // The in-place editor of a control word floats over the list.
+    PanelCWrd = new TPanel(this, CheckListBoxControlTags->viewport(), "PanelCWrd", TLayoutKind::Horizontal);
+    ComboBoxEditCWrd = new TComboBox(this, PanelCWrd, "ComboBoxEditCWrd");
+    ComboBoxEditCWrd->SetDropDownList(true);
+    EditCWrd = new TEdit(this, PanelCWrd, "EditCWrd");
+    static_cast<QBoxLayout*>(PanelCWrd->layout())->setStretchFactor(EditCWrd, 1);
+    PanelCWrd->SetVisible(false);
+    RichEditCTLWords = new TRichEdit(this, split, "RichEditCTLWords");
+    RichEditCTLWords->SetReadOnly(true);
+    split->addWidget(left);
+    split->addWidget(RichEditCTLWords);
+    TabSheetObjects = new TTabSheet(this, PageControlWordLists, "TabSheetObjects", "Nouns");
     CheckListBoxObjects = new TCheckListBox(this, TabSheetObjects, "CheckListBoxObjects");
-    EditObjects = new TEdit(this, TabSheetObjects, "EditObjects");
+    // The in-place editor of a noun floats over its list.
+    EditObjects = new TEdit(this, CheckListBoxObjects->viewport(), "EditObjects");
+    EditObjects->SetVisible(false);
     BitBtnImportWordlist = new TBitBtnWM_Drop(this, TabSheetWordScan, "BitBtnImportWordlist", "Import word list");
     BitBtnImportWordlist->SetAction(Act("ActLoadWordList"));
 }

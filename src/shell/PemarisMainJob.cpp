@@ -1,5 +1,5 @@
-// The job's life on the main window: new, open, save, save as, dropping a
-// job file, reading it back, clearing it, the names that make its file name,
+// The job's life on the main window: new, open, save, save as, reading it
+// back, clearing it, the names that make its file name,
 // and the reconnection with a run that went on in the background.
 #include "JobFile.h"
 #include "PemarisMain.h"
@@ -25,12 +25,6 @@ TFileFilter JobFilter(const std::string& ext) {
     // "Job definitions files(*%s)|*%s"
     return {"Job definitions files(*" + ext + ")", "*" + ext};
 }
-
-// Settings keys of the jobs the derived products reopen at their next start.
-const char* const kKeyJobFile = "RememberedJobFile";           // kinds 1, 2 and 6
-const char* const kKeyTestCaseList = "RememberedTestCaseList"; // kind 6
-const char* const kKeyJobName = "RememberedJobName";           // kind 4
-const char* const kKeyJobFolder = "RememberedJobFolder";       // kind 4
 
 const char* const kLoadError =
     " Error while loading project definition, it was possibly generated with an older version of the tool";
@@ -156,14 +150,6 @@ void TfrmPemarisMain::ActOpenProjectExecute(TComponent* sender) {
         if (!OpenDialogWork->Execute()) MyStB->Error("File search cancelled, new project created");
     }
     LoadProject(OpenDialogWork->FileName);
-    NewJobFile = false;
-    CheckBackgroundBatch();
-}
-
-void TfrmPemarisMain::DropFileTargetOpenJobDrop(const std::string& fileName) {
-    SetModified(false);
-    ClearProject();
-    LoadProject(fileName);
     NewJobFile = false;
     CheckBackgroundBatch();
 }

@@ -382,8 +382,11 @@ void TfrmPemarisMain::NewFileNamesChanged() {
 }
 
 void TfrmPemarisMain::MemoNewFileNamesChange(TComponent*) {
-    // The memo's lines were set from the job file or edited: the store takes them.
-    if (!syncingNewFileNames_) NewFileNames.Assign(MemoNewFileNames->Lines());
+    // The memo's lines were set from the job file or edited: the store takes
+    // them, and the renaming reads its entries from them again.
+    if (syncingNewFileNames_) return;
+    NewFileNames.Assign(MemoNewFileNames->Lines());
+    InputTreeEntries.Clear();
 }
 
 // -------------------------------------------------------------- batch times
@@ -457,12 +460,8 @@ void TfrmPemarisMain::Contents1Click(TComponent*) {
     if (!Application().ShowHelp(9999)) MyStB->ShowWarning("No help file " + Application().HelpFile);
 }
 
-void TfrmPemarisMain::ActCompoundMetricsExecute(TComponent*) {
-    if (TForm* f = Screen().FindForm("frmCompoundMetrics")) {
-        f->show();
-        f->raise();
-    }
-}
+// ActCompoundMetricsExecute: with the compound metrics window's other links
+// (PemarisMainCompound.cpp).
 
 void TfrmPemarisMain::FormResize(TComponent*) { ArrangeButtonsInRowsWithMargin(PanelBitButtons, -1); }
 

@@ -209,7 +209,7 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
             out = ExcludeTrailingSeparator(ReadSettingStr("LastOutputDir"), '/');
             if (!ForceDirectories(out)) out = docs;
         }
-        const std::string sub = LanguageSubfolder();
+        const std::string sub = LanguageSubfolder(out);
         if (!sub.empty()) out = IncludeTrailingSeparator(out, '/') + sub;
         FrameFindDirectoryOutputDir->Edit->SetText(out);
     }

@@ -6,19 +6,8 @@
 namespace pem {
 
 // Seams of the job's life.
-// Output directory: its check comes with the output-directory unit.
-void TfrmPemarisMain::ValidateOutputDirectory() {}
 // Runs: no watcher runs yet; no result gets a new name.
 void TfrmPemarisMain::WaitForWatcher() {}
 int TfrmPemarisMain::FinishResultNames() { return NumberOfRenamedModules; }
-
-
-// Seams of the language selection.
-// Word lists: loaded from the function table by the word-list unit.
-void TfrmPemarisMain::LoadWordListFromFunctab() {}
-// Output directory: checked by its own unit.
-void TfrmPemarisMain::CheckOutputDirectory() {}
-// Output directory: no language subfolder until that unit sets one.
-std::string TfrmPemarisMain::LanguageSubfolder() { return {}; }
 
 } // namespace pem

@@ -5,6 +5,7 @@
 
 #include "AboutBoxDlg.h"
 #include "FindExecFrame.h"
+#include "ListingFrames.h"
 #include "MyStatusBar.h"
 #include "ReportPrinter.h"
 #include "ResultTabs.h"
@@ -51,6 +52,7 @@ void TfrmPemarisMain::BindViewerActions() {
     c.ActSortByRuleName = Act("ActSortByRuleName");
     c.TabOwner = this;
     ResultTabs = std::make_unique<TResultTabs>(*this, c);
+    RegisterListingFrames(*ResultTabs);
     AboutBoxDlg1 = new TAboutBoxDlg(this, "AboutBoxDlg1");
 
     for (const char* a : {"ActViewGeneral", "ActViewDefis", "ActViewMetrics", "ActViewSpecs", "ActViewTestCases"})
@@ -146,6 +148,22 @@ bool TfrmPemarisMain::FindResultFile(const std::string& folder, std::string& pat
 std::string TfrmPemarisMain::NextTabSheetName() { return ResultTabs->NextTabSheetName(); }
 
 bool TfrmPemarisMain::ProjectLanguageInList(const std::string& list) { return LanguageInList(LanguageCode, list); }
+
+// The pairs long=short and short=long that the input tree's shortened
+// extensions left in the long-extension memo.
+bool TfrmPemarisMain::ProjectRestoreLongExtension(const std::string& ext, std::string& longExt) {
+    const std::string value = MemoLongextension ? MemoLongextension->Lines().Values(ext) : std::string();
+    longExt = value.empty() ? ext : value;
+    return longExt != ext;
+}
+
+// The structure lists and the file list's paths, index-aligned.
+TProjectFileStructure TfrmPemarisMain::ProjectFileStructure() {
+    TProjectFileStructure s{Structure.Components, Structure.Modules, Structure.Sources, Structure.Extensions, {}};
+    s.files.reserve(static_cast<size_t>(SourceFiles.Count()));
+    for (const TSourceFile& f : SourceFiles.Items()) s.files.push_back(f.path);
+    return s;
+}
 
 std::string TfrmPemarisMain::ProjectEditorProgram() {
     return FrameFindexecEditorGeneral ? FrameFindexecEditorGeneral->Edit->Text() : std::string("NOTEPAD.EXE");

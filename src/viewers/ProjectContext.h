@@ -5,11 +5,22 @@
 #include "DialogService.h"
 
 #include <string>
+#include <vector>
 
 namespace pem {
 
 class TAction;
 class TMyStatusBar;
+
+// The job's file list with its component and module structure: lists
+// parallel to the file list, one entry per item, ticked or not.
+struct TProjectFileStructure {
+    std::vector<std::string> components; // compacted component names
+    std::vector<std::string> modules;    // compacted module names
+    std::vector<std::string> sources;    // source names without extension ("%s_%d" for duplicates)
+    std::vector<std::string> extensions; // extensions with their dot
+    std::vector<std::string> files;      // the full paths of the file list
+};
 
 class IProjectContext {
 public:
@@ -36,6 +47,21 @@ public:
     virtual std::string ProjectEditorProgram() = 0;
     // The main window's status bar.
     virtual TMyStatusBar* ProjectStatusBar() = 0;
+
+    // ---- what the listing viewers read to find a listing's sources
+    // The common root of the job's files, without trailing separator.
+    virtual std::string ProjectCommonRoot() { return {}; }
+    // The long extension the input tree shortened to ext (".COB" for
+    // ".cobol" and back); false, with longExt = ext, when none differs.
+    virtual bool ProjectRestoreLongExtension(const std::string& ext, std::string& longExt) {
+        longExt = ext;
+        return false;
+    }
+    // The file list and its structure; none by default.
+    virtual TProjectFileStructure ProjectFileStructure() { return {}; }
+    // The INI switches Viewer.AutoExpand and SpecViewer.CompressedTree.
+    virtual bool ProjectViewerAutoExpand() { return false; }
+    virtual bool ProjectSpecViewerCompressedTree() { return false; }
 };
 
 } // namespace pem

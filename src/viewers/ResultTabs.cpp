@@ -173,23 +173,11 @@ void TResultTabs::Open(TOpenKind kind, const std::string& fileName) {
         CloseEditorTab();
         break;
     }
-    // 4.
-    ShowViewerPage();
-    auto* tab = new TResultTab(c_.TabOwner, c_.PageControlEditor, NextTabSheetName(), caption);
-    c_.PageControlEditor->SetActivePage(tab);
+    // 4. and 5.
     const TResultFrameKind frameKind =
         FrameKindFor(kind, [this](const std::string& list) { return ctx_.ProjectLanguageInList(list); });
-    TFrame* frame = nullptr;
-    try {
-        frame = CreateFrame(frameKind, tab, fileName);
-    } catch (...) {
-        // 5. No empty tab stays behind, whatever failed; the error shows.
-        tab->DetachFromPageControl();
-        tab->deleteLater();
-        UpdateViewerPage();
-        throw;
-    }
-    tab->Frame = frame;
+    TResultTab* tab = NewTab(caption, [&](TResultTab* t) { return CreateFrame(frameKind, t, fileName); });
+    TFrame* frame = tab->Frame;
     frame->SetName(tab->Name() + FrameNameSuffix(kind));
     if (auto* v = dynamic_cast<TFrameViewerBase*>(frame)) v->StatusBar = Bar();
     if (auto* s = dynamic_cast<TFrameSimpleViewer*>(frame)) s->BitBtnPrint->SetAction(c_.ActPrintCurrent);
@@ -202,6 +190,22 @@ void TResultTabs::Open(TOpenKind kind, const std::string& fileName) {
     }
     if (kind == TOpenKind::Defi && FrameKindOf(frame) == TResultFrameKind::Defi && c_.ActSortBySource)
         c_.ActSortBySource->Execute();
+}
+
+TResultTab* TResultTabs::NewTab(const std::string& caption, const std::function<TFrame*(TResultTab*)>& makeFrame) {
+    ShowViewerPage();
+    auto* tab = new TResultTab(c_.TabOwner, c_.PageControlEditor, NextTabSheetName(), caption);
+    c_.PageControlEditor->SetActivePage(tab);
+    try {
+        tab->Frame = makeFrame(tab);
+    } catch (...) {
+        // No empty tab stays behind, whatever failed; the error shows.
+        tab->DetachFromPageControl();
+        tab->deleteLater();
+        UpdateViewerPage();
+        throw;
+    }
+    return tab;
 }
 
 TFrame* TResultTabs::CreateFrame(TResultFrameKind kind, TResultTab* tab, const std::string& fileName) {

@@ -17,6 +17,8 @@ namespace pem {
 class TAction;
 class TOpenDialog;
 class TMyStatusBar;
+class TFrameXMLEdit;
+class TMyXMLNodeList;
 
 // A result tab: the sheet and the frame it shows (the frame is its child).
 class TResultTab : public TTabSheet {
@@ -38,6 +40,16 @@ struct TResultTabControls {
     TAction* ActSortByLevel = nullptr;
     TAction* ActSortByRuleName = nullptr;
     TComponent* TabOwner = nullptr; // the main window: owner of the tabs
+};
+
+// What the main window gives an XML editor tab: the report folder of the
+// product and version (with a trailing "/"), the handlers of its events
+// (either may be empty) and the text of the read-only list.
+struct TXMLEditorSetup {
+    std::string ReportFolder;
+    std::function<void(TFrameXMLEdit* frame, TMyXMLNodeList& document)> OnElementChanged;
+    std::function<void(TFrameXMLEdit* frame)> OnSaved;
+    std::string ReadOnlyList;
 };
 
 class TResultTabs {
@@ -74,6 +86,14 @@ public:
     std::string NextTabSheetName();
     void PageControlEditorChanging();
 
+    // ---- the XML editor (XMLEditorTabs.cpp)
+    // The result-file dialog in the report folder (or beside the tab in
+    // view), then OpenXMLEditorTab.
+    void XMLEditorDialog(const TXMLEditorSetup& setup);
+    // Opens the document in an XML editor tab, or activates the tab that
+    // has it (asking to reload when the file changed since).
+    void OpenXMLEditorTab(const std::string& fileName, const TXMLEditorSetup& setup);
+
     // ---- reading the tabs
     int TabCount() const;
     TResultTab* ActiveTab() const;
@@ -90,6 +110,9 @@ private:
     void ShowViewerPage();
     void UpdateViewerPage();
     TFrame* CreateFrame(TResultFrameKind kind, TResultTab* tab, const std::string& fileName);
+    // A new active tab at the end holding the frame made for it; a frame that
+    // cannot be made leaves no tab.
+    TResultTab* NewTab(const std::string& caption, const std::function<TFrame*(TResultTab*)>& makeFrame);
     TMyStatusBar* Bar() const { return ctx_.ProjectStatusBar(); }
 
     IProjectContext& ctx_;

@@ -240,7 +240,7 @@ TEST_F(DropSourceTest, ClipboardKeepsTheDataAsItWasWhenTheSourceChangesOrGoes) {
 }
 
 TEST_F(DropSourceTest, DragImageFromTheImageListOrTheHandler) {
-    TImageList images(8, 8);
+    ImageList images(8, 8);
     auto red = std::make_shared<Bitmap>();
     red->width = red->height = 8;
     red->pixels.assign(64, 0xFFFF0000u);
@@ -255,7 +255,7 @@ TEST_F(DropSourceTest, DragImageFromTheImageListOrTheHandler) {
     EXPECT_EQ(source.ImageIndex(), -1); // not below the count: ignored
     source.SetImageIndex(0);
     EXPECT_EQ(source.ImageIndex(), 0);
-    TImageList empty;
+    ImageList empty;
     source.SetImages(&empty);
     EXPECT_EQ(source.ImageIndex(), -1);
     source.SetImages(&images);

@@ -1,4 +1,5 @@
 #include "BaseFileUtils.h"
+#include "DragPlayer.h"
 #include "Exceptions.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
@@ -7,6 +8,8 @@
 #include "SettingsStore.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -198,31 +201,42 @@ TEST_F(FindExecTest, BrowseButtonAndEditExit) {
 TEST_F(FindExecTest, DroppedFileMustFitTheFirstPattern) {
     pemtest::TempDir tmp;
     fs::create_directory(tmp / "folder.exe");
+    const std::string cyrillic = "/x/\xD0\xBF\xD1\x80\xD0\xB8.exe"; // UTF-8 on disk
     struct Case {
         const char* name;
         std::string filter;
-        TStringList files;
-        bool accepted;
+        std::vector<std::string> files; // UTF-8 paths, dropped from a file manager
+        std::string taken;              // what the edit shows afterwards; empty: nothing taken
     } cases[] = {
-        {"matching extension", "Tool files (*.exe)|*.exe|All files(*.*)|*.*", {kTools + "/Pemaris.exe"}, true},
-        {"extension in another case", "Tool|*.EXE;*.com|All|*.*", {"/x/TOOL.exe"}, true},
-        {"second pattern of the list", "Tool|*.com;*.exe", {"/x/tool.exe"}, true},
-        {"other extension", "Tool files (*.exe)|*.exe", {"/x/notes.txt"}, false},
-        {"no extension", "Tool files (*.exe)|*.exe", {kTools + "/README"}, false},
-        {"dot only in the folder", "Tool files (*.exe)|*.exe", {"/x/dir.exe/README"}, false},
-        {"two files", "", {"/x/a.exe", "/x/b.exe"}, false},
-        {"a folder", "", {tmp / "folder.exe"}, false},
-        {"no filter yet", "", {kTools + "/README"}, true},
-        {"any file", "All files(*.*)|*.*", {"/x/notes.txt"}, true},
+        {"matching extension", "Tool files (*.exe)|*.exe|All files(*.*)|*.*", {kTools + "/Pemaris.exe"},
+         kTools + "/Pemaris.exe"},
+        {"extension in another case", "Tool|*.EXE;*.com|All|*.*", {"/x/TOOL.exe"}, "/x/TOOL.exe"},
+        {"second pattern of the list", "Tool|*.com;*.exe", {"/x/tool.exe"}, "/x/tool.exe"},
+        {"a name in Windows-1252", "Tool|*.exe", {"/x/T\xC3\xB6\xC3\xB6l \xE2\x82\xAC.exe"}, "/x/T\xF6\xF6l \x80.exe"},
+        {"other extension", "Tool files (*.exe)|*.exe", {"/x/notes.txt"}, ""},
+        {"no extension", "Tool files (*.exe)|*.exe", {kTools + "/README"}, ""},
+        {"dot only in the folder", "Tool files (*.exe)|*.exe", {"/x/dir.exe/README"}, ""},
+        {"two files", "", {"/x/a.exe", "/x/b.exe"}, ""},
+        {"a good name beside a Cyrillic one", "", {"/x/a.exe", cyrillic}, ""},
+        {"a Cyrillic name alone", "", {cyrillic}, ""},
+        {"a folder", "", {tmp / "folder.exe"}, ""},
+        {"no filter yet", "", {kTools + "/README"}, kTools + "/README"},
+        {"any file", "All files(*.*)|*.*", {"/x/notes.txt"}, "/x/notes.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         frame->Edit->SetText("/old.exe");
         frame->OpenDialogFindExec.Filter = c.filter;
         fileChanges = 0;
-        frame->DropFileTargetFindExecDrop(c.files);
-        EXPECT_EQ(frame->FileName(), c.accepted ? c.files[0] : "/old.exe");
-        EXPECT_EQ(fileChanges, c.accepted ? 1 : 0);
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const std::string& f : c.files) urls << QUrl::fromLocalFile(QString::fromStdString(f));
+        mime.setUrls(urls);
+        // Dropped on the frame's edit: the frame takes it.
+        const Qt::DropAction answer = pemtest::Player{frame->Edit}.Play(&mime);
+        EXPECT_EQ(frame->FileName(), c.taken.empty() ? "/old.exe" : c.taken);
+        EXPECT_EQ(fileChanges, c.taken.empty() ? 0 : 1);
+        EXPECT_EQ(answer, c.taken.empty() ? Qt::IgnoreAction : Qt::CopyAction);
     }
 }
 

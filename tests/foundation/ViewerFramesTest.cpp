@@ -1,14 +1,20 @@
 // The listing text roads, the simple viewer and the about box.
 #include "AboutBoxDlg.h"
+#include "CharSet1252.h"
+#include "DragPlayer.h"
 #include "Exceptions.h"
 #include "Forms.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
+#include "OleTimers.h"
 #include "QtTestSupport.h"
 #include "SharedRoutinesCommon.h"
 #include "SimpleViewerFrame.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QUrl>
 #include <clocale>
 #include <gtest/gtest.h>
 
@@ -154,6 +160,56 @@ TEST_F(SimpleViewerTest, FontIsTakenOnlyWhenItDiffersAndCloseAsksTheWindow) {
     EXPECT_FALSE(asked);
     QApplication::processEvents();
     EXPECT_TRUE(asked);
+}
+
+// A press on the button panel, then a move away once 200 ms have passed:
+// the viewed file is dragged into a file manager's folder.
+TEST_F(SimpleViewerTest, ThePanelDragsTheViewedFileOut) {
+    TFakeClock clock;
+    pemtest::ScopedDialogs dialogs;
+    host->show();
+    // On disk the name is UTF-8; the program holds it in Windows-1252.
+    pemtest::WriteFile(dir / "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt", "text\r\n");
+    const std::string name = dir / "Gr\xFC\xDF" "e \x80.txt";
+    auto* v = TFrameSimpleViewer::CreateForFile(host.get(), host.get(), &font, name);
+    v->resize(400, 300);
+    QApplication::processEvents();
+    pemtest::FileManagerStandIn folder;
+    pemtest::LoopbackDrags loop(&folder);
+    std::vector<TDragResult> results;
+    v->DropFileSourceKorvex->OnAfterDrop = [&](TCustomDropSource*, TDragResult r, bool) { results.push_back(r); };
+    TPanel* panel = v->PanelSimpleViewer;
+    auto mouse = [panel](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, panel->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(panel, &e);
+    };
+    auto pressAndMove = [&] {
+        QTimer::singleShot(0, [&] {
+            clock.Advance(250);
+            mouse(QEvent::MouseMove, {60, 10}, Qt::LeftButton);
+        });
+        mouse(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, {60, 10}, Qt::NoButton);
+    };
+
+    pressAndMove();
+    EXPECT_EQ(results, std::vector<TDragResult>{drDropCopy});
+    ASSERT_EQ(folder.dropped.size(), 1u);
+    EXPECT_EQ(folder.dropped[0],
+              QUrl::fromLocalFile(QString::fromStdString(Cp1252ToUtf8(name))).toEncoded() + "\r\n");
+    EXPECT_EQ(loop.supported, Qt::CopyAction);
+    EXPECT_EQ(loop.pixmap, panel->size()); // a picture of the panel, not of the text
+    EXPECT_TRUE(dialogs->Messages().empty());
+
+    // A modified text is to be saved first: a warning with the bare name,
+    // and no drag.
+    v->RichEditSourceView->document()->setModified(true);
+    pressAndMove();
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<std::string>{"Gr\xFC\xDF" "e \x80.txt was modified, you have to save it before copying! "});
+    EXPECT_EQ(loop.drags, 1);
+    EXPECT_EQ(folder.dropped.size(), 1u);
 }
 
 class AboutBoxTest : public ::testing::Test {

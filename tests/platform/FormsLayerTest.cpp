@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QShortcutEvent>
+#include <QTreeWidgetItem>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -345,4 +346,27 @@ TEST_F(FormsLayerTest, GridEnterAndExitSkipItsOwnCellEditor) {
     other->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(events, (std::vector<std::string>{"enter", "exit:88"}));
+}
+
+TEST_F(FormsLayerTest, ATreeViewsChangeCanBeRefusedAndTheNodeBeforeStays) {
+    TForm form("frmTest");
+    auto* tree = new TTreeView(&form, form.Client(), "TreeView1");
+    for (const char* t : {"a", "b", "c"}) tree->addTopLevelItem(new QTreeWidgetItem(QStringList{t}));
+    QTreeWidgetItem *a = tree->topLevelItem(0), *b = tree->topLevelItem(1), *c = tree->topLevelItem(2);
+    std::vector<std::string> seen;
+    tree->OnChanging = [&](TComponent*, QTreeWidgetItem* node, bool& allow) {
+        seen.push_back(tree->Selected() ? tree->Selected()->text(0).toStdString() : "-");
+        if (node == b) allow = false;
+        if (node == c) Abort();
+    };
+    int changes = 0;
+    tree->OnChange = [&](TComponent*) { ++changes; };
+    tree->setCurrentItem(a);
+    tree->setCurrentItem(b); // refused
+    tree->setCurrentItem(c); // ended by the silent abort
+    EXPECT_EQ(tree->currentItem(), a);
+    EXPECT_EQ(tree->Selected(), a);
+    EXPECT_EQ(changes, 1);
+    // While the change is asked about, the node selected is the one before.
+    EXPECT_EQ(seen, (std::vector<std::string>{"-", "a", "a"}));
 }

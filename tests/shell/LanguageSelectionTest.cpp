@@ -89,6 +89,10 @@ TEST(LanguageSwitches, CompanionLines) {
     ASSERT_EQ(keys.Count(), 2);
     EXPECT_EQ(keys[1], "Macro");
     EXPECT_EQ(SearchKeyNames("")[0], "Program");
+    // The search run writes the value behind the name shown.
+    EXPECT_EQ(SearchKeyValue(IniValue(l, "ASM.SearchKeys"), "macro"), "MAC");
+    EXPECT_EQ(SearchKeyValue("", "Program"), "PROG");
+    EXPECT_EQ(SearchKeyValue(IniValue(l, "ASM.SearchKeys"), "Copy"), "");
 
     const TStringList caps = CaptionOverrides(IniValue(l, "ASM.Captions"));
     EXPECT_EQ(caps.Values("ActRunAnal"), "*");

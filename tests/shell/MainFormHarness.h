@@ -20,6 +20,7 @@ protected:
         EnsureQApp();
         ::setenv("XDG_CONFIG_HOME", (install / "config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (install / "data").c_str(), 1);
+        std::filesystem::create_directories(install / "home");
         pem::SetCommandLine({});
     }
     void TearDown() override {
@@ -60,6 +61,9 @@ protected:
     }
 
     TempDir install;
+    // The program makes folders below the user's documents: here, never in
+    // the real home.
+    ScopedEnv home{"HOME", install / "home"};
     ScopedDialogs dialogs;
     StatusRecorder recorder;
     std::unique_ptr<pem::TfrmPemarisMain> form;

@@ -75,6 +75,11 @@ TPanel::TPanel(TComponent* owner, QWidget* parent, const std::string& name, TLay
     AddToParentLayout(parent, this);
 }
 
+void TPanel::mousePressEvent(QMouseEvent* e) {
+    QFrame::mousePressEvent(e);
+    Fire(OnMouseDown, this);
+}
+
 TFrame::TFrame(TComponent* owner, QWidget* parent, const std::string& name, const char* className,
                TLayoutKind layout)
     : QFrame(parent), TControl(this, owner, name, className) {
@@ -483,7 +488,28 @@ TTreeView::TTreeView(TComponent* owner, QWidget* parent, const std::string& name
     AddToParentLayout(parent, this);
     setHeaderHidden(true);
     QObject::connect(this, &QTreeWidget::currentItemChanged, this,
-                     [this](QTreeWidgetItem*, QTreeWidgetItem*) { Fire(OnChange, this); });
+                     [this](QTreeWidgetItem* current, QTreeWidgetItem* before) { CurrentChanged(current, before); });
+}
+
+void TTreeView::CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+    if (restoring_) return;
+    if (current && OnChanging && !Orphaned()) {
+        // Qt has no veto before the change: the change is undone instead.
+        bool allow = true;
+        changing_ = true;
+        changingFrom_ = previous;
+        const bool ended = RunGuarded([&] { OnChanging(this, current, allow); });
+        changing_ = false;
+        changingFrom_ = nullptr;
+        if (!ended || !allow) {
+            restoring_ = true;
+            setCurrentItem(previous);
+            if (!previous) clearSelection();
+            restoring_ = false;
+            return;
+        }
+    }
+    Fire(OnChange, this);
 }
 
 TProgressBar::TProgressBar(TComponent* owner, QWidget* parent, const std::string& name)

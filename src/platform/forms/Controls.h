@@ -46,6 +46,10 @@ public:
            const char* className = "TPanel");
     std::string Caption() const { return caption_; }
     void SetCaption(const std::string& c) { caption_ = c; }
+    TNotifyEvent OnMouseDown;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     std::string caption_;
@@ -404,10 +408,23 @@ private:
     bool multiLine_ = false;
 };
 
+// Before the selection moves to node: leaving allowChange false, or ending
+// by an exception, keeps the node selected before.
+using TTVChangingEvent = std::function<void(TComponent* sender, QTreeWidgetItem* node, bool& allowChange)>;
+
 class TTreeView : public QTreeWidget, public TControl {
 public:
     TTreeView(TComponent* owner, QWidget* parent, const std::string& name);
+    // The selected node; while OnChanging runs, still the one selected
+    // before.
+    QTreeWidgetItem* Selected() const { return changing_ ? changingFrom_ : currentItem(); }
+    TTVChangingEvent OnChanging;
     TNotifyEvent OnChange;
+
+private:
+    void CurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    bool changing_ = false, restoring_ = false;
+    QTreeWidgetItem* changingFrom_ = nullptr;
 };
 
 class TProgressBar : public QProgressBar, public TControl {

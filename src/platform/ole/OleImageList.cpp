@@ -9,12 +9,12 @@ TImageListDragState& State() {
 }
 } // namespace
 
-int TImageList::Add(std::shared_ptr<Bitmap> image) {
+int ImageList::Add(std::shared_ptr<Bitmap> image) {
     images_.push_back(std::move(image));
     return Count() - 1;
 }
 
-void TImageList::Draw(Bitmap& into, int x, int y, int index) const {
+void ImageList::Draw(Bitmap& into, int x, int y, int index) const {
     if (index < 0 || index >= Count() || !images_[static_cast<size_t>(index)]) return;
     const Bitmap& from = *images_[static_cast<size_t>(index)];
     for (int row = 0; row < from.height; ++row)

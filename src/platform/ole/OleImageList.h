@@ -12,9 +12,9 @@ namespace pem {
 constexpr COLORREF CLR_NONE = 0xFFFFFFFFu;
 constexpr COLORREF CLR_DEFAULT = 0xFF000000u;
 
-class TImageList {
+class ImageList {
 public:
-    TImageList(int width = 16, int height = 16) : Width(width), Height(height) {}
+    ImageList(int width = 16, int height = 16) : Width(width), Height(height) {}
     int Count() const { return static_cast<int>(images_.size()); }
     // Adds a picture (scaled by nothing: it is stored as given); gives its index.
     int Add(std::shared_ptr<Bitmap> image);
@@ -29,7 +29,7 @@ public:
 private:
     std::vector<std::shared_ptr<Bitmap>> images_;
 };
-using HIMAGELIST = TImageList*;
+using HIMAGELIST = ImageList*;
 
 // The process-wide image-list drag image.
 struct TImageListDragState {

@@ -3,10 +3,13 @@
 #include "CharSet1252.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pem {
 
@@ -24,6 +27,25 @@ struct Sweep {
     bool all;
     bool countOnly;
     int count = 0;
+    std::vector<std::string>* matched = nullptr;
+    struct Kept_ {
+        dev_t dev;
+        ino_t ino;
+        std::string name; // as on disk
+    };
+    std::vector<Kept_> keep;
+
+    // Whether the entry is one of the kept files: looked at closely only
+    // where the name is theirs.
+    bool Kept(int dirFd, const char* name) const {
+        for (const auto& k : keep) {
+            if (k.name != name) continue;
+            struct stat st {};
+            if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == k.dev && st.st_ino == k.ino)
+                return true;
+        }
+        return false;
+    }
 
     bool Matches(const char* name) const {
         if (all) return true;
@@ -32,9 +54,22 @@ struct Sweep {
         return folded.compare(0, mask.size(), mask) == 0;
     }
 
+    // The 8-bit path of an entry of the folder.
+    static std::string PathOf(const std::string& prefix, const char* name) {
+        std::string path;
+        const size_t n = std::strlen(name);
+        path.reserve(prefix.size() + n + 1);
+        path += prefix;
+        bool ascii = true;
+        for (size_t i = 0; i < n && ascii; ++i) ascii = static_cast<unsigned char>(name[i]) < 0x80;
+        if (ascii) path.append(name, n);
+        else path += Utf8ToCp1252(name);
+        return path;
+    }
+
     // Works through the open folder dirFd (which it closes); true when the
     // folder is empty afterwards.
-    bool Walk(int dirFd, int depth) {
+    bool Walk(int dirFd, int depth, const std::string& prefix) {
         DIR* dir = ::fdopendir(dirFd);
         if (!dir) {
             ::close(dirFd);
@@ -47,32 +82,41 @@ struct Sweep {
                 if (!(name[1] == 0 || (name[1] == '.' && name[2] == 0))) empty = false;
                 continue;
             }
-            struct stat st {};
-            if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                empty = false;
-                continue;
+            // The entry's kind from the folder itself where the file system
+            // tells it; asked for otherwise.
+            unsigned char type = e->d_type;
+            if (type != DT_REG && type != DT_DIR) {
+                struct stat st {};
+                if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                    empty = false;
+                    continue;
+                }
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_UNKNOWN;
             }
-            if (S_ISDIR(st.st_mode)) {
+            if (type == DT_DIR) {
                 if (depth > 1) {
                     const int sub = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                    if (sub >= 0 && Walk(sub, depth - 1) && !countOnly && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
+                    if (sub >= 0 && Walk(sub, depth - 1, matched ? PathOf(prefix, name) + "/" : prefix) &&
+                        !countOnly && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
                         continue;
                 }
                 empty = false;
                 continue;
             }
-            bool isFile = S_ISREG(st.st_mode);
-            if (S_ISLNK(st.st_mode)) {
+            bool isFile = type == DT_REG;
+            const bool kept = !keep.empty() && Kept(dirFd, name);
+            if (type == DT_LNK) {
                 struct stat target {};
                 // A link counts as the file it points to; a link to a folder,
                 // or a dangling one, is left alone.
                 isFile = ::fstatat(dirFd, name, &target, 0) == 0 && S_ISREG(target.st_mode);
             }
-            if (!isFile || !Matches(name)) {
+            if (!isFile || kept || !Matches(name)) {
                 empty = false;
                 continue;
             }
             ++count;
+            if (matched) matched->push_back(PathOf(prefix, name));
             if (countOnly || ::unlinkat(dirFd, name, 0) != 0) empty = false;
         }
         ::closedir(dir);
@@ -84,17 +128,36 @@ struct Sweep {
 
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, bool countOnly,
                        const std::string& mask) {
+    TMaskSweep how;
+    how.countOnly = countOnly;
+    return ProcessFilesByMask(folder, subfolder, depth, mask, how);
+}
+
+int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, const std::string& mask,
+                       const TMaskSweep& how) {
     if (folder.empty() || depth < 1) return 0;
     std::string path = folder;
     if (!subfolder.empty()) {
         if (path.back() != '/') path += '/';
         path += subfolder;
     }
-    Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", countOnly};
+    Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", how.countOnly};
+    sweep.matched = how.matched;
+    for (const std::string& k : how.keep) {
+        // The file itself, wherever links lead.
+        char* real = ::realpath(Cp1252ToUtf8(k).c_str(), nullptr);
+        if (!real) continue;
+        const std::string onDisk = real;
+        std::free(real);
+        struct stat st {};
+        if (::lstat(onDisk.c_str(), &st) == 0)
+            sweep.keep.push_back({st.st_dev, st.st_ino, onDisk.substr(onDisk.find_last_of('/') + 1)});
+    }
     const std::string onDisk = Cp1252ToUtf8(path);
     const int fd = ::open(onDisk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return 0;
-    if (sweep.Walk(fd, depth) && !countOnly) ::rmdir(onDisk.c_str());
+    const std::string prefix = path.back() == '/' ? path : path + "/";
+    if (sweep.Walk(fd, depth, prefix) && !how.countOnly) ::rmdir(onDisk.c_str());
     return sweep.count;
 }
 

@@ -3,6 +3,7 @@
 // the sweep the run preparation, the reset and the cleaning after a run use
 // for numbered input-tree and result files ("SRC####", "LAST####" ...).
 #include <string>
+#include <vector>
 
 namespace pem {
 
@@ -20,5 +21,17 @@ std::string MaskDigits(const std::string& text);
 // name or a depth below 1.
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, bool countOnly,
                        const std::string& mask);
+
+// The same sweep, told more: every matching file's path (8-bit, the folder as
+// given, "/" between names) is appended to matched in the walk's order, and
+// the files named in keep (the same file however its path is spelt) are
+// neither deleted nor counted, and keep their folders.
+struct TMaskSweep {
+    bool countOnly = false;
+    std::vector<std::string>* matched = nullptr;
+    std::vector<std::string> keep;
+};
+int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, const std::string& mask,
+                       const TMaskSweep& how);
 
 } // namespace pem

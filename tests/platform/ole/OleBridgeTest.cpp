@@ -2,6 +2,7 @@
 // targets registered for them, the program's own drags carry their formats
 // as MIME data, the clipboard, drag-start detection and auto-scroll.
 #include "DataObjectMimeData.h"
+#include "DragPlayer.h"
 #include "DragDropPIDL.h"
 #include "DragDropText.h"
 #include "DropRouter.h"
@@ -29,6 +30,7 @@
 #include <gtest/gtest.h>
 
 using namespace pem;
+using pemtest::Player;
 
 namespace {
 
@@ -45,38 +47,6 @@ std::vector<uint8_t> Get(IDataObject* data, CLIPFORMAT id) {
     ReleaseStgMedium(&m);
     return bytes;
 }
-
-// Plays MIME data as Qt drag events onto a widget: enter, a move, then a
-// drop or a leave; gives the action the drop was answered with.
-struct Player {
-    QWidget* site;
-    QPoint pos{5, 5};
-    Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    Qt::DropAction enterAction = Qt::IgnoreAction;
-    bool enterAccepted = false;
-    std::vector<bool> movesAccepted;
-
-    Qt::DropAction Play(const QMimeData* mime, int moves = 1, bool drop = true) {
-        QDragEnterEvent enter(pos, actions, mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(site, &enter);
-        enterAccepted = enter.isAccepted();
-        enterAction = enter.dropAction();
-        for (int i = 0; i < moves; ++i) {
-            QDragMoveEvent move(pos + QPoint(i, 0), actions, mime, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(site, &move);
-            movesAccepted.push_back(move.isAccepted() && move.dropAction() != Qt::IgnoreAction);
-        }
-        if (!drop) {
-            QDragLeaveEvent leave;
-            QCoreApplication::sendEvent(site, &leave);
-            QCoreApplication::processEvents();
-            return Qt::IgnoreAction;
-        }
-        QDropEvent d(QPointF(pos), actions, mime, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(site, &d);
-        return d.isAccepted() ? d.dropAction() : Qt::IgnoreAction;
-    }
-};
 
 class OleBridgeTest : public ::testing::Test {
 protected:

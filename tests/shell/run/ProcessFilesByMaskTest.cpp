@@ -87,3 +87,18 @@ TEST(ProcessFilesByMask, FolderLinksAreNotFollowed) {
     EXPECT_EQ(pemtest::ReadFile(dir / "elsewhere/SRC0001.CBL"), "precious");
     EXPECT_TRUE(fs::is_symlink(dir / "out/link"));
 }
+
+TEST(ProcessFilesByMask, TellsWhatItTakesAndSparesTheKeptFiles) {
+    pemtest::TempDir dir;
+    for (const char* f : {"out/SRC0001.CBL", "out/job.jkvx", "out/COMP0001/SRC0002.CBL"})
+        pemtest::WriteFile(dir / f, "x");
+    std::vector<std::string> matched;
+    TMaskSweep how;
+    how.matched = &matched;
+    // The kept file however its path is spelt.
+    how.keep = {dir / "out/COMP0001/../job.jkvx"};
+    EXPECT_EQ(ProcessFilesByMask(dir / "out", "", 3, "", how), 2);
+    std::sort(matched.begin(), matched.end());
+    EXPECT_EQ(matched, (std::vector<std::string>{dir / "out/COMP0001/SRC0002.CBL", dir / "out/SRC0001.CBL"}));
+    EXPECT_EQ(Left(dir / "out"), std::vector<std::string>{"job.jkvx"});
+}

@@ -71,6 +71,11 @@ DataObjectMimeData::DataObjectMimeData(IDataObject* data) {
     }
     // The 8-bit text stands in only where no wide text was offered.
     if (haveAnsi && !haveWide) setData(QString::fromLatin1(kMimeText), ansi);
+    // Files travel as their URLs alone: the item-ID lists and the single
+    // names say the same again in forms of this program's own.
+    if (hasUrls())
+        for (const char* name : {"Shell IDList Array", "FileName", "FileNameW"})
+            removeFormat(MimeTypeForFormatName(name));
 }
 
 } // namespace pem

@@ -2,7 +2,8 @@
 // The MIME data of a data object, rendered once when a drag starts (or when
 // the object is put on the clipboard): every format it offers for reading is
 // fetched and stored under its MIME type. The "Preferred DropEffect" is kept
-// as the drag's proposed action and does not travel as data.
+// as the drag's proposed action and does not travel as data; files travel
+// as their URLs only.
 #include "OleInterfaces.h"
 
 #include <QMimeData>

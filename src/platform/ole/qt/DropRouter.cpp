@@ -74,21 +74,28 @@ bool TDropRouter::Deliver(QWidget* dropSite, const TStringList& files) {
     return true;
 }
 
+bool TDropRouter::CodePageFileName(const std::u16string& name, std::string& out) {
+    const std::string utf8 = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())).toStdString();
+    bool ok = true;
+    out = Utf8ToCp1252(utf8, &ok);
+    if (!ok) {
+        qWarning("Dropped file skipped, its name does not fit the code page: %s", utf8.c_str());
+        out.clear();
+    }
+    return ok;
+}
+
 TStringList TDropRouter::FilesFromMime(const QMimeData* data) {
     TStringList files;
-    if (!data || !data->hasUrls()) return files;
-    for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile()) continue;
-        std::string utf8 = url.toLocalFile().toStdString();
-        bool ok = true;
-        std::string name = Utf8ToCp1252(utf8, &ok);
-        if (!ok) {
-            qWarning("Dropped file skipped, its name does not fit the code page: %s", utf8.c_str());
-            continue;
-        }
-        files.Add(name);
+    for (const QString& path : LocalFilesOfUriList(UriListOf(data))) {
+        std::string name;
+        if (CodePageFileName(path.toStdU16String(), name)) files.Add(name);
     }
     return files;
+}
+
+bool TDropRouter::HasLocalFile(const QMimeData* data) {
+    return !LocalFilesOfUriList(UriListOf(data), 1, false).isEmpty();
 }
 
 void TDropRouter::OleRegistrationChanged(QWidget* widget, bool registered) {
@@ -229,17 +236,29 @@ bool TDropRouter::OleEvent(QWidget* site, QWidget* registered, QEvent* event) {
     return true;
 }
 
+bool IsControlDrag(const QMimeData* data) {
+    if (!data) return false;
+    for (const QString& f : data->formats())
+        if (f.startsWith(QLatin1String(kControlDragPrefix))) return true;
+    return false;
+}
+
 bool TDropRouter::FilesEvent(QWidget* site, QEvent* event) {
     auto* e = static_cast<QDropEvent*>(event);
-    TStringList files = FilesFromMime(e->mimeData());
-    if (files.Empty()) {
+    // Enter and move only look for a first local file; the drop reads them all.
+    const bool drop = event->type() == QEvent::Drop;
+    TStringList files;
+    if (drop) files = FilesFromMime(e->mimeData());
+    if (drop ? files.Empty() : !HasLocalFile(e->mimeData())) {
+        // A drag between the program's own controls is theirs to handle.
+        if (IsControlDrag(e->mimeData())) return false;
         // Not files: refused, and no child below the target takes it either.
         e->setDropAction(Qt::IgnoreAction);
         e->ignore();
         return true;
     }
     e->acceptProposedAction();
-    if (event->type() == QEvent::Drop) Deliver(site, files);
+    if (drop) Deliver(site, files);
     return true;
 }
 

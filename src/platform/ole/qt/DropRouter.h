@@ -51,10 +51,17 @@ public:
     // the list is empty.
     bool Deliver(QWidget* dropSite, const TStringList& files);
 
-    // The local files of a drag's data as Windows-1252 names. Names that the
-    // code page cannot hold are skipped with a warning; non-local URLs are
-    // ignored.
+    // The local files of a drag's data (see LocalFilesOfUriList) as
+    // Windows-1252 names. Names that the code page cannot hold are skipped
+    // with a warning.
     static TStringList FilesFromMime(const QMimeData* data);
+    // One dropped file's name in Windows-1252; false, with a warning, when
+    // the code page cannot hold it. Drop handlers that read wide names
+    // (a file drop target's Files) take them through this too.
+    static bool CodePageFileName(const std::u16string& name, std::string& out);
+    // Whether a drag's data holds a local file (looking no further than the
+    // first one).
+    static bool HasLocalFile(const QMimeData* data);
 
     // Told by a widget's window when a drop target is registered for it or
     // revoked.
@@ -97,6 +104,13 @@ private:
         int lastAction = 0;
     } ole_;
 };
+
+// Drags from one of the program's controls to another (a word picked out
+// of a text, the job's names dragged onto a field) carry a private type
+// beginning with this prefix. They are the controls' own business: a
+// dropped-files registration above the control lets them through.
+inline constexpr const char* kControlDragPrefix = "application/x-pemaris-";
+bool IsControlDrag(const QMimeData* data);
 
 // Switches the shell's dropped-files message on or off for a component that
 // receives it (a drop-aware control or a form with a WMDropFiles handler):

@@ -11,7 +11,7 @@
 namespace pem {
 
 namespace {
-enum Kind { kUnicodeText, kAnsiText, kFileDrop, kRaw, kPreferredEffect };
+enum Kind { kUnicodeText, kAnsiText, kFileDrop, kFileName, kFileNameW, kRaw, kPreferredEffect };
 
 CLIPFORMAT Registered(const char* name) { return static_cast<CLIPFORMAT>(RegisterClipboardFormatA(name)); }
 
@@ -38,7 +38,18 @@ void MimeDataObject::BuildOffers() {
     if (!mime_) return;
     for (const QString& type : mime_->formats()) {
         if (type == QLatin1String(kMimeUriList)) {
+            // Files are offered when the list holds a local one; finding the
+            // first is all an enter needs, the whole list waits for a drop.
+            uriList_ = mime_->data(type);
+            QStringList first = LocalFilesOfUriList(uriList_, 1, false);
+            if (first.isEmpty()) {
+                LocalFilesOfUriList(uriList_, -1, true); // no drop will follow: say what was skipped
+                continue;
+            }
+            firstFile_ = first.front();
             offers_.push_back({CF_HDROP, type, kFileDrop});
+            offers_.push_back({Registered("FileName"), type, kFileName});
+            offers_.push_back({Registered("FileNameW"), type, kFileNameW});
         } else if (type == QLatin1String(kMimeText)) {
             offers_.push_back({CF_UNICODETEXT, type, kUnicodeText});
             offers_.push_back({CF_TEXT, type, kAnsiText});
@@ -52,6 +63,11 @@ void MimeDataObject::BuildOffers() {
         }
     }
     if (proposed_) offers_.push_back({Registered("Preferred DropEffect"), QString(), kPreferredEffect});
+}
+
+const QStringList& MimeDataObject::LocalFiles() {
+    if (!localFiles_) localFiles_ = LocalFilesOfUriList(uriList_, -1, true);
+    return *localFiles_;
 }
 
 const MimeDataObject::Offer* MimeDataObject::Find(CLIPFORMAT id) const {
@@ -85,8 +101,23 @@ bool MimeDataObject::Render(CLIPFORMAT id, std::vector<uint8_t>& out) {
         break;
     }
     case kFileDrop:
-        out = DropFilesBlock(mime_->urls());
+        out = DropFilesBlock(LocalFiles());
         break;
+    case kFileName: {
+        // The 8-bit name, when the code page holds it.
+        bool ok = true;
+        std::string name = Utf8ToCp1252(firstFile_.toStdString(), &ok);
+        if (!ok) return false;
+        out.assign(name.begin(), name.end());
+        out.push_back(0);
+        break;
+    }
+    case kFileNameW: {
+        const size_t bytes = 2 * static_cast<size_t>(firstFile_.size());
+        out.assign(bytes + 2, 0);
+        std::memcpy(out.data(), firstFile_.utf16(), bytes);
+        break;
+    }
     case kPreferredEffect: {
         DWORD e = EffectOfAction(*proposed_);
         out.resize(4);

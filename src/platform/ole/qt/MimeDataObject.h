@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <Qt>
 #include <memory>
 #include <optional>
@@ -45,6 +46,8 @@ private:
     };
     void BuildOffers();
     const Offer* Find(CLIPFORMAT id) const;
+    // Every local file of the uri-list, parsed on first need only.
+    const QStringList& LocalFiles();
 
     std::unique_ptr<QMimeData> owned_;
     const QMimeData* mime_;
@@ -52,6 +55,11 @@ private:
     std::vector<Offer> offers_;
     std::optional<DWORD> performed_;
     ComPtr<TStaticDataObject> given_;
+    // The file list: its bytes as the drag gave them, the first local file
+    // (found without reading further), and all of them once parsed.
+    QByteArray uriList_;
+    QString firstFile_;
+    std::optional<QStringList> localFiles_;
 };
 
 // A deep copy of MIME data.

@@ -2,6 +2,10 @@
 
 #include "CharSet1252.h"
 
+#include <QMimeData>
+#include <QStringDecoder>
+#include <QSysInfo>
+#include <QtEndian>
 #include <cstring>
 
 namespace pem {
@@ -96,26 +100,120 @@ DWORD KeyStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     return k;
 }
 
-std::vector<uint8_t> DropFilesBlock(const QList<QUrl>& urls) {
-    std::vector<uint8_t> block(20, 0);
-    block[0] = 20;  // pFiles
-    block[16] = 1;  // fWide
-    bool any = false;
-    for (const QUrl& u : urls) {
-        if (!u.isLocalFile()) continue;
-        QString path = u.toLocalFile();
-        if (path.isEmpty() || path.contains(QChar(0))) continue;
-        for (QChar c : path) {
-            block.push_back(static_cast<uint8_t>(c.unicode() & 0xFF));
-            block.push_back(static_cast<uint8_t>(c.unicode() >> 8));
-        }
-        block.push_back(0);
-        block.push_back(0);
-        any = true;
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsLocalHost(QByteArrayView host) {
+    if (host.isEmpty()) return true;
+    const QByteArray h = host.toByteArray().toLower();
+    if (h == "localhost") return true;
+    static const QByteArray self = QSysInfo::machineHostName().toUtf8().toLower();
+    return !self.isEmpty() && h == self;
+}
+
+QByteArrayView Trimmed(QByteArrayView s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.isEmpty() && blank(s.front())) s = s.sliced(1);
+    while (!s.isEmpty() && blank(s.back())) s.chop(1);
+    return s;
+}
+
+} // namespace
+
+bool LocalFileOfUrl(QByteArrayView url, QString& path, QString* reason) {
+    path.clear();
+    url = Trimmed(url);
+    const qsizetype colon = url.indexOf(':');
+    if (colon != 4 || url.first(4).toByteArray().toLower() != "file") return false;
+    QByteArrayView rest = url.sliced(5);
+    QByteArrayView host;
+    if (rest.startsWith("//")) {
+        rest = rest.sliced(2);
+        const qsizetype slash = rest.indexOf('/');
+        host = slash < 0 ? rest : rest.first(slash);
+        rest = slash < 0 ? QByteArrayView() : rest.sliced(slash);
     }
-    if (!any) return {};
-    block.push_back(0);
-    block.push_back(0);
+    if (!IsLocalHost(host) || !rest.startsWith('/')) return false;
+    // A query or fragment is not part of the path (a '#' or '?' in a name
+    // arrives encoded).
+    for (qsizetype i = 0; i < rest.size(); ++i)
+        if (rest[i] == '?' || rest[i] == '#') {
+            rest = rest.first(i);
+            break;
+        }
+    QByteArray bytes;
+    bytes.reserve(rest.size());
+    bool ascii = true;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        char c = rest[i];
+        if (c == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0) {
+            c = static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+            i += 2;
+        }
+        if (c == '\0') {
+            if (reason) *reason = QStringLiteral("its path holds a NUL");
+            return false;
+        }
+        if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+        bytes.append(c);
+    }
+    if (ascii) {
+        path = QString::fromLatin1(bytes);
+        return true;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8(bytes);
+    if (utf8.hasError()) {
+        if (reason) *reason = QStringLiteral("its path is not UTF-8");
+        return false;
+    }
+    path = std::move(decoded);
+    return true;
+}
+
+QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit, bool warn) {
+    QStringList files;
+    qsizetype at = 0;
+    while (at < list.size() && (limit < 0 || files.size() < limit)) {
+        qsizetype end = list.indexOf('\n', at);
+        if (end < 0) end = list.size();
+        const QByteArrayView line = Trimmed(list.sliced(at, end - at));
+        at = end + 1;
+        if (line.isEmpty() || line.front() == '#') continue; // comments, as the list's format has them
+        QString path, reason;
+        if (LocalFileOfUrl(line, path, &reason)) {
+            files << path;
+        } else if (warn && !reason.isEmpty()) {
+            qWarning("Dropped file skipped, %s: %s", qPrintable(reason), line.toByteArray().constData());
+        }
+    }
+    return files;
+}
+
+QByteArray UriListOf(const QMimeData* data) {
+    const QString type = QString::fromLatin1(kMimeUriList);
+    return data && data->hasFormat(type) ? data->data(type) : QByteArray();
+}
+
+std::vector<uint8_t> DropFilesBlock(const QStringList& paths) {
+    if (paths.isEmpty()) return {};
+    size_t chars = 1;
+    for (const QString& p : paths) chars += static_cast<size_t>(p.size()) + 1;
+    std::vector<uint8_t> block(20 + 2 * chars, 0);
+    block[0] = 20; // pFiles
+    block[16] = 1; // fWide
+    size_t at = 20;
+    for (const QString& p : paths) {
+        // Little-endian UTF-16, as the block's readers take it.
+        qToLittleEndian<char16_t>(p.utf16(), p.size(), block.data() + at);
+        at += 2 * static_cast<size_t>(p.size()) + 2;
+    }
     return block;
 }
 

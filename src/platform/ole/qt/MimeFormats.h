@@ -9,12 +9,16 @@
 #include "OleTypes.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <Qt>
 #include <string>
 #include <vector>
+
+class QMimeData;
 
 namespace pem {
 
@@ -45,8 +49,23 @@ DWORD EffectOfAction(Qt::DropAction action);
 // The key state of a drag event's buttons and modifiers.
 DWORD KeyStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 
-// A DROPFILES block (wide names) of the local files among the URLs.
-std::vector<uint8_t> DropFilesBlock(const QList<QUrl>& urls);
+// File lists travel as "text/uri-list". A "file:" URL names a local file
+// when its host is empty, "localhost" or this machine's name; its path is
+// percent-decoded and must be UTF-8 holding no NUL. Other hosts and schemes
+// are not local files; a path breaking a rule is skipped with a warning,
+// never cut.
+//
+// The local path of one URL; false when it names none (reason, when given,
+// says why a local-looking path was refused).
+bool LocalFileOfUrl(QByteArrayView url, QString& path, QString* reason = nullptr);
+// The local files of a uri-list in order, at most limit of them (-1: all),
+// warning of each path skipped when warn is set.
+QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit = -1, bool warn = true);
+// The uri-list MIME data carries, empty when none.
+QByteArray UriListOf(const QMimeData* data);
+
+// A DROPFILES block (wide names) of the paths; empty for none.
+std::vector<uint8_t> DropFilesBlock(const QStringList& paths);
 // The file URLs of a DROPFILES block; none when the block is malformed
 // (the name list must start at 20 or later, inside the block).
 QList<QUrl> UrlsOfDropFiles(const std::vector<uint8_t>& block);
