@@ -3,6 +3,7 @@
 // a file (and the cancelled dialog), the printer chosen by name, the preview
 // switch with its relabelling and its place in the job, and a PDF written
 // where no printer is installed.
+#include "DefiFrame.h"
 #include "MainFormHarness.h"
 #include "PF_HardCopy.h"
 #include "ReportPainter.h"
@@ -10,9 +11,12 @@
 #include "ReportPrinter.h"
 #include "ResultTabs.h"
 #include "SimpleViewerFrame.h"
+#include "SpecsFrame.h"
+#include "UserGestures.h"
 
 #include <QApplication>
 #include <QPrintPreviewWidget>
+#include <QTreeWidgetItem>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -81,6 +85,62 @@ TEST_F(PrintActionsTest, TheActiveTabPrintsByItsKind) {
     ASSERT_EQ(printed.size(), 3u);
     EXPECT_EQ(printed[2].title, "PAY.txt");
     EXPECT_EQ(ReportPageRows(printed[2], 0).at(3).substr(0, 6), "TC0001");
+}
+
+TEST_F(PrintActionsTest, DeficiencyTabsPrintTheirTextAndSpecificationTabsTheSourceShown) {
+    const std::string listings = FIXTURES_DIR "/listings";
+    fs::create_directories(out + "/Defis/COMP/MOD");
+    fs::create_directories(out + "/Specs/COMP/MOD");
+    fs::copy_file(listings + "/payroll.def", out + "/Defis/COMP/MOD/payroll.def");
+    fs::copy_file(listings + "/post/PAYROLL.prc", out + "/Specs/COMP/MOD/PAYROLL.prc");
+    form->CommonRoot = listings + "/sources";
+    const auto click = [](TListingTreeFrame* f, const std::vector<std::string>& path) {
+        QTreeWidgetItem* node = f->FindNode(path);
+        ASSERT_NE(node, nullptr);
+        f->TreeView1->scrollToItem(node);
+        pemtest::Click(f->TreeView1->viewport(), f->TreeView1->visualItemRect(node).center());
+        QApplication::processEvents();
+    };
+    Trigger("ActPreviewBeforePrinting");
+    int previews = 0;
+    dialogs->modalHook = [&](QDialog*) { ++previews; };
+
+    // A deficiency tab prints its text view directly: no preview, no hard
+    // copy, the listing's name as the title.
+    dialogs->AnswerFiles({out + "/Defis/COMP/MOD/payroll.def"});
+    Trigger("ActViewDefis");
+    auto* defi = dynamic_cast<TFrameDefi*>(form->ResultTabs->ActiveFrame());
+    ASSERT_NE(defi, nullptr);
+    click(defi, {"payroll.c", "Defi's", "07 Magic number", "21"});
+    const std::string hardCopyTitle = HardCopyForm().ReportTitle;
+    defi->BitBtnPrint->click();
+    EXPECT_EQ(previews, 0);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].title, "payroll.def");
+    EXPECT_EQ(ReportPagesAsText(printed[0]), defi->RichEditSourceView->Text8() + "\n");
+    EXPECT_NE(ReportPagesAsText(printed[0]).find("return compute_pay(40);"), std::string::npos);
+    EXPECT_EQ(HardCopyForm().ReportTitle, hardCopyTitle);
+
+    // A specification tab whose tree loaded a source prints that source
+    // through the hard copy, previewed first.
+    dialogs->AnswerFiles({out + "/Specs/COMP/MOD/PAYROLL.prc"});
+    Trigger("ActViewSpecs");
+    auto* specs = dynamic_cast<TFrameSpecs*>(form->ResultTabs->ActiveFrame());
+    ASSERT_NE(specs, nullptr);
+    click(specs, {"PAYROLL.cbl", "Procedural Structure"});
+    ASSERT_EQ(specs->FileName, listings + "/sources/COMP/MOD/PAYROLL.cbl");
+    std::string title;
+    dialogs->modalHook = [&](QDialog* d) {
+        ++previews;
+        if (auto* preview = dynamic_cast<TReportPreview*>(d)) title = preview->Document().title;
+    };
+    Trigger("ActPrintCurrent");
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(title, "PAYROLL.cbl");
+    EXPECT_EQ(printed.size(), 1u);
+    ASSERT_GT(HardCopyForm().Items.Count(), 0);
+    const std::string source = pemtest::ReadFile(specs->FileName);
+    EXPECT_EQ(HardCopyForm().Items[0], source.substr(0, source.find_first_of("\r\n")));
 }
 
 TEST_F(PrintActionsTest, PreviewFirstShowsTheHardCopysPages) {
