@@ -8,6 +8,7 @@
 #include "ReportPrinter.h"
 
 #include <QTextBlock>
+#include <algorithm>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -97,6 +98,57 @@ int TListingView::LineStart(int i) const {
     return b.isValid() ? b.position() : -1;
 }
 
+void TListingView::RemoveLines(std::vector<int> lines) {
+    std::sort(lines.begin(), lines.end(), std::greater<int>());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    if (lines.empty() || empty_) return;
+    QTextCursor c(document());
+    c.beginEditBlock();
+    // From the back, a run of neighbouring lines at a time: the lines before
+    // a run keep their places.
+    for (size_t i = 0; i < lines.size();) {
+        const int last = lines[i];
+        int first = last;
+        for (++i; i < lines.size() && lines[i] == first - 1; ++i) --first;
+        const QTextBlock a = document()->findBlockByNumber(first);
+        const QTextBlock b = document()->findBlockByNumber(last);
+        if (!a.isValid() || !b.isValid()) continue;
+        if (b.next().isValid()) {
+            c.setPosition(a.position());
+            c.setPosition(b.next().position(), QTextCursor::KeepAnchor);
+        } else if (first > 0) {
+            c.setPosition(a.position() - 1); // the line break before the run
+            c.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
+        } else {
+            c.select(QTextCursor::Document);
+            empty_ = true;
+        }
+        c.removeSelectedText();
+    }
+    c.endEditBlock();
+}
+
+void TListingView::InsertLines(const std::vector<std::pair<int, std::string>>& lines) {
+    if (lines.empty()) return;
+    QTextCursor c(document());
+    c.beginEditBlock();
+    for (const auto& [line, text] : lines) {
+        const QString q = ListingToQString(text);
+        if (empty_) {
+            c.setPosition(0);
+            c.insertText(q);
+            empty_ = false;
+        } else if (const QTextBlock b = document()->findBlockByNumber(line); b.isValid() && line >= 0) {
+            c.setPosition(b.position());
+            c.insertText(q + QChar('\n'));
+        } else {
+            c.movePosition(QTextCursor::End);
+            c.insertText(QChar('\n') + q);
+        }
+    }
+    c.endEditBlock();
+}
+
 int TListingView::FindText(const std::string& text, int from) const {
     if (text.empty()) return -1;
     // Case is ignored unless asked for; the search walks the blocks, so a
@@ -133,11 +185,18 @@ bool TListingView::SetViewerFont(const TFontSpec& font) {
 }
 
 void TListingView::Print(const std::string& title, const TFontSpec& font) const {
-    std::vector<std::string> lines;
-    const TStringList l = Lines();
-    lines.reserve(static_cast<size_t>(l.Count()));
-    for (const auto& item : l) lines.push_back(item.s);
-    PrintReportDocument(LayoutPlainText(lines, ReportFontOf(font), title, QtTextMeasure()));
+    // Page by page straight from the text: a long listing is never copied
+    // whole, nor held as pages.
+    const TReportFont f = ReportFontOf(font);
+    const TTextMeasure& m = QtTextMeasure();
+    const TPageSetup setup;
+    PrintReportPages(TextPagesHead(title, f, m, setup), [&](const TPageSink& sink) {
+        TBandFlow flow(setup, title, {}, sink);
+        const int n = LineCount();
+        QTextBlock b = document()->begin();
+        for (int i = 0; i < n && b.isValid(); ++i, b = b.next()) AddTextLine(flow, FromQ(b.text()), f, setup.Width(), m);
+        flow.Finish();
+    });
 }
 
 } // namespace pem

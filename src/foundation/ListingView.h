@@ -11,6 +11,8 @@
 #include <QColor>
 #include <QPlainTextEdit>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pem {
 
@@ -41,6 +43,13 @@ public:
     void SetSelection(int start, int length);
     // The first character of line i (0-based), -1 when there is none.
     int LineStart(int i) const;
+
+    // Removes the lines (0-based, numbered as before the call, any order)
+    // with their line breaks, in one edit.
+    void RemoveLines(std::vector<int> lines);
+    // Inserts 8-bit lines, each given with the number it has once all are
+    // in (rising numbers), in one edit.
+    void InsertLines(const std::vector<std::pair<int, std::string>>& lines);
 
     // Position of text between from and the end, ignoring case; -1 none.
     int FindText(const std::string& text, int from) const;

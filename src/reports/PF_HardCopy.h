@@ -21,6 +21,18 @@ public:
 
     using TQRReportForm::Layout;
     TReportDocument Layout(const TTextMeasure& measure) const override;
+    // Prints page by page as the lines are laid out: a listing of any length
+    // goes to the printer (or the PDF file) without being held as pages.
+    void Print() const override;
+
+private:
+    // The document without its pages, and the pages one at a time.
+    TReportDocument Head(const TTextMeasure& measure) const;
+    void LayoutPages(const TTextMeasure& measure, const TPageSink& sink) const;
 };
+
+// The hard-copy form made at start (one of the program's own when there is
+// none, as in tests of the main window alone).
+TQRfrm_HardCopy& HardCopyForm();
 
 } // namespace pem

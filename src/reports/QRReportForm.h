@@ -31,7 +31,7 @@ public:
     // Shows the pages in the preview window (modal).
     void Preview() const;
     // Prints the pages on the form's printer.
-    void Print() const;
+    virtual void Print() const;
     // Lets the user choose the form's printer by name; false when cancelled.
     bool PrinterSetup();
 };

@@ -13,6 +13,7 @@
 #include "SourceFileListBox.h"
 #include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
+#include "PrintDispatch.h"
 #include "QtText.h"
 #include "ResultTabs.h"
 #include "SettingsStore.h"
@@ -72,6 +73,8 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
     BindJobActions();
     BindJobDrop();
     BindViewerActions();
+    BindPrintActions();
+    RegisterTestCaseFrame();
     BindEvaluationActions();
     BindStatisticActions();
     BindSourceHandlers();
@@ -567,22 +570,11 @@ void TfrmPemarisMain::ShowHelperPages(bool show) {
 }
 
 void TfrmPemarisMain::SetCategoryActionsVisible(const std::string& category, bool alsoEnable, bool value) {
-    for (TForm* f : Screen().Forms()) {
-        std::vector<TActionList*> lists;
-        std::function<void(TComponent*)> walk = [&](TComponent* c) {
-            for (TComponent* k : c->ComponentList()) {
-                if (auto* l = dynamic_cast<TActionList*>(k)) lists.push_back(l);
-                walk(k);
-            }
-        };
-        walk(f);
-        for (TActionList* l : lists)
-            for (TAction* a : l->ActionVector())
-                if (a->Category() == category) {
-                    a->SetVisible(value);
-                    if (alsoEnable) a->SetEnabled(value);
-                }
-    }
+    ForEachFormAction([&](TAction* a) {
+        if (a->Category() != category) return;
+        a->SetVisible(value);
+        if (alsoEnable) a->SetEnabled(value);
+    });
 }
 
 } // namespace pem

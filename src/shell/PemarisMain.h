@@ -44,6 +44,8 @@ class TIncCombo;
 class TResultTabs;
 class TAboutBoxDlg;
 class TTabBarPress;
+class TPrintDispatch;
+class IHardCopyPrinter;
 class ICompoundMetricsHost;
 class TBitBtnWM_Drop;
 class TControlEvents;
@@ -455,6 +457,18 @@ public:
     // and its job was saved.
     int ExitStatus = 0;
     std::function<void()> QuitRunWait; // ends the wait for the run's end
+    // ---- printing of tabs and files (PemarisMainPrint.cpp) and the test
+    // case editor's frame (PemarisMainTestCases.cpp)
+    void BindPrintActions();
+    void ActPrintCurrentExecute(TComponent* sender);
+    void ActPrintFileExecute(TComponent* sender);
+    void ActSelectPrinterExecute(TComponent* sender);
+    // With a sender the switch flips and the job is modified; then the
+    // print actions of every form are relabelled.
+    void ActPreviewBeforePrintingExecute(TComponent* sender);
+    void RegisterTestCaseFrame();
+    std::unique_ptr<IHardCopyPrinter> HardCopyPrinter;
+    std::unique_ptr<TPrintDispatch> PrintDispatch;
 
     // ---- evaluation: module and deficiency rankings, test plan
     // (PemarisMainEvaluation.cpp)

@@ -38,6 +38,8 @@ class TMetricsEvents : public TFormEventFilter {
 public:
     explicit TMetricsEvents(TfrmPemarisMain* form) : TFormEventFilter(form), form_(form) {}
     TKeyPressEvent OnListKeyPress, OnEditorKeyPress;
+    std::function<void(QWidget* list)> OnRightButtonDown;
+    std::function<void(const QPoint& at)> OnListMouseUp, OnListMouseMove;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
@@ -49,16 +51,16 @@ protected:
             case QEvent::MouseButtonPress: {
                 auto* m = static_cast<QMouseEvent*>(e);
                 if (m->button() == Qt::RightButton)
-                    if (auto* w = qobject_cast<QWidget*>(watched)) form_->CheckListBoxMetricsMouseDown(w);
+                    if (auto* w = qobject_cast<QWidget*>(watched); w && OnRightButtonDown) OnRightButtonDown(w);
                 break;
             }
             case QEvent::MouseButtonRelease:
-                if (watched == list->viewport())
-                    form_->CheckListBoxMetricsMouseUp(static_cast<QMouseEvent*>(e)->position().toPoint());
+                if (watched == list->viewport() && OnListMouseUp)
+                    OnListMouseUp(static_cast<QMouseEvent*>(e)->position().toPoint());
                 break;
             case QEvent::MouseMove:
-                if (watched == list->viewport())
-                    form_->CheckListBoxMetricsMouseMove(static_cast<QMouseEvent*>(e)->position().toPoint());
+                if (watched == list->viewport() && OnListMouseMove)
+                    OnListMouseMove(static_cast<QMouseEvent*>(e)->position().toPoint());
                 break;
             case QEvent::KeyPress: {
                 auto* k = static_cast<QKeyEvent*>(e);
@@ -141,6 +143,9 @@ void TfrmPemarisMain::BindJobSettingsHandlers() {
     auto* events = new TMetricsEvents(this);
     events->OnListKeyPress = [this](TComponent* s, char& k) { CheckListBoxMetricsKeyPress(s, k); };
     events->OnEditorKeyPress = [this](TComponent* s, char& k) { ComboBoxMetricsWeightsKeyPress(s, k); };
+    events->OnRightButtonDown = [this](QWidget* list) { CheckListBoxMetricsMouseDown(list); };
+    events->OnListMouseUp = [this](const QPoint& at) { CheckListBoxMetricsMouseUp(at); };
+    events->OnListMouseMove = [this](const QPoint& at) { CheckListBoxMetricsMouseMove(at); };
     CheckListBoxMetrics->viewport()->setMouseTracking(true);
     for (QObject* o : std::initializer_list<QObject*>{CheckListBoxMetrics, CheckListBoxMetrics->viewport(),
                                                       ComboBoxMetricsWeights, ComboBoxMetricsWeights->view(),

@@ -3,6 +3,7 @@
 // folder, with scripted dialogs and a status-bar recorder: the ground of the
 // shell's widget tests.
 #include "CmdLine.h"
+#include "FindDirectoryFrame.h"
 #include "PemarisMain.h"
 #include "QtTestSupport.h"
 
@@ -42,6 +43,21 @@ protected:
         form->show();
         for (int i = 0; i < 3; ++i) QApplication::processEvents();
         return form.get();
+    }
+
+    // Starts Korvex from the start-up fixture with install/out (made) as its
+    // output directory and "PAY" as its system, the start's dialogs and
+    // messages forgotten. Returns the output directory.
+    std::string StartWithOutputDir() {
+        CopyTree(FIXTURES_DIR "/startup");
+        Start("Korvex");
+        dialogs->Reset();
+        form->MyStB->MessageList.clear();
+        const std::string out = install / "out";
+        std::filesystem::create_directories(out);
+        form->FrameFindDirectoryOutputDir->Edit->SetText(out);
+        form->SystemName = "PAY";
+        return out;
     }
 
     TempDir install;

@@ -10,6 +10,7 @@
 #include "ResultTabs.h"
 #include "SettingsStore.h"
 #include "SimpleViewerFrame.h"
+#include "ViewerTestContext.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -23,33 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Context : public IProjectContext {
-public:
-    std::string out, lang = "JAV", system = "PAY", toolLog, editor = "NOTEPAD.EXE";
-    int kind = 0, runMode = 1;
-    TFontSpec font{"Lucida Console", 1, 8, -11};
-    TMyStatusBar* bar = nullptr;
-    std::string OutputDirectory() override { return out; }
-    std::string ProjectLanguageCode() override { return lang; }
-    bool ProjectLanguageInList(const std::string& list) override { return LanguageInList(lang, list); }
-    int ProjectProductKind() override { return kind; }
-    int ProjectRunMode() override { return runMode; }
-    std::string ProjectSystemName() override { return system; }
-    std::string ProjectTestToolLog() override { return toolLog; }
-    int ProjectFileViewStyle() override { return 1; }
-    TFontSpec& ProjectViewerFont() override { return font; }
-    std::string ProjectEditorProgram() override { return editor; }
-    TMyStatusBar* ProjectStatusBar() override { return bar; }
-};
-
-class RecordingDialogs : public ScriptedDialogService {
-public:
-    bool OpenFiles(const TOpenDialogRequest& req, std::vector<std::string>& files) override {
-        openRequests.push_back(req);
-        return ScriptedDialogService::OpenFiles(req, files);
-    }
-    std::vector<TOpenDialogRequest> openRequests;
-};
+using Context = pemtest::FakeProjectContext;
+using pemtest::RecordingDialogs;
 
 // A frame of the later viewers, as far as the tabs see it.
 class FakeFrame : public TFrameViewerBase, public IResultFrame, public IEditorFrame, public IDefiGrouping {

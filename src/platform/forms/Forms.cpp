@@ -162,6 +162,17 @@ void TScreen::SetBusyCursor(bool busy) {
     else QApplication::restoreOverrideCursor();
 }
 
+void ForEachFormAction(const std::function<void(TAction*)>& fn) {
+    const std::function<void(TComponent*)> walk = [&](TComponent* c) {
+        for (TComponent* k : c->ComponentList()) {
+            if (auto* list = dynamic_cast<TActionList*>(k))
+                for (TAction* a : list->ActionVector()) fn(a);
+            walk(k);
+        }
+    };
+    for (TForm* f : Screen().Forms()) walk(f);
+}
+
 TScreen& Screen() {
     static TScreen s;
     return s;

@@ -132,6 +132,10 @@ private:
 
 TScreen& Screen();
 
+// Every action of every action list that a form owns (at any depth: frames
+// on tabs included), form by form in creation order.
+void ForEachFormAction(const std::function<void(TAction*)>& fn);
+
 // The busy cursor for a scope: the cursor shown before comes back on every
 // way out of it, or earlier through Restore.
 class TBusyCursor {

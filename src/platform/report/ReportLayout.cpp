@@ -4,8 +4,8 @@
 
 namespace pem {
 
-TBandFlow::TBandFlow(const TPageSetup& setup, std::string title, TPageHeaderProc header)
-    : setup_(setup), header_(std::move(header)) {
+TBandFlow::TBandFlow(const TPageSetup& setup, std::string title, TPageHeaderProc header, TPageSink sink)
+    : setup_(setup), header_(std::move(header)), sink_(std::move(sink)) {
     doc_.title = std::move(title);
     doc_.pageWidth = setup.pageWidth;
     doc_.pageHeight = setup.pageHeight;
@@ -13,8 +13,16 @@ TBandFlow::TBandFlow(const TPageSetup& setup, std::string title, TPageHeaderProc
     StartPage();
 }
 
+void TBandFlow::HandOver() {
+    if (!sink_ || doc_.pages.empty()) return;
+    sink_(doc_.pages.back());
+    doc_.pages.clear();
+}
+
 void TBandFlow::StartPage() {
+    HandOver();
     doc_.pages.emplace_back();
+    ++pageCount_;
     y_ = setup_.Top();
     pageEmpty_ = true;
     if (setup_.frame) {
@@ -26,7 +34,7 @@ void TBandFlow::StartPage() {
         lines.push_back({l, b, l, t});
     }
     if (header_) {
-        TBand h = header_(static_cast<int>(doc_.pages.size()));
+        TBand h = header_(pageCount_);
         Place(h, y_);
         y_ += h.height;
     }
@@ -60,7 +68,10 @@ void TBandFlow::Add(const TBand& band) {
 
 void TBandFlow::NewPage() { StartPage(); }
 
-TReportDocument TBandFlow::Finish() { return std::move(doc_); }
+TReportDocument TBandFlow::Finish() {
+    HandOver();
+    return std::move(doc_);
+}
 
 std::string ExpandTabs(const std::string& text, int tabSize) {
     if (text.find('\t') == std::string::npos) return text;
@@ -144,6 +155,17 @@ void AddTextLine(TBandFlow& flow, const std::string& line, const TReportFont& fo
 
 TReportDocument FinishTextPages(TBandFlow& flow, const TReportFont& font, const TTextMeasure& measure) {
     TReportDocument doc = flow.Finish();
+    doc.textColumn = std::max(0.1, measure.Width("0", font));
+    return doc;
+}
+
+TReportDocument TextPagesHead(const std::string& title, const TReportFont& font, const TTextMeasure& measure,
+                              const TPageSetup& setup) {
+    TReportDocument doc;
+    doc.title = title;
+    doc.pageWidth = setup.pageWidth;
+    doc.pageHeight = setup.pageHeight;
+    doc.textLeft = setup.Left();
     doc.textColumn = std::max(0.1, measure.Width("0", font));
     return doc;
 }

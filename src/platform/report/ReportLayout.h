@@ -49,9 +49,14 @@ struct TBand {
 // count is not known yet.
 using TPageHeaderProc = std::function<TBand(int pageNumber)>;
 
+// Receives each page as soon as it is complete; a flow with a sink keeps no
+// page it has handed over, so a report of any length passes through one
+// page at a time.
+using TPageSink = std::function<void(const TReportPage& page)>;
+
 class TBandFlow {
 public:
-    TBandFlow(const TPageSetup& setup, std::string title, TPageHeaderProc header = {});
+    TBandFlow(const TPageSetup& setup, std::string title, TPageHeaderProc header = {}, TPageSink sink = {});
 
     // Places the band on the current page, or on a new one when it does not
     // fit below what is there (a band taller than a page gets a page of its
@@ -62,16 +67,21 @@ public:
     // Pixels at 96 dots per inch in millimetres.
     static double Px(double pixels) { return pixels * 25.4 / 96.0; }
 
-    int PageCount() const { return static_cast<int>(doc_.pages.size()); }
+    int PageCount() const { return pageCount_; }
+    // The document; with a sink, the last page goes to the sink and the
+    // document comes back without pages.
     TReportDocument Finish();
 
 private:
     void StartPage();
+    void HandOver();
     void Place(const TBand& band, double top);
 
     TPageSetup setup_;
     TPageHeaderProc header_;
+    TPageSink sink_;
     TReportDocument doc_;
+    int pageCount_ = 0;
     double y_ = 0;         // where the next band goes
     bool pageEmpty_ = true; // no band below the header yet
 };
@@ -100,6 +110,10 @@ void AddTextLine(TBandFlow& flow, const std::string& line, const TReportFont& fo
                  const TTextMeasure& measure);
 // The pages of text lines, the text export's columns one character wide.
 TReportDocument FinishTextPages(TBandFlow& flow, const TReportFont& font, const TTextMeasure& measure);
+// The document of text pages without its pages: title, page size and the
+// text export's columns, as FinishTextPages gives them.
+TReportDocument TextPagesHead(const std::string& title, const TReportFont& font, const TTextMeasure& measure,
+                              const TPageSetup& setup = {});
 
 // Plain text lines as pages: TABs expanded, long lines wrapped, no header;
 // what printing a text view gives.

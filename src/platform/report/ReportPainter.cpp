@@ -160,13 +160,34 @@ void PaintReportPage(QPainter& painter, const TReportPage& page) {
 }
 
 bool PaintReportDocument(QPagedPaintDevice& device, const TReportDocument& doc) {
-    QPainter painter;
-    if (!painter.begin(&device)) return false;
-    for (size_t i = 0; i < doc.pages.size(); ++i) {
-        if (i > 0 && !device.newPage()) return false;
-        PaintReportPage(painter, doc.pages[i]);
+    TReportPagePainter painter(device);
+    for (const auto& page : doc.pages)
+        if (!painter.Page(page)) return false;
+    return painter.End();
+}
+
+TReportPagePainter::TReportPagePainter(QPagedPaintDevice& device) : device_(device) {}
+
+TReportPagePainter::~TReportPagePainter() {
+    if (painter_ && painter_->isActive()) painter_->end();
+}
+
+bool TReportPagePainter::Page(const TReportPage& page) {
+    if (!ok_) return false;
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>();
+        ok_ = painter_->begin(&device_);
+    } else {
+        ok_ = device_.newPage();
     }
-    return painter.end();
+    if (ok_) PaintReportPage(*painter_, page);
+    ++pages_;
+    return ok_;
+}
+
+bool TReportPagePainter::End() {
+    if (!painter_ && !Page(TReportPage{})) return false;
+    return ok_ && painter_->end();
 }
 
 QImage RenderReportPage(const TReportDocument& doc, int page, double dpi) {

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <memory>
 #include <string>
 
 class QPainter;
@@ -31,6 +32,24 @@ void PaintReportPage(QPainter& painter, const TReportPage& page);
 // Draws every page on a paged device (a printer or a PDF writer), a new
 // page between them. False when the device could not be painted on.
 bool PaintReportDocument(QPagedPaintDevice& device, const TReportDocument& doc);
+
+// Draws pages on a paged device one after another as they come, so that a
+// long report is never held whole. The device is opened at the first page.
+class TReportPagePainter {
+public:
+    explicit TReportPagePainter(QPagedPaintDevice& device);
+    ~TReportPagePainter();
+    // False when the device could not be painted on.
+    bool Page(const TReportPage& page);
+    // Closes the device (a report without pages gets one empty page).
+    bool End();
+
+private:
+    QPagedPaintDevice& device_;
+    std::unique_ptr<QPainter> painter_;
+    bool ok_ = true;
+    int pages_ = 0;
+};
 
 // The page as a white picture at that resolution (dots per inch).
 QImage RenderReportPage(const TReportDocument& doc, int page, double dpi = 96);

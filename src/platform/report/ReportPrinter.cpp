@@ -61,13 +61,34 @@ std::string ReportPdfName(const std::string& title) {
     return name + ".pdf";
 }
 
+namespace {
+TPageProducer PagesOf(const TReportDocument& doc) {
+    return [&doc](const TPageSink& sink) {
+        for (const auto& page : doc.pages) sink(page);
+    };
+}
+
+// Paints the pages as they come; the first failure stops the painting, and
+// the pages made after it are let go.
+bool PaintPages(QPagedPaintDevice& device, const TPageProducer& produce) {
+    TReportPagePainter painter(device);
+    bool ok = true;
+    produce([&](const TReportPage& page) { ok = ok && painter.Page(page); });
+    return painter.End() && ok;
+}
+} // namespace
+
 void WriteReportPdf(const TReportDocument& doc, const std::string& fileName) {
+    WriteReportPdfPages(doc, PagesOf(doc), fileName);
+}
+
+void WriteReportPdfPages(const TReportDocument& head, const TPageProducer& produce, const std::string& fileName) {
     QPdfWriter writer(ToQ(fileName));
-    writer.setTitle(ToQ(doc.title));
+    writer.setTitle(ToQ(head.title));
     writer.setCreator("Pemaris");
     writer.setResolution(600);
-    writer.setPageLayout(PageLayoutOf(doc));
-    if (!PaintReportDocument(writer, doc)) throw EFileError("Can not create file " + fileName);
+    writer.setPageLayout(PageLayoutOf(head));
+    if (!PaintPages(writer, produce)) throw EFileError("Can not create file " + fileName);
     if (!FileExists(fileName)) throw EFileError("Can not create file " + fileName);
 }
 
@@ -81,17 +102,25 @@ void WriteReportText(const TReportDocument& doc, const std::string& fileName) {
 }
 
 void PrintReportDocument(const TReportDocument& doc, const std::string& printerName) {
+    PrintReportPages(doc, PagesOf(doc), printerName);
+}
+
+void PrintReportPages(const TReportDocument& head, const TPageProducer& produce, const std::string& printerName) {
     std::string name = printerName.empty() ? CurrentPrinterName() : printerName;
     if (g_hook) {
+        TReportDocument doc = head;
+        doc.pages.clear();
+        produce([&doc](const TReportPage& page) { doc.pages.push_back(page); });
         g_hook(doc, name);
         return;
     }
+    const TReportDocument& doc = head;
     const std::vector<std::string> printers = PrinterNames();
     if (printers.empty()) {
         const std::string folder = g_env.fallbackFolder ? g_env.fallbackFolder() : std::string();
         if (folder.empty()) throw Exception("No printer is installed and there is no folder for the PDF file");
         const std::string file = IncludeTrailingSeparator(folder, '/') + ReportPdfName(doc.title);
-        WriteReportPdf(doc, file);
+        WriteReportPdfPages(doc, produce, file);
         if (g_env.notify) g_env.notify("No printer is installed: printed to " + file);
         return;
     }
@@ -102,7 +131,7 @@ void PrintReportDocument(const TReportDocument& doc, const std::string& printerN
     printer.setDocName(ToQ(doc.title));
     printer.setFullPage(true);
     printer.setPageLayout(PageLayoutOf(doc));
-    if (!PaintReportDocument(printer, doc)) throw Exception("Can not print on " + name);
+    if (!PaintPages(printer, produce)) throw Exception("Can not print on " + name);
 }
 
 } // namespace pem

@@ -4,6 +4,7 @@
 // name, to a PDF file or to a text file. Where no printer is installed,
 // printing writes "<title>.pdf" into the folder the program names (its
 // output directory) and says so.
+#include "ReportLayout.h"
 #include "ReportPages.h"
 
 #include <functional>
@@ -40,9 +41,22 @@ void SetReportPrintHook(TReportPrintHook hook);
 // Raises Exception when neither works.
 void PrintReportDocument(const TReportDocument& doc, const std::string& printerName = "");
 
+// Makes the pages of a report one at a time: hands each to the sink, in
+// order, as soon as it is laid out.
+using TPageProducer = std::function<void(const TPageSink& sink)>;
+// Prints the pages as they are made, each painted before the next is laid
+// out: a report of thousands of pages is never held whole. head gives the
+// title, the page size and the text columns (its pages are not used). The
+// print hook, when set, receives the whole document. As PrintReportDocument
+// otherwise.
+void PrintReportPages(const TReportDocument& head, const TPageProducer& produce,
+                      const std::string& printerName = "");
+
 // Writes the pages as a PDF file / as plain text (ReportPagesAsText).
 // Raise EFileError "Can not create file %s" on failure.
 void WriteReportPdf(const TReportDocument& doc, const std::string& fileName);
+// The PDF file written page by page as they are made.
+void WriteReportPdfPages(const TReportDocument& head, const TPageProducer& produce, const std::string& fileName);
 void WriteReportText(const TReportDocument& doc, const std::string& fileName);
 
 // The name the fallback PDF gets: the title with characters that cannot
