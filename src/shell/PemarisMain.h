@@ -457,6 +457,7 @@ public:
     // and its job was saved.
     int ExitStatus = 0;
     std::function<void()> QuitRunWait; // ends the wait for the run's end
+
     // ---- printing of tabs and files (PemarisMainPrint.cpp) and the test
     // case editor's frame (PemarisMainTestCases.cpp)
     void BindPrintActions();
