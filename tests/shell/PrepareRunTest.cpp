@@ -352,6 +352,18 @@ TEST_F(PrepareRunTest, DocumentsAreMarkedWithTheLanguagesDictionaryReadOnlyWhenS
         EXPECT_EQ(pemtest::ReadFile(copy), c.text);
         EXPECT_EQ(f->Dictionary.Readings(), c.readings);
     }
+
+    // A dictionary gone since: the preparation ends with the status bar's
+    // error, before anything is copied.
+    fs::remove(install / "Tools/Measure/Korvex/english.tdfall");
+    f->CheckListBoxControlTags->SetChecked(0, true);
+    recorder.records.clear();
+    EXPECT_FALSE(Prepare(f));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error,
+                             "Can not open file " + install / "Tools/Measure/Korvex/english.tdfall"));
+    EXPECT_FALSE(fs::exists(out / "workinp/COMP0001/MOD0001/SRC0001.TXT"));
+    EXPECT_FALSE(f->FileLoopRunning || f->InputLoopRunning);
+    EXPECT_FALSE(f->ProgressShown);
 }
 
 TEST_F(PrepareRunTest, ResetOutputSweepsTheInputTreeThePreparationMade) {
