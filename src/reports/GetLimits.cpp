@@ -1,7 +1,7 @@
 #include "GetLimits.h"
 
+#include <QBoxLayout>
 #include <QGridLayout>
-#include <QHBoxLayout>
 
 namespace pem {
 
@@ -41,7 +41,7 @@ TfrmGetLimits::TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") {
         ++row;
     }
     auto* buttons = new TPanel(this, Client(), "PanelButtons", TLayoutKind::Horizontal);
-    static_cast<QHBoxLayout*>(buttons->layout())->addStretch(1);
+    static_cast<QBoxLayout*>(buttons->layout())->addStretch(1);
     BitBtnOK = new TBitBtn(this, buttons, "BitBtnOK", "OK");
     BitBtnCancel = new TBitBtn(this, buttons, "BitBtnCancel", "Cancel");
     BitBtnOK->setDefault(true);

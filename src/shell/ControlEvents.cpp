@@ -18,7 +18,7 @@
 namespace pem {
 
 TControlEvents::TControlEvents(QWidget* widget, TComponent* sender)
-    : QObject(widget), widget_(widget), client_(widget), sender_(sender) {
+    : TFormEventFilter(widget), widget_(widget), client_(widget), sender_(sender) {
     widget->installEventFilter(this);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
         client_ = area->viewport();
@@ -110,7 +110,7 @@ bool TControlEvents::eventFilter(QObject* watched, QEvent* e) {
     return QObject::eventFilter(watched, e);
 }
 
-TUserPageChange::TUserPageChange(QTabWidget* pages, TComponent* sender) : QObject(pages), sender_(sender) {
+TUserPageChange::TUserPageChange(QTabWidget* pages, TComponent* sender) : TFormEventFilter(pages), sender_(sender) {
     pages->installEventFilter(this);
     pages->tabBar()->installEventFilter(this);
     QObject::connect(pages->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) { pending_ = index; });

@@ -24,7 +24,16 @@ using TDragOverEvent = std::function<bool(TComponent* sender, const QMimeData* d
 using TDragDropEvent = std::function<void(TComponent* sender, const QMimeData* data, QObject* source)>;
 using TControlNotify = std::function<void(TComponent* sender)>;
 
-class TControlEvents : public QObject {
+// The base of every watcher that hands a control's events to the main
+// window's handlers. The window deletes its watchers first when it is
+// destroyed: controls still send events (focus out, child removed) while
+// they die, and by then no handler of the window may run.
+class TFormEventFilter : public QObject {
+public:
+    using QObject::QObject;
+};
+
+class TControlEvents : public TFormEventFilter {
 public:
     // Watches the widget (and a scroll area's viewport); sender is the
     // component the handlers are told of.
@@ -65,7 +74,7 @@ private:
 // A page change the user made (a click on a tab, a key), as opposed to one
 // the program made: only the former fires OnChange, as the pages' change
 // event always did.
-class TUserPageChange : public QObject {
+class TUserPageChange : public TFormEventFilter {
 public:
     TUserPageChange(QTabWidget* pages, TComponent* sender);
     TControlNotify OnChange;

@@ -6,6 +6,7 @@
 #include "ButtonRows.h"
 #include "CaseInsensitivePath.h"
 #include "CmdLine.h"
+#include "ControlEvents.h"
 #include "DesktopServices.h"
 #include "DropRouter.h"
 #include "FindDirectoryFrame.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QFontMetrics>
+#include <QPointer>
 #include <filesystem>
 #include <set>
 
@@ -80,6 +82,11 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
+    // The watchers go while the window is whole (see TFormEventFilter).
+    std::vector<QPointer<QObject>> watchers;
+    for (QObject* o : findChildren<QObject*>())
+        if (dynamic_cast<TFormEventFilter*>(o)) watchers.emplace_back(o);
+    for (const QPointer<QObject>& w : watchers) delete w.data();
     if (g_main == this) g_main = nullptr;
 }
 

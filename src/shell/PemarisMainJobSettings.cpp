@@ -4,6 +4,8 @@
 // group and loop flags, and the small handlers of options and help.
 #include "PemarisMain.h"
 
+#include "ControlEvents.h"
+
 #include "BaseFileUtils.h"
 #include "ButtonRows.h"
 #include "CaseInsensitivePath.h"
@@ -32,9 +34,9 @@ namespace pem {
 
 // Mouse and key events of the metrics list and its weight editor, and the
 // right-button press that focuses a list, handed to the form's handlers.
-class TMetricsEvents : public QObject {
+class TMetricsEvents : public TFormEventFilter {
 public:
-    explicit TMetricsEvents(TfrmPemarisMain* form) : QObject(form), form_(form) {}
+    explicit TMetricsEvents(TfrmPemarisMain* form) : TFormEventFilter(form), form_(form) {}
     TKeyPressEvent OnListKeyPress, OnEditorKeyPress;
 
 protected:

@@ -3,6 +3,8 @@
 // window's project context; and the about box.
 #include "PemarisMain.h"
 
+#include "ControlEvents.h"
+
 #include "AboutBoxDlg.h"
 #include "FindExecFrame.h"
 #include "ListingFrames.h"
@@ -17,9 +19,9 @@ namespace pem {
 
 // Reports a press on the tabs of the editor pages (mouse or key) before the
 // page changes.
-class TTabBarPress : public QObject {
+class TTabBarPress : public TFormEventFilter {
 public:
-    explicit TTabBarPress(QObject* parent) : QObject(parent) {}
+    explicit TTabBarPress(QObject* parent) : TFormEventFilter(parent) {}
     std::function<void()> OnMouseDown;
 
 protected:

@@ -31,7 +31,7 @@ TFrameDefi::TFrameDefi(const TFrameCreateArgs& args, const std::string& name)
     LabelCounters = new TLabel(this, PanelCounters, "LabelCounters");
     LabelCounters->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     TreeView1 = new TTreeView(this, Panel1, "TreeView1");
-    static_cast<QVBoxLayout*>(Panel1->layout())->setStretchFactor(TreeView1, 1);
+    static_cast<QBoxLayout*>(Panel1->layout())->setStretchFactor(TreeView1, 1);
     RichEditSourceView = new TListingView(this, Splitter2, "RichEditSourceView");
     Splitter2->addWidget(RichEditSourceView);
     Splitter2->setStretchFactor(1, 1);

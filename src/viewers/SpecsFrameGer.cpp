@@ -23,7 +23,7 @@ TFrameSpecsGer::TFrameSpecsGer(const TFrameCreateArgs& args, const std::string& 
     IncComboLookup->setMinimumWidth(300);
     static_cast<QBoxLayout*>(PanelControls->layout())->addStretch(1);
     RichEditSourceView = new TListingView(this, this, "RichEditSourceView");
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(RichEditSourceView, 1);
+    static_cast<QBoxLayout*>(layout())->setStretchFactor(RichEditSourceView, 1);
     PanelSimpleViewer = new TPanel(this, this, "PanelSimpleViewer", TLayoutKind::None);
     PanelSimpleViewer->setFixedHeight(32);
     BitBtnPrint = new TBitBtn(this, PanelSimpleViewer, "BitBtnPrint", "&Print");

@@ -46,7 +46,7 @@ struct FlagScope {
 TFrameXMLEdit::TFrameXMLEdit(TComponent* owner, QWidget* parent, const std::string& name)
     : TFrame(owner, parent, name, "TFrameXMLEdit", TLayoutKind::Vertical) {
     Panel1 = new TPanel(this, this, "Panel1", TLayoutKind::Vertical);
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(Panel1, 1);
+    static_cast<QBoxLayout*>(layout())->setStretchFactor(Panel1, 1);
     ScrollBoxEditor = new QScrollArea(Panel1);
     ScrollBoxEditor->setObjectName("ScrollBoxEditor");
     ScrollBoxEditor->setWidgetResizable(false);
