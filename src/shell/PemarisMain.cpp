@@ -86,10 +86,15 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
 }
 
 TfrmPemarisMain::~TfrmPemarisMain() {
-    // The watchers go while the window is whole (see TFormEventFilter).
+    // The controls die after this window's own part: what they send while
+    // dying (signals of their models, events to the watchers) must reach no
+    // handler of the window. Signals are blocked, and the watchers go while
+    // the window is whole (see TFormEventFilter).
     std::vector<QPointer<QObject>> watchers;
-    for (QObject* o : findChildren<QObject*>())
+    for (QObject* o : findChildren<QObject*>()) {
+        o->blockSignals(true);
         if (dynamic_cast<TFormEventFilter*>(o)) watchers.emplace_back(o);
+    }
     for (const QPointer<QObject>& w : watchers) delete w.data();
     if (g_main == this) g_main = nullptr;
 }

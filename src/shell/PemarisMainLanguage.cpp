@@ -13,6 +13,7 @@
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "HandlerGuard.h"
+#include "OutputDirRules.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 #include "SourceFileListBox.h"
@@ -213,7 +214,7 @@ void TfrmPemarisMain::SelectLanguage(const std::string& nameIn) {
         if (!sub.empty()) out = IncludeTrailingSeparator(out, '/') + sub;
         FrameFindDirectoryOutputDir->Edit->SetText(out);
     }
-    WorkFolder = IncludeTrailingSeparator(FrameFindDirectoryOutputDir->Edit->Text(), '/') + "work";
+    WorkFolder = WorkFolderOf(FrameFindDirectoryOutputDir->Edit->Text());
     LoadFileListDefinitions(ActiveRadioButton);
     if (skipLists) return;
     LoadParameterLists();
@@ -464,7 +465,7 @@ void TfrmPemarisMain::LoadParameterLists() {
         FillNumParamsGrid(CheckListBoxLimits->Items());
 
     const std::string out = FrameFindDirectoryOutputDir->Edit->Text();
-    WorkFolder = IncludeTrailingSeparator(out, '/') + "work";
+    WorkFolder = WorkFolderOf(out);
     if (DirectoryExists(out) || (Loading && !out.empty())) {
         if (Loading && !out.empty()) {
             ForceDirectories(out);

@@ -161,7 +161,14 @@ void TfrmPemarisMain::BuildInputTree(const std::string& outputDir) {
     options.bufferSize = IniSettings.IOBuffSize;
     options.countLinesOnly = CountLinesOnly;
     options.textTags = TextTags;
-    const std::shared_ptr<const TDocumentDictionary> dictionary = DocumentDictionary();
+    // A dictionary that cannot be read ends the preparation like any other
+    // failure of the copies.
+    std::shared_ptr<const TDocumentDictionary> dictionary;
+    try {
+        dictionary = DocumentDictionary();
+    } catch (const Exception& e) {
+        MyStB->Error(e.what());
+    }
     options.dictionary = dictionary.get();
     std::vector<std::string> ticked;
     for (int i = 0; i < CheckListBoxControlTags->Count(); ++i)

@@ -193,7 +193,8 @@ TStringList LimitsBlock(const TStringList& lines) {
 std::string FormatDateWritten(std::time_t when) {
     std::tm tm{};
     localtime_r(&when, &tm);
-    char buf[32];
+    // Room for any value the fields can hold, so nothing is ever cut.
+    char buf[80];
     std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900,
                   tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;

@@ -35,7 +35,7 @@ std::vector<uint8_t> DropFiles(uint32_t pFiles, uint32_t wide, const std::string
     std::vector<uint8_t> b(20, 0);
     std::memcpy(b.data(), &pFiles, 4);
     std::memcpy(b.data() + 16, &wide, 4);
-    b.insert(b.end(), names.begin(), names.end());
+    for (char c : names) b.push_back(static_cast<uint8_t>(c));
     return b;
 }
 

@@ -82,7 +82,7 @@ TEST(LanguageSwitches, CompanionLines) {
         "ASM.SearchKeys=(Program=PROG, Macro=MAC)",
         "ASM.Captions=( ActRunAnal=*, ActViewSpecs=\"Show, specs\" ,ActRunSearch=Find )",
         "ASM.WordScan.ObjectTypes=(INPT,OUTP)",
-        "WordScan.ObjectTypes=(A,????)",
+        "WordScan.ObjectTypes=(A,\?\?\?\?)",
         "WAA.SubProcessors=(Natural=NAT, Self=WAA, Maps=map, waa=waa)",
     };
     const TStringList keys = SearchKeyNames(IniValue(l, "ASM.SearchKeys"));

@@ -264,3 +264,22 @@ TEST_F(OutputDirFormTest, ResetNeverTakesTheOpenJobAndForgetsWhatWasHandedOver) 
     Trigger("ActRestartProject");
     EXPECT_EQ(pemtest::ReadFile(out + "/Job.jtst"), "job");
 }
+
+TEST_F(OutputDirFormTest, WithoutAnOutputDirectoryThereIsNoWorkFolder) {
+    CopyTree(FIXTURES_DIR "/startup");
+    // Started from the home folder, as a desktop starts the program; a
+    // derived product starts without an output directory.
+    const fs::path cwd = fs::current_path();
+    fs::current_path((install / "home").c_str());
+    Start("Oskaro_Korvex");
+    fs::current_path(cwd);
+    EXPECT_EQ(Field()->Text(), "");
+    EXPECT_EQ(form->WorkFolder, "");
+    EXPECT_FALSE(fs::exists(install / "home/work"));
+
+    // Once the user names one, the work folder is the directory's own.
+    const std::string out = install / "out/COB";
+    fs::create_directories(out);
+    TypeAndLeave(out);
+    EXPECT_EQ(form->WorkFolder, out + "/work");
+}

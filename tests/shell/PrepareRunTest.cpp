@@ -38,20 +38,40 @@ protected:
     // The window with three sources of one component in two modules: 3 LF
     // lines, 2 CR LF lines and 1,000 LF lines.
     TfrmPemarisMain* StartWithJob() {
+        std::string many;
+        for (int i = 0; i < 1000; ++i) many += "l\n";
+        return StartWithSources({Src("pay/in/a.cbl", "1\n2\n3\n"), Src("pay/in/b.cbl", "x\r\ny\r\n"),
+                                 Src("pay/out/c.cbl", many)});
+    }
+
+    // The window with the job's names, the output directory and the sources
+    // added through the file dialog.
+    TfrmPemarisMain* StartWithSources(const std::vector<std::string>& sources) {
         TfrmPemarisMain* f = Start();
         f->ValidateProductName("Abc");
         f->ValidateSystemName("Pay");
         f->ValidateVersion("1");
         f->FrameFindDirectoryOutputDir->Edit->SetText(out.Path());
-        std::string many;
-        for (int i = 0; i < 1000; ++i) many += "l\n";
-        dialogs->AnswerFiles({Src("pay/in/a.cbl", "1\n2\n3\n"), Src("pay/in/b.cbl", "x\r\ny\r\n"),
-                              Src("pay/out/c.cbl", many)});
+        dialogs->AnswerFiles(sources);
         EXPECT_TRUE(f->Act("ActAddfiles")->Execute());
-        EXPECT_EQ(f->SourceFiles.Count(), 3);
+        EXPECT_EQ(f->SourceFiles.Count(), static_cast<int>(sources.size()));
         dialogs->Reset();
         recorder.records.clear();
         return f;
+    }
+
+    // The language's extras in the product's INI file.
+    void UseExtras(const std::string& extras) {
+        pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                           ReplaceStr("(DirDepth=2)", "(" + extras + ")", kKorvexIni));
+    }
+
+    // Imports a word list through its action, as the user does.
+    void ImportWordList(TfrmPemarisMain* f, const std::string& text) {
+        pemtest::WriteFile(src / "words.wrl", text);
+        dialogs->AnswerFiles({src / "words.wrl"});
+        f->Act("ActLoadWordList")->trigger();
+        dialogs->Reset();
     }
 
     std::string Src(const std::string& rel, const std::string& text) {
@@ -265,4 +285,117 @@ TEST_F(PrepareRunTest, TheNamesFollowTheirEditsAndABreakIsConfirmed) {
     dialogs->AnswerMessage(mrYes);
     EXPECT_THROW(f->ConfirmBreak(), EAbort);
     EXPECT_EQ(dialogs->Messages(), (std::vector<std::string>{"Break the process ?", "Break the process ?"}));
+}
+
+TEST_F(PrepareRunTest, TheWordScanTabHandsTheTickedWordsToTheScanner) {
+    UseExtras("DirDepth=2,Scan=Y");
+    // The language's function table is its word list: the lists start from
+    // it, and the file itself is not the scanner's input.
+    pemtest::WriteFile(install / "Tools/Measure/Korvex/COBAudit/Functab.COB",
+                       "0001 07 PROC PERFORM\r\n0002 06 SKIP GOBACK\r\n0003 08 NOUN customer\r\n0004 05 NOUN order\r\n");
+    TfrmPemarisMain* f = StartWithJob();
+    fs::create_directories(out / "Metrics");
+    ASSERT_TRUE(f->TabSheetWordScan->TabVisible());
+    ASSERT_FALSE(f->TabSheetFunctab->TabVisible());
+    ASSERT_EQ(f->CheckListBoxControlTags->Count(), 2);
+    ASSERT_EQ(f->CheckListBoxObjects->Count(), 2);
+    // Unticked words stay in the lists and out of the scanner's list; a word
+    // added through the create row is ticked.
+    f->CheckListBoxControlTags->SetChecked(1, false); // SKIP GOBACK
+    f->CheckListBoxObjects->SetChecked(1, false);     // order
+    f->ComboBoxCreateWrdList->SetText("INPT");
+    f->EditCreateWrdList->SetText("ACCEPT");
+    f->ButtonCreateWrdList->click();
+    f->RunMode = 3; // a word scan, as its run action sets
+    ASSERT_TRUE(Prepare(f));
+    EXPECT_EQ(pemtest::ReadFile(out / "functab.wrl"), "0001 06 INPT ACCEPT\n0002 07 PROC PERFORM\n0003 08 NOUN customer\n");
+    EXPECT_FALSE(fs::exists(out / "Functab.COB"));
+    EXPECT_NE(pemtest::ReadFile(out / "last.xml").find("  <Func_Tab>functab.wrl</Func_Tab>\n"), std::string::npos);
+    EXPECT_EQ(f->CheckListBoxControlTags->Count(), 3);
+}
+
+TEST_F(PrepareRunTest, DocumentsAreMarkedWithTheLanguagesDictionaryReadOnlyWhenSomethingChanged) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                       ReplaceStr("(DirDepth=2)", "(DirDepth=2,Scan=Y,DictionaryFiles=english)",
+                                  ReplaceStr("*.cbl;*.cob)|*.cbl;*.cob", "*.txt)|*.txt", kKorvexIni)));
+    for (const char* ext : {".tdfall", ".tdfc", ".exceptions"})
+        fs::copy_file(std::string(FIXTURES_DIR "/dictionary/english") + ext,
+                      install / (std::string("Tools/Measure/Korvex/english") + ext));
+    TfrmPemarisMain* f = StartWithSources({Src("req/spec.txt", "The data base system shall work on the CPU\n")});
+    ASSERT_TRUE(f->UseDictionaryFiles);
+    fs::create_directories(out / "Metrics");
+    ImportWordList(f, "0001 05 INPT shall\n");
+    ASSERT_EQ(f->CheckListBoxControlTags->Count(), 1);
+
+    const struct {
+        const char* what;
+        bool shallTicked;
+        int readings;
+        const char* text;
+    } cases[] = {
+        // The control word ends the sentence before it and is no term; the
+        // compound term and the capital word are marked.
+        {"the first preparation reads the term files", true, 1, "The <data_base_system> .\r\nshall work on the <CPU>\r\n"},
+        {"nothing changed: the files are not read again", true, 1,
+         "The <data_base_system> .\r\nshall work on the <CPU>\r\n"},
+        // Unticked, the word is a term of its own again, and its mark joins
+        // the one before it.
+        {"a control word unticked: the files are read again", false, 2,
+         "The <data_base_system_shall> work on the <CPU>\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        f->CheckListBoxControlTags->SetChecked(0, c.shallTicked);
+        ASSERT_TRUE(Prepare(f));
+        const std::string copy = f->MemoNewFileNames->Lines().Values("XCPY0000");
+        ASSERT_FALSE(copy.empty()) << f->MemoNewFileNames->Lines().Text();
+        EXPECT_EQ(pemtest::ReadFile(copy), c.text);
+        EXPECT_EQ(f->Dictionary.Readings(), c.readings);
+    }
+
+    // A dictionary gone since: the preparation ends with the status bar's
+    // error, before anything is copied.
+    fs::remove(install / "Tools/Measure/Korvex/english.tdfall");
+    f->CheckListBoxControlTags->SetChecked(0, true);
+    recorder.records.clear();
+    EXPECT_FALSE(Prepare(f));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error,
+                             "Can not open file " + install / "Tools/Measure/Korvex/english.tdfall"));
+    EXPECT_FALSE(fs::exists(out / "workinp/COMP0001/MOD0001/SRC0001.TXT"));
+    EXPECT_FALSE(f->FileLoopRunning || f->InputLoopRunning);
+    EXPECT_FALSE(f->ProgressShown);
+}
+
+TEST_F(PrepareRunTest, ResetOutputSweepsTheInputTreeThePreparationMade) {
+    const struct {
+        const char* what;
+        bool moved; // the output directory changed after the preparation
+    } cases[] = {
+        {"the same output directory", false},
+        {"another output directory since", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TfrmPemarisMain* f = StartWithJob();
+        fs::remove_all(out.Path());
+        fs::create_directories(out / "Metrics");
+        ASSERT_TRUE(Prepare(f));
+        ASSERT_TRUE(fs::exists(Tree("MOD0002/SRC0003.CBL")));
+        pemtest::TempDir other;
+        if (c.moved) {
+            pemtest::WriteFile(other / "Metrics/a.met", "x");
+            f->FrameFindDirectoryOutputDir->Edit->SetText(other.Path());
+        }
+        dialogs->AnswerMessage(mrYes);
+        f->Act("ActRestartProject")->trigger();
+        ASSERT_EQ(dialogs->Messages().size(), 1u);
+        EXPECT_NE(dialogs->Messages()[0].find(Tree("MOD0001/SRC0001.CBL")), std::string::npos) << dialogs->Messages()[0];
+        for (const char* copy : {"MOD0001/SRC0001.CBL", "MOD0001/SRC0002.CBL", "MOD0002/SRC0003.CBL"})
+            EXPECT_FALSE(fs::exists(Tree(copy))) << copy;
+        EXPECT_FALSE(fs::exists(out / "workinp/COMP0001"));
+        // Only the input tree of the directory left: its other files stay.
+        EXPECT_EQ(fs::exists(out / "last.xml"), c.moved);
+        EXPECT_FALSE(fs::exists(other / "Metrics/a.met"));
+        dialogs->Reset();
+    }
 }

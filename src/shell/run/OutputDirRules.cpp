@@ -64,7 +64,10 @@ std::string NormaliseOutputDir(const std::string& text) {
     return s;
 }
 
-std::string WorkFolderOf(const std::string& outputDir) { return IncludeTrailingSeparator(outputDir, '/') + "work"; }
+std::string WorkFolderOf(const std::string& outputDir) {
+    if (outputDir.empty()) return {};
+    return IncludeTrailingSeparator(outputDir, '/') + "work";
+}
 
 std::optional<std::string> DropJobNameOnOutputDir(const std::string& text, const std::string& languageCode,
                                                   const std::string& jobName) {

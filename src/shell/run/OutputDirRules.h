@@ -37,7 +37,8 @@ std::string ForcedLanguageFolder(const std::string& text, const TOutputDirContex
 // Runs of "/" collapsed to one and a trailing "/" removed (the root stays).
 std::string NormaliseOutputDir(const std::string& text);
 
-// The work folder of an output directory.
+// The work folder of an output directory; none (empty) without one, so that
+// nothing is ever made or emptied in whatever folder the program runs in.
 std::string WorkFolderOf(const std::string& outputDir);
 
 // The field after the job's names were dropped on it: a last folder equal

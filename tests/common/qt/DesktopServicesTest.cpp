@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "QtApp.h"
+#include "TestSupport.h"
 
 #include <cstdlib>
 #include <memory>
@@ -133,6 +134,10 @@ TEST(FitFormToWorkArea, KeepsFiftyPixelsInsideAndLimitsTheSize) {
 
 TEST(SetFileDialogViewStyle, ListAndDetailsMapOthersDoNot) {
     EnsureApp();
+    // The dialog keeps its state in the user's settings when it goes: here,
+    // never in the real home.
+    pemtest::TempDir config;
+    pemtest::ScopedEnv home("XDG_CONFIG_HOME", config.Path());
     QFileDialog dialog;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     struct Case {

@@ -56,6 +56,8 @@ TEST(OutputDirRules, NormalForm) {
     EXPECT_EQ(NormaliseOutputDir("///"), "/");
     EXPECT_EQ(NormaliseOutputDir(""), "");
     EXPECT_EQ(WorkFolderOf("/out"), "/out/work");
+    EXPECT_EQ(WorkFolderOf("/out/"), "/out/work");
+    EXPECT_EQ(WorkFolderOf(""), ""); // never a folder relative to where the program runs
 }
 
 TEST(OutputDirRules, TheJobsNamesDroppedOnTheField) {
