@@ -104,10 +104,13 @@ void TfrmPemarisMain::PrepareRun() {
         MyStB->Error("Go and select another output directory,and then try again");
     try {
         // 5.
-        CleanInputTree(outputDir, StructureLevel);
+        // The window is served while old results go, however many there are.
+        TEventPump sweepPump;
+        const auto serve = [&sweepPump] { sweepPump.Pump(); };
+        CleanInputTree(outputDir, StructureLevel, serve);
         Step(ProgressBarModules);
         // 7.
-        CleanOutputDirectory(outputDir, StructureLevel, [this] { Step(ProgressBarModules); });
+        CleanOutputDirectory(outputDir, StructureLevel, [this] { Step(ProgressBarModules); }, serve);
     } catch (const EFileError& e) {
         MyStB->Error(e.what());
     }

@@ -10,6 +10,7 @@
 #include "CharSet1252.h"
 #include "CmdLine.h"
 #include "DeleteTemporaryFiles.h"
+#include "EventPump.h"
 #include "Exceptions.h"
 #include "FindExecFrame.h"
 #include "HandlerGuard.h"
@@ -340,10 +341,10 @@ void TfrmPemarisMain::DeleteTemporaryFiles() {
     // stands in its place.
     if (!TabSheetWordScan->TabVisible() && TabSheetFunctab->TabVisible())
         s.functionTable = FrameFindexecFunctab->FileName();
-    int n = 0;
+    TEventPump pump;
     s.step = [&] {
         ProgressBarSources->SetPosition(ProgressBarSources->Position() + 1);
-        if (++n % 256 == 0) Application().ProcessMessages();
+        pump.Pump();
     };
     const TDeleteTemporaryReport report = pem::DeleteTemporaryFiles(s);
     for (const std::string& w : report.warnings) {

@@ -7,6 +7,7 @@
 #include "CaseInsensitivePath.h"
 #include "DOSStart.h"
 #include "DialogService.h"
+#include "EventPump.h"
 #include "Exceptions.h"
 #include "FindExecFrame.h"
 #include "QtText.h"
@@ -185,10 +186,10 @@ int TfrmPemarisMain::RenameResultFolder(const std::string& outputDir, const std:
     const int modules = ResultRenamer->RenamedModules;
     const int sources = ResultRenamer->RenamedSources;
     const size_t warnings = ResultRenamer->Warnings.size();
-    int files = 0;
+    TEventPump pump;
     const int renamed = ResultRenamer->RenameFolder(outputDir, folderName, [&] {
         ProgressBarSources->SetPosition(ProgressBarSources->Position() + 1);
-        if (++files % 256 == 0) Application().ProcessMessages();
+        pump.Pump();
     });
     NumberOfRenamedModules += ResultRenamer->RenamedModules - modules;
     NumberOfRenamedSourceFiles += ResultRenamer->RenamedSources - sources;

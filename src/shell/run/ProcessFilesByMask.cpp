@@ -28,6 +28,7 @@ struct Sweep {
     bool countOnly;
     int count = 0;
     std::vector<std::string>* matched = nullptr;
+    const std::function<void()>* onFile = nullptr;
     struct Kept_ {
         dev_t dev;
         ino_t ino;
@@ -116,6 +117,7 @@ struct Sweep {
                 continue;
             }
             ++count;
+            if (onFile && *onFile) (*onFile)();
             if (matched) matched->push_back(PathOf(prefix, name));
             if (countOnly || ::unlinkat(dirFd, name, 0) != 0) empty = false;
         }
@@ -143,6 +145,7 @@ int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, 
     }
     Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", how.countOnly};
     sweep.matched = how.matched;
+    sweep.onFile = &how.onFile;
     for (const std::string& k : how.keep) {
         // The file itself, wherever links lead.
         char* real = ::realpath(Cp1252ToUtf8(k).c_str(), nullptr);

@@ -2,6 +2,7 @@
 // Counting or deleting the files of a folder tree whose names fit a mask:
 // the sweep the run preparation, the reset and the cleaning after a run use
 // for numbered input-tree and result files ("SRC####", "LAST####" ...).
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct TMaskSweep {
     bool countOnly = false;
     std::vector<std::string>* matched = nullptr;
     std::vector<std::string> keep;
+    // Called for every matching file before it is dealt with: a long sweep on
+    // the window's thread serves the window through it.
+    std::function<void()> onFile;
 };
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, const std::string& mask,
                        const TMaskSweep& how);

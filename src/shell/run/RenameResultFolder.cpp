@@ -25,11 +25,13 @@ TKind KindOf(const std::string& name) {
 // An entry value as a path inside the result folder: "\" becomes "/", a
 // leading separator is dropped (joined to the folder, it never counted).
 // False when the value would lead elsewhere: a drive, a doubled leading
-// separator, a "/" the value was typed with, or a ".." part.
+// separator (a network path) or a ".." part. One leading separator stands
+// for the result folder itself, as the module entries of structure level 1
+// begin.
 bool InsideRelative(const std::string& value, std::string& rel) {
+    auto separator = [](char c) { return c == '/' || c == '\\'; };
     if (value.size() >= 2 && value[1] == ':') return false;
-    if (!value.empty() && value[0] == '/') return false;
-    if (value.size() >= 2 && value[0] == '\\' && (value[1] == '\\' || value[1] == '/')) return false;
+    if (value.size() >= 2 && separator(value[0]) && separator(value[1])) return false;
     rel.clear();
     size_t start = 0;
     std::string path = value;

@@ -46,13 +46,15 @@ std::string FirstUseQuestion(const std::string& outputDir) {
 
 std::string InputTreeFolder(const std::string& outputDir) { return In(outputDir, "workinp"); }
 
-int SweepFolder(const std::string& folder, int depth, const std::string& mask) {
+int SweepFolder(const std::string& folder, int depth, const std::string& mask, const std::function<void()>& onFile) {
     // The sweep removes every folder it empties, the one it starts from
     // included; that one is put back as it was.
     const std::string onDisk = Cp1252ToUtf8(folder);
     struct stat before {};
     const bool existed = ::stat(onDisk.c_str(), &before) == 0 && S_ISDIR(before.st_mode);
-    const int count = ProcessFilesByMask(folder, "", depth, false, mask);
+    TMaskSweep how;
+    how.onFile = onFile;
+    const int count = ProcessFilesByMask(folder, "", depth, mask, how);
     if (existed && !DirectoryExists(folder)) ::mkdir(onDisk.c_str(), before.st_mode & 07777);
     return count;
 }
@@ -61,17 +63,20 @@ void MakeFolder(const std::string& folder) {
     if (!ForceDirectories(folder)) throw EFileError("Can not create folder " + folder);
 }
 
-void CleanInputTree(const std::string& outputDir, int structureLevel) {
+void CleanInputTree(const std::string& outputDir, int structureLevel, const std::function<void()>& onFile) {
     const std::string tree = InputTreeFolder(outputDir);
-    ProcessFilesByMask(tree, "", structureLevel + 1, false, "SRC####");
+    TMaskSweep how;
+    how.onFile = onFile;
+    ProcessFilesByMask(tree, "", structureLevel + 1, "SRC####", how);
     MakeFolder(tree);
 }
 
-void CleanOutputDirectory(const std::string& outputDir, int structureLevel, const std::function<void()>& step) {
-    SweepFolder(outputDir, 1, "LAST####");
+void CleanOutputDirectory(const std::string& outputDir, int structureLevel, const std::function<void()>& step,
+                          const std::function<void()>& onFile) {
+    SweepFolder(outputDir, 1, "LAST####", onFile);
     if (step) step();
     for (const char* mask : {"SRC####", "MOD####", "COMP####"}) {
-        SweepFolder(outputDir, structureLevel + 1, mask);
+        SweepFolder(outputDir, structureLevel + 1, mask, onFile);
         if (step) step();
     }
     MakeFolder(InputTreeFolder(outputDir));

@@ -34,15 +34,18 @@ std::string InputTreeFolder(const std::string& outputDir);
 // Deletes the files whose names fit the mask (ProcessFilesByMask) to depth
 // folders deep, and the folders that emptied, but never the folder itself:
 // an output directory holding nothing else stays. Returns the count.
-int SweepFolder(const std::string& folder, int depth, const std::string& mask);
+int SweepFolder(const std::string& folder, int depth, const std::string& mask,
+                const std::function<void()>& onFile = {});
 
 // Removes the old source copies ("SRC####" to level plus one folders deep)
-// from the input tree and makes it again.
-void CleanInputTree(const std::string& outputDir, int structureLevel);
+// from the input tree and makes it again. onFile is called for every file
+// removed, here and below.
+void CleanInputTree(const std::string& outputDir, int structureLevel, const std::function<void()>& onFile = {});
 // Removes what the last run left: "LAST####" files in the directory itself,
 // then "SRC####", "MOD####" and "COMP####" files to level plus one folders
 // deep (step after each sweep), then makes the input tree again.
-void CleanOutputDirectory(const std::string& outputDir, int structureLevel, const std::function<void()>& step);
+void CleanOutputDirectory(const std::string& outputDir, int structureLevel, const std::function<void()>& step,
+                          const std::function<void()>& onFile = {});
 
 // Makes the result folders, the folder named after the system and the work
 // folder (with the "PB" subfolders for that language). Raises EFileError

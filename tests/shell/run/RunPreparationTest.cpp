@@ -101,10 +101,12 @@ TEST(RunPreparation, CleaningRemovesTheOldRunButNeverTheOutputDirectory) {
                           "Metrics/COMP0001.met", "Metrics/keep.met", "workinp/COMP0001/MOD0001/SRC0001.CBL",
                           "workinp/COMP0001/MOD0001/SRC0002.CBL", "deep/a/b/c/SRC0001.met", "notes.txt"})
         WriteFile(out + "/" + f, "x");
-    int steps = 0;
-    CleanInputTree(out, 2);
-    CleanOutputDirectory(out, 2, [&] { ++steps; });
+    int steps = 0, removed = 0;
+    CleanInputTree(out, 2, [&] { ++removed; });
+    EXPECT_EQ(removed, 2);
+    CleanOutputDirectory(out, 2, [&] { ++steps; }, [&] { ++removed; });
     EXPECT_EQ(steps, 4);
+    EXPECT_EQ(removed, 6); // every file that goes is told, so the window can be served
     // Level 2 sweeps three folders deep: a deeper copy stays.
     EXPECT_EQ(FilesBelow(out), (std::vector<std::string>{"Metrics/", "Metrics/keep.met", "deep/", "deep/a/", "deep/a/b/",
                                                           "deep/a/b/c/", "deep/a/b/c/SRC0001.met", "last.xml",
