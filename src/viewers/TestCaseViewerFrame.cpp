@@ -112,7 +112,7 @@ TFrameTestCaseViewer::TFrameTestCaseViewer(TComponent* owner, QWidget* parent, I
     if (auto* row = PanelTop->layout()) row->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding));
 
     RichEditSourceView = new TListingView(this, this, "RichEditSourceView");
-    static_cast<QVBoxLayout*>(layout())->setStretchFactor(RichEditSourceView, 1);
+    static_cast<QBoxLayout*>(layout())->setStretchFactor(RichEditSourceView, 1);
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
     // Mouse and Shift releases mark whole lines; the editor's short cuts
     // win over the window's while the text has the focus.
