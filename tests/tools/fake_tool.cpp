@@ -18,7 +18,7 @@
 //   FAKE_TOOL_STDIN=block    wait for one line on standard input before working
 //   FAKE_TOOL_STDIN=close    close standard input at once
 //   FAKE_TOOL_FLOOD=BYTES    first write that many bytes of short numbered lines
-//   FAKE_TOOL_PARTIAL=1      write each progress line in pieces, pausing between
+//   FAKE_TOOL_PARTIAL=1      write each progress line in pieces, pausing 120 ms between
 //   FAKE_TOOL_NO_FINAL_EOL=1 end with a last line that has no line end
 //   FAKE_TOOL_CRLF=1         end lines with CR LF
 //   FAKE_TOOL_SLEEP_MS=N     pause before each source
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
         if (partial) {
             for (size_t at = 0; at < progress.size(); at += 7) {
                 Out(progress.substr(at, 7));
-                Pause(30);
+                Pause(120); // long enough that a loaded machine still sees the pieces apart
             }
         } else {
             Out(progress);
