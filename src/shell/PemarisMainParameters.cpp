@@ -8,6 +8,7 @@
 #include "BaseStrings.h"
 #include "BaseUtils.h"
 #include "CharSet1252.h"
+#include "EventPump.h"
 #include "FileFilter.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
@@ -136,7 +137,11 @@ void TfrmPemarisMain::WriteParameterDocument() {
     ParameterDocuments.Clear();
     BatchRun = false;
     BatchLines.clear();
+    // A job of many sources takes a while in each step: the window is
+    // served between them.
+    TEventPump pump;
     CheckRunInputs();
+    pump.Pump(true);
     // The repository table's frame says itself what is wrong with its file.
     if (RunMode == 1 && CheckBoxRepo_Tab->Visible() && CheckBoxRepo_Tab->Checked() &&
         !FrameFindexecRepo_Tab->CheckFile())
@@ -151,10 +156,13 @@ void TfrmPemarisMain::WriteParameterDocument() {
     } catch (const EParameterDocument& e) {
         MyStB->Error(e.what());
     }
+    pump.Pump(true);
     ParameterDocuments = std::move(doc.lines);
     InputTreeEntries = std::move(doc.entries);
     NewFileNames.Assign(InputTreeEntries.Lines());
+    pump.Pump(true);
     NewFileNamesChanged();
+    pump.Pump(true);
     BatchRun = doc.batchRun;
     BatchLines = std::move(doc.batchLines);
     NumberOfModules = doc.moduleTotal;
