@@ -148,6 +148,8 @@ int main(int argc, char** argv) {
     fs::create_directories(root / "jobs");
     fs::create_directories(root / "out");
     ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    // The window makes default folders in the home folder: the bench's own.
+    ::setenv("HOME", (root / "home").c_str(), 1);
     ScriptedDialogService dialogs;
     SetDialogService(&dialogs);
     TfrmPemarisMain::ExecutablePath = (root / "Tools/Korvex").string();

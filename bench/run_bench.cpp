@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
     if (root.empty()) return 1;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    // The window makes default folders in the home folder: the bench's own.
+    ::setenv("HOME", (root + "/home").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
     QApplication app(argc, argv);
     static ScriptedDialogService dialogs;

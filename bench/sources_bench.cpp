@@ -103,6 +103,8 @@ int Child(int argc, char** argv) {
     char* qargv[] = {arg0, nullptr};
     QApplication app(qargc, qargv);
     ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    // The window makes default folders in the home folder: the bench's own.
+    ::setenv("HOME", (root + "/home").c_str(), 1);
     ScriptedDialogService dialogs;
     SetDialogService(&dialogs);
     SetCommandLine({});
