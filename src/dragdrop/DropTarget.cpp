@@ -315,11 +315,6 @@ void TCustomDropTarget::DoLeave() {
     if (OnLeave) OnLeave(this);
 }
 
-void TCustomDropTarget::DoPasteDrop(DWORD& effect) {
-    DoDrop(0, POINT{0, 0}, effect);
-    if (effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
-}
-
 void TCustomDropTarget::DoScroll(POINT pt, TScrollDirections& scroll, int& interval) {
     if (OnScroll) OnScroll(this, pt, scroll, interval);
 }
@@ -446,7 +441,9 @@ DWORD TCustomDropTarget::PasteFromClipboard() {
     DWORD effect = GetPreferredDropEffect();
     if (!StartTransfer(effect)) effect = DROPEFFECT_NONE;
     try {
-        DoPasteDrop(effect);
+        // A paste is a drop at no position that tells the source it succeeded.
+        DoDrop(0, POINT{0, 0}, effect);
+        if (effect != DROPEFFECT_NONE) SetPasteSucceeded(effect);
     } catch (...) {
         dataObject_.Reset();
         throw;

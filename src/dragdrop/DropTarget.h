@@ -109,7 +109,6 @@ protected:
     // Fires OnDrop, then reports the performed effect to the source.
     virtual void DoDrop(TShiftState shift, POINT pt, DWORD& effect);
     virtual void DoLeave();
-    virtual void DoPasteDrop(DWORD& effect);
     virtual void DoScroll(POINT pt, TScrollDirections& scroll, int& interval);
     virtual bool StartTransfer(DWORD effect);
     virtual bool DoGetData() = 0;

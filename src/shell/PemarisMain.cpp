@@ -71,7 +71,7 @@ TfrmPemarisMain::TfrmPemarisMain() : TForm("frmPemarisMain", "TfrmPemarisMain") 
         if (msg == WM_USER) OnMyMessage_0();
     };
     BindJobActions();
-    BindJobDrop();
+    BindJobDropHandlers();
     BindViewerActions();
     BindPrintActions();
     RegisterTestCaseFrame();

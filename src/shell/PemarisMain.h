@@ -331,7 +331,7 @@ public:
     void ActSaveProjectExecute(TComponent* sender);
     void ActCloseAllExecute(TComponent* sender);
     // ---- a dropped job file (PemarisMainJobDrop.cpp)
-    void BindJobDrop();
+    void BindJobDropHandlers();
     // The first showing registers the job-file drop target (main kinds).
     void RegisterJobDropTarget();
     // One file of the job extension (letter case included), not a folder:

@@ -17,7 +17,7 @@
 
 namespace pem {
 
-void TfrmPemarisMain::BindJobDrop() {
+void TfrmPemarisMain::BindJobDropHandlers() {
     DropFileTargetOpenJob = std::make_shared<TDropFileTarget>();
     DropFileTargetOpenJob->Name = "DropFileTargetOpenJob";
     DropFileTargetOpenJob->DragTypes = TDragTypes{TDragType::dtCopy, TDragType::dtLink};
