@@ -126,7 +126,7 @@ TEST_F(DemoResultsTest, EveryKindOfResultOpensWithRealContent) {
         specs->TreeView1->setCurrentItem(source->child(1));
         QApplication::processEvents();
         ASSERT_EQ(Children(source->child(1)).size(), 2u) << ::testing::PrintToString(Children(source->child(1)));
-        EXPECT_EQ(source->child(1)->child(0)->text(0).toStdString(), "Main-para:Perform Read-customer");
+        EXPECT_EQ(source->child(1)->child(0)->text(0).toStdString(), "Main-para:Perform read-customer");
         specs->TreeView1->setCurrentItem(source->child(1)->child(0));
         QApplication::processEvents();
         EXPECT_EQ(specs->RichEditSourceView->textCursor().selectedText().trimmed().toStdString(), "MAIN-PARA.");
