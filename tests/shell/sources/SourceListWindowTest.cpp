@@ -9,6 +9,7 @@
 #include "QtTestSupport.h"
 #include "SettingsStore.h"
 #include "StringListHolder.h"
+#include "UserGestures.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -310,6 +311,75 @@ TEST_F(SourceListWindowTest, TicksAndTheStructure) {
     recorder.records.clear();
     f->Act("ActSelectAll")->Execute();
     EXPECT_TRUE(recorder.HasText("Click on a checklistbox first to use this function!"));
+}
+
+// A tick the user changes is a change of the job, whether or not the
+// structure is computed after it: above the large-tree limit (5 here) the
+// computation is put off, and unticking the last ticked file computes
+// nothing. The job can then be saved, and the tick is there on reopening.
+TEST_F(SourceListWindowTest, EveryTickTheUserChangesIsSavedWithTheJob) {
+    enum TList { Files, Components, Modules };
+    const struct {
+        const char* what;
+        int files;
+        TList list;
+        const char* item; // the row clicked: a name of that list, or "" for the first file
+    } cases[] = {
+        {"a file below the limit", 3, Files, ""},
+        {"a file above the limit", 7, Files, ""},
+        {"the last ticked file", 1, Files, ""},
+        {"a found component name above the limit", 7, Components, "c1"},
+        {"a found module name above the limit", 7, Modules, "m2"},
+    };
+    for (const auto& c : cases) {
+        TfrmPemarisMain* f = StartNamed();
+        std::vector<std::string> files;
+        for (int i = 0; i < c.files; ++i)
+            files.push_back(Src("t/c" + std::to_string(i % 2 + 1) + "/m" + std::to_string(i % 3 + 1) + "/f" +
+                                std::to_string(i) + ".cbl"));
+        Drop(f->BitBtnAddFiles, files);
+        ASSERT_EQ(f->SourceFiles.Count(), c.files) << c.what;
+        if (c.files > f->SystemBigDirectoryLimit) ASSERT_TRUE(f->ActCalculateCommonRootStrict->Execute()) << c.what;
+        const std::string job = install / "jobs/Ticks.jkvx";
+        fs::create_directories(install / "jobs");
+        dialogs->AnswerFiles({job});
+        ASSERT_TRUE(f->ActSaveProjectAs->Execute()) << c.what;
+        ASSERT_FALSE(f->ActSaveProject->Enabled()) << c.what;
+
+        QAbstractItemView* view = f->CheckListBoxSelectedFiles;
+        TCheckListBox* names = c.list == Components ? f->CheckListBoxComponentNames
+                               : c.list == Modules  ? f->CheckListBoxModuleNames
+                                                    : nullptr;
+        int row = 0;
+        if (names) {
+            pemtest::ClickTab(f->PageControlHelper,
+                              c.list == Components ? f->TabSheetComponentNames : f->TabSheetModuleNames);
+            row = names->Items().IndexOf(c.item);
+            ASSERT_GE(row, 0) << c.what;
+            ASSERT_FALSE(names->Checked(row)) << c.what;
+            view = names;
+        } else {
+            pemtest::ClickTab(f->PageControlMain, f->TabSheetNames);
+        }
+        pemtest::ClickTick(view, row);
+        const bool ticked = names ? names->Checked(row) : f->SourceFiles.Checked(0);
+        ASSERT_NE(ticked, !names) << c.what << ": the click changed no tick";
+        EXPECT_TRUE(f->Modified) << c.what;
+        EXPECT_TRUE(f->ActSaveProject->Enabled()) << c.what;
+
+        ASSERT_TRUE(f->ActSaveProject->Execute()) << c.what;
+        f->ClearProject();
+        Drop(f->TabSheetRulesMetricsUsw, {job});
+        ASSERT_EQ(f->SourceFiles.Count(), c.files) << c.what;
+        if (names) {
+            row = names->Items().IndexOf(c.item);
+            ASSERT_GE(row, 0) << c.what;
+            EXPECT_TRUE(names->Checked(row)) << c.what;
+        } else {
+            EXPECT_FALSE(f->SourceFiles.Checked(f->SourceFiles.IndexOf(files[0]))) << c.what;
+        }
+        fs::remove_all(src / "t");
+    }
 }
 
 TEST_F(SourceListWindowTest, ProgressGroupGrowsTheWindowOnce) {
