@@ -71,6 +71,18 @@ protected:
         return f;
     }
 
+    // Harnox, whose list holds the test tools' inputs.
+    TfrmPemarisMain* StartHarnox() {
+        pemtest::WriteFile(install / "_Pemaris_Family.Src/Harnox.INI",
+                           "RadioButtonHarnoxTCS=Test cases,TCS,,1,V1\n"
+                           "TCS.Extras=(DirDepth=2,HarnoxPost=Y)\n"
+                           "Runcontrol.SystemBigDirectoryLimit=50\n"
+                           "FileCopy.SystemIOBuffSize=200000\n"
+                           "FileCopy.SystemFileViewStyle=1\n"
+                           "ActiveRadioButton=RadioButtonHarnoxTCS\n");
+        return StartNamed("Harnox");
+    }
+
     // A file below src/.
     std::string Src(const std::string& rel, const std::string& text = "x") {
         pemtest::WriteFile(src / rel, text);
@@ -494,14 +506,7 @@ TEST_F(SourceListWindowTest, ConsoleSwitches) {
 }
 
 TEST_F(SourceListWindowTest, TestToolInputsTakeThePlaceOfTheSources) {
-    pemtest::WriteFile(install / "_Pemaris_Family.Src/Harnox.INI",
-                       "RadioButtonHarnoxTCS=Test cases,TCS,,1,V1\n"
-                       "TCS.Extras=(DirDepth=2,HarnoxPost=Y)\n"
-                       "Runcontrol.SystemBigDirectoryLimit=50\n"
-                       "FileCopy.SystemIOBuffSize=200000\n"
-                       "FileCopy.SystemFileViewStyle=1\n"
-                       "ActiveRadioButton=RadioButtonHarnoxTCS\n");
-    TfrmPemarisMain* f = StartNamed("Harnox");
+    TfrmPemarisMain* f = StartHarnox();
     ASSERT_TRUE(f->Act("ActSpecifyMethodFile")->Visible());
     ASSERT_FALSE(f->Act("ActToggleSelect")->Visible());
 
@@ -548,6 +553,52 @@ TEST_F(SourceListWindowTest, TestToolInputsTakeThePlaceOfTheSources) {
     for (const auto& e : f->SourceFiles.Items()) again.push_back(e.path + (e.checked ? "+" : ""));
     EXPECT_EQ(again, (std::vector<std::string>{"Methods:=" + m + "+", "Test execution log:=" + l1 + "+",
                                                "Test execution log:=" + l1 + "+", "Test execution log:=" + l2}));
+}
+
+// A chosen input whose name would split the job's line or could not be
+// carried by the tools' document is refused as a source would be; the rest
+// of the choice is taken, and the job reads back without a stray item.
+TEST_F(SourceListWindowTest, TestToolInputsWithUnsafeNamesAreRefused) {
+    TfrmPemarisMain* f = StartHarnox();
+    const std::string method = Src("t/methods.csv"), good = Src("t/good.csv"), broken = Src("t/bad\nname.csv");
+    const struct {
+        const char* action;
+        std::vector<std::string> files;
+        std::string warning; // "" when every file is taken
+    } steps[] = {
+        {"ActSpecifyMethodFile", {method}, ""},
+        {"ActSpecifyTestResult", {broken, good},
+         "File skipped, its name holds a line break or another control character: " + src.Path() + "/t/bad?name.csv"},
+        // A single input refused leaves the entry it would replace.
+        {"ActSpecifyMethodFile", {Src("t/m<1>.csv")},
+         "File skipped, its name holds \"<\" or \">\": " + src.Path() + "/t/m<1>.csv"},
+    };
+    for (const auto& step : steps) {
+        recorder.records.clear();
+        dialogs->AnswerFiles(step.files);
+        ASSERT_TRUE(f->Act(step.action)->Execute()) << step.action;
+        std::vector<std::string> warnings;
+        for (const auto& r : recorder.records)
+            if (r.kind == TStatusRecord::Warning) warnings.push_back(r.text);
+        EXPECT_EQ(warnings, step.warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{step.warning})
+            << step.action;
+    }
+    const std::vector<std::string> expected = {"Methods:=" + method, "Trace file:=" + good};
+    auto entries = [f] {
+        std::vector<std::string> v;
+        for (const auto& e : f->SourceFiles.Items()) v.push_back(e.path);
+        return v;
+    };
+    EXPECT_EQ(entries(), expected);
+    EXPECT_EQ(ReadSettingStr("TraceFiles"), src.Path() + "/t/");
+
+    const std::string job = install / "jobs/Refused.jhnx";
+    fs::create_directories(install / "jobs");
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->Execute());
+    f->ClearProject();
+    Drop(f->TabSheetRulesMetricsUsw, {job});
+    EXPECT_EQ(entries(), expected);
 }
 
 TEST_F(SourceListWindowTest, TranslationDocumentAndItsNames) {
