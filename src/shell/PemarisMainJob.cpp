@@ -4,6 +4,8 @@
 #include "JobFile.h"
 #include "PemarisMain.h"
 
+#include "SourceTree.h"
+
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
 #include "SafeFiles.h"
@@ -11,6 +13,7 @@
 #include "SharedRoutinesCommon.h"
 #include "StreamToIni.h"
 #include "SourceFileListBox.h"
+#include "SourceTree.h"
 #include "StringListHolder.h"
 
 #include <filesystem>
@@ -284,6 +287,7 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
     }
 
     std::string failure;
+    std::vector<std::string> leftOut;
     {
         TBusyCursor busy;
         // However the reading ends, the loading flag is cleared again, so the
@@ -330,6 +334,9 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
             if (preview->OnExecute) preview->OnExecute(nullptr);
             SetCaption(CaptionWithLanguage(Caption(), button->Caption()));
             list.RestoreForms();
+            // Entries no run can carry stay in the job, out of the run.
+            leftOut = LeaveOutUnsafeEntries(SourceFiles);
+            if (!leftOut.empty()) CheckListBoxSelectedFiles->Changed();
             if (auto* weights = dynamic_cast<TStringListHolder*>(FindComponentDeep("STLHMetricsWeights"));
                 weights && weights->Count() != CheckListBoxMetrics->Count()) {
                 weights->Clear();
@@ -358,6 +365,8 @@ void TfrmPemarisMain::LoadProject(const std::string& fileName) {
         SetModified(false);
     }
     PageControlMain->SetActivePage(TabSheetNames);
+    skippedSources_ = std::move(leftOut);
+    ShowSkippedSources();
     if (!failure.empty()) {
         if (failure != kLoadError) MyStB->AddMessage(failure, true);
         MyStB->AddError(kLoadError);

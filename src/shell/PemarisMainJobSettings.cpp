@@ -208,10 +208,13 @@ void TfrmPemarisMain::SpecifyTestToolInput(const std::string& actionName) {
     o.filters = ParseDialogFilter(input.filter);
     OpenDialogWork->FileName.clear();
     if (!OpenDialogWork->Execute()) return;
-    SetTestToolEntries(SourceFiles, input, OpenDialogWork->Files);
+    const TTestToolChoice choice = SetTestToolEntries(SourceFiles, input, OpenDialogWork->Files);
+    skippedSources_ = choice.skipped;
+    ShowSkippedSources();
+    if (choice.taken.empty()) return;
     CheckListBoxSelectedFiles->Changed();
     SetModified(true);
-    const std::string& first = OpenDialogWork->Files.front();
+    const std::string& first = choice.taken.front();
     WriteSetting(input.setting, first.substr(0, first.find_last_of('/') + 1));
 }
 

@@ -163,6 +163,8 @@ void TfrmPemarisMain::WriteParameterDocument() {
     pump.Pump(true);
     NewFileNamesChanged();
     pump.Pump(true);
+    skippedSources_ = std::move(doc.leftOut);
+    ShowSkippedSources();
     BatchRun = doc.batchRun;
     BatchLines = std::move(doc.batchLines);
     NumberOfModules = doc.moduleTotal;

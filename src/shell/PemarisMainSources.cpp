@@ -448,7 +448,13 @@ void TfrmPemarisMain::CheckListBoxSelectedFilesEnter(TComponent* sender) {
     CheckListBoxSelectedFilesClick(sender);
 }
 
-void TfrmPemarisMain::CheckListBoxSelectedFilesClickCheck(TComponent*) { Act("ActCalculateCommonRoot")->Execute(); }
+void TfrmPemarisMain::CheckListBoxSelectedFilesClickCheck(TComponent*) {
+    // The tick is a change of the job whatever the structure step makes of
+    // it: above the large-tree limit, or with no file left ticked, that step
+    // computes nothing.
+    SetModified(true);
+    Act("ActCalculateCommonRoot")->Execute();
+}
 
 void TfrmPemarisMain::SetSelectedFilesExtent(int pixels) {
     SelectedFilesScreenWidth = pixels;

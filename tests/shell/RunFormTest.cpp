@@ -4,6 +4,7 @@
 // while a tool runs; a failed start; the console log of piped runs; the
 // reconnection with a run left in the background; "-AutoRun".
 #include "CmdLine.h"
+#include "DropRouter.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "MainFormHarness.h"
@@ -406,6 +407,57 @@ TEST_F(RunFormTest, AJobSavedWhileItsToolRanReconnectsWhenOpenedAgain) {
     EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Payment/c.met"));
     EXPECT_FALSE(again->Running);
     EXPECT_EQ(pemtest::ReadFile(job).find("BatchRunning=Y"), std::string::npos);
+}
+
+// A job file may list a source whose name the tools' document cannot carry
+// (written by hand, or by an older shell). The job opens with that entry as
+// it was, unticked and greyed and named on the bar; the run leaves it out of
+// "last.xml", and saving the job keeps the entry.
+TEST_F(RunFormTest, ASourceOfTheJobFileWithAnUnsafeNameStaysOutOfTheRun) {
+    TfrmPemarisMain* f = StartJob();
+    const std::string refused = install / "src/Billing/Invoice/a<b>.cbl";
+    pemtest::WriteFile(refused, "1\n");
+    const std::string job = SaveJob(f);
+    std::string text = pemtest::ReadFile(job);
+    const std::string after = "YY" + install / "src/Billing/Invoice/a.cbl\n";
+    const auto at = text.find(after);
+    ASSERT_NE(at, std::string::npos) << text;
+    text.insert(at + after.size(), "YY" + refused + "\n");
+    pemtest::WriteFile(job, text);
+
+    f->ClearProject();
+    recorder.records.clear();
+    TStringList dropped;
+    dropped.Add(job);
+    TDropRouter::Instance().Deliver(f->TabSheetRulesMetricsUsw, dropped);
+    ASSERT_EQ(f->SourceFiles.Count(), 4);
+    const int entry = f->SourceFiles.IndexOf(refused);
+    ASSERT_GE(entry, 0);
+    EXPECT_FALSE(f->SourceFiles.Checked(entry));
+    EXPECT_FALSE(f->SourceFiles.Enabled(entry));
+    EXPECT_EQ(f->SourceFiles.CheckedCount(), 3);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Left out of the run, its name holds \"<\" or \">\": " + refused))
+        << ::testing::PrintToString(BarTexts());
+    EXPECT_FALSE(f->Modified);
+
+    // "Select all" ticks every item, the greyed one too: the run still
+    // leaves it out, and says so.
+    f->CheckListBoxSelectedFiles->setFocus();
+    f->Act("ActSelectAll")->trigger();
+    ASSERT_TRUE(f->SourceFiles.Checked(entry));
+    recorder.records.clear();
+    ASSERT_TRUE(f->BitBtnRunAnal->isEnabled());
+    f->BitBtnRunAnal->click();
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Left out of the run, its name holds \"<\" or \">\": " + refused))
+        << ::testing::PrintToString(BarTexts());
+    const std::string doc = pemtest::ReadFile(Out() + "/last.xml");
+    EXPECT_EQ(doc.find("a<b>"), std::string::npos) << doc;
+    EXPECT_NE(doc.find("a.cbl<"), std::string::npos) << doc;
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Payment/c.met"));
+
+    f->Act("ActSaveProject")->trigger();
+    EXPECT_NE(pemtest::ReadFile(job).find(refused + "\n"), std::string::npos);
 }
 
 TEST_F(RunFormTest, AutoRunSavesTheJobAndEndsWell) {

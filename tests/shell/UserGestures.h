@@ -1,11 +1,14 @@
 #pragma once
 // The user's own gestures for widget tests: clicks, mouse moves, keys, a
 // click on a page's tab, and a drop of drag data.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
@@ -33,6 +36,18 @@ inline void Key(QWidget* w, int key, const QString& text = QString()) {
     QApplication::sendEvent(w, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QApplication::sendEvent(w, &release);
+}
+// A click on the check box of a row of a list, as the user ticks or unticks it.
+inline void ClickTick(QAbstractItemView* view, int row) {
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.rect = view->visualRect(index);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
+    Click(view->viewport(), box.center());
+    QApplication::processEvents();
 }
 // A click on the tab of the page, as the user changes pages.
 inline void ClickTab(QTabWidget* pages, QWidget* page) {

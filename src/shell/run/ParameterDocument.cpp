@@ -4,6 +4,7 @@
 #include "BaseStrings.h"
 #include "BaseUtils.h"
 #include "CharSet1252.h"
+#include "FileFilter.h"
 #include "ModularStructure.h"
 #include "SourceFileList.h"
 
@@ -306,6 +307,15 @@ private:
         doc_.extensionPairs.emplace_back(name, value);
     }
 
+    // Whether an entry is left out for its name; one the run would have
+    // taken is reported.
+    bool LeftOut(const TSourceFile& f, bool taken) {
+        const std::string reason = UnsafeSourceNameReason(f.path);
+        if (reason.empty()) return false;
+        if (taken) doc_.leftOut.push_back(LeftOutSourceMessage(f.path, reason));
+        return true;
+    }
+
     void AddEntry(const std::string& line) { doc_.entries.AddLine(line); }
     // An entry whose value lies in the input tree; only the part below the
     // input tree takes the structure level, so an output directory whose
@@ -331,6 +341,8 @@ private:
         const std::vector<TSourceFile>& items = files.Items();
         for (std::size_t i = 0; i < items.size(); ++i, ++src) {
             const TSourceFile& f = items[i];
+            // Not even its component and module: their names come from its path.
+            if (LeftOut(f, f.checked)) continue;
             const std::string rel = Relative(f.path);
             std::string c, m, source, pathValue;
             if (documentBuilder) {
@@ -408,7 +420,7 @@ private:
         const std::vector<TSourceFile>& items = job_.files->Items();
         for (std::size_t i = 0; i < items.size(); ++i) {
             const TSourceFile& f = items[i];
-            if (!f.checked) continue;
+            if (!f.checked || LeftOut(f, true)) continue;
             const std::string rel = Relative(f.path);
             const std::string folderPart = ExtractFilePath(rel);
             if (!folderPart.empty() && folderPart != lastFolder) {
@@ -430,6 +442,7 @@ private:
         const std::vector<TSourceFile>& items = job_.files->Items();
         int src = 0;
         auto emit = [&](std::size_t i, const char* pathElement, const char* inputElement) {
+            if (LeftOut(items[i], true)) return;
             ++src;
             const std::string& text = items[i].path;
             const std::string path = text.substr(text.find('=') + 1);

@@ -117,6 +117,10 @@ struct TParameterDocument {
     // long=short and short=long pairs of shortened extensions, to be set in
     // the long-extension list in this order.
     std::vector<std::pair<std::string, std::string>> extensionPairs;
+    // Entries whose names the document cannot carry ("<", ">", control
+    // characters) are left out as unticked ones are; a warning for each
+    // that the run would have taken.
+    std::vector<std::string> leftOut;
 };
 
 // Composes the document. Raises EParameterDocument for a job it cannot carry.

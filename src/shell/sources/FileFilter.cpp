@@ -90,11 +90,23 @@ std::string UnsafeSourceNameReason(std::string_view path) {
     return {};
 }
 
-std::string SkippedSourceMessage(std::string_view path, const std::string& reason) {
+namespace {
+
+std::string RefusalMessage(const char* lead, std::string_view path, const std::string& reason) {
     std::string shown(path);
     for (char& c : shown)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return "File skipped, " + reason + ": " + shown;
+    return lead + reason + ": " + shown;
+}
+
+} // namespace
+
+std::string SkippedSourceMessage(std::string_view path, const std::string& reason) {
+    return RefusalMessage("File skipped, ", path, reason);
+}
+
+std::string LeftOutSourceMessage(std::string_view path, const std::string& reason) {
+    return RefusalMessage("Left out of the run, ", path, reason);
 }
 
 } // namespace pem

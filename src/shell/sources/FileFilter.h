@@ -62,5 +62,8 @@ std::string UnsafeSourceNameReason(std::string_view path);
 // The warning for a skipped file: "File skipped, <reason>: <name>", control
 // characters shown as "?".
 std::string SkippedSourceMessage(std::string_view path, const std::string& reason);
+// The warning for an entry that stays in the job but out of every run (read
+// from a job file): "Left out of the run, <reason>: <name>".
+std::string LeftOutSourceMessage(std::string_view path, const std::string& reason);
 
 } // namespace pem

@@ -105,4 +105,16 @@ TCollectedTree CollectSourceTree(const std::string& folder, const std::string& s
     return tree;
 }
 
+std::vector<std::string> LeaveOutUnsafeEntries(TSourceFileList& list) {
+    std::vector<std::string> warnings;
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::string reason = UnsafeSourceNameReason(list.Path(i));
+        if (reason.empty()) continue;
+        list.SetChecked(i, false);
+        list.SetEnabled(i, false);
+        warnings.push_back(LeftOutSourceMessage(list.Path(i), reason));
+    }
+    return warnings;
+}
+
 } // namespace pem

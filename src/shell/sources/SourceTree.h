@@ -19,4 +19,12 @@ void SortSourcePaths(std::vector<std::string>& paths);
 // searchList: the extensions as the file search takes them (".cbl;.cob;").
 TCollectedTree CollectSourceTree(const std::string& folder, const std::string& searchList);
 
+class TSourceFileList;
+
+// Entries read from a job file whose names no job can carry (see
+// UnsafeSourceNameReason; test-tool entries "label=path" alike) stay in the
+// list as they are, unticked and greyed as missing files are. A warning per
+// entry.
+std::vector<std::string> LeaveOutUnsafeEntries(TSourceFileList& list);
+
 } // namespace pem

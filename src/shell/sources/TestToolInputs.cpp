@@ -1,5 +1,7 @@
 #include "TestToolInputs.h"
 
+#include "FileFilter.h"
+
 namespace pem {
 
 const std::vector<TTestToolInput>& TestToolInputs() {
@@ -24,23 +26,32 @@ const TTestToolInput* TestToolInputOfAction(const std::string& actionName) {
     return nullptr;
 }
 
-void SetTestToolEntries(TSourceFileList& list, const TTestToolInput& input, const std::vector<std::string>& files) {
+TTestToolChoice SetTestToolEntries(TSourceFileList& list, const TTestToolInput& input,
+                                   const std::vector<std::string>& files) {
+    TTestToolChoice choice;
+    for (const std::string& f : files) {
+        const std::string reason = UnsafeSourceNameReason(f);
+        if (reason.empty()) choice.taken.push_back(f);
+        else choice.skipped.push_back(SkippedSourceMessage(f, reason));
+    }
     const std::string prefix = std::string(input.label) + "=";
     if (input.many) {
-        for (const std::string& f : files) list.Append(prefix + f, true, true);
-        return;
+        for (const std::string& f : choice.taken) list.Append(prefix + f, true, true);
+        return choice;
     }
-    if (files.empty()) return;
+    if (choice.taken.empty()) return choice;
+    choice.taken.resize(1);
     std::vector<TSourceFile> items = list.Items();
     bool replaced = false;
     for (TSourceFile& item : items)
         if (item.path.compare(0, prefix.size(), prefix) == 0) {
-            item = {prefix + files.front(), true, true};
+            item = {prefix + choice.taken.front(), true, true};
             replaced = true;
             break;
         }
-    if (!replaced) items.push_back({prefix + files.front(), true, true});
+    if (!replaced) items.push_back({prefix + choice.taken.front(), true, true});
     list.Assign(std::move(items));
+    return choice;
 }
 
 std::string MethodListPath(const TSourceFileList& list) {

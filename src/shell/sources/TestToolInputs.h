@@ -21,10 +21,18 @@ struct TTestToolInput {
 const std::vector<TTestToolInput>& TestToolInputs();
 const TTestToolInput* TestToolInputOfAction(const std::string& actionName);
 
-// A single-entry input replaces the entry of its label (or adds one); a
-// many-entry input adds one entry per file. Every entry set is ticked and
-// enabled.
-void SetTestToolEntries(TSourceFileList& list, const TTestToolInput& input, const std::vector<std::string>& files);
+// What a choice of files did: the files taken, and a warning for each file
+// refused as a source would be (a control character or "<" ">" in its name).
+struct TTestToolChoice {
+    std::vector<std::string> taken;
+    std::vector<std::string> skipped;
+};
+
+// A single-entry input replaces the entry of its label (or adds one) with
+// the first file taken; a many-entry input adds one entry per file taken.
+// Every entry set is ticked and enabled.
+TTestToolChoice SetTestToolEntries(TSourceFileList& list, const TTestToolInput& input,
+                                   const std::vector<std::string>& files);
 
 // The path of the "Methods:" entry, "" when there is none or it is empty.
 std::string MethodListPath(const TSourceFileList& list);

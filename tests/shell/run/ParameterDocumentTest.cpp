@@ -331,6 +331,54 @@ TEST(ParameterDocument, TextsThatWouldEndAnElementAreRefused) {
     EXPECT_GE(f.Compose().lines.IndexOf("  <Orig_Output_Dir>/out/R&D</Orig_Output_Dir>"), 0);
 }
 
+// An entry whose name holds "<" or ">" (a job file can list one) never
+// reaches the document, on any of its roads; the ones the run would have
+// taken are reported, an unticked one is left out quietly.
+TEST(ParameterDocument, EntriesWithNamesTheDocumentCannotCarryAreLeftOut) {
+    const struct {
+        const char* what;
+        int level;
+        bool testTools;
+        std::vector<std::pair<std::string, bool>> entries; // text below the root in list order, ticked
+        std::vector<std::string> refused;                  // parts of the refused names
+        std::vector<std::string> reported;
+    } cases[] = {
+        {"the structured list", 2, false,
+         {{"c/m/a.cbl", true}, {"c/m/b>.cbl", true}, {"c<1>/m/a.cbl", false}},
+         {"c<1>", "b>"},
+         {"Left out of the run, its name holds \"<\" or \">\": /src/sys/c/m/b>.cbl"}},
+        {"the flat list", 99, false,
+         {{"x/<b>.cbl", true}, {"x/<c>.cbl", false}, {"x/a.cbl", true}},
+         {"<b>", "<c>"},
+         {"Left out of the run, its name holds \"<\" or \">\": /src/sys/x/<b>.cbl"}},
+        // A single input counts ticked or not.
+        {"the test tools' inputs", 99, true,
+         {{"Methods:=/tc/m<1>.csv", false}, {"Trace file:=/tc/t.csv", true}, {"Trace file:=/tc/t>.csv", false}},
+         {"m<1>", "t>"},
+         {"Left out of the run, its name holds \"<\" or \">\": Methods:=/tc/m<1>.csv"}},
+    };
+    for (const auto& c : cases) {
+        TJobFixture f;
+        f.job.structureLevel = c.level;
+        f.job.testToolInputs = c.testTools;
+        if (c.testTools) f.job.runMode = 5;
+        for (const auto& [rel, ticked] : c.entries) {
+            if (c.testTools) {
+                f.files.Append(rel, ticked);
+                continue;
+            }
+            const auto slash = rel.rfind('/');
+            f.Add(rel, ticked, rel.substr(0, rel.find('/')), "m", rel.substr(slash + 1, rel.rfind('.') - slash - 1),
+                  ".cbl");
+        }
+        const TParameterDocument doc = f.Compose();
+        const std::string text = doc.lines.Text() + doc.entries.Lines().Text();
+        for (const std::string& part : c.refused) EXPECT_EQ(text.find(part), std::string::npos) << c.what << ": " << part;
+        EXPECT_NE(text.find("SRC0"), std::string::npos) << c.what; // the other entries are there
+        EXPECT_EQ(doc.leftOut, c.reported) << c.what;
+    }
+}
+
 TEST(ParameterDocument, ExtensionsAndNumbersBeyondFourDigits) {
     EXPECT_EQ(ShortenExtension(".cobol"), ".COB");
     EXPECT_EQ(ShortenExtension(".cb"), ".CB");

@@ -9,6 +9,7 @@
 #include "QtTestSupport.h"
 #include "SettingsStore.h"
 #include "StringListHolder.h"
+#include "UserGestures.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -68,6 +69,18 @@ protected:
         dialogs->Reset();
         recorder.records.clear();
         return f;
+    }
+
+    // Harnox, whose list holds the test tools' inputs.
+    TfrmPemarisMain* StartHarnox() {
+        pemtest::WriteFile(install / "_Pemaris_Family.Src/Harnox.INI",
+                           "RadioButtonHarnoxTCS=Test cases,TCS,,1,V1\n"
+                           "TCS.Extras=(DirDepth=2,HarnoxPost=Y)\n"
+                           "Runcontrol.SystemBigDirectoryLimit=50\n"
+                           "FileCopy.SystemIOBuffSize=200000\n"
+                           "FileCopy.SystemFileViewStyle=1\n"
+                           "ActiveRadioButton=RadioButtonHarnoxTCS\n");
+        return StartNamed("Harnox");
     }
 
     // A file below src/.
@@ -312,6 +325,75 @@ TEST_F(SourceListWindowTest, TicksAndTheStructure) {
     EXPECT_TRUE(recorder.HasText("Click on a checklistbox first to use this function!"));
 }
 
+// A tick the user changes is a change of the job, whether or not the
+// structure is computed after it: above the large-tree limit (5 here) the
+// computation is put off, and unticking the last ticked file computes
+// nothing. The job can then be saved, and the tick is there on reopening.
+TEST_F(SourceListWindowTest, EveryTickTheUserChangesIsSavedWithTheJob) {
+    enum TList { Files, Components, Modules };
+    const struct {
+        const char* what;
+        int files;
+        TList list;
+        const char* item; // the row clicked: a name of that list, or "" for the first file
+    } cases[] = {
+        {"a file below the limit", 3, Files, ""},
+        {"a file above the limit", 7, Files, ""},
+        {"the last ticked file", 1, Files, ""},
+        {"a found component name above the limit", 7, Components, "c1"},
+        {"a found module name above the limit", 7, Modules, "m2"},
+    };
+    for (const auto& c : cases) {
+        TfrmPemarisMain* f = StartNamed();
+        std::vector<std::string> files;
+        for (int i = 0; i < c.files; ++i)
+            files.push_back(Src("t/c" + std::to_string(i % 2 + 1) + "/m" + std::to_string(i % 3 + 1) + "/f" +
+                                std::to_string(i) + ".cbl"));
+        Drop(f->BitBtnAddFiles, files);
+        ASSERT_EQ(f->SourceFiles.Count(), c.files) << c.what;
+        if (c.files > f->SystemBigDirectoryLimit) ASSERT_TRUE(f->ActCalculateCommonRootStrict->Execute()) << c.what;
+        const std::string job = install / "jobs/Ticks.jkvx";
+        fs::create_directories(install / "jobs");
+        dialogs->AnswerFiles({job});
+        ASSERT_TRUE(f->ActSaveProjectAs->Execute()) << c.what;
+        ASSERT_FALSE(f->ActSaveProject->Enabled()) << c.what;
+
+        QAbstractItemView* view = f->CheckListBoxSelectedFiles;
+        TCheckListBox* names = c.list == Components ? f->CheckListBoxComponentNames
+                               : c.list == Modules  ? f->CheckListBoxModuleNames
+                                                    : nullptr;
+        int row = 0;
+        if (names) {
+            pemtest::ClickTab(f->PageControlHelper,
+                              c.list == Components ? f->TabSheetComponentNames : f->TabSheetModuleNames);
+            row = names->Items().IndexOf(c.item);
+            ASSERT_GE(row, 0) << c.what;
+            ASSERT_FALSE(names->Checked(row)) << c.what;
+            view = names;
+        } else {
+            pemtest::ClickTab(f->PageControlMain, f->TabSheetNames);
+        }
+        pemtest::ClickTick(view, row);
+        const bool ticked = names ? names->Checked(row) : f->SourceFiles.Checked(0);
+        ASSERT_NE(ticked, !names) << c.what << ": the click changed no tick";
+        EXPECT_TRUE(f->Modified) << c.what;
+        EXPECT_TRUE(f->ActSaveProject->Enabled()) << c.what;
+
+        ASSERT_TRUE(f->ActSaveProject->Execute()) << c.what;
+        f->ClearProject();
+        Drop(f->TabSheetRulesMetricsUsw, {job});
+        ASSERT_EQ(f->SourceFiles.Count(), c.files) << c.what;
+        if (names) {
+            row = names->Items().IndexOf(c.item);
+            ASSERT_GE(row, 0) << c.what;
+            EXPECT_TRUE(names->Checked(row)) << c.what;
+        } else {
+            EXPECT_FALSE(f->SourceFiles.Checked(f->SourceFiles.IndexOf(files[0]))) << c.what;
+        }
+        fs::remove_all(src / "t");
+    }
+}
+
 TEST_F(SourceListWindowTest, ProgressGroupGrowsTheWindowOnce) {
     TfrmPemarisMain* f = StartNamed();
     const int h = f->height();
@@ -424,14 +506,7 @@ TEST_F(SourceListWindowTest, ConsoleSwitches) {
 }
 
 TEST_F(SourceListWindowTest, TestToolInputsTakeThePlaceOfTheSources) {
-    pemtest::WriteFile(install / "_Pemaris_Family.Src/Harnox.INI",
-                       "RadioButtonHarnoxTCS=Test cases,TCS,,1,V1\n"
-                       "TCS.Extras=(DirDepth=2,HarnoxPost=Y)\n"
-                       "Runcontrol.SystemBigDirectoryLimit=50\n"
-                       "FileCopy.SystemIOBuffSize=200000\n"
-                       "FileCopy.SystemFileViewStyle=1\n"
-                       "ActiveRadioButton=RadioButtonHarnoxTCS\n");
-    TfrmPemarisMain* f = StartNamed("Harnox");
+    TfrmPemarisMain* f = StartHarnox();
     ASSERT_TRUE(f->Act("ActSpecifyMethodFile")->Visible());
     ASSERT_FALSE(f->Act("ActToggleSelect")->Visible());
 
@@ -478,6 +553,52 @@ TEST_F(SourceListWindowTest, TestToolInputsTakeThePlaceOfTheSources) {
     for (const auto& e : f->SourceFiles.Items()) again.push_back(e.path + (e.checked ? "+" : ""));
     EXPECT_EQ(again, (std::vector<std::string>{"Methods:=" + m + "+", "Test execution log:=" + l1 + "+",
                                                "Test execution log:=" + l1 + "+", "Test execution log:=" + l2}));
+}
+
+// A chosen input whose name would split the job's line or could not be
+// carried by the tools' document is refused as a source would be; the rest
+// of the choice is taken, and the job reads back without a stray item.
+TEST_F(SourceListWindowTest, TestToolInputsWithUnsafeNamesAreRefused) {
+    TfrmPemarisMain* f = StartHarnox();
+    const std::string method = Src("t/methods.csv"), good = Src("t/good.csv"), broken = Src("t/bad\nname.csv");
+    const struct {
+        const char* action;
+        std::vector<std::string> files;
+        std::string warning; // "" when every file is taken
+    } steps[] = {
+        {"ActSpecifyMethodFile", {method}, ""},
+        {"ActSpecifyTestResult", {broken, good},
+         "File skipped, its name holds a line break or another control character: " + src.Path() + "/t/bad?name.csv"},
+        // A single input refused leaves the entry it would replace.
+        {"ActSpecifyMethodFile", {Src("t/m<1>.csv")},
+         "File skipped, its name holds \"<\" or \">\": " + src.Path() + "/t/m<1>.csv"},
+    };
+    for (const auto& step : steps) {
+        recorder.records.clear();
+        dialogs->AnswerFiles(step.files);
+        ASSERT_TRUE(f->Act(step.action)->Execute()) << step.action;
+        std::vector<std::string> warnings;
+        for (const auto& r : recorder.records)
+            if (r.kind == TStatusRecord::Warning) warnings.push_back(r.text);
+        EXPECT_EQ(warnings, step.warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{step.warning})
+            << step.action;
+    }
+    const std::vector<std::string> expected = {"Methods:=" + method, "Trace file:=" + good};
+    auto entries = [f] {
+        std::vector<std::string> v;
+        for (const auto& e : f->SourceFiles.Items()) v.push_back(e.path);
+        return v;
+    };
+    EXPECT_EQ(entries(), expected);
+    EXPECT_EQ(ReadSettingStr("TraceFiles"), src.Path() + "/t/");
+
+    const std::string job = install / "jobs/Refused.jhnx";
+    fs::create_directories(install / "jobs");
+    dialogs->AnswerFiles({job});
+    ASSERT_TRUE(f->ActSaveProjectAs->Execute());
+    f->ClearProject();
+    Drop(f->TabSheetRulesMetricsUsw, {job});
+    EXPECT_EQ(entries(), expected);
 }
 
 TEST_F(SourceListWindowTest, TranslationDocumentAndItsNames) {
