@@ -349,6 +349,9 @@ public:
     std::string GetProjectName();
     void SetProjectName(const std::string& fileName);
     void ValidateProductName(const std::string& text);
+    // The one check of the typed names before they become part of a path,
+    // whether or not their edits were left (empty names pass).
+    void CheckNamesForPaths();
     void ValidateSystemName(const std::string& text);
     void ValidateVersion(const std::string& text);
     void EditProductNameExit(TComponent* sender);
@@ -359,6 +362,7 @@ public:
     std::string OutputDirectory() override;                 // the output directory frame's text
     void FocusOutputDirectory();                            // focus its edit
     void ValidateOutputDirectory();                         // check (and create) the output directory
+    void OutputDirAccepted();                               // the work folder and input tree follow the field
     std::string RepoTabFile();                              // the file of FrameFindexecRepo_Tab
     void SetRepoTabFile(const std::string& fileName);
     void SetOptionLevel(int level);                         // the structure level and its flags

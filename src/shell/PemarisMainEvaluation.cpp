@@ -109,6 +109,7 @@ void TfrmPemarisMain::ActDeficiencyRankingExecute(TComponent*) {
 }
 
 void TfrmPemarisMain::ActCreateVellingExecute(TComponent*) {
+    CheckNamesForPaths();
     TTestPlanJob job{OutputDirectory(), ProductName, SystemName, FrameFindexecTstSpecTemplate->FileName(), {}};
     for (int i = 0; i < CheckListBoxObjects->Count(); ++i)
         if (CheckListBoxObjects->Checked(i)) job.Objects.push_back(CheckListBoxObjects->ItemText(i));

@@ -86,6 +86,11 @@ void TfrmPemarisMain::ValidateSystemName(const std::string& text) {
     MyStB->ClearMessage();
 }
 
+void TfrmPemarisMain::CheckNamesForPaths() {
+    if (!ProductName.empty()) ValidateProductName(ProductName);
+    if (!SystemName.empty()) ValidateSystemName(SystemName);
+}
+
 void TfrmPemarisMain::ValidateProductName(const std::string& text) {
     if (text != "*" && !IsValidJobPartName(text)) {
         PageControlMain->SetActivePage(TabSheetNames);
@@ -391,6 +396,7 @@ void TfrmPemarisMain::ClearProject() {
         l->ClearItems();
     RichEditCTLWords->SetText("");
     MemoNewFileNames->Clear();
+    InputTreePath.clear(); // the next reset sweeps this job's tree, not the last one's
     MemoLongextension->Clear();
     ClearStructureLists();
     StringGridNumParams->SetRowCount(0);

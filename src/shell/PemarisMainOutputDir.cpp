@@ -120,7 +120,14 @@ void TfrmPemarisMain::FrameFindDirectoryOutputDirEditExit(TComponent* sender) {
     }
     NormaliseField(edit);
     FrameFindDirectoryOutputDir->EditExit();
-    WorkFolder = WorkFolderOf(edit->Text());
+    OutputDirAccepted();
+}
+
+void TfrmPemarisMain::OutputDirAccepted() {
+    const std::string out = FrameFindDirectoryOutputDir->Edit->Text();
+    WorkFolder = WorkFolderOf(out);
+    // An input tree of another output directory is no longer this job's.
+    if (InputTreePath != IncludeTrailingSeparator(out, '/') + "workinp") InputTreePath.clear();
     SetModified(true);
 }
 
@@ -145,8 +152,7 @@ void TfrmPemarisMain::FrameFindDirectoryOutputDirSpeedButtonClick(TComponent*) {
     MyStB->ClearMessage();
     FrameFindDirectoryOutputDir->BrowseForDir();
     NormaliseField(FrameFindDirectoryOutputDir->Edit);
-    WorkFolder = WorkFolderOf(FrameFindDirectoryOutputDir->Edit->Text());
-    SetModified(true);
+    OutputDirAccepted();
 }
 
 void TfrmPemarisMain::OutputDirModifiedExit(TComponent* sender) {
@@ -186,6 +192,10 @@ void TfrmPemarisMain::FrameFindDirectoryOutputDirEditDragDrop(TComponent*, const
 // ------------------------------------------------------------------ reset
 
 void TfrmPemarisMain::ActRestartProjectExecute(TComponent*) {
+    // What the fields show now, checked as on leaving them: a directory
+    // typed but not left yet is checked first.
+    if (FrameFindDirectoryOutputDir->Edit->isModified()) ValidateOutputDirectory();
+    CheckNamesForPaths();
     const std::string out = ExcludeTrailingSeparator(FrameFindDirectoryOutputDir->Edit->Text(), '/');
     if (InputTreePath.empty()) InputTreePath = IncludeTrailingSeparator(out, '/') + "workinp";
     TResetRequest r;
@@ -197,6 +207,8 @@ void TfrmPemarisMain::ActRestartProjectExecute(TComponent*) {
     r.inputTreePath = InputTreePath;
     r.commonRoot = CommonRoot;
     if (const char* home = std::getenv("HOME")) r.homeDir = home;
+    r.sources.reserve(SourceFiles.Items().size());
+    for (const TSourceFile& f : SourceFiles.Items()) r.sources.push_back(f.path);
     if (!JobName.empty()) {
         const std::string job = IncludeTrailingSeparator(JobFolder, '/') + JobName + Product.JobExtension;
         if (FileExists(job)) r.openJobFile = job;
@@ -232,14 +244,6 @@ void TfrmPemarisMain::ActRestartProjectExecute(TComponent*) {
         break;
     default: break;
     }
-    // 2.
-    if (Product.Kind == 0 || Product.Kind == 3) {
-        InputTreeEntries.Clear();
-        MemoNewFileNames->Clear();
-        MemoLongextension->Clear();
-        CheckListBoxComponentNames->ClearItems();
-        CheckListBoxModuleNames->ClearItems();
-    }
     // 3.
     struct Progress {
         TfrmPemarisMain* f;
@@ -260,8 +264,25 @@ void TfrmPemarisMain::ActRestartProjectExecute(TComponent*) {
     progress.Show(11);
     // 4., 5.
     const TResetPlan plan = CollectReset(r, [&] { progress.Step(); });
-    if (plan.files.empty()) return;
+    for (const std::string& folder : plan.leftAlone)
+        MyStB->ShowWarning("Reset left " + folder + " alone: it is a link or lies outside the output directory");
+    // 2., for kinds 0 and 3: the lists go with the files only once the
+    // reset is confirmed (they are the engineer's choices, saved with the
+    // job), and with the files even when nothing was left to delete.
+    auto clearLists = [&] {
+        if (Product.Kind != 0 && Product.Kind != 3) return;
+        InputTreeEntries.Clear();
+        MemoNewFileNames->Clear();
+        MemoLongextension->Clear();
+        CheckListBoxComponentNames->ClearItems();
+        CheckListBoxModuleNames->ClearItems();
+    };
+    if (plan.files.empty()) {
+        clearLists();
+        return;
+    }
     if (Dialogs().MessageDlg(ResetQuestion(plan), TMsgDlgType::mtWarning, mbYesNo) != mrYes) return;
+    clearLists();
     // 6.
     progress.Show(static_cast<int>(plan.files.size()) + 3);
     ExecuteReset(plan, r, [&] { progress.Step(); });

@@ -99,6 +99,7 @@ void TfrmPemarisMain::ActRunTestDesignerExecute(TComponent*) {
     // none is built, the look-up answers 5 and the run does not start.
     if (ShowParameterDialog("frmGetTestDesignPar", BitBtnRunAnal) != mrOk)
         MyStB->Error("Action cancelled by the user!");
+    CheckNamesForPaths();
     if (!FileExists(OutDir(*this) + "Specs/" + SystemName + ".use")) MyStB->Error("There is no usecase file!");
     ActRunTool();
 }
@@ -121,6 +122,7 @@ void TfrmPemarisMain::ActRunTestToolExecute(TComponent* sender) {
 void TfrmPemarisMain::ActRunTool() {
     // 1.
     ValidateOutputDirectory();
+    CheckNamesForPaths();
     ShowLastBatchStart(NowAsDateTime());
     PageControlMain->SetActivePage(TabSheetNames);
     MemoCaptureConsole->Clear();

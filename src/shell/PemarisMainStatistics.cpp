@@ -112,6 +112,7 @@ void TfrmPemarisMain::ShowProjectStatistic() {
 }
 
 TScannerReportSettings TfrmPemarisMain::ScannerReportSettings() {
+    CheckNamesForPaths();
     TScannerReportSettings s;
     s.OutputDir = OutputDirectory();
     s.ProductName = ProductName;

@@ -283,3 +283,95 @@ TEST_F(OutputDirFormTest, WithoutAnOutputDirectoryThereIsNoWorkFolder) {
     TypeAndLeave(out);
     EXPECT_EQ(form->WorkFolder, out + "/work");
 }
+
+// Whatever the reset meets, nothing outside the output directory and no
+// source of the job changes.
+TEST_F(OutputDirFormTest, ResetStaysInsideTheOutputDirectory) {
+    StartCob();
+    const std::string out = install / "out/COB";
+    const std::string elsewhere = install / "elsewhere";
+    pemtest::WriteFile(elsewhere + "/SRC0001.cbl", "user");
+    pemtest::WriteFile(elsewhere + "/Billing/SRC0002.cbl", "user");
+    pemtest::WriteFile(out + "/last.xml", "x");
+    fs::create_directories(out);
+    fs::create_symlink(elsewhere, out + "/workinp");
+    TypeAndLeave(out);
+    dialogs->AnswerMessage(mrYes);
+    Trigger("ActRestartProject");
+    EXPECT_FALSE(fs::exists(out + "/last.xml"));
+    EXPECT_TRUE(fs::exists(elsewhere + "/SRC0001.cbl"));
+    EXPECT_TRUE(fs::exists(elsewhere + "/Billing/SRC0002.cbl"));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Reset left " + out + "/workinp alone: it is a link or lies "
+                                                                           "outside the output directory"));
+    for (const std::string& m : dialogs->Messages()) EXPECT_EQ(m.find(elsewhere), std::string::npos);
+
+    // The input tree of the last output directory is not this one's.
+    fs::remove(out + "/workinp");
+    const std::string other = install / "other/COB";
+    pemtest::WriteFile(other + "/last.xml", "x");
+    form->InputTreePath = out + "/workinp"; // as the last run left it
+    pemtest::WriteFile(out + "/workinp/SRC0003.cbl", "copy");
+    TypeAndLeave(other);
+    dialogs->Reset();
+    dialogs->AnswerMessage(mrYes);
+    Trigger("ActRestartProject");
+    EXPECT_FALSE(fs::exists(other + "/last.xml"));
+    EXPECT_TRUE(fs::exists(out + "/workinp/SRC0003.cbl"));
+
+    // An output directory holding one of the sources, typed but not left.
+    pemtest::WriteFile(install / "sys/c1/a.cbl", "source");
+    pemtest::WriteFile(install / "sys/c2/b.cbl", "source");
+    pemtest::WriteFile(install / "sys/c1/Metrics/a.met", "x");
+    form->SourceFiles.Append(install / "sys/c1/a.cbl");
+    form->SourceFiles.Append(install / "sys/c2/b.cbl");
+    Field()->setFocus();
+    Field()->SetText(install / "sys/c1/COB");
+    Field()->setModified(true);
+    fs::create_directories(install / "sys/c1/COB");
+    form->SourceFiles.Append(install / "sys/c1/COB/c.cbl");
+    pemtest::WriteFile(install / "sys/c1/COB/c.cbl", "source");
+    dialogs->Reset();
+    dialogs->AnswerMessage(mrYes);
+    Trigger("ActRestartProject");
+    EXPECT_TRUE(fs::exists(install / "sys/c1/a.cbl"));
+    EXPECT_TRUE(fs::exists(install / "sys/c1/Metrics/a.met"));
+    EXPECT_TRUE(fs::exists(install / "sys/c1/COB/c.cbl"));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "Reset refused, the output directory " + install / "sys/c1/COB" +
+                                                       " holds the job's sources (" + install / "sys/c1/COB/c.cbl" + ")"));
+}
+
+TEST_F(OutputDirFormTest, ResetChecksANameStillBeingTyped) {
+    StartCob();
+    const std::string out = install / "out/COB";
+    pemtest::WriteFile(out + "/last.xml", "x");
+    TypeAndLeave(out);
+    dialogs->Reset();
+    form->EditProductName->setFocus();
+    form->EditProductName->SetText("../..");
+    dialogs->AnswerMessage(mrYes);
+    Trigger("ActRestartProject");
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "Product name missing or incorrect"));
+    EXPECT_TRUE(fs::exists(out + "/last.xml"));
+    for (const std::string& m : dialogs->Messages()) EXPECT_EQ(m.find("You are going to reset"), std::string::npos) << m;
+}
+
+TEST_F(OutputDirFormTest, ANoToTheResetKeepsTheJobsLists) {
+    StartCob();
+    const std::string out = install / "out/COB";
+    pemtest::WriteFile(out + "/Metrics/SRC0001.met", "x");
+    TypeAndLeave(out);
+    form->MemoLongextension->SetLines(TStringList({".cobol=.cob"}));
+    form->CheckListBoxComponentNames->AddItem("tests", true);
+    dialogs->AnswerMessage(mrNo);
+    Trigger("ActRestartProject");
+    EXPECT_TRUE(fs::exists(out + "/Metrics/SRC0001.met"));
+    EXPECT_EQ(form->MemoLongextension->Lines().Count(), 1);
+    EXPECT_EQ(form->CheckListBoxComponentNames->Count(), 1);
+
+    dialogs->Reset();
+    dialogs->AnswerMessage(mrYes);
+    Trigger("ActRestartProject");
+    EXPECT_FALSE(fs::exists(out + "/Metrics/SRC0001.met"));
+    EXPECT_EQ(form->MemoLongextension->Lines().Count(), 0);
+    EXPECT_EQ(form->CheckListBoxComponentNames->Count(), 0);
+}

@@ -177,7 +177,7 @@ TEST_F(ToolStartFormTest, WarningsOfTheRenamingStayOnTheBarAfterTheFinalText) {
     pemtest::WriteFile(Out() + "/Metrics/SRC0001.met", "a");
     pemtest::WriteFile(Out() + "/Metrics/SRC0002.met", "b");
     pemtest::WriteFile(Out() + "/Metrics/MOD0001.met", "m");
-    f->MemoNewFileNames->SetLines(TStringList({"MOD0001=\\x", "SRC0001=x\\a.cbl", "SRC0002=x\\a.cob"}));
+    f->MemoNewFileNames->SetLines(TStringList({"MOD0001=/x", "SRC0001=x/a.cbl", "SRC0002=x/a.cob"}));
     f->StructureLevel = 1;
     f->NumberOfRenamedModules = 0;
     f->BeginResultRenaming();

@@ -126,6 +126,62 @@ struct Sweep {
     }
 };
 
+// The folder's parts below base ("" for base itself); false when the folder
+// does not lie below base or climbs with "..".
+bool PartsBelow(const std::string& base, const std::string& folder, std::vector<std::string>& parts) {
+    auto split = [](const std::string& path) {
+        std::vector<std::string> out;
+        size_t at = 0;
+        while (at <= path.size()) {
+            size_t next = path.find('/', at);
+            if (next == std::string::npos) next = path.size();
+            std::string part = path.substr(at, next - at);
+            if (!part.empty() && part != ".") out.push_back(std::move(part));
+            at = next + 1;
+        }
+        return out;
+    };
+    const std::vector<std::string> b = split(base), f = split(folder);
+    if (f.size() < b.size() || (base.empty() || folder.empty()) || (base[0] == '/') != (folder[0] == '/'))
+        return false;
+    for (size_t i = 0; i < b.size(); ++i)
+        if (b[i] != f[i]) return false;
+    parts.assign(f.begin() + static_cast<long>(b.size()), f.end());
+    for (const std::string& part : parts)
+        if (part == "..") return false;
+    return true;
+}
+
+// Opens folder, which must lie below base, from base one level at a time
+// without following a link. -1 when it cannot be opened; leftAlone is set
+// when the folder exists but is a link, lies below one or lies elsewhere.
+int OpenWithin(const std::string& base, const std::string& folder, bool* leftAlone) {
+    auto refuse = [&] {
+        if (leftAlone) *leftAlone = true;
+        return -1;
+    };
+    std::vector<std::string> parts;
+    if (!PartsBelow(base, folder, parts)) {
+        struct stat st {};
+        return ::stat(folder.c_str(), &st) == 0 ? refuse() : -1;
+    }
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const std::string& part : parts) {
+        if (fd < 0) return -1;
+        const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
+        ::close(fd);
+        if (next < 0) {
+            struct stat st {};
+            // O_NOFOLLOW meets a link as ELOOP; a link to a file as ENOTDIR.
+            if (error == ELOOP || (error == ENOTDIR && ::lstat(folder.c_str(), &st) == 0)) return refuse();
+            return -1;
+        }
+        fd = next;
+    }
+    return fd;
+}
+
 } // namespace
 
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, bool countOnly,
@@ -157,7 +213,8 @@ int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, 
             sweep.keep.push_back({st.st_dev, st.st_ino, onDisk.substr(onDisk.find_last_of('/') + 1)});
     }
     const std::string onDisk = Cp1252ToUtf8(path);
-    const int fd = ::open(onDisk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = how.within.empty() ? ::open(onDisk.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                      : OpenWithin(Cp1252ToUtf8(how.within), onDisk, how.leftAlone);
     if (fd < 0) return 0;
     const std::string prefix = path.back() == '/' ? path : path + "/";
     if (sweep.Walk(fd, depth, prefix) && !how.countOnly) ::rmdir(onDisk.c_str());

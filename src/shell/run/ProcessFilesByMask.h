@@ -34,6 +34,12 @@ struct TMaskSweep {
     // Called for every matching file before it is dealt with: a long sweep on
     // the window's thread serves the window through it.
     std::function<void()> onFile;
+    // When set, the sweep's start folder must lie inside this folder and be
+    // reached from it without a symbolic link (the folder itself may be
+    // reached through one). A start that is a link, lies below one, or lies
+    // elsewhere is not swept and sets *leftAlone.
+    std::string within;
+    bool* leftAlone = nullptr;
 };
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, const std::string& mask,
                        const TMaskSweep& how);

@@ -22,21 +22,19 @@ TKind KindOf(const std::string& name) {
     return TKind::None;
 }
 
-// An entry value as a path inside the result folder: "\" becomes "/", a
-// leading separator is dropped (joined to the folder, it never counted).
-// False when the value would lead elsewhere: a drive, a doubled leading
-// separator (a network path) or a ".." part. One leading separator stands
-// for the result folder itself, as the module entries of structure level 1
-// begin.
+// An entry value as a path inside the result folder: its parts are split
+// at the shell's own separator "/" only ("\" is an ordinary character of a
+// file name here), a leading separator is dropped (joined to the folder, it
+// never counted). False when the value would lead elsewhere: a drive, a
+// doubled leading separator (a network path) or a ".." part. One leading
+// separator stands for the result folder itself, as the module entries of
+// structure level 1 begin.
 bool InsideRelative(const std::string& value, std::string& rel) {
-    auto separator = [](char c) { return c == '/' || c == '\\'; };
     if (value.size() >= 2 && value[1] == ':') return false;
-    if (value.size() >= 2 && separator(value[0]) && separator(value[1])) return false;
+    if (value.size() >= 2 && value[0] == '/' && value[1] == '/') return false;
     rel.clear();
     size_t start = 0;
     std::string path = value;
-    for (char& c : path)
-        if (c == '\\') c = '/';
     while (start < path.size() && path[start] == '/') ++start;
     path = path.substr(start);
     size_t at = 0;
@@ -59,13 +57,25 @@ std::string WithoutExtension(const std::string& rel) {
     return rel.substr(0, dot);
 }
 
-bool MakeFolders(const std::string& path, std::unordered_set<std::string>& made) {
-    if (path.empty() || made.count(path)) return true;
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), made)) return false;
-    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
+enum class TFolderMade { Ok, Failed, Link };
+
+// Makes the folders of rel (a path below folder) one level at a time,
+// never through a symbolic link: a level that is a link, or a file, ends it.
+// Folders known to be sound are kept in made.
+TFolderMade MakeFoldersInside(const std::string& folder, const std::string& rel,
+                              std::unordered_set<std::string>& made) {
+    const std::string path = folder + "/" + rel;
+    if (rel.empty() || made.count(path)) return TFolderMade::Ok;
+    const size_t slash = rel.rfind('/');
+    std::string parent = slash == std::string::npos ? std::string() : rel.substr(0, slash);
+    if (const TFolderMade up = MakeFoldersInside(folder, parent, made); up != TFolderMade::Ok) return up;
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return TFolderMade::Failed;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return TFolderMade::Failed;
+    if (S_ISLNK(st.st_mode)) return TFolderMade::Link;
+    if (!S_ISDIR(st.st_mode)) return TFolderMade::Failed;
     made.insert(path);
-    return true;
+    return TFolderMade::Ok;
 }
 
 } // namespace
@@ -113,12 +123,19 @@ int TResultRenamer::RenameFolder(const std::string& outputDir, const std::string
         if (!target.empty() && target != source) {
             const std::string shown = folderName + "/" + Utf8ToCp1252(name);
             const size_t slash = target.rfind('/');
+            const std::string targetFolder = slash > folder.size() ? target.substr(folder.size() + 1, slash - folder.size() - 1) : std::string();
             if (given_.count(target)) {
                 Warnings.push_back("Result " + shown + " keeps its name: " + Utf8ToCp1252(target.substr(folder.size() + 1)) +
                                    " was given to another result of this run");
-            } else if (!MakeFolders(target.substr(0, slash), made_)) {
-                Warnings.push_back("Result " + shown + " not renamed: cannot create the folder of " +
-                                   Utf8ToCp1252(target.substr(folder.size() + 1)));
+            } else if (const TFolderMade made =
+                           MakeFoldersInside(folder, targetFolder, made_);
+                       made != TFolderMade::Ok) {
+                Warnings.push_back("Result " + shown + (made == TFolderMade::Link
+                                                            ? " keeps its name: the folder of " +
+                                                                  Utf8ToCp1252(target.substr(folder.size() + 1)) +
+                                                                  " is a link out of the result folder"
+                                                            : " not renamed: cannot create the folder of " +
+                                                                  Utf8ToCp1252(target.substr(folder.size() + 1))));
             } else if (std::rename(source.c_str(), target.c_str()) != 0) {
                 // rename() replaces an existing file of that name in one step.
                 Warnings.push_back("Result " + shown + " not renamed to " +

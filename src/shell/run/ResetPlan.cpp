@@ -54,6 +54,29 @@ void ForEachSweep(const TResetRequest& r,
     sweep(2, InputTreeOf(r), depth + 2, "SRC####");
 }
 
+// The source's path as a file name: a test-tool input is held as
+// "label=path".
+std::string SourcePathOf(const std::string& item) {
+    if (!item.empty() && item[0] == '/') return item;
+    const size_t eq = item.find('=');
+    return eq == std::string::npos ? item : item.substr(eq + 1);
+}
+
+// The first source lying inside out (resolved), "" when none does. Folders
+// are resolved once each.
+std::string SourceInside(const std::vector<std::string>& sources, const fs::path& out) {
+    std::unordered_map<std::string, bool> folderInside;
+    for (const std::string& item : sources) {
+        const std::string path = SourcePathOf(item);
+        if (path.empty() || path[0] != '/') continue;
+        const std::string folder = path.substr(0, path.find_last_of('/'));
+        auto [it, added] = folderInside.emplace(folder, false);
+        if (added) it->second = Within(Resolved(folder.empty() ? "/" : folder), out);
+        if (it->second) return path;
+    }
+    return {};
+}
+
 } // namespace
 
 std::string ResetRefusal(const TResetRequest& r) {
@@ -66,6 +89,8 @@ std::string ResetRefusal(const TResetRequest& r) {
         return "Reset refused, the output directory " + r.outputDir + " holds the home folder";
     if (!r.commonRoot.empty() && Within(Resolved(r.commonRoot), out))
         return "Reset refused, the output directory " + r.outputDir + " holds the job's sources (" + r.commonRoot + ")";
+    if (const std::string source = SourceInside(r.sources, out); !source.empty())
+        return "Reset refused, the output directory " + r.outputDir + " holds the job's sources (" + source + ")";
     return {};
 }
 
@@ -108,11 +133,15 @@ TResetPlan CollectReset(const TResetRequest& request, const std::function<void()
     std::vector<std::string> inReport, inOut, inTree;
     TMaskSweep listing;
     listing.countOnly = true;
+    listing.within = r.outputDir;
     if (!r.openJobFile.empty()) listing.keep.push_back(r.openJobFile);
     std::vector<std::string>* lists[] = {&inReport, &inOut, &inTree};
     ForEachSweep(r, [&](int which, const std::string& folder, int levels, const std::string& mask) {
         listing.matched = lists[which];
+        bool leftAlone = false;
+        listing.leftAlone = &leftAlone;
         ProcessFilesByMask(folder, "", levels, mask, listing);
+        if (leftAlone) plan.leftAlone.push_back(folder);
         stepped();
     });
 
@@ -199,6 +228,7 @@ void ExecuteReset(const TResetPlan& plan, const TResetRequest& r, const std::fun
         stepped();
     }
     TMaskSweep sweep;
+    sweep.within = FolderOf(r.outputDir);
     if (!r.openJobFile.empty()) sweep.keep.push_back(r.openJobFile);
     ForEachSweep(r, [&](int, const std::string& folder, int levels, const std::string& mask) {
         ProcessFilesByMask(folder, "", levels, mask, sweep);

@@ -22,15 +22,22 @@ struct TResetRequest {
     std::string commonRoot;    // the folder above the job's sources, "" none
     std::string openJobFile;   // never deleted, "" none
     std::string homeDir;       // the user's home folder
+    // The job's sources (absolute paths); none of them may lie inside the
+    // output directory.
+    std::vector<std::string> sources;
 };
 
 struct TResetPlan {
     std::string refusal;            // non-empty: nothing may be deleted, this says why
     std::vector<std::string> files; // what the reset deletes, in announcement order
+    // Sweep folders that are not swept: a link, below a link, or outside
+    // the output directory.
+    std::vector<std::string> leftAlone;
 };
 
 // Why the output directory may not be reset ("" when it may): it is empty
-// or relative, the root, holds the home folder or the job's sources.
+// or relative, the root, holds the home folder, the job's common root or
+// one of its sources.
 std::string ResetRefusal(const TResetRequest& request);
 
 // The search depth: the structure level, 1 for the flat list.
@@ -50,7 +57,8 @@ std::string ResetQuestion(const TResetPlan& plan);
 // levels), the output directory (depth + 2) and the input tree's "SRC####"
 // files (depth + 2), emptied folders included; then creates the output
 // directory again. Files that cannot be deleted stay. step runs after each
-// file and sweep. Nothing happens for a refused plan.
+// file and sweep. No sweep starts at a link, below one or outside the
+// output directory. Nothing happens for a refused plan.
 void ExecuteReset(const TResetPlan& plan, const TResetRequest& request, const std::function<void()>& step = {});
 
 } // namespace pem

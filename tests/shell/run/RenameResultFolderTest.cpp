@@ -35,19 +35,17 @@ TEST(RenameResultFolder, Table) {
         int modules, sources, warnings;
     } cases[] = {
         {"a source's result takes the source's name with its own extension",
-         {"SRC0012=Comp\\Mod\\prog.cbl"}, 2, 0, false, "Metrics", {"SRC0012.met"}, {"Comp/Mod/prog.met"}, 0, 0, 0},
-        {".JAV results keep the source's extension", {"SRC0003=Comp\\Mod\\Foo.java"}, 2, 0, false, "Exports",
+         {"SRC0012=Comp/Mod/prog.cbl"}, 2, 0, false, "Metrics", {"SRC0012.met"}, {"Comp/Mod/prog.met"}, 0, 0, 0},
+        {".JAV results keep the source's extension", {"SRC0003=Comp/Mod/Foo.java"}, 2, 0, false, "Exports",
          {"SRC0003.JAV", "SRC0003.met"}, {"Comp/Mod/Foo.java", "Comp/Mod/Foo.met"}, 0, 2, 0},
-        {"kind 7 without the method file keeps the source's name", {"SRC0001=tests\\case1.csv"}, 99, 7, false,
+        {"kind 7 without the method file keeps the source's name", {"SRC0001=tests/case1.csv"}, 99, 7, false,
          "Cases", {"SRC0001.res"}, {"tests/case1.csv"}, 0, 1, 0},
-        {"kind 7 with the method file renames as usual", {"SRC0001=tests\\case1.csv"}, 99, 7, true, "Cases",
+        {"kind 7 with the method file renames as usual", {"SRC0001=tests/case1.csv"}, 99, 7, true, "Cases",
          {"SRC0001.res"}, {"tests/case1.res"}, 0, 1, 0},
         {"a flat source without a folder", {"SRC0002=top.cbl"}, 99, 0, false, "Specs", {"SRC0002.spc"},
          {"top.spc"}, 0, 0, 0},
-        {"modules and components at level 2", {"COMP0001=Billing", "MOD0002=Billing\\Invoice"}, 2, 0, false,
+        {"modules and components at level 2", {"COMP0001=Billing", "MOD0002=Billing/Invoice"}, 2, 0, false,
          "Metrics", {"COMP0001.met", "MOD0002.met"}, {"Billing.met", "Billing/Invoice.met"}, 1, 0, 0},
-        {"a module at level 1 (its entry begins with a backslash)", {"MOD0002=\\Invoice", "SRC0005=Invoice\\a.cbl"}, 1,
-         0, false, "Metrics", {"MOD0002.met", "SRC0005.met"}, {"Invoice.met", "Invoice/a.met"}, 1, 0, 0},
         {"a module at level 1 as the parameter document writes it", {"MOD0002=/Invoice", "SRC0005=Invoice/a.cbl"}, 1,
          0, false, "Metrics", {"MOD0002.met", "SRC0005.met"}, {"Invoice.met", "Invoice/a.met"}, 1, 0, 0},
         {"one leading separator starts at the result folder", {"SRC0003=/etc/x.cbl"}, 2, 0, false, "Metrics",
@@ -55,15 +53,16 @@ TEST(RenameResultFolder, Table) {
         {"level 0: empty component and module entries leave their results alone",
          {"COMP0001=", "MOD0001=", "SRC0005=a.cbl"}, 0, 0, false, "Metrics",
          {"COMP0001.met", "MOD0001.met", "SRC0005.met"}, {"COMP0001.met", "MOD0001.met", "a.met"}, 0, 0, 0},
-        {"lower-case result names, and files without an entry", {"SRC0001=Comp\\Mod\\x.cbl"}, 2, 0, false, "Defis",
+        {"lower-case result names, and files without an entry", {"SRC0001=Comp/Mod/x.cbl"}, 2, 0, false, "Defis",
          {"src0001.def", "SRC0099.def", "MODULES.txt", "other.def"},
          {"Comp/Mod/x.def", "MODULES.txt", "SRC0099.def", "other.def"}, 0, 0, 0},
         {"entries that lead out of the result folder are skipped",
-         {"SRC0001=..\\..\\etc\\x.cbl", "SRC0002=C:\\x.cbl", "SRC0003=//server/x.cbl", "SRC0004=Comp\\..\\..\\y.cbl",
-          "SRC0005=\\\\server\\share\\z.cbl"},
-         2, 0, false, "Metrics", {"SRC0001.met", "SRC0002.met", "SRC0003.met", "SRC0004.met", "SRC0005.met"},
-         {"SRC0001.met", "SRC0002.met", "SRC0003.met", "SRC0004.met", "SRC0005.met"}, 0, 0, 5},
-        {"two sources of one name: the second keeps its input-tree name", {"SRC0001=x\\a.cbl", "SRC0002=x\\a.cob"},
+         {"SRC0001=../../etc/x.cbl", "SRC0002=C:\\x.cbl", "SRC0003=//server/x.cbl", "SRC0004=Comp/../../y.cbl"},
+         2, 0, false, "Metrics", {"SRC0001.met", "SRC0002.met", "SRC0003.met", "SRC0004.met"},
+         {"SRC0001.met", "SRC0002.met", "SRC0003.met", "SRC0004.met"}, 0, 0, 4},
+        {"a backslash is part of a file name, not a separator", {"SRC0001=Comp/Mod/back\\slash.cbl", "SRC0002=\\\\srv\\z.cbl"},
+         2, 0, false, "Metrics", {"SRC0001.met", "SRC0002.met"}, {"Comp/Mod/back\\slash.met", "\\\\srv\\z.met"}, 0, 0, 0},
+        {"two sources of one name: the second keeps its input-tree name", {"SRC0001=x/a.cbl", "SRC0002=x/a.cob"},
          99, 0, false, "Metrics", {"SRC0002.met", "SRC0001.met"}, {"SRC0002.met", "x/a.met"}, 0, 0, 1},
     };
     for (const auto& c : cases) {
@@ -92,8 +91,8 @@ TEST(RenameResultFolder, AnOldResultOfTheTargetNameIsReplacedAndAResultOfThisRun
     pemtest::WriteFile(out / "Metrics/SRC0002.met", "newer");
     pemtest::WriteFile(out / "Specs/SRC0001.spc", "spec");
     TInputTreeEntries entries;
-    entries.AddLine("SRC0001=Comp\\Mod\\prog.cbl");
-    entries.AddLine("SRC0002=Comp\\Mod\\prog.cob");
+    entries.AddLine("SRC0001=Comp/Mod/prog.cbl");
+    entries.AddLine("SRC0002=Comp/Mod/prog.cob");
     TResultRenamer renamer({&entries, 2, 0, false});
     EXPECT_EQ(renamer.RenameFolder(out.Path(), "Metrics"), 1);
     EXPECT_EQ(renamer.RenameFolder(out.Path(), "Specs"), 1);
@@ -103,4 +102,19 @@ TEST(RenameResultFolder, AnOldResultOfTheTargetNameIsReplacedAndAResultOfThisRun
     ASSERT_EQ(renamer.Warnings.size(), 1u);
     EXPECT_EQ(renamer.Warnings[0],
               "Result Metrics/SRC0002.met keeps its name: Comp/Mod/prog.met was given to another result of this run");
+}
+
+TEST(RenameResultFolder, AFolderLinkInTheResultFolderIsNotFollowed) {
+    pemtest::TempDir out, elsewhere;
+    pemtest::WriteFile(elsewhere / "prog.met", "the user's");
+    pemtest::WriteFile(out / "Metrics/SRC0001.met", "result");
+    fs::create_symlink(elsewhere.Path(), out / "Metrics/Billing");
+    TInputTreeEntries entries;
+    entries.AddLine("SRC0001=Billing/prog.cbl");
+    TResultRenamer renamer({&entries, 99, 0, false});
+    EXPECT_EQ(renamer.RenameFolder(out.Path(), "Metrics"), 0);
+    EXPECT_EQ(pemtest::ReadFile(elsewhere / "prog.met"), "the user's");
+    EXPECT_EQ(pemtest::ReadFile(out / "Metrics/SRC0001.met"), "result");
+    ASSERT_EQ(renamer.Warnings.size(), 1u);
+    EXPECT_NE(renamer.Warnings[0].find("keeps its name"), std::string::npos);
 }
