@@ -5,6 +5,7 @@
 #include "BaseFileUtils.h"
 #include "ButtonRows.h"
 #include "CaseInsensitivePath.h"
+#include "CharSet1252.h"
 #include "CmdLine.h"
 #include "ControlEvents.h"
 #include "DesktopServices.h"
@@ -199,6 +200,14 @@ void TfrmPemarisMain::FormCreate(TComponent*) {
         if (root.size() > 1) root.pop_back();
     }
     while (root.size() > 1 && root.back() == '/') root.pop_back();
+    // Tools run in the output directory: a root relative to the folder the
+    // program was started in is made absolute once, here.
+    if (!root.empty() && root.front() != '/') {
+        std::error_code ec;
+        const std::filesystem::path cwd = std::filesystem::current_path(ec);
+        if (!ec) root = Utf8ToCp1252((cwd / Cp1252ToUtf8(root)).lexically_normal().string());
+        while (root.size() > 1 && root.back() == '/') root.pop_back();
+    }
     if (SameText(FileNameOf(root), Product.ToolsFolderName)) {
         std::string sub = Product.RootSubfolder;
         for (char& c : sub)
@@ -420,6 +429,7 @@ void TfrmPemarisMain::FormShow(TComponent*) {
             failed = true;
         }
         if (!failed) CheckBackgroundBatch();
+        if (!failed) AutoRunJobFile = job;
     }
     if (job.empty() || failed) {
         if (failed) AutoRun = 0;

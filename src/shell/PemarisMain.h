@@ -12,6 +12,7 @@
 #include "ProductIni.h"
 #include "ProductTable.h"
 #include "RenameResultFolder.h"
+#include "RunActions.h"
 #include "ProjectContext.h"
 #include "SourceFileList.h"
 #include "SourceFileListBox.h"
@@ -188,6 +189,7 @@ public:
     // The run's outcome on the status bar, with the warnings collected while
     // it finished, so they are not lost under the final text.
     void ShowRunOutcome(bool cancelled);
+    void ShowRunOutcome(const TRunOutcome& outcome);
     // The note of the DOS start, shown once the language selection has
     // cleared the bar.
     void ShowDOSStartNote();
@@ -461,6 +463,21 @@ public:
     // and its job was saved.
     int ExitStatus = 0;
     std::function<void()> QuitRunWait; // ends the wait for the run's end
+    // The stop file was written during this run: its outcome is the
+    // cancellation, however long the tool takes to honour it.
+    bool StopRequested = false;
+    // From the start action to the end of the finishing a run is in
+    // progress: the preparation serves events, and nothing may change the
+    // job or start a second run meanwhile.
+    bool RunInProgress = false;
+    bool Processing() const { return Running || RunInProgress; }
+    // Refuses a change of the job while a run is in progress (the gate's
+    // text) or a long loop walks the job's lists (silently).
+    void RefuseJobChangeWhileBusy();
+    // The job file an automatic run was started with; its save writes there.
+    std::string AutoRunJobFile;
+    std::string AutoRunSaveFile; // set while that save runs
+    std::string LastToolProgram; // the program of the current run
 
     // ---- printing of tabs and files (PemarisMainPrint.cpp) and the test
     // case editor's frame (PemarisMainTestCases.cpp)

@@ -30,7 +30,7 @@ void CreateEmptyFile(const std::string& fileName) {
 
 void TfrmPemarisMain::ActionListMainExecute(TAction* action, bool&) {
     OpenDialogWork->SetTag(0);
-    switch (GateAction(action->Name(), action->Category(), Running)) {
+    switch (GateAction(action->Name(), action->Category(), Processing())) {
     case TGateDecision::Refuse: MyStB->Error(kGateRefusedMessage); break;
     case TGateDecision::CheckNames: CheckJobNamesAndOutputDir(); break;
     case TGateDecision::ClearStatus: MyStB->ClearMessage(); break;
@@ -70,8 +70,9 @@ void TfrmPemarisMain::SetModified(bool value) {
 
 void TfrmPemarisMain::FormCloseQuery(TComponent*, bool& canClose) {
     canClose = false;
-    // 1. A long loop runs: ask to stop it; it stops at its next check.
-    if (FileLoopRunning || InputLoopRunning) {
+    // 1. A long loop runs, or a run is being prepared: ask to stop it; it
+    // stops at its next check.
+    if (FileLoopRunning || InputLoopRunning || (RunInProgress && !Running)) {
         if (Dialogs().MessageDlg(kStopQuestion, TMsgDlgType::mtConfirmation, mbYesNo) == mrYes) {
             FileLoopStop = true;
             InputLoopStop = true;

@@ -135,12 +135,15 @@ void TfrmPemarisMain::EditSystemVersionExit(TComponent*) {
 // ------------------------------------------------------------ new and open
 
 void TfrmPemarisMain::ActNewProjectExecute(TComponent*) {
+    RefuseJobChangeWhileBusy();
     SetModified(false);
     if (ActiveRadioButton) RadioButtonClick(ActiveRadioButton);
     PageControlMain->SetActivePage(TabSheetNames);
 }
 
 void TfrmPemarisMain::ActOpenProjectExecute(TComponent* sender) {
+    // Every road that opens a job comes here (the window's file drop too).
+    RefuseJobChangeWhileBusy();
     SetModified(false);
     ClearProject();
     PageControlMain->SetActivePage(TabSheetNames);
@@ -169,11 +172,16 @@ void TfrmPemarisMain::ActSaveProjectExecute(TComponent* sender) {
     TBusyCursor busy;
     const bool saveAs = sender == ActSaveProjectAs;
     std::string fileName;
-    if (!saveAs) {
+    const bool autoRunSave = !saveAs && !AutoRunSaveFile.empty();
+    if (autoRunSave) {
+        // An automatic run saves into the file it was started with, whatever
+        // the job's name.
+        fileName = AutoRunSaveFile;
+    } else if (!saveAs) {
         fileName = IncludeTrailingSeparator(JobFolder, '/') + GetProjectName() + Product.JobExtension;
         NewJobFile = !FileExists(fileName);
     }
-    if (saveAs || JobName.empty() || NewJobFile) {
+    if (!autoRunSave && (saveAs || JobName.empty() || NewJobFile)) {
         try {
             ValidateOutputDirectory();
         } catch (const EAbort&) {

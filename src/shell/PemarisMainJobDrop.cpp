@@ -50,7 +50,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(TCustomDropTarget*, TShiftState,
     // A loop walking the job's lists is not to have the job cleared under
     // it; while a tool runs, opening is refused as every such action is.
     if (FileLoopRunning || InputLoopRunning) return;
-    if (Running) MyStB->Error(kGateRefusedMessage);
+    if (Processing()) MyStB->Error(kGateRefusedMessage);
     effect = taken;
     // The save question and the loading come once the drop is answered, so
     // the program the file came from never waits on them.
@@ -60,8 +60,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(TCustomDropTarget*, TShiftState,
 
 void TfrmPemarisMain::OpenDroppedJob(const std::string& fileName) {
     // The state may have changed since the drop (a loop serves queued calls).
-    if (FileLoopRunning || InputLoopRunning) return;
-    if (Running) MyStB->Error(kGateRefusedMessage);
+    RefuseJobChangeWhileBusy();
     SetModified(false);
     ClearProject();
     PageControlMain->SetActivePage(TabSheetNames);

@@ -13,6 +13,7 @@
 #include "FindExecFrame.h"
 #include "InputFileCopy.h"
 #include "JobFile.h"
+#include "OnExit.h"
 #include "RunPreparation.h"
 #include "SafeFiles.h"
 #include "SourceFileListBox.h"
@@ -25,19 +26,6 @@ namespace {
 
 const char* const kStopQuestion = "The User requested to stop the process, please confirm?";
 const char* const kStopped = "Process aborted on user request!";
-
-// Runs its action when the scope ends, however it ends.
-template <class F>
-class TOnExit {
-public:
-    explicit TOnExit(F f) : f_(std::move(f)) {}
-    ~TOnExit() { f_(); }
-    TOnExit(const TOnExit&) = delete;
-    TOnExit& operator=(const TOnExit&) = delete;
-
-private:
-    F f_;
-};
 
 void Step(TProgressBar* bar) { bar->SetPosition(bar->Position() + 1); }
 

@@ -20,6 +20,8 @@
 #include "RunActions.h"
 #include "ScannerReportEntry.h"
 #include "SharedRoutinesCommon.h"
+#include "ActionGate.h"
+#include "OnExit.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -120,6 +122,14 @@ void TfrmPemarisMain::ActRunTestToolExecute(TComponent* sender) {
 // ---------------------------------------------------------------- the run
 
 void TfrmPemarisMain::ActRunTool() {
+    // One run at a time: the preparation serves events, so a second start
+    // may arrive on any road while the first is prepared or runs.
+    if (Processing()) MyStB->Error(kGateRefusedMessage);
+    RunInProgress = true;
+    StopRequested = false;
+    TOnExit notStarted([this] {
+        if (RunState == TRunState::Idle) RunInProgress = false;
+    });
     // 1.
     ValidateOutputDirectory();
     CheckNamesForPaths();
@@ -165,6 +175,7 @@ void TfrmPemarisMain::ActRunTool() {
                                      FrameFindexecSearch->FileName()};
     const bool batchRun = SameText(LanguageCode, "WAA") || SystemNameByDirectory;
     const TToolCommand command = ToolCommandFor(RunMode, batchRun, out, programs);
+    LastToolProgram = command.program;
     SetRunning(StartTool(command.program, command.params, ExcludeTrailingSeparator(out, '/')));
     // 7.
     if (Running) {
@@ -273,19 +284,33 @@ void TfrmPemarisMain::FinishRun() {
     });
     // 6.
     busy.Restore();
-    const bool completed = Act("ActCancelRun")->Enabled();
-    if (!broken) ShowRunOutcome(!completed);
+    // The tool is reaped here, its end kept: no zombie waits for the next run.
+    TToolEnd end;
+    end.stopRequested = StopRequested || !Act("ActCancelRun")->Enabled();
+    end.piped = piped;
+    if (ToolRun && ToolRun->WaitFor(1000)) {
+        end.exitCode = ToolRun->ExitCode();
+        end.signal = ToolRun->TermSignal();
+    }
+    const TRunOutcome outcome = DecideRunOutcome(end, LastToolProgram);
+    if (!broken) ShowRunOutcome(outcome);
     // 7.
     Act("ActCancelRun")->SetEnabled(false);
     if (ToolWatcher) ToolWatcher->Terminate();
     ShowLastBatchRuntime(NowAsDateTime());
     RunState = TRunState::Idle;
+    RunInProgress = false;
     if (QuitRunWait) QuitRunWait();
-    // 8. The job is saved and the program ends once this step is over.
+    // 8. The job is saved and the program ends once this step is over. An
+    // automatic run saves into the job file it was started with.
     if (AutoRun == 1 || AutoRun == 3) {
-        const bool success = completed && !broken;
+        const bool success = outcome.success && !broken;
         PostToGui([this, success] {
-            const bool saved = RunGuarded([this] { ActSaveProject->ExecuteUnguarded(); });
+            const bool saved = RunGuarded([this] {
+                AutoRunSaveFile = AutoRunJobFile;
+                TOnExit clear([this] { AutoRunSaveFile.clear(); });
+                ActSaveProject->ExecuteUnguarded();
+            });
             if (success && saved) ExitStatus = 0;
             Act("ActCloseAll")->Execute();
         });
@@ -366,10 +391,16 @@ int TfrmPemarisMain::FinishResultNames() {
 
 // --------------------------------------------------------------- cancelling
 
+void TfrmPemarisMain::RefuseJobChangeWhileBusy() {
+    if (FileLoopRunning || InputLoopRunning) Abort();
+    if (Processing()) MyStB->Error(kGateRefusedMessage);
+}
+
 void TfrmPemarisMain::ActCancelRunExecute(TComponent*) {
     if (!Running || RunState != TRunState::Running) return;
     if (Dialogs().MessageDlg(kCancelQuestion, TMsgDlgType::mtWarning, mbYesNo) != mrYes) return;
     if (!WriteStopRequest(OutputDirectory())) MyStB->Error("Can not create file " + OutDir(*this) + "Semaphore.xml");
+    StopRequested = true;
     Act("ActCancelRun")->SetEnabled(false);
     RunState = TRunState::CancelRequested;
     WaitForWatcher();
@@ -381,6 +412,7 @@ void TfrmPemarisMain::WaitForWatcher() {
     // The close request asks the tool to stop as a cancel does; the run is
     // then reported as cancelled, not as completed.
     Act("ActCancelRun")->SetEnabled(false);
+    StopRequested = true;
     if (RunState == TRunState::Running) RunState = TRunState::CancelRequested;
     if (!WaitForRunEnd()) {
         MyStB->ShowWarning("The background process goes on running; cancel it again to wait for its end");

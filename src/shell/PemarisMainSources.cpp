@@ -196,6 +196,7 @@ void TfrmPemarisMain::ShowSkippedSources() {
 
 void TfrmPemarisMain::BitBtnAddFilesWMDropFileMessage(TComponent* sender, const TWMDropFiles& msg) {
     if (sender == GroupBoxSelectedFiles && RefuseListDrops) return;
+    RefuseJobChangeWhileBusy();
     const TExtensionList admitted(GetFileFilter(LanguageCode, LanguageVersion));
     skippedSources_.clear();
     // Several folders dropped at once are added first and the structure

@@ -203,13 +203,22 @@ int TfrmPemarisMain::RenameResultFolder(const std::string& outputDir, const std:
 }
 
 void TfrmPemarisMain::ShowRunOutcome(bool cancelled) {
-    std::string text = cancelled ? "Process cancelled, analysis incomplete!" : "Analysis completed, processing finished";
+    TRunOutcome o;
+    o.text = cancelled ? "Process cancelled, analysis incomplete!" : "Analysis completed, processing finished";
+    o.error = cancelled;
+    ShowRunOutcome(o);
+}
+
+void TfrmPemarisMain::ShowRunOutcome(const TRunOutcome& outcome) {
+    std::string text = outcome.text;
     if (!RunWarnings.empty()) {
         text += " - " + std::to_string(RunWarnings.size()) + (RunWarnings.size() == 1 ? " warning: " : " warnings: ");
         for (size_t i = 0; i < RunWarnings.size(); ++i) text += (i ? "; " : "") + RunWarnings[i];
     }
-    if (cancelled) MyStB->ShowError(text, true);
+    if (outcome.error) MyStB->ShowError(text, true);
     else MyStB->ShowWarning(text);
+    // Last, so that it stays on the bar.
+    if (!outcome.warning.empty()) MyStB->ShowWarning(outcome.warning);
 }
 
 // ------------------------------------------------------------------ DOS

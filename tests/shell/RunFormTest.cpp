@@ -3,7 +3,9 @@
 // results, the logs shown and the outcome on the bar; cancelling and closing
 // while a tool runs; a failed start; the console log of piped runs; the
 // reconnection with a run left in the background; "-AutoRun".
+#include "ActionGate.h"
 #include "CmdLine.h"
+#include "DragPlayer.h"
 #include "DropRouter.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
@@ -13,10 +15,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <signal.h>
 
 using namespace pem;
@@ -612,4 +618,124 @@ TEST_F(RunFormTest, AWordScannerRunTakesOverTheScannersWordList) {
     ASSERT_EQ(f->CheckListBoxObjects->Count(), 1);
     EXPECT_EQ(f->CheckListBoxObjects->item(0)->text().toStdString(), "INVOICE");
     EXPECT_EQ(f->RunMode, rmWordScanner);
+}
+
+// How a tool ends decides the outcome and "-AutoRun"'s exit status; the
+// ended tool is reaped at once, never left a zombie until the next run.
+TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
+    const struct {
+        const char* what;
+        const char* settings;
+        const char* crash, *exit;
+        TStatusRecord::Kind kind;
+        const char* outcome;
+        const char* warning; // the last message, "" when the outcome is last
+        int status;
+    } cases[] = {
+        {"completed", "", nullptr, nullptr, TStatusRecord::Warning, "Analysis completed, processing finished", "", 0},
+        {"crash", "", "1", nullptr, TStatusRecord::Error, "Process ended by signal 11, analysis incomplete!", "", 1},
+        {"crash, piped", "Runcontrol.SystemCaptureConsole=Y\n", "1", nullptr, TStatusRecord::Error,
+         "Process ended by signal 11, analysis incomplete!", "", 1},
+        {"exit 7", "", nullptr, "7", TStatusRecord::Warning, "Analysis completed, processing finished",
+         "The tool ended with exit code 7", 1},
+        {"exit 7, piped", "Runcontrol.SystemCaptureConsole=Y\n", nullptr, "7", TStatusRecord::Warning,
+         "Analysis completed, processing finished", "The tool ended with exit code 7", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetCommandLine({"-ShowAdvanced"});
+        TfrmPemarisMain* f = StartJob(c.settings);
+        f->ActShowAdvanced->trigger();
+        // A job file whose name is not the job's own: the run's save still
+        // goes into it, without asking.
+        const std::string saved = SaveJob(f);
+        const std::string job = install / ("jobs/Renamed" + f->Product.JobExtension);
+        fs::rename(saved, job);
+        form.reset();
+        pemtest::ScopedEnv crash("FAKE_TOOL_CRASH", c.crash ? std::optional<std::string>(c.crash) : std::nullopt);
+        pemtest::ScopedEnv exit("FAKE_TOOL_EXIT", c.exit ? std::optional<std::string>(c.exit) : std::nullopt);
+        SetCommandLine({"-Proj", job, "-AutoRun=Anal"});
+        dialogs->Reset();
+        recorder.records.clear();
+        TfrmPemarisMain* again = Start();
+        ASSERT_TRUE(again->ToolRun);
+        const pid_t pid = again->ToolRun->Child().Pid();
+        ASSERT_TRUE(Until([&] { return !again->isVisible(); })) << ::testing::PrintToString(BarTexts());
+        EXPECT_TRUE(dialogs->Messages().empty()) << ::testing::PrintToString(dialogs->Messages());
+        EXPECT_TRUE(recorder.Has(c.kind, c.outcome)) << ::testing::PrintToString(BarTexts());
+        if (*c.warning) {
+            const int at = IndexOf(c.warning);
+            EXPECT_GT(at, IndexOf(c.outcome)) << ::testing::PrintToString(BarTexts());
+        } else {
+            EXPECT_FALSE(recorder.HasText("Analysis completed, processing finished") && c.status != 0);
+        }
+        EXPECT_EQ(again->ExitStatus, c.status);
+        EXPECT_NE(pemtest::ReadFile(job).find("BatchRunning=N"), std::string::npos);
+        // Reaped: not even a zombie answers.
+        errno = 0;
+        EXPECT_EQ(::kill(pid, 0), -1);
+        EXPECT_EQ(errno, ESRCH);
+        form.reset();
+        ClearInstall();
+        SetCommandLine({});
+    }
+}
+
+// A cancel whose stop outlasts the wait: the user stops waiting, the tool
+// honours the stop a moment later; the run is cancelled, not completed.
+TEST_F(RunFormTest, AStopHonouredAfterTheWaitEndsAsCancelled) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "20000");
+    pemtest::ScopedEnv late("FAKE_TOOL_STOP_LATE_MS", "600");
+    TfrmPemarisMain::StopWaitMs = 100;
+    TfrmPemarisMain* f = StartJob();
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->Running);
+    dialogs->AnswerMessage(mrYes); // cancel
+    dialogs->AnswerMessage(mrNo);  // stop waiting
+    f->Act("ActCancelRun")->trigger();
+    EXPECT_TRUE(f->Act("ActCancelRun")->Enabled());
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "Process cancelled, analysis incomplete!"))
+        << ::testing::PrintToString(BarTexts());
+    EXPECT_FALSE(recorder.HasText("Analysis completed, processing finished"));
+}
+
+// From the start action to the end of the finishing, the run is in
+// progress on every road: a second click while the run is prepared, and a
+// job dropped on the window while the tool runs, are refused.
+TEST_F(RunFormTest, OneRunAtATimeOnEveryRoad) {
+    const std::string argLog = install / "args.log";
+    pemtest::ScopedEnv log("FAKE_TOOL_ARGLOG", argLog);
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "1500");
+    TfrmPemarisMain* f = StartJob();
+    const std::string job = SaveJob(f);
+    recorder.records.clear();
+    // The second click arrives while the preparation serves events.
+    bool clickedDuringPreparation = false;
+    QTimer::singleShot(0, f, [&] {
+        clickedDuringPreparation = f->RunInProgress && !f->Running;
+        ASSERT_TRUE(f->BitBtnRunAnal->isEnabled());
+        f->BitBtnRunAnal->click();
+    });
+    f->BitBtnRunAnal->click();
+    ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
+    EXPECT_TRUE(clickedDuringPreparation);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, kGateRefusedMessage)) << ::testing::PrintToString(BarTexts());
+    // A job dropped on the window outside the names box.
+    recorder.records.clear();
+    const std::string system = f->SystemName;
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(job))});
+    pemtest::Player{f->PanelBitButtons}.Play(&mime);
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, kGateRefusedMessage)) << ::testing::PrintToString(BarTexts());
+    EXPECT_EQ(f->SystemName, system);
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+    // One tool started.
+    const std::string args = pemtest::ReadFile(argLog);
+    size_t starts = 0;
+    for (size_t at = args.find("--\n"); at != std::string::npos; at = args.find("--\n", at + 1)) ++starts;
+    EXPECT_EQ(starts, 1u) << args;
 }

@@ -25,9 +25,12 @@
 //   FAKE_TOOL_WAIT_STOP_MS=N after the sources, wait up to N ms for a stop request
 //   FAKE_TOOL_IGNORE_SEMAPHORE=1  never stop on "Semaphore.xml"
 //   FAKE_TOOL_STDERR=TEXT    write TEXT and a line end to standard error
+//   FAKE_TOOL_STOP_LATE_MS=N honour a stop request only N ms after noticing it
+//   FAKE_TOOL_CRASH=1        end by SIGSEGV once the work is done
 #include "ToolContract.h"
 
 #include <cctype>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +39,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace pemtool;
@@ -55,6 +59,13 @@ void Pause(long ms) {
 }
 
 std::string g_eol = "\n";
+
+// A stop request, honoured after the late knob's pause.
+bool Stopped() {
+    if (!StopRequested(".")) return false;
+    Pause(EnvNumber("FAKE_TOOL_STOP_LATE_MS", 0));
+    return true;
+}
 
 void Out(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -123,7 +134,7 @@ int main(int argc, char** argv) {
     for (const TSourceEntry& s : doc.sources) {
         if (args.sourceNumber >= 0 && std::atoi(s.number.c_str()) != args.sourceNumber) continue;
         Pause(EnvNumber("FAKE_TOOL_SLEEP_MS", 0));
-        if (obeyStop && StopRequested(".")) {
+        if (obeyStop && Stopped()) {
             log << "stopped\n";
             stopped = true;
             break;
@@ -156,8 +167,15 @@ int main(int argc, char** argv) {
 
     if (const long wait = EnvNumber("FAKE_TOOL_WAIT_STOP_MS", 0); wait > 0 && !stopped) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait);
-        while (std::chrono::steady_clock::now() < end && !(obeyStop && StopRequested("."))) Pause(10);
-        if (obeyStop && StopRequested(".")) log << "stopped\n";
+        bool late = false;
+        while (std::chrono::steady_clock::now() < end && !(obeyStop && (late = Stopped()))) Pause(10);
+        if (late) log << "stopped\n";
+    }
+    if (Env("FAKE_TOOL_CRASH") == "1") {
+        const rlimit noCore{0, 0}; // no core file in the output directory
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        std::signal(SIGSEGV, SIG_DFL);
+        std::raise(SIGSEGV);
     }
     if (Env("FAKE_TOOL_NO_FINAL_EOL") == "1") Out("Done without line end");
     else Out("Done" + g_eol);

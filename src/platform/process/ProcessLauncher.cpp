@@ -176,6 +176,7 @@ bool TChildProcess::Reap(bool block) {
     } while (r < 0 && errno == EINTR);
     if (r == pid_) {
         exitCode_ = StatusToExitCode(status);
+        termSignal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         reaped_ = true;
     } else if (r < 0 && errno == ECHILD) {
         // Reaped elsewhere: the code is lost, the process is gone.

@@ -57,6 +57,8 @@ public:
     // The exit code once ended: the code the child gave, or 128 plus the
     // number of the signal that ended it; -1 while it runs.
     int ExitCode() const { return exitCode_; }
+    // The signal that ended the child, 0 when it exited by itself (or runs).
+    int TermSignal() const { return termSignal_; }
 
     // The parent's ends of the pipes (-1 when the stream was no pipe). The
     // object owns them until they are taken.
@@ -75,6 +77,7 @@ private:
     int stdinFd_ = -1;
     int stdoutFd_ = -1;
     int exitCode_ = -1;
+    int termSignal_ = 0;
     bool reaped_ = false;
 };
 

@@ -110,6 +110,35 @@ void RemoveEmptyResultFolders(const std::string& outputDir, const std::string& s
     for (const std::string& f : folders) ::rmdir(Cp1252ToUtf8(out + f).c_str());
 }
 
+TRunOutcome DecideRunOutcome(const TToolEnd& end, const std::string& program) {
+    TRunOutcome o;
+    int signal = end.signal;
+    int code = end.exitCode;
+    if (end.piped && signal == 0 && code > 128 && code < 128 + 65) {
+        signal = code - 128;
+        code = 0;
+    }
+    if (signal != 0) {
+        o.text = "Process ended by signal " + std::to_string(signal) + ", analysis incomplete!";
+        o.error = true;
+        return o;
+    }
+    if (end.piped && code == 127) {
+        o.text = "Failed to start batch processing task " + program + ", analysis incomplete!";
+        o.error = true;
+        return o;
+    }
+    if (end.stopRequested) {
+        o.text = "Process cancelled, analysis incomplete!";
+        o.error = true;
+    } else {
+        o.text = "Analysis completed, processing finished";
+        o.success = code == 0;
+    }
+    if (code != 0) o.warning = "The tool ended with exit code " + std::to_string(code);
+    return o;
+}
+
 bool WriteStopRequest(const std::string& outputDir) {
     const std::string path = Cp1252ToUtf8(IncludeTrailingSeparator(outputDir, '/') + "Semaphore.xml");
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -77,6 +77,29 @@ const std::vector<std::string>& RenamedResultFolders();
 // anything stays.
 void RemoveEmptyResultFolders(const std::string& outputDir, const std::string& systemName);
 
+// How a run ended, as the finishing step reports it.
+struct TToolEnd {
+    bool stopRequested = false; // "Semaphore.xml" was written during the run
+    int exitCode = 0;           // of the process the shell started
+    int signal = 0;             // the signal that ended it, 0 when none
+    bool piped = false;         // the process is the console stub
+};
+
+struct TRunOutcome {
+    std::string text;    // the outcome line
+    bool error = false;  // shown in the error style
+    std::string warning; // shown after the outcome, "" when none
+    bool success = false; // a completed run whose tool exited 0
+};
+
+// The outcome of a run. A tool ended by a signal is no completed analysis;
+// once the stop file was written the run is cancelled, whenever the tool
+// ends; a tool that exits with a code other than 0 keeps the outcome text
+// and adds a warning naming the code. The console stub passes a tool's end
+// on as its own exit code: 127 when the tool could not be started, 128
+// plus the signal that ended the tool.
+TRunOutcome DecideRunOutcome(const TToolEnd& end, const std::string& program);
+
 // Writes an empty "Semaphore.xml" into the output directory, replacing any
 // old one; false when it cannot be written.
 bool WriteStopRequest(const std::string& outputDir);

@@ -61,6 +61,7 @@ public:
     bool HasEnded() { return Child().HasEnded(); }
     bool WaitFor(int ms) { return Child().WaitFor(ms); }
     int ExitCode() { return Child().ExitCode(); }
+    int TermSignal() { return Child().TermSignal(); }
 
 private:
     friend std::unique_ptr<TToolRun> StartToolRun(const TToolStartRequest&, int&, std::string&);
