@@ -62,5 +62,8 @@ std::string UnsafeSourceNameReason(std::string_view path);
 // The warning for a skipped file: "File skipped, <reason>: <name>", control
 // characters shown as "?".
 std::string SkippedSourceMessage(std::string_view path, const std::string& reason);
+// Why a name on disk or a dropped name was left out: Windows-1252 cannot
+// hold it.
+inline constexpr const char* kUnfitNameReason = "its name does not fit the code page";
 
 } // namespace pem
