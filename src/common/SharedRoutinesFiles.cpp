@@ -44,6 +44,7 @@ struct SearchFilter {
     std::string mask;        // upper case, the outer "*" removed
     bool starFront = false;
     bool starBack = false;
+    std::vector<std::string>* unfit = nullptr; // where names left out are told
 };
 
 bool IsExtensionChar(unsigned char c) {
@@ -164,7 +165,13 @@ void Walk(const SearchFilter& filter, std::string& folder8, std::string& folderD
         bool ok = true;
         std::string name8 = Utf8ToCp1252(std::string_view(name, len), &ok);
         if (!ok) {
-            std::fprintf(stderr, "Skipped a name Windows-1252 cannot hold: %s%s\n", folderDisk.c_str(), name);
+            // Told of only where the search would have taken it: a folder,
+            // or a file the filter passes.
+            if (filter.unfit) {
+                if (folder || FilePasses(filter, std::string_view(name, len))) filter.unfit->push_back(folderDisk + name);
+            }
+            else
+                std::fprintf(stderr, "Skipped a name Windows-1252 cannot hold: %s%s\n", folderDisk.c_str(), name);
             continue;
         }
         arena.append(name8).append(name, len);
@@ -494,15 +501,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 // ------------------------------------------------------------------ search
 
 void FindFilesRecursive(const std::string& baseFolder, const std::string& subFolder,
-                        const std::string& extensions, TStringList& list) {
-    SearchFilesInTree(baseFolder, subFolder, "", -1, list, extensions);
+                        const std::string& extensions, TStringList& list, std::vector<std::string>* unfit) {
+    SearchFilesInTree(baseFolder, subFolder, "", -1, list, extensions, unfit);
 }
 
 void SearchFilesInTree(const std::string& baseFolder, const std::string& subFolder,
                        const std::string& nameMask, int depth, TStringList& list,
-                       const std::string& extensions) {
+                       const std::string& extensions, std::vector<std::string>* unfit) {
     if (depth == 0) return;
     SearchFilter filter;
+    filter.unfit = unfit;
     filter.extensions = AsciiLowerCase(extensions + ";");
     filter.allExtensions = filter.extensions.find("*.*;") != std::string::npos;
     std::string mask = nameMask;

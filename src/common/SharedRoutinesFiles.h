@@ -4,6 +4,7 @@
 // version strings and its embedded resources.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "StringList.h"
 
@@ -11,7 +12,7 @@ namespace pem {
 
 // SearchFilesInTree with no name mask and unlimited depth.
 void FindFilesRecursive(const std::string& baseFolder, const std::string& subFolder,
-                        const std::string& extensions, TStringList& list);
+                        const std::string& extensions, TStringList& list, std::vector<std::string>* unfit = nullptr);
 
 // Adds the full path of every matching file below baseFolder/subFolder to the
 // list.
@@ -26,10 +27,11 @@ void FindFilesRecursive(const std::string& baseFolder, const std::string& subFol
 // Hidden entries (names starting with ".") are not found and symbolic links
 // to folders are not followed. Each folder's entries are taken in byte order
 // of their names, files and the results of sub-folders interleaved. Names
-// that Windows-1252 cannot hold are skipped with a warning on stderr.
+// that Windows-1252 cannot hold (or that are no UTF-8) are skipped: their
+// paths on disk go to unfit when it is given, else a warning to stderr.
 void SearchFilesInTree(const std::string& baseFolder, const std::string& subFolder,
                        const std::string& nameMask, int depth, TStringList& list,
-                       const std::string& extensions);
+                       const std::string& extensions, std::vector<std::string>* unfit = nullptr);
 
 // Both upper-cased; each mask position needs a character of the name: equal
 // characters match, "#" a digit, "?" anything. Without prefixOnly the name

@@ -77,11 +77,7 @@ void TfrmPemarisMain::BindSourceHandlers() {
     GroupBoxSelectedFiles->OnWMDropFileMessage = [this](TComponent* s, const TWMDropFiles& m) {
         BitBtnAddFilesWMDropFileMessage(s, m);
     };
-    TDropRouter::Instance().RegisterTarget(Client(), [this](const TStringList& files) {
-        TWMDropFiles msg;
-        msg.Files = files;
-        WMDropFiles(msg);
-    });
+    TDropRouter::Instance().RegisterTarget(Client(), [this](const TWMDropFiles& msg) { WMDropFiles(msg); });
 
     // The form's active control: the check list an action from a menu or a
     // button works on is the one that had the focus last.
@@ -199,6 +195,7 @@ void TfrmPemarisMain::BitBtnAddFilesWMDropFileMessage(TComponent* sender, const 
     RefuseJobChangeWhileBusy();
     const TExtensionList admitted(GetFileFilter(LanguageCode, LanguageVersion));
     skippedSources_.clear();
+    for (const TSkippedName& s : msg.Skipped) skippedSources_.push_back(SkippedSourceMessage(s.name, s.reason));
     // Several folders dropped at once are added first and the structure
     // computed once; the files are added together.
     std::vector<std::string> files;
@@ -220,6 +217,8 @@ void TfrmPemarisMain::BitBtnAddFilesWMDropFileMessage(TComponent* sender, const 
 }
 
 void TfrmPemarisMain::WMDropFiles(const TWMDropFiles& msg) {
+    // A derived product's job is given to it; it opens no other, on any road.
+    if (!IsMainKind(Product.Kind)) return;
     if (msg.Files.Count() != 1) return;
     const std::string& name = msg.Files[0];
     if (DirectoryExists(name) || Product.JobExtension.empty()) return;

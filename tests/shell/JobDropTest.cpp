@@ -60,13 +60,23 @@ protected:
 
     // Drops the files (names under drop/) on the widget; gives the answer
     // the drop had. What the drop leaves to do runs afterwards.
-    Qt::DropAction Drop(QWidget* site, std::vector<std::string> names, bool thenRun = true) {
+    Qt::DropAction Drop(QWidget* site, std::vector<std::string> names, bool thenRun = true,
+                        Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QMimeData mime;
         QList<QUrl> urls;
         for (const std::string& n : names) urls << QUrl::fromLocalFile(QString::fromStdString(install / ("drop/" + n)));
         mime.setUrls(urls);
+        return DropMime(site, mime, thenRun, actions, modifiers);
+    }
+    Qt::DropAction DropMime(QWidget* site, const QMimeData& mime, bool thenRun = true,
+                            Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction,
+                            Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         asked = 0;
-        const Qt::DropAction answer = pemtest::Player{site}.Play(&mime);
+        pemtest::Player player{site};
+        player.actions = actions;
+        player.modifiers = modifiers;
+        const Qt::DropAction answer = player.Play(&mime);
         askedDuringDrop = asked > 0 || !spy.Messages().empty();
         if (thenRun)
             for (int i = 0; i < 3; ++i) QApplication::processEvents();
@@ -175,17 +185,41 @@ TEST_F(JobDropTest, CancelAtTheSaveQuestionKeepsTheJobAndTheNextDragWorks) {
 }
 
 // A derived product's window registers nothing with the job-file drop
-// target, so a job dropped where a main product takes it opens nothing.
+// target, and its window's own dropped-files road opens no job either: a job
+// of the product's own type, dropped anywhere on the window, opens nothing.
 TEST_F(JobDropTest, ADerivedProductTakesNoJobDrop) {
-    TfrmPemarisMain* f = Start("Oskaro_Korvex");
-    EXPECT_TRUE(f->DropFileTargetOpenJob->Targets().empty());
-    for (QWidget* w : std::initializer_list<QWidget*>{f->GroupBoxNames, f->TabSheetLangSel_Pemaris,
-                                                      f->TabSheetLangSel_Velling, f->TabSheetLangSel_Harnox}) {
-        SCOPED_TRACE(w->objectName().toStdString());
-        EXPECT_FALSE(TDropRouter::Instance().IsOleTarget(w));
-        const std::string system = f->SystemName;
-        Drop(w, {"Job.jkvx"});
-        EXPECT_EQ(f->SystemName, system);
+    const std::vector<std::pair<const char*, const char*>> products = {
+        {"Oskaro_Korvex", ".jtst"}, {"Ravenel_Korvex", ".jtst"}, {"Zelmar_Lumidor", ".jlmd"}, {"Ravenel_Velling", ".jtst"}};
+    for (const auto& [product, extension] : products) {
+        SCOPED_TRACE(product);
+        const std::string job = std::string("Own") + extension;
+        fs::copy_file(install / "drop/Job.jkvx", install / ("drop/" + job), fs::copy_options::overwrite_existing);
+        TfrmPemarisMain* f = Start(product);
+        ASSERT_EQ(f->Product.JobExtension, extension);
+        EXPECT_TRUE(f->DropFileTargetOpenJob->Targets().empty());
+        for (QWidget* w : std::initializer_list<QWidget*>{f->GroupBoxNames, f->TabSheetLangSel_Pemaris,
+                                                          f->TabSheetLangSel_Velling, f->TabSheetLangSel_Harnox,
+                                                          f->PageControlMain}) {
+            SCOPED_TRACE(w->objectName().toStdString());
+            EXPECT_FALSE(TDropRouter::Instance().IsOleTarget(w));
+            const std::string system = f->SystemName;
+            Drop(w, {job});
+            EXPECT_EQ(f->SystemName, system);
+            EXPECT_TRUE(spy.Messages().empty());
+        }
+    }
+}
+
+// Where the job-file drop target refuses a drag (a source that only moves),
+// the window's dropped-files road below it does not take it instead.
+TEST_F(JobDropTest, ARefusalByTheJobDropTargetIsFinal) {
+    TfrmPemarisMain* f = Start();
+    for (QWidget* site : std::initializer_list<QWidget*>{f->GroupBoxNames, f->TabSheetLangSel_Pemaris}) {
+        SCOPED_TRACE(site->objectName().toStdString());
+        ChangedJob();
+        spy.Reset();
+        EXPECT_EQ(Drop(site, {"Job.jkvx"}, true, Qt::MoveAction), Qt::IgnoreAction);
+        EXPECT_EQ(f->SystemName, "changed");
         EXPECT_TRUE(spy.Messages().empty());
     }
 }
@@ -238,4 +272,62 @@ TEST_F(JobDropTest, AFolderAndTwoFilesDroppedOnTheSelectedFilesListReachItOnce) 
     Drop(list, {"tree", "a.cob", "b.cob"});
     EXPECT_EQ(f->SourceFiles.Count(), 4);
     EXPECT_EQ(f->SystemName, ""); // no job opened on the way
+}
+
+// The source-file list only reads what is dropped on it: a Shift-drag (the
+// source proposes a move) is answered with a copy, and a source that allows
+// only a move is refused.
+TEST_F(JobDropTest, TheSelectedFilesListAnswersACopy) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                       "RadioButtonCob85=COBOL 85,COB,,1,V1\nCOB.Filters=COBOL sources (*.cob)|*.cob\n"
+                       "ActiveRadioButton=RadioButtonCob85\n");
+    pemtest::WriteFile(install / "drop/a.cob", "x");
+    TfrmPemarisMain* f = Start();
+    QWidget* list = f->CheckListBoxSelectedFiles->viewport();
+    EXPECT_EQ(Drop(list, {"a.cob"}, true, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier), Qt::CopyAction);
+    EXPECT_EQ(f->SourceFiles.Count(), 1);
+    EXPECT_EQ(Drop(list, {"a.cob"}, true, Qt::MoveAction), Qt::IgnoreAction);
+}
+
+// Dropped names the job cannot hold are left out with a warning on the
+// status bar naming the first and how many more: names beyond Windows-1252
+// and paths that are no UTF-8, dropped as files or inside a dropped folder.
+TEST_F(JobDropTest, NamesLeftOutOfADropAreToldOnTheStatusBar) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
+                       "RadioButtonCob85=COBOL 85,COB,,1,V1\nCOB.Filters=COBOL sources (*.cob)|*.cob\n"
+                       "ActiveRadioButton=RadioButtonCob85\n");
+    for (const char* name : {"drop/a.cob", "drop/\xe6\x97\xa5.cob", "drop/tree/ok.cob", "drop/tree/\xe6\x97\xa5.cob",
+                             "drop/tree/\xe6\x97\xa5.txt"})
+        pemtest::WriteFile(install / name, "x");
+    TfrmPemarisMain* f = Start();
+    QWidget* list = f->CheckListBoxSelectedFiles->viewport();
+    auto warnings = [&] {
+        std::vector<std::string> w;
+        for (const TStatusRecord& r : recorder.records)
+            if (r.kind == TStatusRecord::Warning) w.push_back(r.text);
+        return w;
+    };
+
+    QMimeData mime;
+    const QByteArray base = QUrl::fromLocalFile(QString::fromStdString(install / "drop/")).toEncoded();
+    mime.setData("text/uri-list", base + "a.cob\r\n" + base + "%E6%97%A5.cob\r\n" + base + "%FF.cob\r\n");
+    recorder.records.clear();
+    EXPECT_EQ(DropMime(list, mime), Qt::CopyAction);
+    EXPECT_EQ(f->SourceFiles.Count(), 1);
+    EXPECT_EQ(warnings(), std::vector<std::string>{"File skipped, its name does not fit the code page: " +
+                                                   (install / "drop/?.cob") + " (and 1 more files skipped)"});
+
+    // Nothing but a name left out: still dropped, still told.
+    QMimeData only;
+    only.setData("text/uri-list", base + "%FF.cob\r\n");
+    recorder.records.clear();
+    EXPECT_EQ(DropMime(list, only), Qt::CopyAction);
+    EXPECT_EQ(warnings(), std::vector<std::string>{"File skipped, its path is not UTF-8: " + base.toStdString() + "%FF.cob"});
+
+    // In a dropped folder only the name the search would have taken is told of.
+    recorder.records.clear();
+    Drop(list, {"tree"});
+    EXPECT_EQ(f->SourceFiles.Count(), 2);
+    EXPECT_EQ(warnings(), std::vector<std::string>{"File skipped, its name does not fit the code page: " +
+                                                   (install / "drop/tree/?.cob")});
 }

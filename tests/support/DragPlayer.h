@@ -23,17 +23,18 @@ struct Player {
     QWidget* site;
     QPoint pos{5, 5};
     Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier; // Shift proposes a move
     Qt::DropAction enterAction = Qt::IgnoreAction;
     bool enterAccepted = false;
     std::vector<bool> movesAccepted;
 
     Qt::DropAction Play(const QMimeData* mime, int moves = 1, bool drop = true) {
-        QDragEnterEvent enter(pos, actions, mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(pos, actions, mime, Qt::LeftButton, modifiers);
         QCoreApplication::sendEvent(site, &enter);
         enterAccepted = enter.isAccepted();
         enterAction = enter.dropAction();
         for (int i = 0; i < moves; ++i) {
-            QDragMoveEvent move(pos + QPoint(i, 0), actions, mime, Qt::LeftButton, Qt::NoModifier);
+            QDragMoveEvent move(pos + QPoint(i, 0), actions, mime, Qt::LeftButton, modifiers);
             QCoreApplication::sendEvent(site, &move);
             movesAccepted.push_back(move.isAccepted() && move.dropAction() != Qt::IgnoreAction);
         }
@@ -43,7 +44,7 @@ struct Player {
             QCoreApplication::processEvents();
             return Qt::IgnoreAction;
         }
-        QDropEvent d(QPointF(pos), actions, mime, Qt::NoButton, Qt::NoModifier);
+        QDropEvent d(QPointF(pos), actions, mime, Qt::NoButton, modifiers);
         QCoreApplication::sendEvent(site, &d);
         return d.isAccepted() ? d.dropAction() : Qt::IgnoreAction;
     }

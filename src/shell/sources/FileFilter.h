@@ -66,4 +66,8 @@ std::string SkippedSourceMessage(std::string_view path, const std::string& reaso
 // from a job file): "Left out of the run, <reason>: <name>".
 std::string LeftOutSourceMessage(std::string_view path, const std::string& reason);
 
+// Why a name on disk or a dropped name was left out: Windows-1252 cannot
+// hold it.
+inline constexpr const char* kUnfitNameReason = "its name does not fit the code page";
+
 } // namespace pem

@@ -27,7 +27,7 @@ std::vector<std::string> TopFolders(const std::string& folder) {
         if (name.empty() || name[0] == '.') continue;
         bool ok = true;
         std::string name8 = Utf8ToCp1252(name, &ok);
-        if (ok) subs.push_back(std::move(name8));
+        if (ok) subs.push_back(std::move(name8)); // the others are told of by the search of the folder
     }
     return subs;
 }
@@ -36,6 +36,14 @@ struct Part {
     std::vector<std::string> files;
     std::vector<std::string> skipped;
 };
+
+// Names on disk that the list cannot hold become warnings like the others,
+// shown as near as Windows-1252 comes.
+void TakeUnfit(std::vector<std::string>& unfit, Part& part) {
+    for (const std::string& path : unfit)
+        part.skipped.push_back(SkippedSourceMessage(Utf8ToCp1252(path), kUnfitNameReason));
+    unfit.clear();
+}
 
 void Take(TStringList& found, Part& part) {
     for (auto& item : found.Items()) {
@@ -69,21 +77,25 @@ TCollectedTree CollectSourceTree(const std::string& folder, const std::string& s
     // The files of the folder itself, then its sub-trees shared out among a
     // few searches at once; each part is sorted on its own and the sorted
     // parts merged.
+    std::vector<std::string> unfitTop;
     const std::vector<std::string> subs = TopFolders(folder);
     const std::size_t threads = std::min<std::size_t>(4, std::max<std::size_t>(1, subs.size()));
     std::vector<Part> parts(threads + 1);
     {
         TStringList found;
-        SearchFilesInTree(folder, "", "", 1, found, searchList);
+        SearchFilesInTree(folder, "", "", 1, found, searchList, &unfitTop);
         Take(found, parts[threads]);
+        TakeUnfit(unfitTop, parts[threads]);
         SortSourcePaths(parts[threads].files);
     }
     std::atomic<std::size_t> next{0};
     auto work = [&](std::size_t k) {
         TStringList found;
+        std::vector<std::string> unfit;
         for (std::size_t i = next++; i < subs.size(); i = next++) {
-            FindFilesRecursive(folder, subs[i], searchList, found);
+            FindFilesRecursive(folder, subs[i], searchList, found, &unfit);
             Take(found, parts[k]);
+            TakeUnfit(unfit, parts[k]);
         }
         SortSourcePaths(parts[k].files);
     };

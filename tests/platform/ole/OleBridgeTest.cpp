@@ -147,7 +147,7 @@ TEST_F(OleBridgeTest, TextDragOnATargetOfOtherDataGetsNoEffectAndTheEditKeepsIts
          }},
         {"the dropped-files road",
          [&](Frame& f) {
-             TDropRouter::Instance().RegisterTarget(&f.frame, [&](const TStringList&) { ++heard; });
+             TDropRouter::Instance().RegisterTarget(&f.frame, [&](const TWMDropFiles&) { ++heard; });
              return [&f] { TDropRouter::Instance().UnregisterTarget(&f.frame); };
          }},
     };
@@ -300,7 +300,7 @@ TEST_F(OleBridgeTest, ASilentAbortInOnDropLeavesTheNextDragWorking) {
 TEST_F(OleBridgeTest, ADropTargetComesBeforeTheFilesRoadOnOneWidget) {
     Frame f;
     std::vector<std::string> files;
-    TDropRouter::Instance().RegisterTarget(&f.frame, [&](const TStringList& l) { files.push_back(l[0]); });
+    TDropRouter::Instance().RegisterTarget(&f.frame, [&](const TWMDropFiles& m) { files.push_back(m.Files[0]); });
     TCustomDropMultiTarget target;
     new TTextDataFormat(&target);
     target.RegisterTargetControl(WindowOf(&f.frame));

@@ -64,38 +64,51 @@ QWidget* TDropRouter::TargetFor(QWidget* dropSite) const {
 }
 
 bool TDropRouter::Deliver(QWidget* dropSite, const TStringList& files) {
-    if (files.Empty()) return false;
+    TWMDropFiles msg;
+    msg.Files = files;
+    return Deliver(dropSite, msg);
+}
+
+bool TDropRouter::Deliver(QWidget* dropSite, const TWMDropFiles& msg) {
+    if (msg.Files.Empty() && msg.Skipped.empty()) return false;
     QWidget* target = TargetFor(dropSite);
     if (!target) return false;
     // Copy the handler: it may unregister its own target.
     TDropHandler handler = targets_[target];
     if (!handler) return false;
-    RunGuarded([&] { handler(files); });
+    RunGuarded([&] { handler(msg); });
     return true;
 }
 
-bool TDropRouter::CodePageFileName(const std::u16string& name, std::string& out) {
+bool TDropRouter::CodePageFileName(const std::u16string& name, std::string& out, std::vector<TSkippedName>* skipped) {
     const std::string utf8 = QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size())).toStdString();
     bool ok = true;
     out = Utf8ToCp1252(utf8, &ok);
     if (!ok) {
         qWarning("Dropped file skipped, its name does not fit the code page: %s", utf8.c_str());
+        if (skipped) skipped->push_back({"its name does not fit the code page", out});
         out.clear();
     }
     return ok;
 }
 
-TStringList TDropRouter::FilesFromMime(const QMimeData* data) {
+TStringList TDropRouter::FilesFromMime(const QMimeData* data, std::vector<TSkippedName>* skipped) {
     TStringList files;
-    for (const QString& path : LocalFilesOfUriList(UriListOf(data))) {
+    std::vector<std::pair<std::string, std::string>> refused;
+    for (const QString& path : LocalFilesOfUriList(UriListOf(data), -1, true, skipped ? &refused : nullptr)) {
         std::string name;
-        if (CodePageFileName(path.toStdU16String(), name)) files.Add(name);
+        if (CodePageFileName(path.toStdU16String(), name, skipped)) files.Add(name);
     }
+    // The paths refused as they were read are shown as they came, still
+    // percent-encoded: their bytes are no text.
+    if (skipped)
+        for (auto& [reason, url] : refused) skipped->push_back({std::move(reason), std::move(url)});
     return files;
 }
 
 bool TDropRouter::HasLocalFile(const QMimeData* data) {
-    return !LocalFilesOfUriList(UriListOf(data), 1, false).isEmpty();
+    std::vector<std::pair<std::string, std::string>> refused;
+    return !LocalFilesOfUriList(UriListOf(data), 1, false, &refused).isEmpty() || !refused.empty();
 }
 
 void TDropRouter::OleRegistrationChanged(QWidget* widget, bool registered) {
@@ -243,13 +256,23 @@ bool IsControlDrag(const QMimeData* data) {
     return false;
 }
 
+bool TDropRouter::RefusedByOleTarget(QWidget* site, const QDropEvent* e) const {
+    QWidget* below = site->childAt(e->position().toPoint());
+    for (QWidget* w = below; w && w != site; w = w->parentWidget())
+        if (oleTargets_.count(w)) return true;
+    return false;
+}
+
 bool TDropRouter::FilesEvent(QWidget* site, QEvent* event) {
     auto* e = static_cast<QDropEvent*>(event);
     // Enter and move only look for a first local file; the drop reads them all.
     const bool drop = event->type() == QEvent::Drop;
-    TStringList files;
-    if (drop) files = FilesFromMime(e->mimeData());
-    if (drop ? files.Empty() : !HasLocalFile(e->mimeData())) {
+    TWMDropFiles msg;
+    if (drop) msg.Files = FilesFromMime(e->mimeData(), &msg.Skipped);
+    // Dropped files are only ever read: the answer is a copy, whatever the
+    // source proposed, and a source that allows no copy is refused.
+    const bool copyable = e->possibleActions() & Qt::CopyAction;
+    if (!copyable || (drop ? msg.Files.Empty() && msg.Skipped.empty() : !HasLocalFile(e->mimeData()))) {
         // A drag between the program's own controls is theirs to handle.
         if (IsControlDrag(e->mimeData())) return false;
         // Not files: refused, and no child below the target takes it either.
@@ -257,8 +280,9 @@ bool TDropRouter::FilesEvent(QWidget* site, QEvent* event) {
         e->ignore();
         return true;
     }
-    e->acceptProposedAction();
-    if (drop) Deliver(site, files);
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    if (drop) Deliver(site, msg);
     return true;
 }
 
@@ -292,6 +316,15 @@ bool TDropRouter::eventFilter(QObject* watched, QEvent* event) {
         }
         return reg.widget != nullptr;
     }
+    // Over a drop target registered below this widget the drag is that
+    // target's alone: what it refused, Qt passes on to the parents, and the
+    // refusal stands (nor does the target hear of a leave it did not see).
+    if (reg.road == TRoad::Files && RefusedByOleTarget(w, static_cast<QDropEvent*>(event))) {
+        auto* e = static_cast<QDropEvent*>(event);
+        e->setDropAction(Qt::IgnoreAction);
+        e->ignore();
+        return true;
+    }
     if (ole_.active && reg.widget != ole_.registered) EndOleDrag(true);
     switch (reg.road) {
     case TRoad::Ole:
@@ -309,11 +342,7 @@ void DragAcceptFiles(QWidget* widget, TDropFilesReceiver* receiver, bool accept)
         TDropRouter::Instance().UnregisterTarget(widget);
         return;
     }
-    TDropRouter::Instance().RegisterTarget(widget, [receiver](const TStringList& files) {
-        TWMDropFiles msg;
-        msg.Files = files;
-        receiver->WMDropFiles(msg);
-    });
+    TDropRouter::Instance().RegisterTarget(widget, [receiver](const TWMDropFiles& msg) { receiver->WMDropFiles(msg); });
 }
 
 void DragAcceptFiles(QWidget* widget, bool accept) {

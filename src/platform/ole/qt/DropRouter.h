@@ -14,22 +14,32 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 class QMimeData;
 class QWidget;
+class QDropEvent;
 
 namespace pem {
 
 class TComponent;
 
-// The dropped-files message: the dropped names, in drop order.
+// The dropped-files message: the dropped names, in drop order, and the
+// dropped names that were left out (not UTF-8, or beyond Windows-1252):
+// why, and the name as near as Windows-1252 shows it.
+struct TSkippedName {
+    std::string reason;
+    std::string name;
+};
 struct TWMDropFiles {
     TStringList Files;
+    std::vector<TSkippedName> Skipped;
 };
 
 using TWMDropfilesEvent = std::function<void(TComponent* sender, const TWMDropFiles& msg)>;
-using TDropHandler = std::function<void(const TStringList& files)>;
+using TDropHandler = std::function<void(const TWMDropFiles& msg)>;
 
 class TDropRouter : public QObject {
 public:
@@ -50,17 +60,20 @@ public:
     // runs inside the handler guard. False when no target took the drop or
     // the list is empty.
     bool Deliver(QWidget* dropSite, const TStringList& files);
+    // The same with the names left out of the drop: a drop of nothing but
+    // such names still reaches the target, which tells the user of them.
+    bool Deliver(QWidget* dropSite, const TWMDropFiles& msg);
 
     // The local files of a drag's data (see LocalFilesOfUriList) as
     // Windows-1252 names. Names that the code page cannot hold are skipped
-    // with a warning.
-    static TStringList FilesFromMime(const QMimeData* data);
+    // with a warning, and noted in skipped when it is given.
+    static TStringList FilesFromMime(const QMimeData* data, std::vector<TSkippedName>* skipped = nullptr);
     // One dropped file's name in Windows-1252; false, with a warning, when
     // the code page cannot hold it. Drop handlers that read wide names
     // (a file drop target's Files) take them through this too.
-    static bool CodePageFileName(const std::u16string& name, std::string& out);
-    // Whether a drag's data holds a local file (looking no further than the
-    // first one).
+    static bool CodePageFileName(const std::u16string& name, std::string& out, std::vector<TSkippedName>* skipped = nullptr);
+    // Whether a drag's data holds a local file, or a local path that the
+    // drop would leave out (looking no further than the first one).
     static bool HasLocalFile(const QMimeData* data);
 
     // Told by a widget's window when a drop target is registered for it or
@@ -82,6 +95,9 @@ private:
     };
     TRegistration Resolve(QWidget* site) const;
     bool FilesEvent(QWidget* site, QEvent* event);
+    // Whether the drag event's point lies on a drop target registered
+    // below site (one that has already answered it).
+    bool RefusedByOleTarget(QWidget* site, const QDropEvent* e) const;
     bool OleEvent(QWidget* site, QWidget* registered, QEvent* event);
     // Tells the drop target of the drag in progress that it was left.
     void EndOleDrag(bool tellTarget);

@@ -177,7 +177,8 @@ bool LocalFileOfUrl(QByteArrayView url, QString& path, QString* reason) {
     return true;
 }
 
-QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit, bool warn) {
+QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit, bool warn,
+                                std::vector<std::pair<std::string, std::string>>* skipped) {
     QStringList files;
     qsizetype at = 0;
     while (at < list.size() && (limit < 0 || files.size() < limit)) {
@@ -189,8 +190,9 @@ QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit, bool warn)
         QString path, reason;
         if (LocalFileOfUrl(line, path, &reason)) {
             files << path;
-        } else if (warn && !reason.isEmpty()) {
-            qWarning("Dropped file skipped, %s: %s", qPrintable(reason), line.toByteArray().constData());
+        } else if (!reason.isEmpty()) {
+            if (warn) qWarning("Dropped file skipped, %s: %s", qPrintable(reason), line.toByteArray().constData());
+            if (skipped) skipped->emplace_back(reason.toStdString(), line.toByteArray().toStdString());
         }
     }
     return files;

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <Qt>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QMimeData;
@@ -59,8 +60,10 @@ DWORD KeyStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 // says why a local-looking path was refused).
 bool LocalFileOfUrl(QByteArrayView url, QString& path, QString* reason = nullptr);
 // The local files of a uri-list in order, at most limit of them (-1: all),
-// warning of each path skipped when warn is set.
-QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit = -1, bool warn = true);
+// warning of each path skipped when warn is set. Each skipped path is also
+// added to skipped, when given, as "reason: path".
+QStringList LocalFilesOfUriList(QByteArrayView list, qsizetype limit = -1, bool warn = true,
+                                std::vector<std::pair<std::string, std::string>>* skipped = nullptr);
 // The uri-list MIME data carries, empty when none.
 QByteArray UriListOf(const QMimeData* data);
 

@@ -94,7 +94,12 @@ HRESULT TQtDragLoop::Run(IDataObject* data, IDropSource* source, DWORD okEffects
         throw;
     }
     active_ = nullptr;
-    drag->deleteLater(); // exec schedules this too; once more does no harm
+    // After exec the drag is Qt's: where the window system still fetches the
+    // data after the drop (X11 asks for it once the drop is answered), Qt
+    // keeps the drag, and its data, until the target has it and deletes it
+    // then; elsewhere it deletes it itself. Only a drag played by an
+    // executor is ours to delete.
+    if (executor_) drag->deleteLater();
 
     *effect = EffectOfAction(result) & okEffects;
     return *effect ? DRAGDROP_S_DROP : DRAGDROP_S_CANCEL;
