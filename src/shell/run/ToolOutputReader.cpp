@@ -92,10 +92,12 @@ bool TConsoleCapture::Spool() {
         spoolName_ = PrivateTempDir() + "/console-XXXXXX";
         const int fd = ::mkstemp(spoolName_.data());
         if (fd < 0) return false; // keeps everything in memory instead
+        // Unnamed at once: the open file serves the run, and nothing is left
+        // in the folder whatever way the program or the run ends.
+        ::unlink(spoolName_.c_str());
         spool_ = ::fdopen(fd, "w+b");
         if (!spool_) {
             ::close(fd);
-            ::unlink(spoolName_.c_str());
             return false;
         }
     }
@@ -109,7 +111,6 @@ void TConsoleCapture::Clear() {
     lines_ = 0;
     if (spool_) {
         std::fclose(spool_);
-        ::unlink(spoolName_.c_str());
         spool_ = nullptr;
     }
 }

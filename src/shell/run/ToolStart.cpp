@@ -45,7 +45,8 @@ TStartPlan PlanToolStart(const TToolStartRequest& request) {
     std::string program = request.program;
     std::vector<std::string> args = request.params;
     bool batch = false;
-    if (request.useDOSBox) {
+    const bool dosbox = request.useDOSBox;
+    if (dosbox) {
         plan.writeDOSBoxConfig = true;
         plan.dosboxConfig = ComposeDOSBoxConfig(request.dosboxTemplate, FolderOf(program), FileNameOf(program));
         program = request.dosboxExe;
@@ -55,7 +56,9 @@ TStartPlan PlanToolStart(const TToolStartRequest& request) {
         args.insert(args.begin(), program);
         program = "/bin/sh";
     }
-    if (request.captureLog && !batch) {
+    // DOSBox takes its three switches and nothing else: what the tool
+    // prints stays inside DOSBox.
+    if (request.captureLog && !batch && !dosbox) {
         args.push_back(">");
         args.push_back("Console.log");
     }

@@ -42,7 +42,8 @@ bool IsBatchProgram(const std::string& program);
 
 // The plan of a tool start:
 //  - DOSBox: the program becomes DOSBox with "-conf DOSBox.config
-//    -noconsole -exit", the configuration running the tool;
+//    -noconsole -exit" and no other argument, whatever the flags, the
+//    configuration running the tool;
 //  - a batch file: "/bin/sh" with the file's path; with captureLog the
 //    script's output, standard output and error, goes into "Console.log" in
 //    the working folder (direct runs);

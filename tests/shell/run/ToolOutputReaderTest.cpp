@@ -1,8 +1,10 @@
 // The piped run's output: lines assembled from chunks cut anywhere, counted
 // by kind, kept whole for "Console.log" and as a bounded tail for the memo.
+#include "TempFiles.h"
 #include "TestSupport.h"
 #include "ToolOutputReader.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -124,4 +126,8 @@ TEST(ToolOutputReader, TheCaptureKeepsMoreThanItHoldsInMemory) {
     ASSERT_TRUE(reader.Capture().SaveToFile(dir / "Console.log"));
     EXPECT_EQ(reader.Capture().LineCount(), 1400000);
     EXPECT_TRUE(pemtest::ReadFile(dir / "Console.log") == expected);
+    // The spool has no name in the private folder: a program that ends
+    // without freeing the capture leaves nothing behind.
+    for (const auto& e : std::filesystem::directory_iterator(PrivateTempDir()))
+        EXPECT_NE(e.path().filename().string().rfind("console-", 0), 0u) << e.path();
 }

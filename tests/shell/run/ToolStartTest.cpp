@@ -111,16 +111,39 @@ TEST(ToolStartPlan, Table) {
             EXPECT_EQ(p.launch.outFile, "/o/Console.log") << c.what;
         }
     }
-    TToolStartRequest d;
-    d.program = "/t/COB/COBAUDIT.EXE";
-    d.params = {"last.xml"};
-    d.useDOSBox = true;
-    d.dosboxExe = "/usr/bin/dosbox";
-    const TStartPlan p = PlanToolStart(d);
-    EXPECT_EQ(p.launch.program, "/usr/bin/dosbox");
-    EXPECT_EQ(p.launch.args, (V{"-conf", "DOSBox.config", "-noconsole", "-exit"}));
-    EXPECT_TRUE(p.writeDOSBoxConfig);
-    EXPECT_EQ(p.dosboxConfig.IndexOf("mount c: \"/t/COB\""), 1);
+}
+
+// DOSBox gets its own three switches whatever else the run asks for: the
+// console log belongs to the tool inside DOSBox, not to DOSBox's arguments.
+TEST(ToolStartPlan, DOSBoxGetsExactlyItsSwitchesWhateverTheFlags) {
+    using V = std::vector<std::string>;
+    const V dosbox{"-conf", "DOSBox.config", "-noconsole", "-exit"};
+    const struct {
+        bool capture, piped;
+        const char* launched;
+        V args;
+    } cases[] = {
+        {false, false, "/usr/bin/dosbox", dosbox},
+        {true, false, "/usr/bin/dosbox", dosbox},
+        {true, true, "/stub", V{"/usr/bin/dosbox", "-conf", "DOSBox.config", "-noconsole", "-exit"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "capture " << c.capture << ", piped " << c.piped);
+        TToolStartRequest d;
+        d.program = "/t/COB/COBAUDIT.EXE";
+        d.params = {"last.xml"};
+        d.useDOSBox = true;
+        d.dosboxExe = "/usr/bin/dosbox";
+        d.captureLog = c.capture;
+        d.piped = c.piped;
+        d.consoleStub = "/stub";
+        const TStartPlan p = PlanToolStart(d);
+        EXPECT_EQ(p.launch.program, c.launched);
+        EXPECT_EQ(p.launch.args, c.args);
+        EXPECT_TRUE(p.writeDOSBoxConfig);
+        EXPECT_EQ(p.dosboxConfig.IndexOf("mount c: \"/t/COB\""), 1);
+        EXPECT_EQ(p.dosboxConfig.IndexOf("c:\\COBAUDIT.EXE last.xml"), 4);
+    }
 }
 
 TEST(ToolStart, ADirectRunInAFolderAndFromAPathWithBlanksDeletesTheOldSignals) {
