@@ -14,8 +14,10 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 
 namespace pem {
 
@@ -220,15 +222,31 @@ void TFrameTestCaseViewer::RichEditSourceViewSelectionChange(TComponent*) {
 
 void TFrameTestCaseViewer::MarkWholeLines() {
     if (ReadOnly) return;
+    const auto [first, last] = SelectedLines();
+    SelectLines(first, last);
+    ActDelete->SetEnabled(true);
+}
+
+std::pair<int, int> TFrameTestCaseViewer::SelectedLines() const {
     const QTextDocument* doc = RichEditSourceView->document();
     const QTextCursor c = RichEditSourceView->textCursor();
-    FirstMarked = doc->findBlock(c.selectionStart()).blockNumber();
-    LastMarked = doc->findBlock(c.selectionEnd()).blockNumber();
-    const int start = RichEditSourceView->LineStart(FirstMarked);
-    int end = RichEditSourceView->LineStart(LastMarked + 1);
-    if (end < 0) end = doc->characterCount() - 1; // the last line: to the end of the text
+    const int first = doc->findBlock(c.selectionStart()).blockNumber();
+    const QTextBlock endBlock = doc->findBlock(c.selectionEnd());
+    int last = endBlock.blockNumber();
+    // A selection of whole lines ends where the next line starts; that line
+    // is not part of it.
+    if (c.selectionEnd() > c.selectionStart() && c.selectionEnd() == endBlock.position() && last > first) --last;
+    return {first, last};
+}
+
+void TFrameTestCaseViewer::SelectLines(int first, int last) {
+    const int start = RichEditSourceView->LineStart(first);
+    if (start < 0) return;
+    int end = RichEditSourceView->LineStart(last + 1);
+    if (end < 0) end = RichEditSourceView->document()->characterCount() - 1; // the last line: to the end of the text
     RichEditSourceView->SetSelection(start, end - start);
-    ActDelete->SetEnabled(true);
+    FirstMarked = first;
+    LastMarked = last;
 }
 
 void TFrameTestCaseViewer::RichEditSourceViewMouseUp(TComponent*) { MarkWholeLines(); }
@@ -262,6 +280,12 @@ bool TFrameTestCaseViewer::eventFilter(QObject* watched, QEvent* event) {
 // ------------------------------------------------------------ deleting and undoing
 
 void TFrameTestCaseViewer::ActDeleteExecute(TComponent*) {
+    // What is shown selected is what goes, whatever was marked before.
+    if (RichEditSourceView->SelLength() == 0) {
+        ActDelete->SetEnabled(false);
+        return;
+    }
+    std::tie(FirstMarked, LastMarked) = SelectedLines();
     const std::vector<int> removed = list_.Delete(FirstMarked, LastMarked);
     if (!removed.empty()) {
         RichEditSourceView->RemoveLines(removed);
@@ -272,18 +296,10 @@ void TFrameTestCaseViewer::ActDeleteExecute(TComponent*) {
     ActDelete->SetEnabled(false);
 }
 
-void TFrameTestCaseViewer::SelectLine(int line) {
-    const int start = RichEditSourceView->LineStart(line);
-    if (start < 0) return;
-    int end = RichEditSourceView->LineStart(line + 1);
-    if (end < 0) end = RichEditSourceView->document()->characterCount() - 1;
-    RichEditSourceView->SetSelection(start, end - start);
-}
-
 void TFrameTestCaseViewer::ActUndoExecute(TComponent*) {
     if (auto restored = list_.Undo()) {
         RichEditSourceView->InsertLines({{restored->line, restored->text}});
-        SelectLine(restored->line);
+        SelectLines(restored->line, restored->line);
         ActDelete->SetEnabled(true);
     }
     ActUndo->SetEnabled(list_.CanUndo());
@@ -304,7 +320,12 @@ void TFrameTestCaseViewer::ActUndoBlokkExecute(TComponent*) {
             }
         }
         RichEditSourceView->InsertLines(lines);
-        SelectLine(restored.back().line);
+        int first = restored.front().line, last = first;
+        for (const auto& r : restored) {
+            first = std::min(first, r.line);
+            last = std::max(last, r.line);
+        }
+        SelectLines(first, last);
         ActDelete->SetEnabled(true);
     }
     ActUndo->SetEnabled(list_.CanUndo());
@@ -334,9 +355,12 @@ void TFrameTestCaseViewer::ActApplyExecute(TComponent* sender) {
         finalBreak_ = text.finalBreak;
         list_.Reload(std::move(text.lines));
         ShowLines();
-        // Nothing is left to undo.
+        // Nothing is left to undo, and nothing is marked in the new text.
         ActUndo->SetEnabled(false);
         ActUndoBlokk->SetEnabled(false);
+        RichEditSourceView->SetSelection(0, 0);
+        FirstMarked = LastMarked = 0;
+        ActDelete->SetEnabled(false);
     }
     ActApply->SetEnabled(false);
 }

@@ -85,7 +85,10 @@ private:
     void Load(const std::string& fileName);
     void ShowLines();
     void MarkWholeLines();
-    void SelectLine(int line);
+    // The lines the selection covers, and selecting whole lines (which
+    // become the marked lines).
+    std::pair<int, int> SelectedLines() const;
+    void SelectLines(int first, int last);
     void AddViewerPopup(QMenu* viewerPopup);
     TMyStatusBar* Bar() const;
 

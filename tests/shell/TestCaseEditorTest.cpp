@@ -127,7 +127,9 @@ TEST_F(TestCaseEditorTest, MarkDeleteUndoAndSaveThroughTheButtons) {
     EXPECT_FALSE(f->ActUndo->Enabled());
     EXPECT_FALSE(f->ActUndoBlokk->Enabled());
 
-    // Delete the second page's test cases again and save.
+    // Delete the second page's test cases again and save (a click on the
+    // head first: a press inside the restored selection would drag it).
+    Drag(f->RichEditSourceView, 0, 0);
     Drag(f->RichEditSourceView, 9, 10);
     f->BitBtnTrash->click();
     f->BitBtnApply->click();
@@ -142,6 +144,35 @@ TEST_F(TestCaseEditorTest, MarkDeleteUndoAndSaveThroughTheButtons) {
     EXPECT_NE(pemtest::ReadFile(out + "/Metrics/PAY.met").find("=======>        4     |\r\n"), std::string::npos);
     for (TAction* a : {f->ActApply, f->ActUndo, f->ActUndoBlokk}) EXPECT_FALSE(a->Enabled()) << a->Name();
     EXPECT_TRUE(f->List().UndoList().empty());
+}
+
+TEST_F(TestCaseEditorTest, DeleteTakesWhatIsShownSelectedAfterUndoAndNothingAfterASave) {
+    TFrameTestCaseViewer* f = Open(listing);
+    ASSERT_NE(f, nullptr);
+    // TC0002 to TC0004, over a page head.
+    Drag(f->RichEditSourceView, 4, 9);
+    f->BitBtnTrash->click();
+    EXPECT_EQ(Ids(f), "01 05 06 ");
+    // The line brought back is shown selected, and Delete takes just that.
+    f->BitBtnUndel->click();
+    EXPECT_EQ(Ids(f), "01 02 05 06 ");
+    ASSERT_TRUE(f->ActDelete->Enabled());
+    f->BitBtnTrash->click();
+    EXPECT_EQ(Ids(f), "01 05 06 ");
+    // A block brought back is selected whole: Delete takes the block again.
+    f->BitBtnBUndo->click();
+    EXPECT_EQ(Ids(f), "01 02 03 04 05 06 ");
+    ASSERT_TRUE(f->ActDelete->Enabled());
+    f->BitBtnTrash->click();
+    EXPECT_EQ(Ids(f), "01 05 06 ");
+    // Saved and shown anew with nothing selected: nothing to delete.
+    f->BitBtnUndel->click();
+    f->BitBtnApply->click();
+    EXPECT_EQ(Ids(f), "01 02 05 06 ");
+    EXPECT_EQ(f->RichEditSourceView->SelLength(), 0);
+    EXPECT_FALSE(f->ActDelete->Enabled());
+    f->BitBtnTrash->click();
+    EXPECT_EQ(Ids(f), "01 02 05 06 ");
 }
 
 TEST_F(TestCaseEditorTest, ShiftMarksAndTheEditorsKeysWinWhileTheTextHasTheFocus) {

@@ -13,6 +13,8 @@
 #include "WordPicking.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -43,6 +45,11 @@ protected:
         std::vector<std::string> out;
         for (int i = 0; i < l->Count(); ++i) out.push_back(l->ItemText(i) + (l->Checked(i) ? "" : " (unticked)"));
         return out;
+    }
+    static bool HasAll(const TCheckListBox* l, const std::vector<std::string>& texts) {
+        const std::vector<std::string> items = Items(l);
+        return std::all_of(texts.begin(), texts.end(),
+                           [&](const std::string& t) { return std::find(items.begin(), items.end(), t) != items.end(); });
     }
     void Trigger(const char* action) {
         form->Act(action)->trigger();
@@ -243,6 +250,43 @@ TEST_F(WordListFormTest, NounsAndControlWordsAreEditedInPlace) {
     pemtest::Key(form->EditCWrd, Qt::Key_Return);
     EXPECT_FALSE(form->PanelCWrd->Visible());
     EXPECT_EQ(form->CheckListBoxControlTags->ItemText(0), "PROC data base");
+}
+
+TEST_F(WordListFormTest, ALongListAndAControlWordWithoutCodeSurviveExportAndImport) {
+    StartScan();
+    // 12,000 nouns as the tools write them: "%4.4d" grows a fifth digit.
+    std::string text;
+    for (int i = 1; i <= 12000; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%4.4d %2.2d NOUN n%d\n", i, static_cast<int>(std::to_string(i).size()) + 1, i);
+        text += line;
+    }
+    dialogs->AnswerFiles({WordList("big.wrl", text)});
+    Trigger("ActLoadWordList");
+    ASSERT_EQ(form->CheckListBoxObjects->Count(), 12000);
+    EXPECT_TRUE(HasAll(form->CheckListBoxObjects, {"n9999", "n10000", "n12000"}));
+
+    // A control word added with no code keeps its whole word.
+    form->PageControlWordLists->SetActivePage(form->TabSheetControlWDS);
+    form->ComboBoxCreateWrdList->SetText("");
+    form->EditCreateWrdList->SetText("zeta");
+    form->ButtonCreateWrdList->click();
+    ASSERT_EQ(form->CheckListBoxControlTags->Count(), 1);
+    form->CheckListBoxControlTags->SetItemIndex(0);
+    pemtest::Key(form->CheckListBoxControlTags, Qt::Key_Return);
+    ASSERT_TRUE(form->PanelCWrd->Visible());
+    EXPECT_EQ(form->EditCWrd->Text(), "zeta");
+    pemtest::Key(form->EditCWrd, Qt::Key_Escape);
+
+    const std::string out = install / "out.wrl";
+    dialogs->AnswerFiles({out});
+    Trigger("ActSaveWordList");
+    dialogs->AnswerFiles({out});
+    dialogs->AnswerMessage(mrYes);
+    Trigger("ActLoadWordList");
+    EXPECT_EQ(Items(form->CheckListBoxControlTags), std::vector<std::string>{"???? zeta"});
+    ASSERT_EQ(form->CheckListBoxObjects->Count(), 12000);
+    EXPECT_TRUE(HasAll(form->CheckListBoxObjects, {"n9999", "n10000", "n12000"}));
 }
 
 TEST_F(WordListFormTest, CleaningTheFocusedList) {

@@ -26,7 +26,8 @@ struct TWordListEntries {
 inline constexpr const char* kUndefinedWordType = "????";
 
 // The list item of a control word: the code followed by three blanks, cut to
-// four characters, a blank and the word.
+// four characters (an empty code padded to four blanks), a blank and the
+// word.
 std::string ControlTagItem(const std::string& code, const std::string& word);
 // The code (characters 1-4) and the word (from character 6) of an item.
 std::string ControlTagCode(const std::string& item);
@@ -36,12 +37,13 @@ std::string ControlTagWord(const std::string& item);
 // least 14 characters and its character 6 is not "-". "NOUN" lines give
 // nouns; a blank code gives a control word of the undefined type; any other
 // code gives a control word only when it (trimmed at the right) is one of
-// knownCodes (case ignored), and the line is dropped otherwise.
+// knownCodes (case ignored), and the line is dropped otherwise. A running
+// number of more than four digits moves every later column on.
 TWordListEntries ParseWordListLines(const TStringList& lines, const TStringList& knownCodes);
 
 // The file's lines for the ticked entries: the control words first, then the
 // nouns, numbered from 1; entries that are empty when trimmed are skipped
-// and take no number.
+// and take no number; an item with a blank code keeps its code column.
 TStringList FormatWordListLines(const std::vector<std::string>& controlTags, const std::vector<std::string>& nouns);
 
 // Reads a word-list file (EFileError when it cannot be read).

@@ -34,6 +34,43 @@ TEST(WordListFile, ReaderTakesLinesByTheirCodeColumns) {
     EXPECT_EQ(e.controlTags, (std::vector<std::string>{"???? word", "inpt data", "PROC two words  "}));
 }
 
+TEST(WordListFile, RunningNumbersFromTenThousandMoveTheColumnsOn) {
+    const std::string longWord(120, 'w');
+    TStringList lines;
+    lines.SetText("9999 05 NOUN table\r\n"
+                  "10000 05 NOUN chair\r\n"
+                  "10001 04 INPT data\r\n"
+                  "10002 04      word\r\n"
+                  "10003 -1 INPT xxxxxxxxxx\r\n"      // a negative length: not an entry
+                  "123456 03 NOUN one\r\n"
+                  "10004 125 INPT " + longWord + "\r\n"
+                  "1000x 05 NOUN mixed\r\n");          // no number: fixed columns
+    const TWordListEntries e = ParseWordListLines(lines, kCodes);
+    EXPECT_EQ(e.nouns, (std::vector<std::string>{"table", "chair", "one"}));
+    EXPECT_EQ(e.controlTags, (std::vector<std::string>{"INPT data", "???? word", "INPT " + longWord}));
+}
+
+TEST(WordListFile, TwelveThousandEntriesReadBackWhole) {
+    pemtest::TempDir dir;
+    const std::string file = dir / "big.wrl";
+    std::vector<std::string> nouns;
+    for (int i = 1; i <= 12000; ++i) nouns.push_back("noun" + std::to_string(i));
+    WriteWordListFile(file, {ControlTagItem("CASE", "when")}, nouns);
+    const std::string text = pemtest::ReadFile(file);
+    EXPECT_NE(text.find("\n9999 08 NOUN noun9998\n10000 08 NOUN noun9999\n"), std::string::npos);
+    const TWordListEntries back = ReadWordListFile(file, kCodes);
+    EXPECT_EQ(back.controlTags, std::vector<std::string>{"CASE when"});
+    EXPECT_EQ(back.nouns, nouns);
+}
+
+TEST(WordListFile, AControlWordWithoutCodeIsWrittenSoItReadsBack) {
+    const std::string item = ControlTagItem("", "zeta");
+    EXPECT_EQ(item, "     zeta");
+    const TStringList lines = FormatWordListLines({item, "   ", "OTPT out"}, {});
+    EXPECT_EQ(lines, TStringList({"0001 04      zeta", "0002 03 OTPT out"}));
+    EXPECT_EQ(ParseWordListLines(lines, kCodes).controlTags, (std::vector<std::string>{"???? zeta", "OTPT out"}));
+}
+
 TEST(WordListFile, RoundTripKeepsWhatTheListOffersAndLongWords) {
     pemtest::TempDir dir;
     const std::string file = dir / "list.wrl";
