@@ -165,6 +165,14 @@ public:
         for (int i = 0; i < f->PageControlEditor->PageCount(); ++i) v.push_back(f->PageControlEditor->Pages(i)->Caption());
         return v;
     }
+    // The tool's progress lines in a console log.
+    static size_t ProgressLines(const std::string& console) {
+        size_t lines = 0;
+        for (size_t at = console.find("Orig Source File = "); at != std::string::npos;
+             at = console.find("Orig Source File = ", at + 1))
+            ++lines;
+        return lines;
+    }
     bool HasTab(TfrmPemarisMain* f, const std::string& caption) const {
         const auto v = TabCaptions(f);
         return std::find(v.begin(), v.end(), caption) != v.end();
@@ -353,11 +361,7 @@ TEST_F(RunFormTest, ABatchRunWithCaptureLogFillsConsoleLog) {
     ASSERT_TRUE(UntilFinished(f));
     // Every source's progress line went into the file.
     const std::string console = pemtest::ReadFile(Out() + "/Console.log");
-    size_t lines = 0;
-    for (size_t at = console.find("Orig Source File = "); at != std::string::npos;
-         at = console.find("Orig Source File = ", at + 1))
-        ++lines;
-    EXPECT_EQ(lines, 3u) << console;
+    EXPECT_EQ(ProgressLines(console), 3u) << console;
     EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/b.met"));
 }
 
@@ -420,11 +424,7 @@ TEST_F(RunFormTest, AConsoleLogWrittenByTheToolIsKept) {
     ASSERT_TRUE(f->ToolRun && f->ToolRun->Piped());
     ASSERT_TRUE(UntilFinished(f));
     const std::string console = pemtest::ReadFile(Out() + "/Console.log");
-    size_t lines = 0;
-    for (size_t at = console.find("Orig Source File = "); at != std::string::npos;
-         at = console.find("Orig Source File = ", at + 1))
-        ++lines;
-    EXPECT_EQ(lines, 3u) << console;
+    EXPECT_EQ(ProgressLines(console), 3u) << console;
     EXPECT_TRUE(HasTab(f, "Console.log")) << ::testing::PrintToString(TabCaptions(f));
     EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
 }
