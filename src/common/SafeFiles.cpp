@@ -61,15 +61,20 @@ std::string BaseOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// What a replacement does with a symbolic link in the file's place.
+enum class TLinks { Keep, Replace };
+
 // The file a replacement writes: the path itself, or the end of its chain of
-// symbolic links, so that the links stay links.
+// symbolic links, so that the links stay links. Where links are replaced,
+// a link counts as no file: the new file takes its place and its target is
+// never opened.
 struct Target {
     std::string path;
     bool exists = false;
     struct stat st {};
 };
 
-Target Resolve(const std::string& path, const std::string& name) {
+Target Resolve(const std::string& path, const std::string& name, TLinks links) {
     Target t;
     t.path = path;
     for (int hops = 0;; ++hops) {
@@ -80,6 +85,7 @@ Target Resolve(const std::string& path, const std::string& name) {
             CannotCreate(name);
         }
         if (!S_ISLNK(lst.st_mode)) break;
+        if (links == TLinks::Replace) return t;
         std::vector<char> buf(static_cast<std::size_t>(lst.st_size > 0 ? lst.st_size : PATH_MAX) + 1);
         const ssize_t n = ::readlink(t.path.c_str(), buf.data(), buf.size());
         if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) CannotCreate(name);
@@ -154,8 +160,8 @@ bool MayWriteInPlace(const Target& t, int err) { return t.exists && (err == EACC
 // write would be refused; the stale temporary files removed; the fresh one
 // made. Returns its descriptor, or -1 when the file is to be written in
 // place.
-int Begin(const std::string& path, const std::string& name, Target& t, std::string& temp) {
-    t = Resolve(path, name);
+int Begin(const std::string& path, const std::string& name, TLinks links, Target& t, std::string& temp) {
+    t = Resolve(path, name, links);
     if (t.exists && WriteProtected(t)) CannotCreate(name);
     RemoveStaleTemps(DirOf(t.path), BaseOf(t.path));
     const int fd = MakeTemp(t, temp);
@@ -223,6 +229,54 @@ void WriteInPlace(const Target& t, std::string_view text, const std::string& nam
     if (!fd.Close()) CannotWrite(name);
 }
 
+void ReplaceText(const std::string& path, std::string_view text, const std::string& nameIn, TLinks links) {
+    const std::string name = NameOr(nameIn, path);
+    Target t;
+    std::string temp;
+    Fd fd(Begin(path, name, links, t, temp));
+    if (!fd.ok()) return WriteInPlace(t, text, name);
+    if (!WriteAllAt(fd.get(), text, 0)) {
+        fd.Close();
+        ::unlink(temp.c_str());
+        CannotWrite(name);
+    }
+    Commit(fd, temp, t, name);
+}
+
+void Replace(const std::string& path, const std::function<void(const std::string&)>& write,
+             const std::string& nameIn, TLinks links) {
+    const std::string name = NameOr(nameIn, path);
+    Target t;
+    std::string temp;
+    Fd fd(Begin(path, name, links, t, temp));
+    if (!fd.ok()) {
+        // The whole text is made in memory, in a file that has no name on
+        // any disk, and read back before the file is touched.
+        Fd side(::memfd_create("pemaris-save", MFD_CLOEXEC));
+        if (!side.ok()) CannotCreate(name);
+        std::string text;
+        try {
+            write("/proc/self/fd/" + std::to_string(side.get()));
+        } catch (const EFileError&) {
+            CannotWrite(name);
+        }
+        if (::lseek(side.get(), 0, SEEK_SET) != 0 || !ReadAll(side.get(), text, 0)) CannotWrite(name);
+        return WriteInPlace(t, text, name);
+    }
+    try {
+        write(temp);
+    } catch (const EFileError&) {
+        fd.Close();
+        ::unlink(temp.c_str());
+        CannotWrite(name);
+    } catch (...) {
+        fd.Close();
+        ::unlink(temp.c_str());
+        throw;
+    }
+    Commit(fd, temp, t, name);
+}
+
 } // namespace
 
 bool IsRegularFile(const std::string& path) {
@@ -266,52 +320,22 @@ std::string ReplacementTempPrefix(const std::string& fileName, long pid) {
     return "." + fileName + ".tmp-" + std::to_string(pid) + "-";
 }
 
-void ReplaceFileText(const std::string& path, std::string_view text, const std::string& nameIn) {
-    const std::string name = NameOr(nameIn, path);
-    Target t;
-    std::string temp;
-    Fd fd(Begin(path, name, t, temp));
-    if (!fd.ok()) return WriteInPlace(t, text, name);
-    if (!WriteAllAt(fd.get(), text, 0)) {
-        fd.Close();
-        ::unlink(temp.c_str());
-        CannotWrite(name);
-    }
-    Commit(fd, temp, t, name);
+void ReplaceFileText(const std::string& path, std::string_view text, const std::string& name) {
+    ReplaceText(path, text, name, TLinks::Keep);
 }
 
 void ReplaceFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
-                           const std::string& nameIn) {
-    const std::string name = NameOr(nameIn, path);
-    Target t;
-    std::string temp;
-    Fd fd(Begin(path, name, t, temp));
-    if (!fd.ok()) {
-        // The whole text is made in memory, in a file that has no name on
-        // any disk, and read back before the file is touched.
-        Fd side(::memfd_create("pemaris-save", MFD_CLOEXEC));
-        if (!side.ok()) CannotCreate(name);
-        std::string text;
-        try {
-            write("/proc/self/fd/" + std::to_string(side.get()));
-        } catch (const EFileError&) {
-            CannotWrite(name);
-        }
-        if (::lseek(side.get(), 0, SEEK_SET) != 0 || !ReadAll(side.get(), text, 0)) CannotWrite(name);
-        return WriteInPlace(t, text, name);
-    }
-    try {
-        write(temp);
-    } catch (const EFileError&) {
-        fd.Close();
-        ::unlink(temp.c_str());
-        CannotWrite(name);
-    } catch (...) {
-        fd.Close();
-        ::unlink(temp.c_str());
-        throw;
-    }
-    Commit(fd, temp, t, name);
+                           const std::string& name) {
+    Replace(path, write, name, TLinks::Keep);
+}
+
+void ReplaceOwnFileText(const std::string& path, std::string_view text, const std::string& name) {
+    ReplaceText(path, text, name, TLinks::Replace);
+}
+
+void ReplaceOwnFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
+                              const std::string& name) {
+    Replace(path, write, name, TLinks::Replace);
 }
 
 } // namespace pem

@@ -15,6 +15,9 @@
 // refused, as a direct write would be. Where the folder refuses new files but
 // the file itself may be written, the complete text is made first and then
 // written over the file in place, with the old text put back if that fails.
+// The files the program keeps at fixed names in a folder of its own
+// (ReplaceOwnFile...) differ in one point: a link found in their place is
+// replaced by the new file, and its target is neither followed nor touched.
 //
 // The temporary files are named "." + file name + ".tmp-" + process id + "-"
 // + six characters. The next replacement of the same file removes those whose
@@ -54,10 +57,18 @@ std::string ReadRegularFile(const std::string& path, std::uint64_t maxBytes = 0)
 void ReplaceFileText(const std::string& path, std::string_view text, const std::string& name = {});
 
 // The same with the content written by write, which receives the name of the
-// file to write (a fresh temporary file). An EFileError of write becomes
+// file to write (a fresh temporary file, or a file in memory: write writes it
+// directly, not through another replacement). An EFileError of write becomes
 // "Can not write file %s" naming the file; any other exception passes on.
 void ReplaceFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
                            const std::string& name = {});
+
+// The same two for a file the program owns at a fixed name (a stop file, a
+// parameter document, a console log): a symbolic link in its place is never
+// followed but replaced by a plain file with the mode of new files.
+void ReplaceOwnFileText(const std::string& path, std::string_view text, const std::string& name = {});
+void ReplaceOwnFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
+                              const std::string& name = {});
 
 // The start of the temporary files of a replacement of fileName (the name
 // without folder) by process pid: "." + fileName + ".tmp-" + pid + "-".

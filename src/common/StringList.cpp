@@ -5,7 +5,6 @@
 #include "SafeFiles.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace pem {
 
@@ -275,13 +274,8 @@ void TStringList::LoadFromFile(const std::string& fileName) {
     SetText(ReadRegularFile(fileName));
 }
 
-void TStringList::SaveToFile(const std::string& fileName) const {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) throw EFileError("Can not create file " + fileName);
-    std::string t = Text();
-    out.write(t.data(), static_cast<std::streamsize>(t.size()));
-    out.close();
-    if (!out) throw EFileError("Can not write file " + fileName);
+void TStringList::SaveToFile(const std::string& fileName, const std::string& name) const {
+    ReplaceFileText(fileName, Text(), name);
 }
 
 void TStringList::Sort() {

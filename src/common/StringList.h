@@ -73,7 +73,10 @@ public:
     // Only a regular file is read (see ReadRegularFile): other kinds raise
     // "Can not open file %s: not a regular file".
     void LoadFromFile(const std::string& fileName);
-    void SaveToFile(const std::string& fileName) const;
+    // Replaces the file in one step (ReplaceFileText): the old file stays
+    // whole until the new text is complete; messages name the file by name
+    // (the file name when empty).
+    void SaveToFile(const std::string& fileName, const std::string& name = {}) const;
 
     void Sort();
     void CustomSort(const std::function<int(const TStringList&, int, int)>& compare);

@@ -142,12 +142,12 @@ void TStreamToIni::SetValue(std::string_view key, const std::string& value) {
 
 // ---- files
 
-void TStreamToIni::SaveToFile(const std::string& fileName) {
+void TStreamToIni::SaveToFile(const std::string& fileName, const std::string& name) {
     if (ExactIndex(FileFormatKey) >= 0) SetValue(FileFormatKey, "1");
     else Insert(0, std::string(FileFormatKey) + "=1");
     const std::string& last = Get(Count() - 1);
     if (!last.empty() && !StartsWithBracket(last)) Add(EndMarker);
-    TStringList::SaveToFile(fileName);
+    TStringList::SaveToFile(fileName, name);
 }
 
 void TStreamToIni::LoadFromFile(const std::string& fileName) {

@@ -103,7 +103,7 @@ public:
 
     // Puts "StreamToIni.FileFormat=1" in (as line 0 when missing), appends the
     // end marker when the text would end in a value line, then saves.
-    void SaveToFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName, const std::string& name = {});
     // Loads the text (CR LF or LF) and reads its file format.
     void LoadFromFile(const std::string& fileName);
     void ReadFileFormat();

@@ -161,7 +161,9 @@ public:
     // WrapColumn; otherwise two blanks per level.
     std::string AsText(int start = -1, bool tabLayout = false) const;
     // Clean list: ProcessingHeader, DocTypeHeader, then AsText(start, blanks).
-    // Raises EFileError "Can not create file %s" when the file cannot be made.
+    // The file is replaced in one step: the old one stays whole until the new
+    // text is complete. Raises EFileError "Can not create file %s" when the
+    // file cannot be made, "Can not write file %s" when the text cannot.
     void SaveToFile(const std::string& fileName, int start = -1) const;
 
     void SetUpperCaseMode(bool on);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
@@ -698,15 +697,10 @@ std::string TMyXMLNodeList::AsText(int start, bool tabLayout) const {
 }
 
 void TMyXMLNodeList::SaveToFile(const std::string& fileName, int start) const {
-    std::ofstream f(fileName, std::ios::binary | std::ios::trunc);
-    if (!f) throw EFileError("Can not create file " + fileName);
-    if (IsClean) {
-        f << ProcessingHeader << DocTypeHeader;
-    }
-    const std::string text = AsText(start, false);
-    f.write(text.data(), static_cast<std::streamsize>(text.size()));
-    f.close();
-    if (!f) throw EFileError("Can not write file " + fileName);
+    // The whole text first: nothing of the old file goes before it is made.
+    std::string text = IsClean ? ProcessingHeader + DocTypeHeader : std::string();
+    text += AsText(start, false);
+    ReplaceFileText(fileName, text);
 }
 
 } // namespace pem

@@ -6,6 +6,7 @@
 
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
+#include "RunActions.h"
 #include "StringList.h"
 
 #include <filesystem>
@@ -103,7 +104,7 @@ void TfrmPemarisMain::FormCloseQuery(TComponent*, bool& canClose) {
     if (Dialogs().MessageDlg(kBackgroundQuestion, TMsgDlgType::mtWarning, mbYesNo) == mrYes) {
         SetModified(true);
         const std::string outDir = OutputDirectory();
-        if (!outDir.empty()) CreateEmptyFile(IncludeTrailingSeparator(outDir, '/') + "Semaphore.xml");
+        if (!outDir.empty()) WriteStopRequest(outDir);
         WaitForWatcher();
         Act("ActCancelRun")->SetEnabled(false);
         MyStB->Error("Background process cancelled!");

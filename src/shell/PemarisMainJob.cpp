@@ -8,7 +8,6 @@
 
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
-#include "SafeFiles.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesCommon.h"
 #include "StreamToIni.h"
@@ -276,7 +275,7 @@ void TfrmPemarisMain::SaveProjectTo(const std::string& fileName) {
     }
     if (TForm* metrics = Screen().FindForm("frmCompoundMetrics")) list.StoreFormsEx(metrics, 959);
 
-    ReplaceFileAtomically(Cp1252ToUtf8(fileName), [&](const std::string& temp) { list.SaveToFile(temp); }, fileName);
+    list.SaveToFile(Cp1252ToUtf8(fileName), fileName);
 }
 
 // -------------------------------------------------------------------- load

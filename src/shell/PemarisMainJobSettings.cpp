@@ -18,6 +18,7 @@
 #include "JobrinDocument.h"
 #include "MetricWeights.h"
 #include "QtText.h"
+#include "SafeFiles.h"
 #include "SettingsStore.h"
 #include "SharedRoutinesFiles.h"
 #include "SourceFileListBox.h"
@@ -373,7 +374,7 @@ void TfrmPemarisMain::WriteJobrinParameters() {
     ParameterDocuments.AddStrings(doc.lines);
     NewFileNames.SetValues(doc.names);
     NewFileNamesChanged();
-    ParameterDocuments.SaveToFile(Cp1252ToUtf8(out + "/last.xml"));
+    ReplaceOwnFileText(Cp1252ToUtf8(out + "/last.xml"), ParameterDocuments.Text(), out + "/last.xml");
 }
 
 void TfrmPemarisMain::ListCsxExports() {

@@ -5,12 +5,14 @@
 #include "PemarisMain.h"
 
 #include "CaseInsensitivePath.h"
+#include "CharSet1252.h"
 #include "DOSStart.h"
 #include "DialogService.h"
 #include "EventPump.h"
 #include "Exceptions.h"
 #include "FindExecFrame.h"
 #include "QtText.h"
+#include "RunActions.h"
 #include "SharedRoutinesCommon.h"
 
 namespace pem {
@@ -167,6 +169,10 @@ void TfrmPemarisMain::FinishToolOutput() {
 long TfrmPemarisMain::SaveConsoleLog() {
     if (!ToolOutput) return -1;
     const std::string path = IncludeTrailingSeparator(OutputDirectory(), '/') + "Console.log";
+    if (ToolOutput->Capture().LineCount() == 0) {
+        const long kept = ToolWrittenConsoleLogLines(Cp1252ToUtf8(path));
+        if (kept >= 0) return kept;
+    }
     if (!ToolOutput->Capture().SaveToFile(path)) return -1;
     return ToolOutput->Capture().LineCount();
 }

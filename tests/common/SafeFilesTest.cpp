@@ -7,7 +7,9 @@
 #include "StringList.h"
 #include "TestSupport.h"
 
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -42,10 +44,13 @@ int EntriesIn(const std::string& dir) {
     return static_cast<int>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
+// A writer as ReplaceFileAtomically wants one: the text and a line end
+// written straight into the file it is given, EFileError when that fails.
 void WriteBy(const std::string& text, const std::string& file) {
-    TStringList l;
-    l.SetText(text);
-    l.SaveToFile(file);
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f) throw EFileError("Can not create file " + file);
+    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fputc('\n', f) == '\n';
+    if (std::fclose(f) != 0 || !ok) throw EFileError("Can not write file " + file);
 }
 
 // ------------------------------------------------------------------ reading
@@ -169,6 +174,55 @@ TEST(ReplaceFile, LinksStayLinksAndPermissionsStay) {
     ReplaceFileText(dir / "fresh.txt", "x");
     ::umask(mask);
     EXPECT_EQ(ModeOf(dir / "fresh.txt"), 0644u);
+}
+
+// A file the program keeps at a fixed name in its own folder: a link planted
+// in its place is replaced by a plain file of the new text, whatever it
+// points at, and what it pointed at stays as it was. A plain file in its
+// place keeps its mode, as any replaced file does.
+TEST(ReplaceOwnFile, ALinkInItsPlaceIsReplacedAndItsTargetLeftAlone) {
+    using Replace = std::function<void(const std::string& path, const std::string& text)>;
+    const struct {
+        const char* what;
+        Replace replace;
+    } ways[] = {
+        {"text", [](const std::string& p, const std::string& t) { ReplaceOwnFileText(p, t); }},
+        {"writer",
+         [](const std::string& p, const std::string& t) {
+             ReplaceOwnFileAtomically(p, [&](const std::string& temp) { WriteFile(temp, t); });
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        TempDir elsewhere, out;
+        WriteFile(elsewhere / "precious.txt", "the user's text\n");
+        ::chmod((elsewhere / "precious.txt").c_str(), 0640);
+        fs::create_symlink(elsewhere / "precious.txt", out / "Semaphore.xml");
+        fs::create_symlink("Semaphore.xml", out / "chain.xml");        // a link to the link
+        fs::create_symlink(elsewhere / "gone.txt", out / "last.xml");  // a dangling one
+        fs::create_symlink("/dev/zero", out / "Console.log");          // not a file at all
+        WriteFile(out / "plain.cmd", "old\n");
+        ::chmod((out / "plain.cmd").c_str(), 0600);
+
+        const mode_t mask = ::umask(022);
+        for (const char* name : {"Semaphore.xml", "chain.xml", "last.xml", "Console.log", "plain.cmd"})
+            way.replace(out / name, std::string("new ") + name);
+        ::umask(mask);
+
+        for (const char* name : {"Semaphore.xml", "chain.xml", "last.xml", "Console.log"}) {
+            EXPECT_FALSE(fs::is_symlink(out / name)) << name;
+            EXPECT_TRUE(fs::is_regular_file(out / name)) << name;
+            EXPECT_EQ(ReadFile(out / name), std::string("new ") + name);
+            EXPECT_EQ(ModeOf(out / name), 0644u) << name;
+        }
+        EXPECT_EQ(ReadFile(out / "plain.cmd"), "new plain.cmd");
+        EXPECT_EQ(ModeOf(out / "plain.cmd"), 0600u);
+        EXPECT_EQ(ReadFile(elsewhere / "precious.txt"), "the user's text\n");
+        EXPECT_EQ(ModeOf(elsewhere / "precious.txt"), 0640u);
+        EXPECT_FALSE(fs::exists(elsewhere / "gone.txt"));
+        EXPECT_EQ(EntriesIn(elsewhere.Path()), 1);
+        EXPECT_EQ(EntriesIn(out.Path()), 5);
+    }
 }
 
 // What a direct write would refuse is refused, and the file stays as it is:

@@ -1,11 +1,13 @@
 // Conversion of the document scanners' reports into metric documents: the
 // run road, the editor road, failures, and the counter sums of the editor.
+#include "FileFaults.h"
 #include "ReportConversion.h"
 #include "ReportsTestSupport.h"
 #include "ScannerReportEntry.h"
 #include "QtTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace pem;
 using namespace pemtest;
@@ -262,6 +264,52 @@ TEST_F(ConversionTest, BadDocumentsEndInTheDialogAndKeepWhatWasWritten) {
             EXPECT_EQ(ReadFile(folder + f) != "first run", rewritten) << c.what << ": " << f;
         }
     }
+}
+
+// A disk that fills up during a conversion, on the run road and on the
+// editor road: every document it was to replace stays whole (the report
+// kept in Original as the run moved it there, the export and component
+// documents of the first conversion), and the failure is reported.
+TEST_F(ConversionTest, AFullDiskLeavesEveryReplacedDocumentWhole) {
+    const std::string folder = output.Folder(kDocumentKindDefects);
+    const std::string report = ReportFixture("defects_Sales.xml");
+    output.PlaceReport("Sales", report);
+    AfterRun(kDocumentKindDefects, "Sales");
+    ASSERT_TRUE(problems.errors.empty());
+    std::map<std::string, std::string> first;
+    for (const std::string sub : {"Exports", "Components"})
+        for (const std::string& f : FilesIn(folder + sub)) first[sub + "/" + f] = ReadFile(folder + sub + "/" + f);
+    ASSERT_EQ(first.size(), 3u);
+    auto unchanged = [&] {
+        for (const auto& [f, text] : first) EXPECT_EQ(ReadFile(folder + f), text) << f;
+        for (const std::string sub : {"Original", "Exports", "Components"})
+            for (const std::string& f : FilesIn(folder + sub)) EXPECT_EQ(f.find(".tmp-"), std::string::npos) << f;
+    };
+
+    // The run road: the new report reaches Original by a rename, and its
+    // rewrite without the first two lines cannot be made.
+    const std::string second = Replaced(report, "<Fatal_Devl_Defects>1<", "<Fatal_Devl_Defects>5<");
+    output.PlaceReport("Sales", second);
+    {
+        pemtest::FileSizeLimit disk(200);
+        try {
+            AfterRun(kDocumentKindDefects, "Sales");
+        } catch (const std::exception&) {
+        }
+    }
+    EXPECT_EQ(ReadFile(folder + "Original/Sales.xml"), second);
+    unchanged();
+
+    // The editor road: the export cannot be written; the dialog says so.
+    FakeEditor editor(folder + "Original/Sales.xml");
+    {
+        pemtest::FileSizeLimit disk(200);
+        ConvertCurrentReport({output.Settings(kDocumentKindDefects, "Sales"), BuiltInReportTemplates(), &problems},
+                             &editor);
+    }
+    ASSERT_EQ(problems.errors.size(), 1u);
+    EXPECT_EQ(problems.errors[0], "Can not write file " + folder + "Exports/Sales.xml");
+    unchanged();
 }
 
 TEST_F(ConversionTest, ASavedEditorConvertsOnlyAReportOfTheOriginalFolder) {

@@ -244,6 +244,40 @@ TEST_F(PrepareRunTest, ASystemNamedByDirectoryGetsADocumentPerModule) {
     EXPECT_EQ(module2.find("Orig_File_0001"), std::string::npos) << module2;
 }
 
+// The run's documents and its batch are the output directory's own files:
+// links planted at their names are replaced by plain files, and the files
+// they pointed at stay as they were.
+TEST_F(PrepareRunTest, LinksAtTheRunsDocumentsAreReplacedNotFollowed) {
+    const struct {
+        const char* what;
+        bool byDirectory;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"one document", false, {"last.xml"}},
+        {"a document per module", true, {"last0001.xml", "last0002.xml", "lastbatch.cmd"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TfrmPemarisMain* f = StartWithJob();
+        fs::remove_all(out.Path());
+        fs::create_directories(out / "Metrics");
+        pemtest::TempDir elsewhere;
+        for (const std::string& name : c.names) {
+            pemtest::WriteFile(elsewhere / name, "kept " + name);
+            fs::create_symlink(elsewhere / name, out / name);
+        }
+        if (c.byDirectory) f->Act("ActNameByDirectory")->Execute();
+        ASSERT_EQ(f->SystemNameByDirectory, c.byDirectory);
+        ASSERT_TRUE(Prepare(f));
+        for (const std::string& name : c.names) {
+            EXPECT_EQ(pemtest::ReadFile(elsewhere / name), "kept " + name);
+            EXPECT_FALSE(fs::is_symlink(out / name)) << name;
+            EXPECT_TRUE(fs::is_regular_file(out / name)) << name;
+        }
+        EXPECT_EQ(pemtest::ReadFile(out / c.names[0]).find("kept"), std::string::npos);
+    }
+}
+
 TEST_F(PrepareRunTest, TheTablesGoBesideTheDocument) {
     pemtest::WriteFile(install / "_Pemaris_Family.Src/Korvex.INI",
                        ReplaceStr("(DirDepth=2)", "(DirDepth=2,REPO_Tab=Y)", kKorvexIni));

@@ -172,6 +172,14 @@ public:
         for (int i = 0; i < f->PageControlEditor->PageCount(); ++i) v.push_back(f->PageControlEditor->Pages(i)->Caption());
         return v;
     }
+    // The tool's progress lines in a console log.
+    static size_t ProgressLines(const std::string& console) {
+        size_t lines = 0;
+        for (size_t at = console.find("Orig Source File = "); at != std::string::npos;
+             at = console.find("Orig Source File = ", at + 1))
+            ++lines;
+        return lines;
+    }
     bool HasTab(TfrmPemarisMain* f, const std::string& caption) const {
         const auto v = TabCaptions(f);
         return std::find(v.begin(), v.end(), caption) != v.end();
@@ -360,12 +368,72 @@ TEST_F(RunFormTest, ABatchRunWithCaptureLogFillsConsoleLog) {
     ASSERT_TRUE(UntilFinished(f));
     // Every source's progress line went into the file.
     const std::string console = pemtest::ReadFile(Out() + "/Console.log");
-    size_t lines = 0;
-    for (size_t at = console.find("Orig Source File = "); at != std::string::npos;
-         at = console.find("Orig Source File = ", at + 1))
-        ++lines;
-    EXPECT_EQ(lines, 3u) << console;
+    EXPECT_EQ(ProgressLines(console), 3u) << console;
     EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/b.met"));
+}
+
+// The stop file and the console log are the output directory's own: a link
+// planted in their place while the tool runs is replaced by a plain file on
+// every road that writes them, and the file it pointed at stays as it was.
+TEST_F(RunFormTest, LinksPlantedAtTheRunsOwnFilesAreReplacedNotFollowed) {
+    const struct {
+        const char* what;
+        const char* settings;
+        const char* name;
+        std::function<void(TfrmPemarisMain*)> road;
+    } cases[] = {
+        {"stop file by the cancel action", "", "Semaphore.xml",
+         [this](TfrmPemarisMain* f) {
+             dialogs->AnswerMessage(mrYes);
+             f->Act("ActCancelRun")->trigger();
+         }},
+        {"stop file by closing the window", "", "Semaphore.xml",
+         [this](TfrmPemarisMain* f) {
+             dialogs->AnswerMessage(mrYes);
+             EXPECT_FALSE(f->close());
+         }},
+        {"console log of a piped run", "Runcontrol.SystemCaptureConsole=Y\n", "Console.log",
+         [this](TfrmPemarisMain* f) { EXPECT_TRUE(UntilFinished(f)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", std::string(c.name) == "Console.log" ? "300" : "20000");
+        TfrmPemarisMain* f = StartJob(c.settings);
+        f->Act("ActRunAnal")->trigger();
+        ASSERT_TRUE(f->Running);
+        // Planted once the start has cleared the old ones away.
+        const std::string precious = install / "elsewhere/precious.txt";
+        pemtest::WriteFile(precious, "the user's own text\n");
+        fs::create_symlink(precious, Out() + "/" + c.name);
+        c.road(f);
+        EXPECT_EQ(f->RunState, TRunState::Idle);
+        EXPECT_EQ(pemtest::ReadFile(precious), "the user's own text\n");
+        EXPECT_FALSE(fs::is_symlink(Out() + "/" + c.name));
+        ASSERT_TRUE(fs::is_regular_file(Out() + "/" + c.name));
+        if (std::string(c.name) == "Semaphore.xml") {
+            EXPECT_EQ(pemtest::ReadFile(Out() + "/Semaphore.xml"), "");
+            EXPECT_NE(pemtest::ReadFile(Out() + "/Sys.log").find("stopped"), std::string::npos);
+        } else {
+            EXPECT_NE(pemtest::ReadFile(Out() + "/Console.log").find("Orig Source File = "), std::string::npos);
+        }
+        form.reset();
+        ClearInstall();
+        dialogs->Reset();
+    }
+}
+
+// A piped run whose tool is given "> Console.log" writes the log itself, and
+// its pipe carries nothing: the empty capture leaves the tool's log alone,
+// and the log is opened as any short one.
+TEST_F(RunFormTest, AConsoleLogWrittenByTheToolIsKept) {
+    TfrmPemarisMain* f = StartJob("Runcontrol.SystemCaptureConsole=Y\nRuncontrol.CaptureLog=Y\n");
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->ToolRun && f->ToolRun->Piped());
+    ASSERT_TRUE(UntilFinished(f));
+    const std::string console = pemtest::ReadFile(Out() + "/Console.log");
+    EXPECT_EQ(ProgressLines(console), 3u) << console;
+    EXPECT_TRUE(HasTab(f, "Console.log")) << ::testing::PrintToString(TabCaptions(f));
+    EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
 }
 
 TEST_F(RunFormTest, ClosingWhileAToolRunsCancelsItAndKeepsTheWindow) {

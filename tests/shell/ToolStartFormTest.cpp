@@ -127,10 +127,16 @@ TEST_F(ToolStartFormTest, DOSBoxOnPathWritesItsTemplateOnceAndRunsTheTool) {
 
     const std::string tool = install / "Tools/Measure/Korvex/COBAudit/COBAUDIT.EXE";
     fs::copy_file(kFakeTool, tool);
+    // The run's configuration is the output directory's own file: a link in
+    // its place is replaced, the file it pointed at stays.
+    pemtest::WriteFile(install / "elsewhere/dosbox.conf", "[sdl]\nfullscreen=true\n");
+    fs::create_symlink(install / "elsewhere/dosbox.conf", Out() + "/DOSBox.config");
     ASSERT_TRUE(f->StartTool(tool, {"last.xml"}, Out()));
     ASSERT_TRUE(f->ToolRun->WaitFor(10000));
     EXPECT_EQ(pemtest::ReadFile(Out() + "/Metrics/SRC0001.met"), "Lines > 2\n");
     EXPECT_NE(pemtest::ReadFile(Out() + "/DOSBox.config").find("cycles=max"), std::string::npos);
+    EXPECT_FALSE(fs::is_symlink(Out() + "/DOSBox.config"));
+    EXPECT_EQ(pemtest::ReadFile(install / "elsewhere/dosbox.conf"), "[sdl]\nfullscreen=true\n");
 }
 
 TEST_F(ToolStartFormTest, WithoutDOSBoxOnPathTheLocationIsAskedForAndWrittenBelowTheSwitch) {

@@ -1,7 +1,8 @@
 #pragma once
 // Faults of the file system made on purpose: a full disk (a limit on the size
-// of the files this process writes) and running as an ordinary user, for whom
-// file and folder permissions count (an administrator may write anything).
+// of the files this process, or a child, writes) and running as an ordinary
+// user, for whom file and folder permissions count (an administrator may
+// write anything).
 #include <csignal>
 #include <exception>
 #include <functional>
@@ -47,6 +48,25 @@ inline int RunAsOrdinaryUser(const std::function<int()>& f) {
             rc = f();
         } catch (...) {
             rc = 99;
+        }
+        ::_exit(rc);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// Runs f in a child process whose files may not grow past `bytes` (a full
+// disk for it alone); returns what f returned (99 for an exception, -1 when
+// the child did not end normally).
+inline int RunOnAFullDisk(rlim_t bytes, const std::function<int()>& f) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int rc = 99;
+        try {
+            FileSizeLimit limit(bytes);
+            rc = f();
+        } catch (...) {
         }
         ::_exit(rc);
     }

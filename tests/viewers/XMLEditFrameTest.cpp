@@ -1,6 +1,7 @@
 // The XML editor frame the way a user works it: keys typed into its fields,
 // headings clicked open, its save and close buttons pressed, every question
 // answered by the scripted dialogs; and the XML viewer window.
+#include "FileFaults.h"
 #include "MyStatusBar.h"
 #include "QtTestSupport.h"
 #include "SharedRoutinesCommon.h"
@@ -11,7 +12,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace pem;
 
@@ -158,6 +161,57 @@ TEST_F(XMLEditFrameTest, SaveWritesOnlyAChangeAndTellsTheOwnerOnce) {
     EXPECT_EQ(reread->NodeByTag("Notes")->Value, "R&D <draft>!");
     frame->BitBtnSave->click();
     EXPECT_EQ(saved, 1);
+}
+
+// A save that cannot be completed, on a disk that fills up, leaves the
+// document on disk byte for byte and the page modified, and says why; the
+// next save, with room again, writes it.
+TEST_F(XMLEditFrameTest, ASaveOnAFullDiskLeavesTheDocumentWhole) {
+    int saved = 0;
+    frame->OnSaved = [&](TFrameXMLEdit*) { ++saved; };
+    const std::string before = pemtest::ReadFile(file);
+    ASSERT_GT(before.size(), 512u);
+    Type(Edit(kNotes), "!");
+    {
+        pemtest::FileSizeLimit disk(512);
+        frame->BitBtnSave->click();
+    }
+    EXPECT_EQ(pemtest::ReadFile(file), before);
+    EXPECT_EQ(saved, 0);
+    EXPECT_TRUE(frame->HasUnsavedChanges());
+    EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{"Can not write file " + file + "."});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Original"), {}), 1);
+
+    frame->BitBtnSave->click();
+    EXPECT_EQ(saved, 1);
+    auto reread = TMyXMLNodeList::CreateFromFile(file);
+    reread->First();
+    EXPECT_EQ(reread->NodeByTag("Notes")->Value, "R&D <draft>!");
+}
+
+// A document opened through a link is the user's choice: the save writes the
+// link's target, and the link and the target's mode stay.
+TEST(XMLEditFrame, ASaveThroughALinkWritesItsTarget) {
+    pemtest::EnsureQApp();
+    pemtest::TempDir dir;
+    const std::string real = dir / "shared/PAY.xml", link = dir / "Original/PAY.xml";
+    pemtest::WriteFile(real, pemtest::ReadFile(FIXTURES_DIR "/xml/metric_qmetrics.xml"));
+    ::chmod(real.c_str(), 0640);
+    std::filesystem::create_directories(dir / "Original");
+    std::filesystem::create_symlink(real, link);
+    TForm host("frmHost");
+    TFrameXMLEdit* frame = TFrameXMLEdit::CreateForFile(&host, host.Client(), link);
+    ASSERT_NE(frame, nullptr);
+    host.show();
+    Type(frame->RowEdits().at(kNotes), "!");
+    frame->BitBtnSave->click();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    auto reread = TMyXMLNodeList::CreateFromFile(real);
+    reread->First();
+    EXPECT_EQ(reread->NodeByTag("Notes")->Value, "R&D <draft>!");
+    struct stat st {};
+    ::stat(real.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 TEST_F(XMLEditFrameTest, QuotesAndAmpersandsTypedReadBackTheSame) {

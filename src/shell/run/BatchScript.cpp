@@ -3,6 +3,7 @@
 #include "CaseInsensitivePath.h"
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "SafeFiles.h"
 
 #include <cstdio>
 
@@ -69,11 +70,7 @@ std::string BatchScriptText(const std::vector<TBatchLine>& lines) {
 }
 
 void SaveBatchScript(const std::string& fileName, const std::vector<TBatchLine>& lines) {
-    const std::string text = BatchScriptText(lines);
-    std::FILE* f = std::fopen(Cp1252ToUtf8(fileName).c_str(), "wb");
-    if (!f) throw EFileError("Can not create file " + fileName);
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (std::fclose(f) != 0 || !ok) throw EFileError("Can not create file " + fileName);
+    ReplaceOwnFileText(Cp1252ToUtf8(fileName), BatchScriptText(lines), fileName);
 }
 
 TBatchLine AuditCall(const std::string& toolFolder, int number) {

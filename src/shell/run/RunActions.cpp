@@ -2,9 +2,12 @@
 
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
+#include "Exceptions.h"
+#include "SafeFiles.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pem {
@@ -141,9 +144,28 @@ TRunOutcome DecideRunOutcome(const TToolEnd& end, const std::string& program) {
 
 bool WriteStopRequest(const std::string& outputDir) {
     const std::string path = Cp1252ToUtf8(IncludeTrailingSeparator(outputDir, '/') + "Semaphore.xml");
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    return ::close(fd) == 0;
+    try {
+        ReplaceOwnFileText(path, "");
+    } catch (const EFileError&) {
+        return false;
+    }
+    return true;
+}
+
+long ToolWrittenConsoleLogLines(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return -1;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    long lines = 0;
+    char last = '\n';
+    char buf[65536];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) {
+        lines += std::count(buf, buf + n, '\n');
+        last = buf[n - 1];
+    }
+    std::fclose(f);
+    return lines + (last != '\n' ? 1 : 0);
 }
 
 } // namespace pem

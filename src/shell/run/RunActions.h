@@ -101,7 +101,15 @@ struct TRunOutcome {
 TRunOutcome DecideRunOutcome(const TToolEnd& end, const std::string& program);
 
 // Writes an empty "Semaphore.xml" into the output directory, replacing any
-// old one; false when it cannot be written.
+// old one (a link in its place is replaced, its target left alone); false
+// when it cannot be written.
 bool WriteStopRequest(const std::string& outputDir);
+
+// A tool that was given "> Console.log" writes the console log itself, and
+// its pipe then carries nothing: an empty capture must not replace that
+// file. The number of lines of the file at path when it is a plain file
+// that is not empty (so it stays), -1 otherwise (a link, no file, an empty
+// one: the capture is saved).
+long ToolWrittenConsoleLogLines(const std::string& path);
 
 } // namespace pem

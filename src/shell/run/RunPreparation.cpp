@@ -182,7 +182,7 @@ void WriteRunDocuments(const TRunDocuments& run) {
     std::remove(Cp1252ToUtf8(batchFile).c_str());
 
     if (!run.nameByDirectory) {
-        ReplaceFileText(lastXml, document.Text());
+        ReplaceOwnFileText(Cp1252ToUtf8(lastXml), document.Text(), lastXml);
         if (run.subProcessorRun) {
             try {
                 SaveBatchScript(batchFile, ComposeSubProcessorBatch(*run.batchLines, run.toolFolder));
@@ -194,8 +194,10 @@ void WriteRunDocuments(const TRunDocuments& run) {
         return;
     }
     try {
-        for (const TModuleDocument& doc : SplitDocumentPerModule(document, *run.entries))
-            ReplaceFileText(In(run.outputDir, "last" + doc.module + ".xml"), doc.lines.Text());
+        for (const TModuleDocument& doc : SplitDocumentPerModule(document, *run.entries)) {
+            const std::string moduleXml = In(run.outputDir, "last" + doc.module + ".xml");
+            ReplaceOwnFileText(Cp1252ToUtf8(moduleXml), doc.lines.Text(), moduleXml);
+        }
         std::vector<TBatchLine> batch;
         if (run.subProcessorRun) {
             batch = RebuildBatchByModule(*run.batchLines, run.toolFolder);
@@ -210,7 +212,7 @@ void WriteRunDocuments(const TRunDocuments& run) {
         std::remove(Cp1252ToUtf8(batchFile).c_str());
         std::remove(Cp1252ToUtf8(lastXml).c_str());
         try {
-            ReplaceFileText(lastXml, document.Text());
+            ReplaceOwnFileText(Cp1252ToUtf8(lastXml), document.Text(), lastXml);
         } catch (const Exception&) {
         }
         throw;

@@ -1,6 +1,8 @@
 #include "ToolOutputReader.h"
 
 #include "CharSet1252.h"
+#include "Exceptions.h"
+#include "SafeFiles.h"
 #include "TempFiles.h"
 
 #include <cstring>
@@ -116,7 +118,23 @@ void TConsoleCapture::Clear() {
 }
 
 bool TConsoleCapture::SaveToFile(const std::string& fileName) {
-    std::FILE* out = std::fopen(Cp1252ToUtf8(fileName).c_str(), "wb");
+    // The log is the output directory's own file: replaced in one step, and a
+    // link in its place is replaced rather than written through.
+    try {
+        ReplaceOwnFileAtomically(
+            Cp1252ToUtf8(fileName),
+            [this](const std::string& temp) {
+                if (!WriteTo(temp)) throw EFileError("Can not write file " + temp);
+            },
+            fileName);
+    } catch (const EFileError&) {
+        return false;
+    }
+    return true;
+}
+
+bool TConsoleCapture::WriteTo(const std::string& path) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
     bool ok = true;
     if (spool_) {

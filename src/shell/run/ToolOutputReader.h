@@ -46,11 +46,12 @@ public:
     void Clear();
     long LineCount() const { return lines_; }
     // Writes every line, each ended by LF. False when the file cannot be
-    // written.
+    // written; the old file then stays as it was.
     bool SaveToFile(const std::string& fileName);
 
 private:
     bool Spool();
+    bool WriteTo(const std::string& path);
     std::string text_;
     long lines_ = 0;
     std::FILE* spool_ = nullptr;

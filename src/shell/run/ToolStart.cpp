@@ -2,6 +2,7 @@
 
 #include "CharSet1252.h"
 #include "DOSBoxConfig.h"
+#include "SafeFiles.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -85,7 +86,8 @@ std::unique_ptr<TToolRun> StartToolRun(const TToolStartRequest& request, int& er
     const TStartPlan plan = PlanToolStart(request);
     if (plan.writeDOSBoxConfig) {
         try {
-            plan.dosboxConfig.SaveToFile(Cp1252ToUtf8(Join(request.workingDir, "DOSBox.config")));
+            const std::string config = Join(request.workingDir, "DOSBox.config");
+            ReplaceOwnFileText(Cp1252ToUtf8(config), plan.dosboxConfig.Text(), config);
         } catch (const std::exception&) {
             error = errno ? errno : EIO;
             failedStep = "DOSBox.config";

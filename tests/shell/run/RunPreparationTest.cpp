@@ -225,7 +225,7 @@ TEST(RunPreparation, AFailedBatchIsAnErrorAndTheWholeDocumentStays) {
     // A folder where the batch file should go cannot be written over.
     fs::create_directories(run.Out("lastbatch.cmd/x"));
     EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { WriteRunDocuments(run.Documents()); }),
-              "Can not create file " + run.Out("lastbatch.cmd"));
+              "Can not create file " + run.Out("lastbatch.cmd") + ": not a regular file");
     EXPECT_EQ(ReadFile(run.Out("last.xml")), run.doc.lines.Text());
 }
 
