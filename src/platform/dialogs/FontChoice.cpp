@@ -16,7 +16,10 @@ std::string S(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
 std::vector<std::string> FixedPitchFamilies() {
     std::vector<std::string> out;
     for (const QString& family : QFontDatabase::families())
-        if (QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family)) out.push_back(S(family));
+        // Aliases the database lists ("Monospace") are no family of their own.
+        if (QFontDatabase::hasFamily(family) && QFontDatabase::isFixedPitch(family) &&
+            !QFontDatabase::isPrivateFamily(family))
+            out.push_back(S(family));
     return out;
 }
 
