@@ -161,6 +161,19 @@ TEST_F(ViewerActionsTest, FontDialogConfirmedUnchangedKeepsAFixedFont) {
     EXPECT_EQ(form->FontDialog1->Font.name, ReadSettingStr("FontName"));
 }
 
+// Print and Close stand side by side in a simple viewer's tab, of one height.
+TEST_F(ViewerActionsTest, SimpleViewerPrintAndCloseHaveEqualHeights) {
+    form->OpenInSimpleViewer(Write("h.txt", "alpha\r\n"));
+    auto* frame = static_cast<TFrameSimpleViewer*>(form->ResultTabs->ActiveFrame());
+    form->show();
+    QApplication::processEvents();
+    frame->resize(frame->width() + 1, frame->height());
+    QApplication::processEvents();
+    EXPECT_GT(frame->BitBtnClose->height(), 0);
+    EXPECT_EQ(frame->BitBtnPrint->height(), frame->BitBtnClose->height());
+    EXPECT_EQ(frame->BitBtnPrint->y(), frame->BitBtnClose->y());
+}
+
 TEST_F(ViewerActionsTest, ExternalEditorRunsInTheOutputDirectory) {
     const std::string mark = install / "editor-ran";
     const std::string script = install / "fake-editor";
