@@ -54,8 +54,9 @@ public:
     // Position of text between from and the end, ignoring case; -1 none.
     int FindText(const std::string& text, int from) const;
 
-    // Selects line i (0-based) to the start of the next one and scrolls it
-    // to linesAbove lines below the top. False when the line does not exist.
+    // Selects line i (0-based) to the start of the next one (the last line
+    // to its end) and scrolls it to linesAbove lines below the top. False
+    // when the line does not exist.
     bool ShowLine(int i, int linesAbove);
 
     // Colours the characters; ClearMarks removes every mark.

@@ -97,7 +97,15 @@ void TFrameSimpleViewer::BitBtnPrintClick(TComponent*) { Print(); }
 
 void TFrameSimpleViewer::BitBtnCloseClick(TComponent*) { PostCloseRequest(); }
 
-void TFrameSimpleViewer::FrameResize() { ArrangeButtonPanel(PanelSimpleViewer); }
+void TFrameSimpleViewer::FrameResize() {
+    // Print takes its text from the print action after it was sized: the two
+    // buttons side by side get one height, the taller one's.
+    const int h = std::max({BitBtnPrint->height(), BitBtnClose->height(), BitBtnPrint->sizeHint().height(),
+                            BitBtnClose->sizeHint().height()});
+    for (TBitBtn* b : {BitBtnPrint, BitBtnClose})
+        if (b->height() != h) b->resize(b->width(), h);
+    ArrangeButtonPanel(PanelSimpleViewer);
+}
 
 void TFrameSimpleViewer::resizeEvent(QResizeEvent* e) {
     TFrameViewerBase::resizeEvent(e);

@@ -1,7 +1,10 @@
 #include "GetLimits.h"
 
+#include "DesktopServices.h"
+
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <algorithm>
 
 namespace pem {
 
@@ -44,12 +47,15 @@ TfrmGetLimits::TfrmGetLimits() : TForm("frmGetLimits", "TfrmGetLimits") {
     static_cast<QBoxLayout*>(buttons->layout())->addStretch(1);
     BitBtnOK = new TBitBtn(this, buttons, "BitBtnOK", "OK");
     BitBtnCancel = new TBitBtn(this, buttons, "BitBtnCancel", "Cancel");
+    // Enter in a field presses OK, Escape presses Cancel.
     BitBtnOK->setDefault(true);
+    BitBtnCancel->SetCancel(true);
 
     OnShow = [this](TComponent* s) { FormShow(s); };
     BitBtnOK->OnClick = [this](TComponent* s) { BitBtnOKClick(s); };
     BitBtnCancel->OnClick = [this](TComponent* s) { BitBtnCancelClick(s); };
-    setFixedSize(sizeHint());
+    // Wide enough for the title bar to show the whole caption.
+    setFixedSize(std::max(sizeHint().width(), CaptionFitWidth(this)), sizeHint().height());
 }
 
 TModuleRankingLimits TfrmGetLimits::Limits() const {

@@ -87,6 +87,8 @@ TReportDocument TQRfrm_XMLTable::LayoutDated(const TTextMeasure& m, const std::s
         const TXMLTableBand b = XMLTableBandOf(item.s);
         TBand band;
         band.height = TBandFlow::Px(b.heightPx);
+        // A heading stays with the first row below it.
+        band.keepWithNext = b.kind != TXMLTableBand::Value;
         const double mid = (band.height - m.LineHeight(kArial)) / 2;
         switch (b.kind) {
         case TXMLTableBand::MainHeading: {

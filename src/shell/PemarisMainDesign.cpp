@@ -313,9 +313,9 @@ void TfrmPemarisMain::BuildTechTab() {
 
 void TfrmPemarisMain::BuildHelperPages() {
     PageControlHelper = new TPageControl(this, PanelLibraries, "PageControlHelper");
-    TabSheetComponentNames = new TTabSheet(this, PageControlHelper, "TabSheetComponentNames", "Components");
+    TabSheetComponentNames = new TTabSheet(this, PageControlHelper, "TabSheetComponentNames", "Component names");
     CheckListBoxComponentNames = new TCheckListBox(this, TabSheetComponentNames, "CheckListBoxComponentNames");
-    TabSheetModuleNames = new TTabSheet(this, PageControlHelper, "TabSheetModuleNames", "Modules");
+    TabSheetModuleNames = new TTabSheet(this, PageControlHelper, "TabSheetModuleNames", "Module names");
     CheckListBoxModuleNames = new TCheckListBox(this, TabSheetModuleNames, "CheckListBoxModuleNames");
     TabSheetNewFileNames = new TTabSheet(this, PageControlHelper, "TabSheetNewFileNames", "New file names");
     MemoNewFileNames = new TMemo(this, TabSheetNewFileNames, "MemoNewFileNames");

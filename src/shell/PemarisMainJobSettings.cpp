@@ -56,7 +56,9 @@ protected:
                 break;
             }
             case QEvent::MouseButtonRelease:
-                if (watched == list->viewport() && OnListMouseUp)
+                // Only a left-button release opens the weight editor.
+                if (watched == list->viewport() && OnListMouseUp &&
+                    static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
                     OnListMouseUp(static_cast<QMouseEvent*>(e)->position().toPoint());
                 break;
             case QEvent::MouseMove:

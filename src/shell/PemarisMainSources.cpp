@@ -407,17 +407,24 @@ void TfrmPemarisMain::ToggleStructureUnit(int level) {
     if (i < 0) return;
     const std::vector<std::string>& names = level == 1 ? Structure.Components : Structure.Modules;
     if (SourceFiles.Checked(i)) {
-        // Every file of the selected file's component (module) goes out.
-        const std::string unit = TModularStructure::At(names, i);
-        for (int k = 0; k < SourceFiles.Count(); ++k)
-            if (k == i || (static_cast<size_t>(k) < names.size() && names[static_cast<size_t>(k)] == unit))
+        // Every file of the selected file's component (module) goes out;
+        // a file added since the last computation has none.
+        const int row = SourceFiles.StructureRow(i);
+        const std::string unit = TModularStructure::At(names, row);
+        for (int k = 0; k < SourceFiles.Count(); ++k) {
+            const int r = SourceFiles.StructureRow(k);
+            if (k == i || (row >= 0 && r >= 0 && static_cast<size_t>(r) < names.size() &&
+                           names[static_cast<size_t>(r)] == unit))
                 SourceFiles.SetChecked(k, false);
+        }
     } else {
         // Every file below the selected file's first (second) folder under
-        // the root comes in.
+        // the root comes in. Without that folder (a file directly in the
+        // root) the prefix is the root, its separator and one more
+        // character: the root and separator alone would take in every file.
         const std::string& text = SourceFiles.Path(i);
         const size_t start = static_cast<size_t>(RelativePartStart(CommonRoot) - 1);
-        size_t end = start, found = 0;
+        size_t end = start + 1, found = 0;
         for (size_t p = start; p < text.size(); ++p)
             if (text[p] == '/' && ++found == static_cast<size_t>(level)) {
                 end = p + 1;

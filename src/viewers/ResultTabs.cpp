@@ -1,5 +1,6 @@
 #include "ResultTabs.h"
 
+#include "FontChoice.h"
 #include "Forms.h"
 #include "HandlerGuard.h"
 #include "MyStatusBar.h"
@@ -261,7 +262,10 @@ void TResultTabs::PageControlEditorChanging() {
 // ------------------------------------------------------------ font, sort, find
 
 void TResultTabs::SelectFont() {
-    TFontSpec font = ctx_.ProjectViewerFont();
+    // A stored or default family this machine lacks (or a proportional one)
+    // is not offered as it is: confirming the dialog unchanged would store a
+    // proportional font and every listing would lose its columns.
+    TFontSpec font = OfferedFixedFont(ctx_.ProjectViewerFont());
     if (!Dialogs().ChooseFont(font)) return;
     TFontSpec& viewerFont = ctx_.ProjectViewerFont();
     viewerFont = font;

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -99,6 +101,43 @@ TEST_F(EvaluationActionsTest, ModuleRankingAsksForLimitsAndWritesItsReport) {
     Run("ActModuleRanking");
     EXPECT_EQ(pemtest::ReadFile(out + "/Module Ranking.txt"), pemtest::ReadFile(Fixture("ranking/program/Module Ranking.txt")));
     EXPECT_EQ(GetLimitsForm().DigitMaskEditComplexityLimit->Text(), "0.700");
+}
+
+// Enter in a limits field presses OK, Escape cancels: the keys go to the
+// field as the user types them, through the form's own handling.
+TEST_F(EvaluationActionsTest, LimitsDialogAnswersEnterAndEscape) {
+    StartWithJob("Korvex");
+    PlaceResults("program", "Metrics");
+    const struct {
+        Qt::Key key;
+        bool written;
+    } cases[] = {{Qt::Key_Escape, false}, {Qt::Key_Return, true}, {Qt::Key_Enter, true}};
+    for (const auto& c : cases) {
+        fs::remove(out + "/Module Ranking.txt");
+        dialogs->formHook = [&](TModalWindow& w) {
+            auto& d = dynamic_cast<TfrmGetLimits&>(w);
+            d.DigitMaskEditStmtNumberLimit->SetText("0001000");
+            d.DigitMaskEditComplexityLimit->SetText("0.700");
+            d.DigitMaskEditQualityLimit->SetText("0.500");
+            QKeyEvent press(QEvent::KeyPress, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            QApplication::sendEvent(d.DigitMaskEditQualityLimit, &press);
+        };
+        Run("ActModuleRanking");
+        EXPECT_EQ(fs::exists(out + "/Module Ranking.txt"), c.written) << c.key;
+    }
+}
+
+// The title bar shows the whole caption: the caption in a bold title font
+// and three title-bar buttons fit.
+TEST_F(EvaluationActionsTest, LimitsDialogIsWideEnoughForItsCaption) {
+    StartWithJob("Korvex");
+    TfrmGetLimits& d = GetLimitsForm();
+    EXPECT_EQ(d.windowTitle(), "Enter limits for module ranking");
+    QFont bold = d.font();
+    bold.setBold(true);
+    const QFontMetrics m(bold);
+    EXPECT_GE(d.width(), m.horizontalAdvance(d.windowTitle()) + 3 * m.height());
+    EXPECT_GE(d.minimumWidth(), m.horizontalAdvance(d.windowTitle()) + 3 * m.height());
 }
 
 TEST_F(EvaluationActionsTest, ModuleRankingFailuresWriteNothing) {

@@ -3,6 +3,7 @@
 // the window's close request; and the about box from the menu.
 #include "AboutBoxDlg.h"
 #include "FindDirectoryFrame.h"
+#include "FontChoice.h"
 #include "MainFormHarness.h"
 #include "PF_HardCopy.h"
 #include "ReportPrinter.h"
@@ -142,6 +143,35 @@ TEST_F(ViewerActionsTest, FindAndFontThroughTheirActions) {
     EXPECT_EQ(form->FontDialog1->Font.name, "DejaVu Sans Mono");
     EXPECT_EQ(view->font().pixelSize(), 15);
     EXPECT_EQ(ReadSettingStr("FontName"), "DejaVu Sans Mono");
+}
+
+// A stored family this machine lacks is not offered: the dialog preselects
+// an installed fixed-pitch font, and OK without a change stores that one.
+TEST_F(ViewerActionsTest, FontDialogConfirmedUnchangedKeepsAFixedFont) {
+    if (FixedPitchFamilies().empty()) GTEST_SKIP() << "no fixed-pitch font installed";
+    form->OpenInSimpleViewer(Write("f.txt", "alpha\r\n"));
+    dialogs->AnswerFont({"Lucida Console", 1, 11, -15});
+    Trigger("ActSelectFont");
+    dialogs->AnswerFont({}); // OK, nothing changed
+    Trigger("ActSelectFont");
+    ASSERT_EQ(dialogs->fontRequests.size(), 2u);
+    EXPECT_TRUE(IsInstalledFixedPitch(dialogs->fontRequests.back().name)) << dialogs->fontRequests.back().name;
+    EXPECT_EQ(dialogs->fontRequests.back().size, 11);
+    EXPECT_TRUE(IsInstalledFixedPitch(ReadSettingStr("FontName"))) << ReadSettingStr("FontName");
+    EXPECT_EQ(form->FontDialog1->Font.name, ReadSettingStr("FontName"));
+}
+
+// Print and Close stand side by side in a simple viewer's tab, of one height.
+TEST_F(ViewerActionsTest, SimpleViewerPrintAndCloseHaveEqualHeights) {
+    form->OpenInSimpleViewer(Write("h.txt", "alpha\r\n"));
+    auto* frame = static_cast<TFrameSimpleViewer*>(form->ResultTabs->ActiveFrame());
+    form->show();
+    QApplication::processEvents();
+    frame->resize(frame->width() + 1, frame->height());
+    QApplication::processEvents();
+    EXPECT_GT(frame->BitBtnClose->height(), 0);
+    EXPECT_EQ(frame->BitBtnPrint->height(), frame->BitBtnClose->height());
+    EXPECT_EQ(frame->BitBtnPrint->y(), frame->BitBtnClose->y());
 }
 
 TEST_F(ViewerActionsTest, ExternalEditorRunsInTheOutputDirectory) {

@@ -8,9 +8,11 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QWidget>
+#include <algorithm>
 
 namespace pem {
 
@@ -69,7 +71,9 @@ bool MemoGotoLine(QWidget* edit, int line, int linesAbove) {
     const QTextBlock block = doc->findBlockByNumber(line);
     QTextCursor cursor(doc);
     cursor.setPosition(block.position());
-    if (block.next().isValid()) cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
+    // To the start of the next line; the last line, having none, to its end.
+    cursor.setPosition(block.next().isValid() ? block.next().position() : block.position() + block.length() - 1,
+                       QTextCursor::KeepAnchor);
 
     QScrollBar* bar = nullptr;
     int firstVisible = 0;
@@ -89,6 +93,17 @@ bool MemoGotoLine(QWidget* edit, int line, int linesAbove) {
     const int delta = line - firstVisible - linesAbove;
     if (bar != nullptr && delta != 0) bar->setValue(bar->value() + delta * step);
     return true;
+}
+
+int CaptionFitWidth(const QWidget* window) {
+    QFont title = window->font();
+    title.setBold(true);
+    const QFontMetrics m(title);
+    // Window managers draw their buttons at least as tall as the bar, and
+    // the bar holds a line of the title font with room around it.
+    const int button = std::max(window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window),
+                                m.height() + 10);
+    return m.horizontalAdvance(window->windowTitle()) + 4 * button + 2 * 8;
 }
 
 int TextWidthWithMargin(const QString& text, const QFont& font) {

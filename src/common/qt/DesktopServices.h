@@ -27,11 +27,17 @@ bool SetFileDialogViewStyle(QFileDialog* dialog, int style);
 void FitFormToWorkArea(QWidget* form);
 
 // Selects line `line` (0-based) of a QPlainTextEdit or QTextEdit up to the
-// start of the next line (the last line: the caret at its start), scrolls it
+// start of the next line (the last line: to its end), scrolls it
 // into view and then so that it stands linesAbove lines below the top.
 // False, changing nothing, when the line does not exist or the widget is no
 // multi-line edit.
 bool MemoGotoLine(QWidget* edit, int line, int linesAbove);
+
+// The width a window needs for the title bar to show its whole caption: the
+// caption in the bold title font, the window icon and three title-bar
+// buttons (minimise, maximise, close) as a window manager draws them, and
+// the bar's margins.
+int CaptionFitWidth(const QWidget* window);
 
 // The text's width in the font plus four one-pixel borders. The 8-bit form
 // takes Windows-1252 text.

@@ -39,6 +39,7 @@ int ScriptedDialogService::MessageDlg(const std::string& text, TMsgDlgType type,
 }
 
 bool ScriptedDialogService::OpenFiles(const TOpenDialogRequest& req, std::vector<std::string>& files) {
+    fileRequests.push_back(req);
     std::vector<std::string> answer;
     bool ok = TakeFront(fileAnswers, answer);
     if (ok) files = answer;
@@ -47,6 +48,7 @@ bool ScriptedDialogService::OpenFiles(const TOpenDialogRequest& req, std::vector
 }
 
 bool ScriptedDialogService::SaveFile(const TOpenDialogRequest& req, std::string& file) {
+    fileRequests.push_back(req);
     std::vector<std::string> answer;
     bool ok = TakeFront(fileAnswers, answer) && !answer.empty();
     if (ok) file = answer.front();
@@ -63,9 +65,10 @@ bool ScriptedDialogService::SelectDirectory(const std::string& caption, const st
 }
 
 bool ScriptedDialogService::ChooseFont(TFontSpec& font) {
+    fontRequests.push_back(font);
     TFontSpec answer;
     bool ok = TakeFront(fontAnswers, answer);
-    if (ok) font = answer;
+    if (ok && !answer.name.empty()) font = answer;
     calls.push_back({"font", font.name, TMsgDlgType::mtCustom, 0, ok ? 1 : 0});
     return ok;
 }

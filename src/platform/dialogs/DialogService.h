@@ -108,6 +108,8 @@ public:
     virtual bool OpenFiles(const TOpenDialogRequest& req, std::vector<std::string>& files) = 0;
     virtual bool SaveFile(const TOpenDialogRequest& req, std::string& file) = 0;
     virtual bool SelectDirectory(const std::string& caption, const std::string& start, std::string& dir) = 0;
+    // The font dialog: it offers the installed fixed-pitch families only,
+    // with the font given preselected; false when cancelled.
     virtual bool ChooseFont(TFontSpec& font) = 0;
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
     virtual void Beep() = 0;
@@ -160,6 +162,8 @@ public:
     void AnswerModal(int modalResult) { modalAnswers.push_back(modalResult); }
     void AnswerFind(std::string text) { findAnswers.push_back(std::move(text)); }
     void AnswerPrinter(std::string name) { printerAnswers.push_back(std::move(name)); }
+    // A font answer with an empty name confirms the preselected font as it is.
+    void AnswerFont(TFontSpec font) { fontAnswers.push_back(std::move(font)); }
     std::function<void(QDialog*)> modalHook;
     std::function<void(TModalWindow&)> formHook;
 
@@ -177,6 +181,8 @@ public:
     std::vector<std::string> findAnswers;
     std::vector<std::string> printerAnswers;
     std::vector<TFindRequest> findRequests;
+    std::vector<TFontSpec> fontRequests;          // the font each font dialog preselected
+    std::vector<TOpenDialogRequest> fileRequests; // each open and save dialog as asked
     int beeps = 0;
 
     // Texts of all message dialogs shown, in order.

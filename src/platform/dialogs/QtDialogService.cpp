@@ -2,10 +2,12 @@
 
 #include "CharSet1252.h"
 #include "DesktopServices.h"
+#include "FontChoice.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -22,14 +24,17 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
 std::string S(const QString& s) { return Utf8ToCp1252(s.toStdString()); }
 
-QString Filters(const std::vector<TFileFilter>& filters) {
+// Qt takes a filter's masks from the parentheses that end its text; the
+// dialog hides them again (HideNameFilterDetails), so the list shows each
+// filter's own text, masks written into it included, once.
+QStringList Filters(const std::vector<TFileFilter>& filters) {
     QStringList parts;
     for (const auto& f : filters) {
         QString masks = Q(f.masks);
         masks.replace(';', ' ');
         parts << Q(f.caption) + " (" + masks + ")";
     }
-    return parts.join(";;");
+    return parts;
 }
 
 QString Start(const TOpenDialogRequest& req) {
@@ -40,13 +45,38 @@ QString Start(const TOpenDialogRequest& req) {
     }
     return Q(req.initialDir);
 }
-// The filter at the request's index (counted from 1) and the view style.
-void SelectFilterAndStyle(QFileDialog& dlg, const TOpenDialogRequest& req) {
+QFont QFontOf(const TFontSpec& font) {
+    QFont f(Q(font.name), font.size > 0 ? font.size : 10);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setUnderline(font.underline);
+    f.setStrikeOut(font.strikeOut);
+    return f;
+}
+} // namespace
+
+void SetUpFileDialog(QFileDialog& dlg, const TOpenDialogRequest& req) {
+    dlg.setWindowTitle(Q(req.title));
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    dlg.setNameFilters(Filters(req.filters));
+    const QString start = Start(req);
+    const QFileInfo info(start);
+    if (start.isEmpty() || info.isDir()) {
+        if (!start.isEmpty()) dlg.setDirectory(start);
+    } else {
+        dlg.setDirectory(info.absolutePath());
+        dlg.selectFile(info.fileName());
+    }
+    // The filter at the request's index (counted from 1) and the view style.
     const QStringList names = dlg.nameFilters();
     if (req.filterIndex >= 1 && req.filterIndex <= names.size()) dlg.selectNameFilter(names[req.filterIndex - 1]);
     if (req.viewStyle >= 0) SetFileDialogViewStyle(&dlg, req.viewStyle);
 }
-} // namespace
+
+void SetUpFontDialog(QFontDialog& dlg, const TFontSpec& font) {
+    dlg.setOption(QFontDialog::MonospacedFonts);
+    dlg.setCurrentFont(QFontOf(OfferedFixedFont(font)));
+}
 
 int QtDialogService::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int) {
     QMessageBox box(QApplication::activeWindow());
@@ -78,13 +108,13 @@ int QtDialogService::MessageDlg(const std::string& text, TMsgDlgType type, unsig
 }
 
 bool QtDialogService::OpenFiles(const TOpenDialogRequest& req, std::vector<std::string>& files) {
-    QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Start(req), Filters(req.filters));
+    QFileDialog dlg(QApplication::activeWindow());
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    SetUpFileDialog(dlg, req);
     dlg.setFileMode(req.multiSelect ? QFileDialog::ExistingFiles
                                     : (req.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     if (!req.okCaption.empty()) dlg.setLabelText(QFileDialog::Accept, Q(req.okCaption));
     if (!req.cancelCaption.empty()) dlg.setLabelText(QFileDialog::Reject, Q(req.cancelCaption));
-    SelectFilterAndStyle(dlg, req);
     if (dlg.exec() != QDialog::Accepted) return false;
     files.clear();
     for (const QString& f : dlg.selectedFiles()) files.push_back(S(f));
@@ -92,15 +122,15 @@ bool QtDialogService::OpenFiles(const TOpenDialogRequest& req, std::vector<std::
 }
 
 bool QtDialogService::SaveFile(const TOpenDialogRequest& req, std::string& file) {
-    QFileDialog dlg(QApplication::activeWindow(), Q(req.title), Start(req), Filters(req.filters));
+    QFileDialog dlg(QApplication::activeWindow());
     dlg.setAcceptMode(QFileDialog::AcceptSave);
+    SetUpFileDialog(dlg, req);
     if (!req.defaultExt.empty()) {
         std::string ext = req.defaultExt;
         if (ext.front() == '.') ext.erase(0, 1);
         dlg.setDefaultSuffix(Q(ext));
     }
     if (!req.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
-    SelectFilterAndStyle(dlg, req);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
     file = S(dlg.selectedFiles().front());
     return true;
@@ -114,14 +144,10 @@ bool QtDialogService::SelectDirectory(const std::string& caption, const std::str
 }
 
 bool QtDialogService::ChooseFont(TFontSpec& font) {
-    QFont initial(Q(font.name), font.size > 0 ? font.size : 10);
-    initial.setBold(font.bold);
-    initial.setItalic(font.italic);
-    initial.setUnderline(font.underline);
-    initial.setStrikeOut(font.strikeOut);
-    bool ok = false;
-    QFont f = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
-    if (!ok) return false;
+    QFontDialog dlg(QApplication::activeWindow());
+    SetUpFontDialog(dlg, font);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    const QFont f = dlg.selectedFont();
     font.name = S(f.family());
     font.size = f.pointSize();
     // A font chosen by points has no pixel size of its own: its height is
@@ -156,9 +182,11 @@ void QtDialogService::FindText(const TFindRequest& req, const TFindEvent& onFind
         window->setObjectName("FindDialog");
         auto* layout = new QVBoxLayout(window);
         auto* row = new QHBoxLayout;
-        row->addWidget(new QLabel("Fi&nd what:", window));
+        auto* label = new QLabel("Fi&nd what:", window);
+        row->addWidget(label);
         auto* edit = new QLineEdit(window);
         edit->setObjectName("FindText");
+        label->setBuddy(edit); // Alt+N reaches the text
         row->addWidget(edit, 1);
         layout->addLayout(row);
         auto* buttons = new QDialogButtonBox(window);

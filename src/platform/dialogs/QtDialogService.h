@@ -2,6 +2,8 @@
 // The dialog service of the running program: real Qt dialogs.
 #include "DialogService.h"
 
+class QFileDialog;
+class QFontDialog;
 class QWidget;
 
 namespace pem {
@@ -18,5 +20,13 @@ public:
     void FindText(const TFindRequest& req, const TFindEvent& onFind) override;
     bool SelectPrinter(const std::vector<std::string>& printers, std::string& printer) override;
 };
+
+// How the file and font dialogs are set up before they are shown.
+// A file dialog shows each filter's text as the request gives it and
+// filters by its masks; it opens in the request's folder with its file name.
+void SetUpFileDialog(QFileDialog& dialog, const TOpenDialogRequest& req);
+// The font dialog lists fixed-pitch families only, the font preselected as
+// OfferedFixedFont gives it.
+void SetUpFontDialog(QFontDialog& dialog, const TFontSpec& font);
 
 } // namespace pem

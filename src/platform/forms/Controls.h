@@ -260,9 +260,11 @@ public:
     // then the view takes them without per-item sorting or sizing.
     void AssignItems(std::vector<TListItemData> items);
     TNotifyEvent OnClick;
+    // Any double click on the list, on an item or on its empty part.
     TNotifyEvent OnDblClick;
 
 protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     // A new item for the data, not yet in the list.
     virtual QListWidgetItem* MakeItem(TListItemData d) const;
     // Puts a made item into the list at the end or at its sorted place.
@@ -342,11 +344,16 @@ public:
     // follow the action, and a click executes it.
     void SetAction(TAction* action);
     TAction* Action() const { return action_; }
+    // The default button (setDefault) is pressed by Enter on its form, the
+    // cancel button by Escape.
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool c) { cancel_ = c; }
     TNotifyEvent OnClick;
 
 private:
     void SyncFromAction();
     TAction* action_ = nullptr;
+    bool cancel_ = false;
 };
 
 class TBitBtn : public TButton {

@@ -86,6 +86,30 @@ void TForm::resizeEvent(QResizeEvent* e) {
     if (OnResize) RunGuarded([this] { OnResize(this); });
 }
 
+void TForm::keyPressEvent(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    const bool escape = e->key() == Qt::Key_Escape;
+    if ((enter || escape) && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        auto usable = [this](const TButton* b) { return b && b->isEnabled() && b->isVisibleTo(this); };
+        TButton* target = nullptr;
+        if (enter) {
+            if (auto* focused = dynamic_cast<TButton*>(focusWidget()); usable(focused)) target = focused;
+        }
+        if (!target)
+            for (TButton* b : findChildren<TButton*>())
+                if (usable(b) && (enter ? b->isDefault() : b->Cancel())) {
+                    target = b;
+                    break;
+                }
+        if (target) {
+            e->accept();
+            target->click();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
 void TForm::hideEvent(QHideEvent* e) {
     if (!e->spontaneous() && OnHide) RunGuarded([this] { OnHide(this); });
     QMainWindow::hideEvent(e);

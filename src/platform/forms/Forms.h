@@ -70,6 +70,9 @@ protected:
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    // Enter presses the focused button, else the form's default button;
+    // Escape presses its cancel button (TButton::SetCancel).
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QWidget* client_;

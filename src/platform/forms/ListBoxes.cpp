@@ -69,8 +69,11 @@ TListBox::TListBox(TComponent* owner, QWidget* parent, const std::string& name, 
     setUniformItemSizes(true);
     setItemDelegate(new TListItemDelegate(this));
     QObject::connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { FireEvent(OnClick, this); });
-    QObject::connect(this, &QListWidget::itemDoubleClicked, this,
-                     [this](QListWidgetItem*) { FireEvent(OnDblClick, this); });
+}
+
+void TListBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    QListWidget::mouseDoubleClickEvent(e);
+    FireEvent(OnDblClick, this);
 }
 
 TStringList TListBox::Items() const {

@@ -59,16 +59,40 @@ void TBandFlow::Place(const TBand& band, double top) {
     }
 }
 
-void TBandFlow::Add(const TBand& band) {
+void TBandFlow::Put(const TBand& band) {
     if (y_ + band.height > setup_.Bottom() + 1e-9 && !pageEmpty_) StartPage();
     Place(band, y_);
     y_ += band.height;
     pageEmpty_ = false;
 }
 
-void TBandFlow::NewPage() { StartPage(); }
+void TBandFlow::PutWaiting() {
+    for (const TBand& b : waiting_) Put(b);
+    waiting_.clear();
+}
+
+void TBandFlow::Add(const TBand& band) {
+    if (band.keepWithNext) {
+        waiting_.push_back(band);
+        return;
+    }
+    if (!waiting_.empty()) {
+        double together = band.height;
+        for (const TBand& b : waiting_) together += b.height;
+        // Together on a new page when they do not fit below what is there.
+        if (y_ + together > setup_.Bottom() + 1e-9 && !pageEmpty_) StartPage();
+        PutWaiting();
+    }
+    Put(band);
+}
+
+void TBandFlow::NewPage() {
+    PutWaiting();
+    StartPage();
+}
 
 TReportDocument TBandFlow::Finish() {
+    PutWaiting();
     HandOver();
     return std::move(doc_);
 }

@@ -43,6 +43,9 @@ struct TBand {
     double height = 0;
     std::vector<TReportText> texts;
     std::vector<TReportLine> lines;
+    // A heading: it goes to a new page with the band after it rather than
+    // stand alone at the foot of a page.
+    bool keepWithNext = false;
 };
 
 // Gives the page header band of a page (1-based page number); the page
@@ -60,9 +63,11 @@ public:
 
     // Places the band on the current page, or on a new one when it does not
     // fit below what is there (a band taller than a page gets a page of its
-    // own and is cut at the bottom margin).
+    // own and is cut at the bottom margin). A band kept with the next waits
+    // for it; both start a new page when they do not fit together.
     void Add(const TBand& band);
-    // Starts a new page now; the bands after it print there.
+    // Starts a new page now; the bands after it print there (a waiting
+    // heading ends the page it was given for).
     void NewPage();
     // Pixels at 96 dots per inch in millimetres.
     static double Px(double pixels) { return pixels * 25.4 / 96.0; }
@@ -76,6 +81,8 @@ private:
     void StartPage();
     void HandOver();
     void Place(const TBand& band, double top);
+    void Put(const TBand& band);
+    void PutWaiting();
 
     TPageSetup setup_;
     TPageHeaderProc header_;
@@ -84,6 +91,7 @@ private:
     int pageCount_ = 0;
     double y_ = 0;         // where the next band goes
     bool pageEmpty_ = true; // no band below the header yet
+    std::vector<TBand> waiting_; // headings kept with the band to come
 };
 
 // The text with each TAB replaced by blanks up to the next multiple of

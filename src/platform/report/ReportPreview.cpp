@@ -83,6 +83,7 @@ void TReportPreview::SavePdf() {
     req.filters = {{"PDF files (*.pdf)", "*.pdf"}};
     req.defaultExt = "pdf";
     req.fileName = ReportPdfName(doc_.title);
+    req.initialDir = ReportFolder();
     std::string file;
     if (!Dialogs().SaveFile(req, file)) return;
     WriteReportPdf(doc_, file);
@@ -95,6 +96,7 @@ void TReportPreview::SaveText() {
     req.defaultExt = "txt";
     std::string base = ReportPdfName(doc_.title);
     req.fileName = base.substr(0, base.size() - 4) + ".txt";
+    req.initialDir = ReportFolder();
     std::string file;
     if (!Dialogs().SaveFile(req, file)) return;
     WriteReportText(doc_, file);

@@ -51,6 +51,7 @@ std::string CurrentPrinterName() { return g_currentPrinter; }
 void SetCurrentPrinterName(const std::string& name) { g_currentPrinter = name; }
 
 void SetReportEnvironment(TReportEnvironment env) { g_env = std::move(env); }
+std::string ReportFolder() { return g_env.fallbackFolder ? g_env.fallbackFolder() : std::string(); }
 void SetReportPrintHook(TReportPrintHook hook) { g_hook = std::move(hook); }
 
 std::string ReportPdfName(const std::string& title) {
@@ -117,7 +118,7 @@ void PrintReportPages(const TReportDocument& head, const TPageProducer& produce,
     const TReportDocument& doc = head;
     const std::vector<std::string> printers = PrinterNames();
     if (printers.empty()) {
-        const std::string folder = g_env.fallbackFolder ? g_env.fallbackFolder() : std::string();
+        const std::string folder = ReportFolder();
         if (folder.empty()) throw Exception("No printer is installed and there is no folder for the PDF file");
         const std::string file = IncludeTrailingSeparator(folder, '/') + ReportPdfName(doc.title);
         WriteReportPdfPages(doc, produce, file);

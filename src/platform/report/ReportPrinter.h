@@ -30,6 +30,8 @@ struct TReportEnvironment {
     std::function<void(const std::string&)> notify;
 };
 void SetReportEnvironment(TReportEnvironment env);
+// The folder the program names for its report files ("" when none).
+std::string ReportFolder();
 
 // When set, every report printed goes to the hook instead of a printer or a
 // file (tests read the pages there).

@@ -317,6 +317,7 @@ TStructureOutcome CalculateModularStructure(TSourceFileList& files, TNameList& c
     }
 
     // The common root.
+    files.NumberStructureRows();
     out.Names.clear();
     out.Names.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -497,16 +498,22 @@ std::vector<TItemColumn> SourceItemColumns(const TSourceFileList& files, const T
     }
     const std::size_t start = static_cast<std::size_t>(std::max(1, layout.relativeStart) - 1);
     cols.push_back({x, start < text.size() ? text.substr(start) : std::string()});
+    // The structure's columns come from the entry's own row: entries added
+    // since the last computation (a long list is not recomputed on every
+    // change) have none, and the others keep theirs when insertions shift
+    // the list.
+    const int row = files.StructureRow(index);
+    if (row < 0) return cols;
     if (s.NamesMaxLen > 0) x += s.NamesMaxLen;
-    if (static_cast<std::size_t>(index) < s.Components.size()) cols.push_back({x, TModularStructure::At(s.Components, index)});
+    if (static_cast<std::size_t>(row) < s.Components.size()) cols.push_back({x, TModularStructure::At(s.Components, row)});
     x += s.ComponentsMaxLen;
-    if (static_cast<std::size_t>(index) < s.Modules.size()) cols.push_back({x, TModularStructure::At(s.Modules, index)});
+    if (static_cast<std::size_t>(row) < s.Modules.size()) cols.push_back({x, TModularStructure::At(s.Modules, row)});
     x += s.ModulesMaxLen;
-    const std::string newName = s.NewFileNameAt(index);
+    const std::string newName = s.NewFileNameAt(row);
     if (!newName.empty()) cols.push_back({x, newName});
     if (layout.helperPagesShown) {
         x += s.SourcesMaxLen + 5;
-        cols.push_back({x, TModularStructure::At(s.Names, index)});
+        cols.push_back({x, TModularStructure::At(s.Names, row)});
     }
     return cols;
 }

@@ -153,4 +153,9 @@ void TSourceFileList::CheckPrefix(std::string_view prefix, bool checked) {
         if (f.path.compare(0, prefix.size(), prefix) == 0) f.checked = checked;
 }
 
+void TSourceFileList::NumberStructureRows() {
+    EnsureSorted();
+    for (std::size_t i = 0; i < items_.size(); ++i) items_[i].structureRow = static_cast<int>(i);
+}
+
 } // namespace pem

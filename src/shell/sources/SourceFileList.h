@@ -21,6 +21,10 @@ struct TSourceFile {
     std::string path;
     bool checked = true;
     bool enabled = true;
+    // The entry's index in the lists of the last structure computation; -1
+    // for an entry added since. Insertions shift the list's indexes, not
+    // this one.
+    int structureRow = -1;
 };
 
 // The list's order: the order of sorted lists on screen (CompareListText:
@@ -75,6 +79,10 @@ public:
     void InvertChecks();
     // Ticks or unticks every entry whose path begins with prefix (case-sensitive).
     void CheckPrefix(std::string_view prefix, bool checked);
+    // Each entry's structure row becomes its present index: a structure
+    // computation fills its lists in this order.
+    void NumberStructureRows();
+    int StructureRow(int i) const { return Item(i).structureRow; }
 
 private:
     void EnsureSorted() const;

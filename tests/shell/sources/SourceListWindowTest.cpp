@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -678,4 +679,27 @@ TEST_F(SourceListWindowTest, ClosingWhileATreeIsAddedStopsTheAddingAfterTheQuest
     EXPECT_TRUE(f->SourceFiles.Empty());
     EXPECT_FALSE(f->FileLoopRunning);
     EXPECT_FALSE(f->isHidden());
+}
+
+// A left-button release on a metric's text opens the weight editor; a right
+// or middle one (a context click) does not.
+TEST_F(SourceListWindowTest, OnlyALeftButtonReleaseOpensTheWeightEditor) {
+    TfrmPemarisMain* f = StartNamed();
+    f->PageControlMain->SetActivePage(f->TabSheetRulesMetricsUsw);
+    f->PageControlParams->SetActivePage(f->TabSheetMetrics);
+    TCheckListBox* metrics = f->CheckListBoxMetrics;
+    ASSERT_GE(metrics->Count(), 2);
+    const struct {
+        Qt::MouseButton button;
+        bool opens;
+    } cases[] = {{Qt::RightButton, false}, {Qt::MiddleButton, false}, {Qt::LeftButton, true}};
+    for (const auto& c : cases) {
+        QWidget* vp = metrics->viewport();
+        const QRect r = metrics->visualItemRect(metrics->item(1));
+        const QPointF at(r.right() - 4, r.center().y());
+        QMouseEvent release(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), c.button, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(vp, &release);
+        EXPECT_EQ(f->ComboBoxMetricsWeights->Visible(), c.opens) << c.button;
+    }
 }
