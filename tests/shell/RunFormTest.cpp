@@ -12,10 +12,13 @@
 #include "MainFormHarness.h"
 #include "QtTestSupport.h"
 #include "RunActions.h"
+#include "SourceFileListBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
@@ -738,4 +741,41 @@ TEST_F(RunFormTest, OneRunAtATimeOnEveryRoad) {
     size_t starts = 0;
     for (size_t at = args.find("--\n"); at != std::string::npos; at = args.find("--\n", at + 1)) ++starts;
     EXPECT_EQ(starts, 1u) << args;
+}
+
+// While a run is in progress the user's roads into the source list's ticks
+// and the output directory's field change nothing; afterwards the field is
+// the user's again.
+TEST_F(RunFormTest, TicksAndOutputDirectoryStayDuringARun) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "1500");
+    TfrmPemarisMain* f = StartJob();
+    TEdit* out = f->FrameFindDirectoryOutputDir->Edit;
+    const std::string dir = out->Text();
+    TSourceFileListBox* list = f->CheckListBoxSelectedFiles;
+    list->SetItemIndex(0);
+    recorder.records.clear();
+    f->BitBtnRunAnal->click();
+    ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
+    const int ticked = f->SourceFiles.CheckedCount();
+    const bool first = f->SourceFiles.Checked(0);
+
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QApplication::sendEvent(out, &typed);
+    EXPECT_EQ(out->Text(), dir);
+
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(list, &space);
+    const QRect item = list->visualRect(list->model()->index(0, 0));
+    const QPointF text(item.right() - 5, item.center().y());
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, text, list->viewport()->mapToGlobal(text), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &dbl);
+    EXPECT_EQ(f->SourceFiles.Checked(0), first);
+    EXPECT_EQ(f->SourceFiles.CheckedCount(), ticked);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, kGateRefusedMessage)) << ::testing::PrintToString(BarTexts());
+
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_FALSE(out->ReadOnly());
+    QApplication::sendEvent(list, &space);
+    EXPECT_NE(f->SourceFiles.Checked(0), first);
 }
