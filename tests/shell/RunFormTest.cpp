@@ -779,3 +779,20 @@ TEST_F(RunFormTest, TicksAndOutputDirectoryStayDuringARun) {
     QApplication::sendEvent(list, &space);
     EXPECT_NE(f->SourceFiles.Checked(0), first);
 }
+
+// A tool root given relative to the folder the program was started in
+// still finds the tools when they run in the output directory, and stays
+// that folder's after the working folder changed.
+TEST_F(RunFormTest, ARelativeToolRootIsResolvedAtStartUp) {
+    const std::string job = SaveJob(StartJob());
+    form.reset();
+    const fs::path was = fs::current_path();
+    fs::current_path(install.Path());
+    SetCommandLine({"-Root", "Tools", "-Proj", job, "-AutoRun=Anal"});
+    TfrmPemarisMain* f = Start();
+    fs::current_path(was);
+    ASSERT_TRUE(Until([&] { return !f->isVisible(); })) << ::testing::PrintToString(BarTexts());
+    EXPECT_EQ(f->ExitStatus, 0) << ::testing::PrintToString(BarTexts());
+    EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished")) << ::testing::PrintToString(BarTexts());
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+}
