@@ -10,9 +10,11 @@
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "MainFormHarness.h"
+#include "OutputDirRules.h"
 #include "QtTestSupport.h"
 #include "RunActions.h"
 #include "SourceFileListBox.h"
+#include "UserGestures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -761,6 +763,9 @@ TEST_F(RunFormTest, TicksAndOutputDirectoryStayDuringARun) {
 
     QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
     QApplication::sendEvent(out, &typed);
+    QMimeData names;
+    names.setData(kJobNamesMimeType, QByteArray());
+    pemtest::Drop(out, &names);
     EXPECT_EQ(out->Text(), dir);
 
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
