@@ -471,6 +471,9 @@ public:
     // job or start a second run meanwhile.
     bool RunInProgress = false;
     bool Processing() const { return Running || RunInProgress; }
+    // Sets RunInProgress; the output directory's field is read-only while
+    // it is set, and afterwards as the product wants it.
+    void SetRunInProgress(bool on);
     // Refuses a change of the job while a run is in progress (the gate's
     // text) or a long loop walks the job's lists (silently).
     void RefuseJobChangeWhileBusy();

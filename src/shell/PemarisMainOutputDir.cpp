@@ -179,6 +179,7 @@ bool TfrmPemarisMain::FrameFindDirectoryOutputDirEditDragOver(TComponent*, const
 }
 
 void TfrmPemarisMain::FrameFindDirectoryOutputDirEditDragDrop(TComponent*, const QMimeData*) {
+    RefuseJobChangeWhileBusy();
     MyStB->ClearMessage();
     TEdit* edit = FrameFindDirectoryOutputDir->Edit;
     const auto changed = DropJobNameOnOutputDir(edit->Text(), LanguageCode, GetProjectName());

@@ -125,10 +125,10 @@ void TfrmPemarisMain::ActRunTool() {
     // One run at a time: the preparation serves events, so a second start
     // may arrive on any road while the first is prepared or runs.
     if (Processing()) MyStB->Error(kGateRefusedMessage);
-    RunInProgress = true;
+    SetRunInProgress(true);
     StopRequested = false;
     TOnExit notStarted([this] {
-        if (RunState == TRunState::Idle) RunInProgress = false;
+        if (RunState == TRunState::Idle) SetRunInProgress(false);
     });
     // 1.
     ValidateOutputDirectory();
@@ -299,7 +299,7 @@ void TfrmPemarisMain::FinishRun() {
     if (ToolWatcher) ToolWatcher->Terminate();
     ShowLastBatchRuntime(NowAsDateTime());
     RunState = TRunState::Idle;
-    RunInProgress = false;
+    SetRunInProgress(false);
     if (QuitRunWait) QuitRunWait();
     // 8. The job is saved and the program ends once this step is over. An
     // automatic run saves into the job file it was started with.
@@ -390,6 +390,11 @@ int TfrmPemarisMain::FinishResultNames() {
 }
 
 // --------------------------------------------------------------- cancelling
+
+void TfrmPemarisMain::SetRunInProgress(bool on) {
+    RunInProgress = on;
+    SetOutputDirectoryReadOnly(on || IsDerivedKind(Product.Kind));
+}
 
 void TfrmPemarisMain::RefuseJobChangeWhileBusy() {
     if (FileLoopRunning || InputLoopRunning) Abort();

@@ -49,7 +49,14 @@ void TfrmPemarisMain::BindSourceHandlers() {
     CheckListBoxSelectedFiles->OnClick = [this](TComponent* s) { CheckListBoxSelectedFilesClick(s); };
     CheckListBoxSelectedFiles->OnEnter = [this](TComponent* s) { CheckListBoxSelectedFilesEnter(s); };
     CheckListBoxSelectedFiles->OnClickCheck = [this](TComponent* s) { CheckListBoxSelectedFilesClickCheck(s); };
-    CheckListBoxSelectedFiles->OnDblClick = [this](TComponent* s) { ActToggleSelectExecute(s); };
+    // A tick changes the job: refused while a run is in progress, on every
+    // road (click, Space, double-click).
+    CheckListBoxSelectedFiles->OnCanTick = [this] { return RunGuarded([this] { RefuseJobChangeWhileBusy(); }); };
+    const auto toggleOnDoubleClick = [this](TComponent* s) {
+        RefuseJobChangeWhileBusy();
+        ActToggleSelectExecute(s);
+    };
+    CheckListBoxSelectedFiles->OnDblClick = toggleOnDoubleClick;
     CheckListBoxSelectedFiles->OnDrawItem = [this](QPainter* p, const QRect& r, int i, bool sel) {
         CheckListBoxSelectedFilesDrawItem(p, r, i, sel);
     };
@@ -57,7 +64,7 @@ void TfrmPemarisMain::BindSourceHandlers() {
     CheckListBoxModuleNames->OnClickCheck = [this](TComponent* s) { CheckListBoxSelectedFilesClickCheck(s); };
     for (TCheckListBox* l : {CheckListBoxMetrics, CheckListBoxRules, CheckListBoxSpecs, CheckListBoxFunctab,
                              CheckListBoxLimits, CheckListBoxComponentNames, CheckListBoxModuleNames})
-        l->OnDblClick = [this](TComponent* s) { ActToggleSelectExecute(s); };
+        l->OnDblClick = toggleOnDoubleClick;
 
     Act("ActAddfiles")->OnExecute = [this](TComponent* s) { ActAddfilesExecute(s); };
     Act("ActAddDirectories")->OnExecute = [this](TComponent* s) { ActAddDirectoriesExecute(s); };

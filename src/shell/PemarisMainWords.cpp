@@ -281,6 +281,7 @@ void TfrmPemarisMain::ImportWordList(const std::string& fileName) {
 }
 
 void TfrmPemarisMain::BitBtnImportWordlistWMDropFileMessage(TComponent*, const TWMDropFiles& msg) {
+    RefuseJobChangeWhileBusy();
     if (msg.Files.Count() != 1) return;
     const std::string& file = msg.Files[0];
     if (DirectoryExists(file) || AsciiLowerCase(ExtractFileExt(file)) != ".wrl") return;

@@ -31,6 +31,7 @@ QVariant TSourceFileListModel::data(const QModelIndex& index, int role) const {
 bool TSourceFileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     const int row = index.row();
     if (role != Qt::CheckStateRole || row < 0 || row >= list_.Count() || !list_.Enabled(row)) return false;
+    if (box_->OnCanTick && !box_->OnCanTick()) return false;
     list_.SetChecked(row, value.toInt() == Qt::Checked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     box_->UserTicked(row);

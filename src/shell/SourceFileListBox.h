@@ -85,6 +85,9 @@ public:
 
     TNotifyEvent OnClick;      // an item became the selected one
     TNotifyEvent OnClickCheck; // the user changed a tick
+    // Asked before a tick the user gives (click, Space) is taken; false
+    // keeps the tick as it is.
+    std::function<bool()> OnCanTick;
     TNotifyEvent OnEnter;
     TNotifyEvent OnDblClick;
     TNotifyEvent OnRightButtonDown;

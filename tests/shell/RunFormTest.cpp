@@ -10,12 +10,17 @@
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "MainFormHarness.h"
+#include "OutputDirRules.h"
 #include "QtTestSupport.h"
 #include "RunActions.h"
+#include "SourceFileListBox.h"
+#include "UserGestures.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
@@ -806,4 +811,61 @@ TEST_F(RunFormTest, OneRunAtATimeOnEveryRoad) {
     size_t starts = 0;
     for (size_t at = args.find("--\n"); at != std::string::npos; at = args.find("--\n", at + 1)) ++starts;
     EXPECT_EQ(starts, 1u) << args;
+}
+
+// While a run is in progress the user's roads into the source list's ticks
+// and the output directory's field change nothing; afterwards the field is
+// the user's again.
+TEST_F(RunFormTest, TicksAndOutputDirectoryStayDuringARun) {
+    pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "1500");
+    TfrmPemarisMain* f = StartJob();
+    TEdit* out = f->FrameFindDirectoryOutputDir->Edit;
+    const std::string dir = out->Text();
+    TSourceFileListBox* list = f->CheckListBoxSelectedFiles;
+    list->SetItemIndex(0);
+    recorder.records.clear();
+    f->BitBtnRunAnal->click();
+    ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
+    const int ticked = f->SourceFiles.CheckedCount();
+    const bool first = f->SourceFiles.Checked(0);
+
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QApplication::sendEvent(out, &typed);
+    QMimeData names;
+    names.setData(kJobNamesMimeType, QByteArray());
+    pemtest::Drop(out, &names);
+    EXPECT_EQ(out->Text(), dir);
+
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(list, &space);
+    const QRect item = list->visualRect(list->model()->index(0, 0));
+    const QPointF text(item.right() - 5, item.center().y());
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, text, list->viewport()->mapToGlobal(text), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &dbl);
+    EXPECT_EQ(f->SourceFiles.Checked(0), first);
+    EXPECT_EQ(f->SourceFiles.CheckedCount(), ticked);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, kGateRefusedMessage)) << ::testing::PrintToString(BarTexts());
+
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_FALSE(out->ReadOnly());
+    QApplication::sendEvent(list, &space);
+    EXPECT_NE(f->SourceFiles.Checked(0), first);
+}
+
+// A tool root given relative to the folder the program was started in
+// still finds the tools when they run in the output directory, and stays
+// that folder's after the working folder changed.
+TEST_F(RunFormTest, ARelativeToolRootIsResolvedAtStartUp) {
+    const std::string job = SaveJob(StartJob());
+    form.reset();
+    const fs::path was = fs::current_path();
+    fs::current_path(install.Path());
+    SetCommandLine({"-Root", "Tools", "-Proj", job, "-AutoRun=Anal"});
+    TfrmPemarisMain* f = Start();
+    fs::current_path(was);
+    ASSERT_TRUE(Until([&] { return !f->isVisible(); })) << ::testing::PrintToString(BarTexts());
+    EXPECT_EQ(f->ExitStatus, 0) << ::testing::PrintToString(BarTexts());
+    EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished")) << ::testing::PrintToString(BarTexts());
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
 }
