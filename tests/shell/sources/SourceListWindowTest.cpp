@@ -326,6 +326,24 @@ TEST_F(SourceListWindowTest, TicksAndTheStructure) {
     EXPECT_TRUE(recorder.HasText("Click on a checklistbox first to use this function!"));
 }
 
+// A file directly in the common root has no component or module folder:
+// selecting its "whole component" takes in the files whose path continues
+// the root by the file's first character, not every file under the root.
+TEST_F(SourceListWindowTest, TogglingTheUnitOfAFileInTheRootTakesInOnlyItsNeighbours) {
+    TfrmPemarisMain* f = StartNamed();
+    Drop(f->BitBtnAddFiles, {Src("r/a.cbl"), Src("r/c1/m1/f.cbl"), Src("r/c2/m1/h.cbl")});
+    ASSERT_EQ(Items(), (std::vector<std::string>{"r/a.cbl+", "r/c1/m1/f.cbl+", "r/c2/m1/h.cbl+"}));
+    f->CheckListBoxSelectedFiles->setFocus();
+    QApplication::processEvents();
+    for (const char* action : {"ActToggleComponent", "ActToggleModule"}) {
+        SCOPED_TRACE(action);
+        ASSERT_TRUE(f->Act("ActUnselectAll")->Execute());
+        f->CheckListBoxSelectedFiles->SetItemIndex(0);
+        ASSERT_TRUE(f->Act(action)->Execute());
+        EXPECT_EQ(Items(), (std::vector<std::string>{"r/a.cbl+", "r/c1/m1/f.cbl", "r/c2/m1/h.cbl"}));
+    }
+}
+
 // A tick the user changes is a change of the job, whether or not the
 // structure is computed after it: above the large-tree limit (5 here) the
 // computation is put off, and unticking the last ticked file computes
