@@ -171,6 +171,9 @@ void TfrmPemarisMain::BuildInputTree(const std::string& outputDir) {
                                 const std::string& workingDir) { return RunAndWait(program, params, workingDir); };
     options.beforeBlock = [this, &pump](const TCopyProgress& p) {
         if (p.longFile) GroupBoxSlider->SetCaption(CopyProgressCaption(p));
+        const TCopyBar bar = CopyProgressBar(p);
+        ProgressBarSources->SetMax(bar.max);
+        ProgressBarSources->SetPosition(bar.position);
         pump.Pump();
         AskStopRequest();
         return true;

@@ -14,6 +14,8 @@
 #include "QtTestSupport.h"
 #include "RunActions.h"
 #include "SourceFileListBox.h"
+#include "TempFiles.h"
+#include "ToolOutputReader.h"
 #include "UserGestures.h"
 
 #include <QApplication>
@@ -361,6 +363,36 @@ TEST_F(RunFormTest, APipedRunOpensItsConsoleLogBelow1001Lines) {
         form.reset();
         ClearInstall();
     }
+}
+
+// A tool that redraws a progress counter with lone CRs builds one 16 MB
+// line: the run completes, the memo shows the line cut, "Console.log" holds
+// every byte, and no spool is left in the private temporary folder.
+TEST_F(RunFormTest, ASixteenMegabyteLineIsCutInTheMemoAndSavedWhole) {
+    pemtest::ScopedEnv longLine("FAKE_TOOL_LONG_LINE_MB", "16");
+    TfrmPemarisMain* f = StartJob("Runcontrol.SystemCaptureConsole=Y\n");
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->ToolRun && f->ToolRun->Piped());
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Analysis completed, processing finished"));
+    const std::string console = pemtest::ReadFile(Out() + "/Console.log");
+    const size_t end = console.find('\n');
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(end, size_t{16} << 20);
+    EXPECT_EQ(console.substr(0, 9), "0%\r1%\r2%\r");
+    EXPECT_EQ(console.substr(end - 4, 5), "100%\n");
+    EXPECT_TRUE(console.ends_with("Done\n"));
+    // The memo breaks its blocks at the lone CRs (and keeps its last 10000
+    // blocks); the line shows there up to its cut, then the lines after it.
+    std::string head = console.substr(0, TLineAssembler::kMaxLineBytes);
+    std::replace(head.begin(), head.end(), '\r', '\n');
+    const std::string memo = f->MemoCaptureConsole->toPlainText().toStdString();
+    EXPECT_NE(memo.find(head.substr(head.size() - 1000) + "\n"), std::string::npos) << memo.substr(0, 40);
+    EXPECT_EQ(memo.find("100%"), std::string::npos); // past the cut
+    EXPECT_LT(memo.size(), head.size() + 1000);
+    EXPECT_TRUE(memo.ends_with("Done")) << memo.substr(memo.size() > 40 ? memo.size() - 40 : 0);
+    for (const auto& e : fs::directory_iterator(PrivateTempDir()))
+        EXPECT_NE(e.path().filename().string().rfind("console-", 0), 0u) << e.path();
 }
 
 TEST_F(RunFormTest, ABatchRunWithCaptureLogFillsConsoleLog) {

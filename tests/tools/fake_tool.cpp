@@ -18,6 +18,8 @@
 //   FAKE_TOOL_STDIN=block    wait for one line on standard input before working
 //   FAKE_TOOL_STDIN=close    close standard input at once
 //   FAKE_TOOL_FLOOD=BYTES    first write that many bytes of short numbered lines
+//   FAKE_TOOL_LONG_LINE_MB=N first write one line of exactly N MB: a progress
+//                            counter redrawn with lone CRs, ended by "100%"
 //   FAKE_TOOL_PARTIAL=1      write each progress line in pieces, pausing 120 ms between
 //   FAKE_TOOL_NO_FINAL_EOL=1 end with a last line that has no line end
 //   FAKE_TOOL_CRLF=1         end lines with CR LF
@@ -29,6 +31,7 @@
 //   FAKE_TOOL_CRASH=1        end by SIGSEGV once the work is done
 #include "ToolContract.h"
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <chrono>
@@ -116,6 +119,20 @@ int main(int argc, char** argv) {
             written += static_cast<long>(block.size());
         }
         std::fflush(stdout);
+    }
+
+    if (const long mb = EnvNumber("FAKE_TOOL_LONG_LINE_MB", 0); mb > 0) {
+        const long total = (mb << 20) - 4;
+        std::string block;
+        long written = 0, n = 0;
+        while (written < total) {
+            block.clear();
+            while (block.size() < 65536) block += std::to_string(n++ % 100) + "%\r";
+            const size_t len = static_cast<size_t>(std::min<long>(static_cast<long>(block.size()), total - written));
+            std::fwrite(block.data(), 1, len, stdout);
+            written += static_cast<long>(len);
+        }
+        Out("100%" + g_eol);
     }
 
     TParameterDocument doc;

@@ -8,6 +8,8 @@
 #include "SafeFiles.h"
 #include "ToolStart.h"
 
+#include <limits>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -103,6 +105,14 @@ std::string DocumentConverterPath(const std::string& toolRoot) {
 std::string CopyProgressCaption(const TCopyProgress& progress) {
     return "Building input structure, Processing bytes " + std::to_string(progress.position) + " of " +
            std::to_string(progress.size) + " of file " + progress.source;
+}
+
+TCopyBar CopyProgressBar(const TCopyProgress& progress) {
+    int shift = 0;
+    while ((progress.size >> shift) > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) ++shift;
+    const int max = static_cast<int>(progress.size >> shift);
+    const auto position = std::min(progress.position, progress.size);
+    return {max, progress.longFile ? static_cast<int>(position >> shift) : max};
 }
 
 TInputFileCopier::TInputFileCopier(TInputCopyOptions options) : options_(std::move(options)) {

@@ -103,4 +103,13 @@ std::string DocumentConverterPath(const std::string& toolRoot);
 // "Building input structure, Processing bytes %d of %d of file %s".
 std::string CopyProgressCaption(const TCopyProgress& progress);
 
+// The sources bar during a block copy: the file's size as maximum (in units
+// that fit the bar for files past 2 GiB), full at once for a short file,
+// else following the bytes read.
+struct TCopyBar {
+    int max;
+    int position;
+};
+TCopyBar CopyProgressBar(const TCopyProgress& progress);
+
 } // namespace pem

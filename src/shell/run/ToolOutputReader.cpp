@@ -13,16 +13,26 @@ namespace pem {
 
 // ------------------------------------------------------------ lines
 
-void TLineAssembler::Feed(std::string_view chunk, std::vector<std::string>& lines) {
+void TLineAssembler::Text(std::string_view bytes, std::string* whole) {
+    if (whole) whole->append(bytes);
+    if (head_.size() < kMaxLineBytes) head_.append(bytes.substr(0, kMaxLineBytes - head_.size()));
+}
+
+void TLineAssembler::EndLine(std::vector<std::string>& lines, std::string* whole) {
+    if (whole) *whole += '\n';
+    lines.push_back(std::move(head_));
+    head_.clear();
+}
+
+void TLineAssembler::Feed(std::string_view chunk, std::vector<std::string>& lines, std::string* whole) {
     size_t at = 0;
     if (pendingCr_ && !chunk.empty()) {
         pendingCr_ = false;
         if (chunk[0] == '\n') {
-            lines.push_back(std::move(partial_));
-            partial_.clear();
+            EndLine(lines, whole);
             at = 1;
         } else {
-            partial_ += '\r'; // a lone CR belongs to the text
+            Text("\r", whole); // a lone CR belongs to the text
         }
     }
     while (at < chunk.size()) {
@@ -30,17 +40,9 @@ void TLineAssembler::Feed(std::string_view chunk, std::vector<std::string>& line
         if (!hit) break;
         const size_t nl = static_cast<size_t>(static_cast<const char*>(hit) - chunk.data());
         size_t end = nl;
-        std::string line;
-        if (partial_.empty()) {
-            if (end > at && chunk[end - 1] == '\r') --end;
-            line.assign(chunk.data() + at, end - at);
-        } else {
-            line = std::move(partial_);
-            partial_.clear();
-            line.append(chunk.data() + at, end - at);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-        }
-        lines.push_back(std::move(line));
+        if (end > at && chunk[end - 1] == '\r') --end;
+        Text(chunk.substr(at, end - at), whole);
+        EndLine(lines, whole);
         at = nl + 1;
     }
     if (at < chunk.size()) {
@@ -49,14 +51,15 @@ void TLineAssembler::Feed(std::string_view chunk, std::vector<std::string>& line
             pendingCr_ = true; // may be the first half of a CR LF
             --end;
         }
-        partial_.append(chunk.data() + at, end - at);
+        Text(chunk.substr(at, end - at), whole);
     }
 }
 
-bool TLineAssembler::Finish(std::string& line) {
-    const bool had = !partial_.empty();
-    line = std::move(partial_);
-    partial_.clear();
+bool TLineAssembler::Finish(std::string& line, std::string* whole) {
+    const bool had = !head_.empty();
+    if (had && whole) *whole += '\n';
+    line = std::move(head_);
+    head_.clear();
     pendingCr_ = false;
     return had;
 }
@@ -82,10 +85,9 @@ constexpr size_t kCaptureInMemory = 8u << 20;
 
 TConsoleCapture::~TConsoleCapture() { Clear(); }
 
-void TConsoleCapture::Add(const std::string& line) {
-    text_ += line;
-    text_ += '\n';
-    ++lines_;
+void TConsoleCapture::Append(std::string_view bytes, long linesEnded) {
+    text_ += bytes;
+    lines_ += linesEnded;
     if (text_.size() >= kCaptureInMemory) Spool();
 }
 
@@ -168,7 +170,6 @@ void TToolOutputReader::Line(std::string&& line, TOutputStep& step) {
         ++step.counted;
         step.lastCountedText = std::move(after);
     }
-    capture_.Add(line);
     memo_.push_back(std::move(line));
     if (memo_.size() > tailLimit_) {
         memo_.pop_front();
@@ -179,7 +180,10 @@ void TToolOutputReader::Line(std::string&& line, TOutputStep& step) {
 TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
     TOutputStep step;
     scratch_.clear();
-    assembler_.Feed(chunk, scratch_);
+    whole_.clear();
+    assembler_.Feed(chunk, scratch_, &whole_);
+    capture_.Append(whole_, static_cast<long>(scratch_.size()));
+    whole_.clear();
     for (std::string& line : scratch_) Line(std::move(line), step);
     scratch_.clear();
     return step;
@@ -188,7 +192,11 @@ TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
 TOutputStep TToolOutputReader::Finish() {
     TOutputStep step;
     std::string last;
-    if (assembler_.Finish(last)) Line(std::move(last), step);
+    std::string whole;
+    if (assembler_.Finish(last, &whole)) {
+        capture_.Append(whole, 1);
+        Line(std::move(last), step);
+    }
     return step;
 }
 

@@ -2,7 +2,8 @@
 // The console output of a piped tool run, taken in chunks cut anywhere:
 // lines assembled (CR LF or a lone LF ends a line, a partial line is carried
 // to the next chunk and given out when the run ends), counted by kind, kept
-// whole for "Console.log" and as a bounded tail for the console memo.
+// whole for "Console.log" and as a bounded tail for the console memo, whose
+// lines are cut at a fixed length.
 #include <cstddef>
 #include <cstdio>
 #include <deque>
@@ -12,18 +13,30 @@
 
 namespace pem {
 
-// Splits chunks into lines.
+// Splits chunks into lines. A line given out holds at most kMaxLineBytes:
+// the bytes past that are not kept, so a tool that never ends its line (a
+// progress counter redrawn with lone CRs) costs bounded memory. Whoever
+// needs every byte passes whole, which receives the text exactly as the
+// lines read, each ended by LF, whatever their length.
 class TLineAssembler {
 public:
-    // Appends every line the chunk completes to lines (without line ends).
-    void Feed(std::string_view chunk, std::vector<std::string>& lines);
+    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+    // Appends every line the chunk completes to lines (without line ends,
+    // cut at kMaxLineBytes); whole, when given, gets the chunk's text.
+    void Feed(std::string_view chunk, std::vector<std::string>& lines, std::string* whole = nullptr);
     // The carried partial line, if any, as a last line; the assembler is
     // then empty. False when nothing was carried.
-    bool Finish(std::string& line);
-    bool HasPartial() const { return !partial_.empty() || pendingCr_; }
+    bool Finish(std::string& line, std::string* whole = nullptr);
+    bool HasPartial() const { return !head_.empty() || pendingCr_; }
+    // The bytes held for the line not yet ended (at most kMaxLineBytes).
+    std::size_t CarriedBytes() const { return head_.size(); }
 
 private:
-    std::string partial_;
+    void Text(std::string_view bytes, std::string* whole);
+    void EndLine(std::vector<std::string>& lines, std::string* whole);
+
+    std::string head_;       // the line not yet ended, up to the cut
     bool pendingCr_ = false; // the last chunk ended with a CR
 };
 
@@ -42,7 +55,9 @@ public:
     TConsoleCapture(const TConsoleCapture&) = delete;
     TConsoleCapture& operator=(const TConsoleCapture&) = delete;
 
-    void Add(const std::string& line);
+    // Takes console text as the line assembler gives it whole (lines ended
+    // by LF); linesEnded counts the line ends in it.
+    void Append(std::string_view bytes, long linesEnded);
     void Clear();
     long LineCount() const { return lines_; }
     // Writes every line, each ended by LF. False when the file cannot be
@@ -94,6 +109,7 @@ private:
     std::deque<std::string> memo_;
     bool memoDropped_ = false;
     std::vector<std::string> scratch_;
+    std::string whole_;
 };
 
 } // namespace pem

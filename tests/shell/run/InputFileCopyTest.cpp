@@ -79,6 +79,29 @@ TEST(CopyInputFile, KindLineEndsAndLineCountAtEveryBlockSize) {
     }
 }
 
+// The sources bar takes the file's size as maximum: full at once for a short
+// file, following the blocks for a long one, scaled to fit past 2 GiB.
+TEST(CopyInputFile, TheSourcesBarFollowsTheBytesOfALongFile) {
+    const std::string name = "a";
+    const struct {
+        std::uint64_t position, size;
+        bool longFile;
+        int max, bar;
+    } cases[] = {
+        {0, 22, false, 22, 22},
+        {14, 22, false, 22, 22},
+        {0, 5000000, true, 5000000, 0},
+        {2000000, 5000000, true, 5000000, 2000000},
+        {0, 0, false, 0, 0},
+        {3ull << 30, 6ull << 30, true, 3 << 29, 3 << 28},
+    };
+    for (const auto& c : cases) {
+        const TCopyBar bar = CopyProgressBar(TCopyProgress{name, c.position, c.size, c.longFile});
+        EXPECT_EQ(bar.max, c.max) << c.size;
+        EXPECT_EQ(bar.position, c.bar) << c.position << " of " << c.size;
+    }
+}
+
 TEST(CopyInputFile, LinesAddUpOverFilesAndBlocksAreAnnouncedBeforeTheyAreRead) {
     pemtest::TempDir dir;
     pemtest::WriteFile(dir / "a", std::string(20, 'x') + "\n\n");

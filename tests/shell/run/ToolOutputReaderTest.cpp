@@ -59,6 +59,73 @@ TEST(LineAssembler, ALineCutAtAnyPlaceArrivesOnceAndWhole) {
         }
 }
 
+// A progress counter redrawn with lone CRs and never ended: 16 MB fed in
+// pieces. The assembler holds no more than the cut, the line it gives out is
+// the line's first kMaxLineBytes (lone CRs kept as text), and the whole text
+// still passes through, piece by piece.
+TEST(LineAssembler, ALineWithoutEndIsCutAndItsCarriedPartStaysBounded) {
+    constexpr size_t kMax = TLineAssembler::kMaxLineBytes;
+    std::string counter; // every piece ends with a CR, the first half of a possible CR LF
+    for (int i = 0; counter.size() < kMax + 5000; ++i) counter += std::to_string(i) + "%\r";
+    const size_t pieces = (16u << 20) / counter.size() + 1;
+    const std::string held = counter.substr(0, counter.size() - 1);
+    TLineAssembler a;
+    std::vector<std::string> lines;
+    std::string whole;
+    size_t maxCarried = 0;
+    for (size_t i = 0; i < pieces; ++i) {
+        a.Feed(counter, lines, &whole);
+        maxCarried = std::max(maxCarried, a.CarriedBytes());
+        ASSERT_EQ(whole, (i ? "\r" : "") + held) << i;
+        whole.clear();
+    }
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(maxCarried, kMax);
+    std::string last;
+    ASSERT_TRUE(a.Finish(last, &whole));
+    EXPECT_EQ(whole, "\n");
+    EXPECT_EQ(last, counter.substr(0, kMax));
+    EXPECT_EQ(a.CarriedBytes(), 0u);
+    EXPECT_FALSE(a.HasPartial());
+}
+
+// Lines around the cut: the line end is found wherever the chunks fall, a
+// longer line gives out its head, the next line starts whole, and the whole
+// text is the lines as they were written, each ended by LF.
+TEST(LineAssembler, LinesAroundTheCut) {
+    constexpr size_t kMax = TLineAssembler::kMaxLineBytes;
+    const std::string exact(kMax, 'x');
+    const std::string longer = exact + "yz";
+    using V = std::vector<std::string>;
+    const struct {
+        const char* what;
+        V chunks;
+        V lines;
+        std::string whole;
+    } cases[] = {
+        {"in one chunk", {exact + "\r\n" + longer + "\r\nnext\n"}, {exact, exact, "next"},
+         exact + "\n" + longer + "\nnext\n"},
+        {"CR LF split at the cut", {exact, "\r", "\n" + longer.substr(0, kMax + 1), "z\r", "\nnext", "\n"},
+         {exact, exact, "next"}, exact + "\n" + longer + "\nnext\n"},
+        {"a lone CR past the cut", {longer + "\r", "1%\r2%\n"}, {exact}, longer + "\r1%\r2%\n"},
+        {"byte by byte over the cut", {exact.substr(0, kMax - 1), "x", "y", "z\n", "next\n"}, {exact, "next"},
+         longer + "\nnext\n"},
+    };
+    for (const auto& c : cases) {
+        TLineAssembler a;
+        V lines;
+        std::string whole;
+        for (const auto& chunk : c.chunks) {
+            a.Feed(chunk, lines, &whole);
+            EXPECT_LE(a.CarriedBytes(), kMax) << c.what;
+        }
+        std::string rest;
+        EXPECT_FALSE(a.Finish(rest, &whole)) << c.what;
+        EXPECT_EQ(lines, c.lines) << c.what;
+        EXPECT_TRUE(whole == c.whole) << c.what;
+    }
+}
+
 TEST(SourceMarker, CountsByProductKindAndShowsTheTextAfterTheMarkerThatMatched) {
     const struct {
         int kind;
@@ -130,4 +197,32 @@ TEST(ToolOutputReader, TheCaptureKeepsMoreThanItHoldsInMemory) {
     // without freeing the capture leaves nothing behind.
     for (const auto& e : std::filesystem::directory_iterator(PrivateTempDir()))
         EXPECT_NE(e.path().filename().string().rfind("console-", 0), 0u) << e.path();
+}
+
+// One 16 MB line without end among short ones: the memo gets its head, the
+// capture every byte, and the line counts once.
+TEST(ToolOutputReader, ALongLineIsCutForTheMemoButSavedWhole) {
+    pemtest::TempDir dir;
+    TToolOutputReader reader(0);
+    std::string piece;
+    for (int i = 0; piece.size() < 100000; ++i) piece += std::to_string(i) + "%\r";
+    std::string expected = "before\n";
+    reader.Feed("before\r\n");
+    for (size_t fed = 0; fed < (16u << 20); fed += piece.size()) {
+        reader.Feed(piece);
+        expected += piece;
+    }
+    reader.Feed("\r\nafter");
+    const TOutputStep end = reader.Finish();
+    expected += "\nafter\n";
+    EXPECT_EQ(end.lines, 1);
+    bool replaced = false;
+    const auto memo = reader.TakeMemoLines(replaced);
+    ASSERT_EQ(memo.size(), 3u);
+    EXPECT_EQ(memo[0], "before");
+    EXPECT_TRUE(memo[1] == expected.substr(7, TLineAssembler::kMaxLineBytes));
+    EXPECT_EQ(memo[2], "after");
+    EXPECT_EQ(reader.Capture().LineCount(), 3);
+    ASSERT_TRUE(reader.Capture().SaveToFile(dir / "Console.log"));
+    EXPECT_TRUE(pemtest::ReadFile(dir / "Console.log") == expected);
 }
