@@ -84,7 +84,7 @@ std::unique_ptr<TChildProcess> LaunchProcess(const TLaunchRequest& request, int&
         std::string path = Cp1252ToUtf8(request.outFile);
         if (!path.empty() && path[0] != '/' && !request.workingDir.empty())
             path = Cp1252ToUtf8(request.workingDir) + "/" + path;
-        fds.file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fds.file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fds.file < 0) return fail(errno);
     }
 

@@ -175,7 +175,7 @@ bool TInputFileCopier::CopyBlocks(const std::string& source, const std::string& 
         throw EFileError(ReadFailureMessage(TReadStatus::NotRegular, source));
     const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
 
-    TFileDescriptor out(::open(Cp1252ToUtf8(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    TFileDescriptor out(::open(Cp1252ToUtf8(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.get() < 0) throw EFileError("Can not create file " + target);
 
     const size_t block = static_cast<size_t>(std::min<std::uint64_t>(block_, std::max<std::uint64_t>(size, 2)));
