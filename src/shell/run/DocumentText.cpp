@@ -611,6 +611,10 @@ void MergeMarksInLine(std::string_view s, const TControlWordList& controlWords, 
             while (e < n && !IsMarkDelim(s[e])) ++e;
             const std::string_view next = s.substr(q, e - q);
             if (next.size() >= 2 && next.front() == '<' && next.back() == '>') {
+                // Only a mark takes the next one in, giving up its closing
+                // ">": a word of the document that merely begins with "<"
+                // would lose its last character.
+                if (merged.size() < 2 || merged.back() != '>') break;
                 if (HoldsPart(merged, next.substr(1, next.size() - 2))) break;
                 merged.pop_back();
                 merged += '_';

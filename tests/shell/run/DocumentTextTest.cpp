@@ -139,6 +139,10 @@ TEST(MarkDocumentTerms, MarksTermsCompoundsPluralsAndCapitalWords) {
         {"a mark already part of the merged one stays apart", "<data_base> <base> rest", none,
          "<data_base> <base> rest\r\n"},
         {"the merged mark's first part ignores case", "<alpha_x> <ALPHA>", none, "<alpha_x> <ALPHA>\r\n"},
+        // Only a mark takes the next one in: a word that merely begins with
+        // "<" keeps every character.
+        {"a word begun by < before a mark", "<inputz <alpha>", none, "<inputz <alpha>\r\n"},
+        {"a lone < before a mark", "< <alpha>", none, "< <alpha>\r\n"},
         {"empty input", "", none, ""},
     };
     for (const auto& c : cases) {
