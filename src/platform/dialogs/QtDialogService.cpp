@@ -5,6 +5,7 @@
 #include "FontChoice.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -70,6 +71,12 @@ void SetUpFileDialog(QFileDialog& dlg, const TOpenDialogRequest& req) {
     // The filter at the request's index (counted from 1) and the view style.
     const QStringList names = dlg.nameFilters();
     if (req.filterIndex >= 1 && req.filterIndex <= names.size()) dlg.selectNameFilter(names[req.filterIndex - 1]);
+    // Hiding the masks also folds runs of blanks in the text ("XML files
+    // (*.xml)" for "XML files  (*.xml)"): the list gets each text back as
+    // written. The dialog picks a filter's masks by its position, so only
+    // the shown text changes.
+    if (auto* list = dlg.findChild<QComboBox*>("fileTypeCombo"); list && list->count() == int(req.filters.size()))
+        for (int i = 0; i < list->count(); ++i) list->setItemText(i, Q(req.filters[size_t(i)].caption));
     if (req.viewStyle >= 0) SetFileDialogViewStyle(&dlg, req.viewStyle);
 }
 
