@@ -1,8 +1,8 @@
 // Printing on the main window through its actions, with the report layer's
 // print hook standing for the printer: the active tab of each kind, no tab,
 // a file (and the cancelled dialog), the printer chosen by name, the preview
-// switch with its relabelling and its place in the job, and a PDF written
-// where no printer is installed.
+// switch with its relabelling and its place in the job, the preview's own
+// saving, and a PDF written where no printer is installed.
 #include "DefiFrame.h"
 #include "MainFormHarness.h"
 #include "PF_HardCopy.h"
@@ -14,6 +14,7 @@
 #include "SpecsFrame.h"
 #include "UserGestures.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPrintPreviewWidget>
 #include <QTreeWidgetItem>
@@ -164,6 +165,35 @@ TEST_F(PrintActionsTest, PreviewFirstShowsTheHardCopysPages) {
     EXPECT_GE(pages, 2);
     EXPECT_TRUE(printed.empty()); // previewed, not printed
     EXPECT_FALSE(QImage(QString::fromStdString(install / "preview-page-2.png")).isNull());
+}
+
+TEST_F(PrintActionsTest, ThePreviewSavesAsPdfAndTextStartingInTheOutputDirectory) {
+    form->OpenInSimpleViewer(out + "/Metrics/PAY.met");
+    Trigger("ActPreviewBeforePrinting");
+    const std::string elsewhere = install / "elsewhere";
+    fs::create_directories(elsewhere);
+    dialogs->AnswerFiles({elsewhere + "/PAY.pdf"});
+    dialogs->AnswerFiles({elsewhere + "/PAY.txt"});
+    dialogs->modalHook = [&](QDialog* d) {
+        auto* preview = dynamic_cast<TReportPreview*>(d);
+        ASSERT_NE(preview, nullptr);
+        for (const char* name : {"ActPreviewPdf", "ActPreviewText"}) {
+            auto* action = preview->findChild<QAction*>(name);
+            ASSERT_NE(action, nullptr) << name;
+            ASSERT_TRUE(action->isEnabled()) << name;
+            action->trigger();
+        }
+    };
+    Trigger("ActPrintCurrent");
+    ASSERT_EQ(dialogs->fileRequests.size(), 2u);
+    for (const TOpenDialogRequest& req : dialogs->fileRequests) {
+        EXPECT_TRUE(!req.initialDir.empty() && fs::equivalent(req.initialDir, out)) << req.title << ": " << req.initialDir;
+        EXPECT_EQ(req.fileName.substr(0, 3), "PAY") << req.title;
+    }
+    // The files go where the user chose.
+    EXPECT_EQ(pemtest::ReadFile(elsewhere + "/PAY.pdf").substr(0, 5), "%PDF-");
+    EXPECT_NE(pemtest::ReadFile(elsewhere + "/PAY.txt").find("Number of Test Cases extracted"), std::string::npos);
+    EXPECT_TRUE(printed.empty());
 }
 
 TEST_F(PrintActionsTest, PrintAFileThroughTheDialogAndOnTheChosenPrinter) {
