@@ -111,6 +111,46 @@ TEST_F(ReportFormTest, TableRepeatsItsHeaderAndPageNumberAndGrowsForTheSystems) 
     EXPECT_EQ(row->substr(row->size() - 2), " 6");
 }
 
+TEST_F(ReportFormTest, TableHeadingsStayWithTheirFirstRow) {
+    // The page on which a text stands, -1 when it is on none.
+    const auto pageOf = [](const TReportDocument& d, const std::string& text) {
+        for (size_t p = 0; p < d.pages.size(); ++p)
+            for (const auto& t : d.pages[p].texts)
+                if (t.text == text) return static_cast<int>(p);
+        return -1;
+    };
+    // Rows before a sub heading, and before a main heading followed by a
+    // sub heading, from none to more than a page: one of the counts puts
+    // the headings at the last place of the first page.
+    for (int before = 0; before <= 70; ++before) {
+        for (bool mainToo : {false, true}) {
+            TQRfrm_XMLTable form;
+            form.QRLabelSystemName = "PAY";
+            form.Items.Add("Size\t#mainfejlec");
+            for (int i = 0; i < before; ++i) form.Items.Add("Row " + std::to_string(i) + "\t" + std::to_string(i));
+            if (mainToo) form.Items.Add("Cost\t#mainfejlec");
+            form.Items.Add("Lines\t#subfejlec");
+            form.Items.Add("First\t1");
+            form.Items.Add("Second\t2");
+            const TReportDocument doc = form.LayoutDated(kGrid, "2024-03-05");
+            const int first = pageOf(doc, "First");
+            ASSERT_GE(first, 0) << before;
+            EXPECT_EQ(pageOf(doc, "L  i  n  e  s  "), first) << before << " rows, main heading " << mainToo;
+            if (mainToo) EXPECT_EQ(pageOf(doc, "C  o  s  t  "), first) << before << " rows";
+            // The heading of the table stays with its first row too.
+            EXPECT_EQ(pageOf(doc, "S  i  z  e  "), pageOf(doc, before > 0 ? "Row 0" : mainToo ? "C  o  s  t  " : "First"))
+                << before;
+            // Moving headings down leaves no page without a row.
+            for (size_t p = 0; p < doc.pages.size(); ++p) {
+                bool row = false;
+                for (const auto& t : doc.pages[p].texts)
+                    row |= t.text.rfind("Row ", 0) == 0 || t.text == "First" || t.text == "Second";
+                EXPECT_TRUE(row) << before << " rows, page " << p;
+            }
+        }
+    }
+}
+
 TEST_F(ReportFormTest, HardCopyPageBreaks) {
     struct Case {
         std::vector<std::string> lines;
