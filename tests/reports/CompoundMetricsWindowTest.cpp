@@ -13,6 +13,8 @@
 #include "XMLViewer.h"
 
 #include <QApplication>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -207,6 +209,51 @@ TEST_F(CompoundWindowTest, CheckMarksToggleByTypeAndVanishedFilesAreSwitchedOff)
     window->ActSaveFileList->SetVisible(true);
     Tick(0, false);
     EXPECT_EQ(host.modified, 1);
+}
+
+TEST_F(CompoundWindowTest, ADoubleClickAnywhereOnTheListReversesTheTicks) {
+    Metric("a/prc.xml", "prc.xml");
+    Metric("b/test1.xml", "test1.xml");
+    Metric("b/test2.xml", "test2.xml");
+    window->resize(900, 600);
+    Show();
+    ASSERT_EQ(Entries().size(), 3u);
+    // A vanished file's entry is switched off and keeps out of the reversal.
+    fs::remove(tavrel + "b/test2.xml");
+    Tick(0, false);
+    ASSERT_EQ(Entries(), (std::vector<std::string>{"- prc.xml", "x test1.xml", "- (off) test2.xml"}));
+
+    QListWidget* list = window->CBImportFiles;
+    QWidget* area = list->viewport();
+    // A double click as the system delivers it: press, release, double
+    // click, release.
+    const auto doubleClick = [&](QPoint at) {
+        const auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+            QMouseEvent e(type, at, area->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+            QApplication::sendEvent(area, &e);
+        };
+        send(QEvent::MouseButtonPress, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, Qt::NoButton);
+        QApplication::processEvents();
+    };
+    const QRect last = list->visualItemRect(list->item(2));
+    const QPoint below(last.left() + 40, last.bottom() + 20);
+    ASSERT_LT(below.y(), area->height()) << "the list shows no empty part";
+    ASSERT_FALSE(list->indexAt(below).isValid());
+    const struct {
+        const char* where;
+        QPoint at;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"the empty part below the entries", below, {"x prc.xml", "- test1.xml", "- (off) test2.xml"}},
+        {"an entry's text", list->visualItemRect(list->item(1)).center(), {"- prc.xml", "x test1.xml", "- (off) test2.xml"}},
+    };
+    for (const auto& c : cases) {
+        doubleClick(c.at);
+        EXPECT_EQ(Entries(), c.entries) << c.where;
+    }
 }
 
 TEST_F(CompoundWindowTest, ShowingAFileUnticksAnEntryWhoseFileIsGone) {
