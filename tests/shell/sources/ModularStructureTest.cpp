@@ -297,3 +297,42 @@ TEST(ModularStructureTest, ColumnsOfAnItem) {
     for (const auto& c : SourceItemColumns(tools, r.out, 0, layout)) s += std::to_string(c.x) + ":" + c.text + " ";
     EXPECT_EQ(s, "2:Methods: 22:/t/m.csv ");
 }
+
+TEST(ModularStructureTest, AboveTheLimitAnItemAddedSinceTheComputationShowsNoStructure) {
+    // The list is longer than the large-tree limit: a change of the list
+    // does not recompute the structure, and items added since then sort in
+    // among the computed ones.
+    Computation r({"/r/c1/m1/f.cbl", "/r/c2/m2/g.cbl", "/r/c3/m3/h.cbl"});
+    r.request.bigLimit = 2;
+    r.Compute(true);
+    ASSERT_TRUE(r.outcome.computed);
+    TItemLayout layout;
+    layout.relativeStart = RelativePartStart(r.out.Root);
+    auto columns = [&](const std::string& path) {
+        std::string s;
+        for (const auto& c : SourceItemColumns(r.files, r.out, r.files.IndexOf(path), layout)) s += c.text + " ";
+        return s;
+    };
+    r.files.Append("/r/a0/m0/a.cbl");   // before every computed item
+    r.files.Append("/r/c2/m2/g2.cbl");  // between two of them
+    r.files.Append("/r/z9/m9/z.cbl");   // after the last one
+    r.Compute(false);
+    ASSERT_FALSE(r.outcome.computed);
+    EXPECT_EQ(Join(r.out.Components), "c1|c2|c3"); // the structure of before
+    const struct {
+        const char* path;
+        const char* shown;
+    } cases[] = {
+        {"/r/a0/m0/a.cbl", "a0/m0/a.cbl "},
+        {"/r/c1/m1/f.cbl", "c1/m1/f.cbl c1 m1 "},
+        {"/r/c2/m2/g.cbl", "c2/m2/g.cbl c2 m2 "},
+        {"/r/c2/m2/g2.cbl", "c2/m2/g2.cbl "},
+        {"/r/c3/m3/h.cbl", "c3/m3/h.cbl c3 m3 "},
+        {"/r/z9/m9/z.cbl", "z9/m9/z.cbl "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(columns(c.path), c.shown) << c.path;
+    // The recalculation gives every item its own columns.
+    r.Compute(true);
+    EXPECT_EQ(columns("/r/a0/m0/a.cbl"), "a0/m0/a.cbl a0 m0 ");
+    EXPECT_EQ(columns("/r/c2/m2/g2.cbl"), "c2/m2/g2.cbl c2 m2 ");
+}
