@@ -383,8 +383,12 @@ TEST_F(SourceListWindowTest, EveryTickTheUserChangesIsSavedWithTheJob) {
                                                     : nullptr;
         int row = 0;
         if (names) {
-            pemtest::ClickTab(f->PageControlHelper,
-                              c.list == Components ? f->TabSheetComponentNames : f->TabSheetModuleNames);
+            TTabSheet* page = c.list == Components ? f->TabSheetComponentNames : f->TabSheetModuleNames;
+            // The tab the user clicks names what its list holds.
+            EXPECT_EQ(f->PageControlHelper->tabBar()->tabText(f->PageControlHelper->indexOf(page)).toStdString(),
+                      c.list == Components ? "Component names" : "Module names")
+                << c.what;
+            pemtest::ClickTab(f->PageControlHelper, page);
             row = names->Items().IndexOf(c.item);
             ASSERT_GE(row, 0) << c.what;
             ASSERT_FALSE(names->Checked(row)) << c.what;
