@@ -111,7 +111,8 @@ TEST(ProcessLauncher, AChildOutlivesItsObjectAndIsNeverKilled) {
         auto child = Launch(Shell("sleep 0.3; echo done > '" + dir / "done" + "'"));
         EXPECT_FALSE(child->HasEnded());
     }
-    for (int i = 0; i < 300 && !std::filesystem::exists(dir / "done"); ++i)
+    // The shell makes the file before it writes into it: wait for the text.
+    for (int i = 0; i < 300 && !(std::filesystem::exists(dir / "done") && ReadFile(dir / "done") == "done\n"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(ReadFile(dir / "done"), "done\n");
 }
