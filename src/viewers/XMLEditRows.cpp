@@ -204,6 +204,7 @@ TXMLEditLayout PlanXMLEditLayout(const std::vector<TXMLEditRow>& rows, const std
                                                       ? m.Indent + widestLabel + m.LabelGap + widestEdit
                                                       : 0);
         out.Width = x + width + m.Left;
+        out.Spans.push_back({x, x + width, static_cast<int>(col.front()), static_cast<int>(col.back()) + 1});
         x += width + m.ColumnGap;
         ++out.Columns;
     }
