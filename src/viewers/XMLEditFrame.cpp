@@ -9,12 +9,15 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <stdexcept>
 
 namespace pem {
@@ -150,14 +153,39 @@ TFrameXMLEdit::~TFrameXMLEdit() {
     current_ = nullptr;
 }
 
+TXMLEditSource TFrameXMLEdit::ReadForEditing(const std::string& fileName) {
+    QEventLoop loop;
+    auto work = std::async(std::launch::async, [&] {
+        // However the work ends, the wait ends with it.
+        struct Done {
+            QEventLoop& loop;
+            ~Done() {
+                QMetaObject::invokeMethod(&loop, [l = &loop] { l->quit(); }, Qt::QueuedConnection);
+            }
+        } done{loop};
+        TXMLEditSource source;
+        source.Document = TMyXMLNodeList::CreateFromFile(fileName);
+        source.Rows = BuildXMLEditRows(*source.Document);
+        return source;
+    });
+    if (work.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return work.get();
+}
+
 TFrameXMLEdit* TFrameXMLEdit::CreateForFile(TComponent* owner, QWidget* parent, const std::string& fileName,
                                             const std::string& name) {
+    return CreateForSource(owner, parent, fileName, ReadForEditing(fileName), name);
+}
+
+TFrameXMLEdit* TFrameXMLEdit::CreateForSource(TComponent* owner, QWidget* parent, const std::string& fileName,
+                                              TXMLEditSource source, const std::string& name) {
     auto* frame = new TFrameXMLEdit(owner, parent, name);
     try {
         frame->FileName = fileName;
-        frame->Document = TMyXMLNodeList::CreateFromFile(fileName);
+        frame->Document = std::move(source.Document);
         frame->FileDate = FileDateTime(fileName);
-        frame->BuildEditorControls();
+        frame->BuildEditorControls(std::move(source.Rows));
     } catch (...) {
         delete frame;
         throw;
@@ -167,12 +195,14 @@ TFrameXMLEdit* TFrameXMLEdit::CreateForFile(TComponent* owner, QWidget* parent, 
 
 // ------------------------------------------------------------ rows
 
-void TFrameXMLEdit::BuildEditorControls() {
+void TFrameXMLEdit::BuildEditorControls() { BuildEditorControls(BuildXMLEditRows(*Document)); }
+
+void TFrameXMLEdit::BuildEditorControls(TXMLEditRows rows) {
     FlagScope building(Building);
     Modified = 0;
     current_ = nullptr;
     ReleaseAll();
-    rows_ = BuildXMLEditRows(*Document);
+    rows_ = std::move(rows);
     const size_t n = rows_.Rows.size();
     labelOf_.assign(n, nullptr);
     editOf_.assign(n, nullptr);
@@ -255,9 +285,10 @@ void TFrameXMLEdit::SyncEditorRows() {
 
 void TFrameXMLEdit::ApplyReadOnlyRules(const std::string& readOnlyListText) {
     MarkReadOnlyRows(rows_, *Document, readOnlyListText);
+    // The marks move no row: the rows in view only take them.
     for (size_t r : bound_)
         if (editOf_[r]) editOf_[r]->SetEnabled(!rows_.Rows[r].ReadOnly);
-    LayoutEditorRows();
+    PlaceRows();
 }
 
 // ------------------------------------------------------------ rows in view

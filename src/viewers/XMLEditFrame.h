@@ -39,6 +39,12 @@ namespace pem {
 class TMenuItem;
 class TMyStatusBar;
 
+// A document read and cleaned for the editor, with its rows.
+struct TXMLEditSource {
+    std::unique_ptr<TMyXMLNodeList> Document;
+    TXMLEditRows Rows;
+};
+
 class TFrameXMLEdit : public TFrame, public IResultFrame, public IEditorFrame {
 public:
     TFrameXMLEdit(TComponent* owner, QWidget* parent, const std::string& name = "FrameXMLEdit");
@@ -49,6 +55,15 @@ public:
     // and leaves no frame.
     static TFrameXMLEdit* CreateForFile(TComponent* owner, QWidget* parent, const std::string& fileName,
                                         const std::string& name = "FrameXMLEdit");
+    // Reads the document (cleaned) and builds its rows on a worker thread,
+    // while this thread keeps serving timers, paints and queued calls (not
+    // the user's input, which waits), so that a large document does not
+    // freeze the window. Raises the parser's error. Nothing of a page
+    // should exist yet while it waits.
+    static TXMLEditSource ReadForEditing(const std::string& fileName);
+    // Creates the frame on a document so read, with the file's date.
+    static TFrameXMLEdit* CreateForSource(TComponent* owner, QWidget* parent, const std::string& fileName,
+                                          TXMLEditSource source, const std::string& name = "FrameXMLEdit");
 
     // ---- components
     TPanel* Panel1;
@@ -108,6 +123,7 @@ public:
     TEdit* CurrentEdit() const { return current_; }
 
     void BuildEditorControls();
+    void BuildEditorControls(TXMLEditRows rows);
     void LayoutEditorRows();
     void SyncEditorRows();
     // Cleans the read-only list (its text), marks read-only rows, lays out.
