@@ -126,7 +126,7 @@ public:
     void BuildEditorControls(TXMLEditRows rows);
     void LayoutEditorRows();
     void SyncEditorRows();
-    // Cleans the read-only list (its text), marks read-only rows, lays out.
+    // Cleans the read-only list (its text) and marks the read-only rows.
     void ApplyReadOnlyRules(const std::string& readOnlyListText);
 
     // ---- handlers
