@@ -2,8 +2,17 @@
 // The XML document editor of a result tab: every element and attribute of a
 // clean document as a labelled row with an edit field, checked by the
 // value's kind as it is typed, stored into the document when the field is
-// left, written back on save. Rows flow down in columns on a panel inside a
-// scroll area; groups of values start collapsed under their heading.
+// left, written back on save. Rows flow down in columns; groups of values
+// start collapsed under their heading.
+//
+// A document may hold a hundred thousand rows, so only the rows in view
+// have widgets: the panel is as large as the scroll area's window, and a
+// small pool of labels and edits is bound to the rows that the horizontal
+// scroll position shows. What an edit holds lives in the document (or, for
+// a row scrolled away with a text of its own, in the frame) while the row
+// has no widget. The edit being typed in keeps its widget until it is left,
+// wherever the row is scrolled; Tab and Enter move to the next row's field
+// and scroll it into view.
 //
 // The owner hears of each changed element (to recompute sums) and of each
 // save. Because the focus cannot be relied on, the field being typed in is
@@ -20,14 +29,21 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-class QScrollArea;
+class QAbstractScrollArea;
 
 namespace pem {
 
 class TMenuItem;
 class TMyStatusBar;
+
+// A document read and cleaned for the editor, with its rows.
+struct TXMLEditSource {
+    std::unique_ptr<TMyXMLNodeList> Document;
+    TXMLEditRows Rows;
+};
 
 class TFrameXMLEdit : public TFrame, public IResultFrame, public IEditorFrame {
 public:
@@ -39,10 +55,20 @@ public:
     // and leaves no frame.
     static TFrameXMLEdit* CreateForFile(TComponent* owner, QWidget* parent, const std::string& fileName,
                                         const std::string& name = "FrameXMLEdit");
+    // Reads the document (cleaned) and builds its rows on a worker thread,
+    // while this thread keeps serving timers, paints and queued calls (not
+    // the user's input, which waits), so that a large document does not
+    // freeze the window. Raises the parser's error. Nothing of a page
+    // should exist yet while it waits.
+    static TXMLEditSource ReadForEditing(const std::string& fileName);
+    // Creates the frame on a document so read, with the file's date.
+    static TFrameXMLEdit* CreateForSource(TComponent* owner, QWidget* parent, const std::string& fileName,
+                                          TXMLEditSource source, const std::string& name = "FrameXMLEdit");
 
     // ---- components
     TPanel* Panel1;
-    QScrollArea* ScrollBoxEditor;
+    QAbstractScrollArea* ScrollBoxEditor;
+    // The window onto the rows, as large as the scroll area's viewport.
     TPanel* PanelEditor;
     TPanel* PanelBottom;
     TBitBtn* BitBtnSave;
@@ -79,17 +105,28 @@ public:
     // After the document was written.
     std::function<void(TFrameXMLEdit* frame)> OnSaved;
 
-    // The rows and, per row, its label and its edit (none for headings).
+    // The rows.
     const TXMLEditRows& Rows() const { return rows_; }
-    const std::vector<TLabel*>& RowLabels() const { return labels_; }
-    const std::vector<TEdit*>& RowEdits() const { return edits_; }
+    // The label and the edit of a row (no edit for a heading), as the user
+    // reaches them: a row that shows is scrolled into view; a row hidden
+    // under a collapsed heading gets its widgets, hidden. Out of range
+    // throws std::out_of_range.
+    TLabel* RowLabel(size_t row);
+    TEdit* RowEdit(size_t row);
+    // Where the rows stand now, in the coordinates of the whole flow of
+    // columns; the scroll position is the flow's x at the panel's left.
+    const TXMLEditLayout& Layout() const { return plan_; }
+    int ScrollPosition() const { return scrollX_; }
+    // Rows that have widgets now.
+    size_t BoundRowCount() const { return bound_.size(); }
     // The edit typed in or entered last; none before.
     TEdit* CurrentEdit() const { return current_; }
 
     void BuildEditorControls();
+    void BuildEditorControls(TXMLEditRows rows);
     void LayoutEditorRows();
     void SyncEditorRows();
-    // Cleans the read-only list (its text), marks read-only rows, lays out.
+    // Cleans the read-only list (its text) and marks the read-only rows.
     void ApplyReadOnlyRules(const std::string& readOnlyListText);
 
     // ---- handlers
@@ -115,16 +152,51 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    friend class TXMLRowView;
     int RowOf(const TComponent* edit) const;
     // Stores what the edit holds into the document; false when nothing was
     // stored (the number did not convert).
     bool StoreEdit(TEdit* edit, int row);
     void EditLeft(TComponent* sender);
     void MoveToNextField(TEdit* from);
+    void MoveToPreviousField(TEdit* from);
+    void FocusRow(size_t row);
+
+    // ---- the widgets of the rows in view
+    void ScrollTo(int x);
+    void ScrollRowIntoView(size_t row);
+    // Gives the rows in view their widgets and places every row that has
+    // widgets; rows that left the view give theirs back.
+    void PlaceRows();
+    void PlaceRowsOnce();
+    void LayOutOnce();
+    void BindRow(size_t row);
+    void ReleaseRow(size_t row, bool keepText = true);
+    void PlaceRow(size_t row);
+    bool Pinned(size_t row) const;
+    void ReleaseAll();
+    // The text a row's edit shows when it gets its widget.
+    std::string ShownText(size_t row) const;
+    int LabelWidth(size_t row) const;
 
     TXMLEditRows rows_;
-    std::vector<TLabel*> labels_;
-    std::vector<TEdit*> edits_;
+    TXMLEditLayout plan_;
+    std::vector<int> labelWidths_, editWidths_;
+    // Per row its widgets while it has them.
+    std::vector<TLabel*> labelOf_;
+    std::vector<TEdit*> editOf_;
+    std::vector<size_t> bound_;
+    std::vector<TLabel*> spareLabels_;
+    std::vector<TEdit*> spareEdits_;
+    // Texts of rows that gave their edit back with a text of their own;
+    // cleared when every field is refreshed from the document.
+    std::unordered_map<size_t, std::string> keptTexts_;
+    // Set once every field was refreshed from the document: from then on a
+    // field shows the document's text, not the text it was opened with.
+    bool synced_ = false;
+    int scrollX_ = 0;
+    bool layingOut_ = false, layOutAgain_ = false;
+    bool placing_ = false, placeAgain_ = false;
     TEdit* current_ = nullptr;
     bool leaving_ = false;
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 
 namespace pem {
 
@@ -71,6 +72,7 @@ TXMLEditRows BuildXMLEditRows(const TMyXMLNodeList& doc) {
     TXMLEditRows out;
     auto& rows = out.Rows;
     out.FirstRow.assign(static_cast<size_t>(doc.Count()), -1);
+    rows.reserve(static_cast<size_t>(doc.Count()) + static_cast<size_t>(doc.Count()) / 4);
     for (int i = 0; i < doc.Count(); ++i) {
         const TMyXMLNode& node = *doc[i];
         const std::string indent = Indent(node.Level);
@@ -159,24 +161,33 @@ TXMLEditLayout PlanXMLEditLayout(const std::vector<TXMLEditRow>& rows, const std
     const int perColumn = m.RowHeight > 0 ? std::max(1, (clientHeight - m.Top) / m.RowHeight) : 3;
     const int rowHeight = std::max(1, m.RowHeight);
 
-    // Which rows show, and the columns they fall into.
-    std::vector<std::vector<size_t>> columns(1);
+    // Which rows show, and the columns they fall into: the shown rows in
+    // order, and where each column starts among them.
+    std::vector<size_t> shown;
+    std::vector<size_t> starts{0};
+    shown.reserve(rows.size());
     bool hidden = false;
+    int used = 0;
     for (size_t r = 0; r < rows.size(); ++r) {
         const bool heading = rows[r].Kind == TXMLEditKind::None;
         if (heading) hidden = HeadingCollapsed(rows[r].Label);
         else if (hidden) continue;
-        auto& col = columns.back();
-        const int used = static_cast<int>(col.size());
         const bool openedGroup = heading && rows[r].Heading == TXMLHeading::Group && !hidden;
-        if (used > 0 && (used >= perColumn || (openedGroup && perColumn - used < 2))) columns.emplace_back();
-        columns.back().push_back(r);
+        if (used > 0 && (used >= perColumn || (openedGroup && perColumn - used < 2))) {
+            starts.push_back(shown.size());
+            used = 0;
+        }
+        shown.push_back(r);
+        ++used;
         out.Places[r].Visible = true;
     }
+    starts.push_back(shown.size());
+    out.Spans.reserve(starts.size());
 
     int x = m.Left;
-    for (const auto& col : columns) {
-        if (col.empty()) continue;
+    for (size_t c = 0; c + 1 < starts.size(); ++c) {
+        if (starts[c] == starts[c + 1]) continue;
+        const std::span<const size_t> col(shown.data() + starts[c], starts[c + 1] - starts[c]);
         int widestLabel = 0, widestEdit = 0, widestHeading = 0;
         for (size_t r : col) {
             if (rows[r].Kind == TXMLEditKind::None) {
@@ -204,6 +215,7 @@ TXMLEditLayout PlanXMLEditLayout(const std::vector<TXMLEditRow>& rows, const std
                                                       ? m.Indent + widestLabel + m.LabelGap + widestEdit
                                                       : 0);
         out.Width = x + width + m.Left;
+        out.Spans.push_back({x, x + width, static_cast<int>(col.front()), static_cast<int>(col.back()) + 1});
         x += width + m.ColumnGap;
         ++out.Columns;
     }

@@ -83,8 +83,16 @@ struct TXMLRowPlace {
     int LabelLeft = 0, LabelTop = 0;
     int EditLeft = 0, EditTop = 0;
 };
+// A column: its left, the right end of its widest content, and the range of
+// rows it shows, from FirstRow up to (not including) EndRow; rows that a
+// collapsed heading hides within that range show nowhere.
+struct TXMLEditColumn {
+    int Left = 0, Right = 0;
+    int FirstRow = 0, EndRow = 0;
+};
 struct TXMLEditLayout {
     std::vector<TXMLRowPlace> Places;
+    std::vector<TXMLEditColumn> Spans; // the columns, left to right
     int Width = 0;         // right end of the last column plus the left margin
     int Columns = 0;
 };

@@ -52,10 +52,20 @@ void TResultTabs::OpenXMLEditorTab(const std::string& fileName, const TXMLEditor
         CloseEditorTab();
         break;
     }
+    // The document is read before its tab is made: the read serves timers
+    // and queued calls while it runs, and no half-made tab may meet them.
     // A document that does not parse leaves no tab; its error shows.
+    TXMLEditSource source;
+    try {
+        source = TFrameXMLEdit::ReadForEditing(fileName);
+    } catch (...) {
+        UpdateViewerPage();
+        throw;
+    }
     TFrameXMLEdit* frame = nullptr;
     NewTab(caption, [&](TResultTab* tab) {
-        return frame = TFrameXMLEdit::CreateForFile(tab, tab, fileName, tab->Name() + "FrameXMLEdit");
+        return frame = TFrameXMLEdit::CreateForSource(tab, tab, fileName, std::move(source),
+                                                      tab->Name() + "FrameXMLEdit");
     });
     frame->StatusBar = Bar();
     frame->OnElementChanged = setup.OnElementChanged;

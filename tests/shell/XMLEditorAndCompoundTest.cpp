@@ -61,7 +61,8 @@ protected:
     TEdit* Field(const std::string& tag) const {
         TFrameXMLEdit* f = Editor();
         for (size_t r = 0; r < f->Rows().Rows.size(); ++r)
-            if ((*f->Document)[f->Rows().Rows[r].Node]->TagName == tag && f->RowEdits()[r]) return f->RowEdits()[r];
+            if ((*f->Document)[f->Rows().Rows[r].Node]->TagName == tag && f->Rows().Rows[r].Kind != TXMLEditKind::None)
+                return f->RowEdit(r);
         return nullptr;
     }
     static void Touch(const std::string& file, int secondsLater) {

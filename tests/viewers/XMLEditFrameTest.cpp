@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -50,9 +51,9 @@ protected:
         QApplication::processEvents();
     }
 
-    TEdit* Edit(int row) const { return frame->RowEdits().at(static_cast<size_t>(row)); }
+    TEdit* Edit(int row) const { return frame->RowEdit(static_cast<size_t>(row)); }
     TMyXMLNode* Node(int row) const { return (*frame->Document)[frame->Rows().Rows.at(static_cast<size_t>(row)).Node]; }
-    void OpenHeading(int row) { Click(frame->RowLabels().at(static_cast<size_t>(row))); }
+    void OpenHeading(int row) { Click(frame->RowLabel(static_cast<size_t>(row))); }
 
     pemtest::TempDir dir;
     pemtest::ScopedDialogs dialogs;
@@ -106,7 +107,7 @@ TEST_F(XMLEditFrameTest, EscapeClearsByKindAndTheClearedValueIsStored) {
 
 TEST_F(XMLEditFrameTest, EnterMovesToTheNextShownField) {
     OpenHeading(12); // "+--- Defects:  "
-    EXPECT_EQ(frame->RowLabels()[12]->Caption(), "         ---- Defects:  ");
+    EXPECT_EQ(frame->RowLabel(12)->Caption(), "         ---- Defects:  ");
     ASSERT_FALSE(Edit(kMajor)->isHidden());
     Type(Edit(kFatal), "3");
     Press(Edit(kFatal), Qt::Key_Return);
@@ -203,7 +204,7 @@ TEST(XMLEditFrame, ASaveThroughALinkWritesItsTarget) {
     TFrameXMLEdit* frame = TFrameXMLEdit::CreateForFile(&host, host.Client(), link);
     ASSERT_NE(frame, nullptr);
     host.show();
-    Type(frame->RowEdits().at(kNotes), "!");
+    Type(frame->RowEdit(kNotes), "!");
     frame->BitBtnSave->click();
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     auto reread = TMyXMLNodeList::CreateFromFile(real);
@@ -267,6 +268,182 @@ TEST(XMLEditFrame, ADocumentThatDoesNotParseGivesNoFrame) {
     TForm host("frmHost");
     EXPECT_THROW(TFrameXMLEdit::CreateForFile(&host, host.Client(), dir / "bad.xml"), std::exception);
     EXPECT_EQ(host.Client()->findChildren<TFrameXMLEdit*>().size(), 0);
+}
+
+// A long document: a group of n counters, every tenth a float, every 50th a
+// text; opened, they show in some hundred columns.
+std::string LongDocument(int n) {
+    std::string d = "<QMETRICS>\n  <Counters>\n";
+    for (int i = 0; i < n; ++i) {
+        const std::string tag = "Nr_" + std::to_string(i);
+        const std::string value = i % 10 == 5 ? "1.5" : i % 50 == 7 ? "text" : std::to_string(i);
+        d += "    <" + tag + ">" + value + "</" + tag + ">\n";
+    }
+    return d + "  </Counters>\n</QMETRICS>\n";
+}
+
+class XMLEditLongDocumentTest : public ::testing::Test {
+protected:
+    static constexpr int kCounters = 3000;
+    void SetUp() override {
+        pemtest::EnsureQApp();
+        file = dir / "Original/LONG.xml";
+        pemtest::WriteFile(file, LongDocument(kCounters));
+        host = std::make_unique<TForm>("frmHost");
+        frame = TFrameXMLEdit::CreateForFile(host.get(), host->Client(), file);
+        host->resize(900, 600);
+        host->show();
+        QApplication::processEvents();
+        Click(frame->RowLabel(1)); // "+--- Counters"
+    }
+    // The row of counter i.
+    static size_t Counter(int i) { return static_cast<size_t>(i) + 2; }
+    const TXMLEditRow& Row(size_t r) const { return frame->Rows().Rows.at(r); }
+    QScrollBar* Bar() const { return frame->ScrollBoxEditor->horizontalScrollBar(); }
+    // The edit the row has now, found by its name; none when it has none.
+    TEdit* WidgetOf(size_t r) const {
+        return frame->PanelEditor->findChild<TEdit*>(QString::fromStdString(Row(r).EditName));
+    }
+    bool InView(QWidget* w) const { return frame->PanelEditor->rect().contains(w->geometry()); }
+    std::string Stored(int counter) {
+        auto reread = TMyXMLNodeList::CreateFromFile(file);
+        reread->First();
+        return reread->NodeByTag("Nr_" + std::to_string(counter))->Value;
+    }
+
+    pemtest::TempDir dir;
+    pemtest::ScopedDialogs dialogs;
+    std::string file;
+    std::unique_ptr<TForm> host;
+    TFrameXMLEdit* frame = nullptr;
+};
+
+// Wherever the bar stands, the rows in view have their widgets, in place and
+// showing their texts, and no more than those.
+TEST_F(XMLEditLongDocumentTest, OnlyTheRowsInViewHaveWidgetsWhereverTheBarStands) {
+    ASSERT_EQ(frame->Rows().Rows.size(), Counter(kCounters));
+    ASSERT_GT(frame->Layout().Columns, 50);
+    const int step = Bar()->pageStep() * 7 / 3;
+    for (int x = 0;; x = std::min(x + step, Bar()->maximum())) {
+        Bar()->setValue(x);
+        const int left = frame->ScrollPosition(), right = left + frame->PanelEditor->width();
+        size_t inView = 0, editsInView = 0;
+        for (const TXMLEditColumn& c : frame->Layout().Spans) {
+            if (c.Right < left || c.Left > right) continue;
+            for (size_t r = static_cast<size_t>(c.FirstRow); r < static_cast<size_t>(c.EndRow); ++r) {
+                const TXMLRowPlace& p = frame->Layout().Places[r];
+                auto* l = frame->PanelEditor->findChild<TLabel*>(QString::fromStdString(Row(r).LabelName));
+                ASSERT_NE(l, nullptr) << "row " << r << " at " << x;
+                EXPECT_FALSE(l->isHidden());
+                EXPECT_EQ(l->x(), p.LabelLeft - left);
+                EXPECT_EQ(l->Caption(), Row(r).Label);
+                ++inView;
+                if (Row(r).Kind == TXMLEditKind::None) continue;
+                TEdit* e = WidgetOf(r);
+                ASSERT_NE(e, nullptr) << "row " << r << " at " << x;
+                EXPECT_FALSE(e->isHidden());
+                EXPECT_EQ(e->x(), p.EditLeft - left);
+                EXPECT_EQ(e->Text(), Row(r).Text);
+                ++editsInView;
+            }
+        }
+        EXPECT_GT(editsInView, 0u);
+        EXPECT_EQ(frame->BoundRowCount(), inView) << x;
+        size_t shownEdits = 0;
+        for (TEdit* e : frame->PanelEditor->findChildren<TEdit*>())
+            if (!e->isHidden()) ++shownEdits;
+        EXPECT_EQ(shownEdits, editsInView) << x;
+        EXPECT_LT(frame->PanelEditor->findChildren<TEdit*>().size(), 3 * editsInView + 16);
+        if (x == Bar()->maximum()) break;
+    }
+    EXPECT_NE(WidgetOf(Counter(kCounters - 1)), nullptr);
+}
+
+// Tab at the last row in view goes to the next row, which had no widget,
+// and scrolls it in; Backtab comes back.
+TEST_F(XMLEditLongDocumentTest, TabCrossesTheEdgeOfTheView) {
+    const auto& spans = frame->Layout().Spans;
+    const TXMLEditColumn& next = spans.at(40);
+    Bar()->setValue(next.Left - frame->PanelEditor->width() - 1);
+    const size_t last = static_cast<size_t>(next.FirstRow) - 1, first = static_cast<size_t>(next.FirstRow);
+    ASSERT_EQ(WidgetOf(first), nullptr);
+    TEdit* from = frame->RowEdit(last);
+    ASSERT_TRUE(InView(from));
+    const int before = frame->ScrollPosition();
+    from->setFocus();
+    Press(from, Qt::Key_End);
+    Type(from, "7");
+    Press(from, Qt::Key_Tab);
+    TEdit* to = frame->CurrentEdit();
+    ASSERT_NE(to, nullptr);
+    EXPECT_EQ(to->Name(), Row(first).EditName);
+    EXPECT_TRUE(to->hasFocus());
+    EXPECT_TRUE(InView(to));
+    EXPECT_GT(frame->ScrollPosition(), before);
+    const std::string typed = Row(last).Text + "7";
+    EXPECT_EQ((*frame->Document)[Row(last).Node]->Value, typed);
+
+    Press(to, Qt::Key_Backtab);
+    EXPECT_EQ(frame->CurrentEdit(), WidgetOf(last));
+    EXPECT_TRUE(WidgetOf(last)->hasFocus());
+    EXPECT_TRUE(InView(WidgetOf(last)));
+    EXPECT_EQ(WidgetOf(last)->Text(), typed);
+}
+
+TEST_F(XMLEditLongDocumentTest, ARowFarDownKeepsItsKindCheckAndItsReadOnlyRule) {
+    frame->ApplyReadOnlyRules("<T><QMETRICS><Nr_2901 TagReadOnly=\"Y\"/></QMETRICS></T>");
+    TEdit* far = frame->RowEdit(Counter(2900));
+    ASSERT_TRUE(InView(far));
+    Type(far, "x.");
+    EXPECT_EQ(far->Text(), "2900");
+    EXPECT_EQ(dialogs->beeps, 2);
+    EXPECT_FALSE(frame->RowEdit(Counter(2901))->isEnabled());
+    // Enter skips the read-only field.
+    Press(far, Qt::Key_Return);
+    EXPECT_EQ(frame->CurrentEdit(), WidgetOf(Counter(2902)));
+    // Scrolled away and back, the rule and the check still hold.
+    Press(frame->CurrentEdit(), Qt::Key_Return);
+    Bar()->setValue(0);
+    ASSERT_EQ(WidgetOf(Counter(2901)), nullptr);
+    EXPECT_FALSE(frame->RowEdit(Counter(2901))->isEnabled());
+    dialogs->beeps = 0;
+    Type(frame->RowEdit(Counter(2905)), "a");
+    EXPECT_EQ(frame->RowEdit(Counter(2905))->Text(), "1.5");
+    EXPECT_EQ(dialogs->beeps, 1);
+}
+
+// What a field holds survives scrolling: left without the owner refreshing
+// the fields, typed and not yet left, or refreshed from the document after
+// the owner's change; the save writes what was typed.
+TEST_F(XMLEditLongDocumentTest, ChangesSurviveScrollingAndAreSaved) {
+    TEdit* f = frame->RowEdit(Counter(2495));
+    Type(f, "0");
+    Press(f, Qt::Key_Return);
+    EXPECT_EQ((*frame->Document)[Row(Counter(2495)).Node]->Value, "1.5");
+    Bar()->setValue(0);
+    ASSERT_EQ(WidgetOf(Counter(2495)), nullptr);
+    EXPECT_EQ(frame->RowEdit(Counter(2495))->Text(), "1.50");
+
+    int changed = 0;
+    frame->OnElementChanged = [&](TFrameXMLEdit*, TMyXMLNodeList& doc) {
+        ++changed;
+        doc.SetNodeValue(Row(Counter(0)).Node, "999");
+    };
+    TEdit* typed = frame->RowEdit(Counter(2500));
+    Press(typed, Qt::Key_End);
+    Type(typed, "1");
+    Bar()->setValue(0);
+    EXPECT_EQ(frame->RowEdit(Counter(0))->Text(), "0");
+    EXPECT_EQ(WidgetOf(Counter(2500)), typed);
+    frame->BitBtnSave->click();
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(Stored(2500), "25001");
+    EXPECT_EQ(Stored(0), "999");
+    EXPECT_FALSE(frame->HasUnsavedChanges());
+    // The fields follow the document now, in view or not.
+    EXPECT_EQ(frame->RowEdit(Counter(0))->Text(), "999");
+    EXPECT_EQ(frame->RowEdit(Counter(2500))->Text(), "25001");
+    EXPECT_EQ(frame->RowEdit(Counter(2495))->Text(), "1.5");
 }
 
 TEST(XMLViewer, ShowsAnExistingFileAndSaysWhenItIsMissing) {

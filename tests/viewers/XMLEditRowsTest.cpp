@@ -172,6 +172,17 @@ TEST(XMLEditRows, RowsFlowInColumnsAndCollapsedGroupsHideTheirRows) {
     // b1's row 16 + 25 + 6 + 80 = 127) and 8 pixels.
     EXPECT_EQ(plan.Places[5].LabelLeft, 8 + 127 + 8 + 16);
     EXPECT_EQ(plan.Places[5].EditTop, m.Top);
+    // The columns' extents and rows, by which the view finds what it shows:
+    // A's hidden rows lie inside column 1's range.
+    ASSERT_EQ(plan.Spans.size(), 2u);
+    EXPECT_EQ(plan.Spans[0].Left, 8);
+    EXPECT_EQ(plan.Spans[0].Right, 8 + 127);
+    EXPECT_EQ(plan.Spans[0].FirstRow, 0);
+    EXPECT_EQ(plan.Spans[0].EndRow, 5);
+    EXPECT_EQ(plan.Spans[1].Left, 8 + 127 + 8);
+    EXPECT_EQ(plan.Spans[1].FirstRow, 5);
+    EXPECT_EQ(plan.Spans[1].EndRow, 7);
+    EXPECT_EQ(plan.Spans[1].Right + m.Left, plan.Width);
 
     // Opened, A's rows show; an opened group heading with fewer than two
     // rows left in its column starts the next one.
