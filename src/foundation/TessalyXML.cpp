@@ -2,9 +2,12 @@
 // subtree extraction. The parser and writer live in TessalyXMLParser.cpp.
 #include "TessalyXML.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <unordered_map>
 
@@ -108,6 +111,61 @@ std::string FloatText(double v) {
 }
 
 } // namespace
+
+// ----------------------------------------------------------------- node blocks
+
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// A mapping of one huge page's size at a huge page's boundary, marked for
+// huge pages; null when the system refuses the mapping.
+std::byte* MapHugeBlock() {
+    void* m = ::mmap(nullptr, 2 * kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED) return nullptr;
+    auto* raw = static_cast<std::byte*>(m);
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(raw) + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
+    auto* block = raw + (at - reinterpret_cast<uintptr_t>(raw));
+    if (block > raw) ::munmap(raw, static_cast<size_t>(block - raw));
+    if (raw + 2 * kHugePage > block + kHugePage)
+        ::munmap(block + kHugePage, static_cast<size_t>(raw + 2 * kHugePage - (block + kHugePage)));
+    // Without huge pages the block is used all the same.
+    ::madvise(block, kHugePage, MADV_HUGEPAGE);
+    return block;
+}
+
+} // namespace
+
+TMyXMLNodeList::NodeArena::~NodeArena() {
+    for (const Block& b : blocks) {
+        if (b.mapped) ::munmap(b.p, b.bytes);
+        else delete[] b.p;
+    }
+}
+
+void TMyXMLNodeList::NodeArena::Grow() {
+    constexpr size_t kHugeNodes = kHugePage / sizeof(TMyXMLNode);
+    // Blocks double from 64 nodes; small documents never reach a huge page.
+    size_t nodes = blocks.empty() ? 64 : std::min(capacity * 2, kHugeNodes);
+    std::byte* p = nullptr;
+    bool mapped = false;
+    if (nodes * 2 > kHugeNodes) {
+        nodes = kHugeNodes;
+        p = MapHugeBlock();
+        mapped = p != nullptr;
+    }
+    if (!p) p = new std::byte[nodes * sizeof(TMyXMLNode)];
+    try {
+        blocks.push_back({p, mapped ? kHugePage : nodes * sizeof(TMyXMLNode), mapped});
+    } catch (...) {
+        if (mapped) ::munmap(p, kHugePage);
+        else delete[] p;
+        throw;
+    }
+    next = p;
+    capacity = nodes;
+    used = 0;
+}
 
 // ---------------------------------------------------------------- TMyXMLNode
 

@@ -27,11 +27,24 @@
 namespace pem {
 
 class TMyXMLNodeList;
+namespace xmlutil {
+struct TextSource;
+}
 
 // Elements may be nested this many levels deep (levels 0 to kMaxXMLDepth - 1).
 inline constexpr int kMaxXMLDepth = 1000;
 
 class TMyXMLNode {
+    // Made by the parser in its list's node blocks; a copy of such a node is
+    // a node of its own.
+    struct ArenaFlag {
+        bool on = false;
+        ArenaFlag() = default;
+        explicit ArenaFlag(bool b) : on(b) {}
+        ArenaFlag(const ArenaFlag&) {}
+        ArenaFlag& operator=(const ArenaFlag&) { return *this; }
+    };
+
 public:
     // A node of that level; ParseRawTag fills the other fields.
     TMyXMLNode(int level, const std::string& raw);
@@ -47,10 +60,17 @@ public:
     TMyXMLNodeList* Owner = nullptr;
     int Index = -1;                // position in the owner list
     bool IsEmpty = false;          // "<a/>" or "<a></a>"
+    // The flags go before the strings, so that they fill the gap
+    // before the first string instead of one after the last.
+    bool HasNamespace = false;     // TagName holds a ":"
+
+private:
+    ArenaFlag inArena_;
+
+public:
     std::string TagName;           // empty for end tags, text, comments, declarations
     std::string Value;             // the element's text after the clean pass
     std::string RawText;           // start tag ("/>" stored as ">"), end tag, text line, comment
-    bool HasNamespace = false;     // TagName holds a ":"
 
     // Writing Level, RawText or TagName directly (not through these
     // operations) must be followed by Owner->Changed().
@@ -89,22 +109,16 @@ private:
     friend class TMyXMLNodeList;
     friend struct XmlNodeDeleter;
     // A node the parser makes, in its list's node blocks or on its own.
-    TMyXMLNode(int level, std::string_view raw, bool inArena) : Level(level), inArena_(inArena) { ParseRaw(raw); }
+    TMyXMLNode(int level, std::string_view raw, bool inArena) : inArena_(inArena) {
+        Level = level;
+        ParseRaw(raw);
+    }
     void ParseRaw(std::string_view raw);
     bool AttrUpperMode() const;
     bool OwnerNamespaceMode() const;
     // Range [first, last) of the named attribute's raw value in RawText.
     bool FindAttribute(std::string_view name, size_t& first, size_t& last) const;
     void Touch();
-    // Made by the parser in its list's node blocks; a copy of such a node is
-    // a node of its own.
-    struct ArenaFlag {
-        bool on = false;
-        ArenaFlag() = default;
-        explicit ArenaFlag(bool b) : on(b) {}
-        ArenaFlag(const ArenaFlag&) {}
-        ArenaFlag& operator=(const ArenaFlag&) { return *this; }
-    } inArena_;
 };
 
 // Frees a node the way it was made: a parser-made node lives in its list's
@@ -233,7 +247,7 @@ private:
     struct NodeArena;
     // In the blocks when arena is given, else on its own.
     TMyXMLNode* NewNode(NodeArena* arena, int level, std::string_view raw);
-    void ScanText(std::string_view text, bool clean);
+    void ScanText(xmlutil::TextSource& source, bool clean);
     void ParentsUpToDate() const;
 
     // Blocks the parser makes its nodes in: a few large allocations instead

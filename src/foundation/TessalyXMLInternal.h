@@ -43,20 +43,31 @@ inline bool IsContentNode(const TMyXMLNode& n) {
 namespace pem {
 
 // Raw memory for nodes in blocks that grow with the document; the list
-// constructs nodes in it and XmlNodeDeleter destroys them in place.
+// constructs nodes in it and XmlNodeDeleter destroys them in place. Once a
+// document is large, each further block is one huge page where the system
+// offers them: a fresh page costs the system one fault to map and clear, and
+// a big document would otherwise take one per 4 KiB of nodes.
 struct TMyXMLNodeList::NodeArena {
-    std::vector<std::unique_ptr<std::byte[]>> blocks;
-    size_t used = 0, capacity = 0;
+    NodeArena() = default;
+    NodeArena(const NodeArena&) = delete;
+    NodeArena& operator=(const NodeArena&) = delete;
+    ~NodeArena();
 
     void* Allocate() {
-        if (used == capacity) {
-            const size_t next = blocks.empty() ? 64 : std::min<size_t>(capacity * 2, 16384);
-            blocks.emplace_back(new std::byte[next * sizeof(TMyXMLNode)]);
-            capacity = next;
-            used = 0;
-        }
-        return blocks.back().get() + used++ * sizeof(TMyXMLNode);
+        if (used == capacity) Grow();
+        return next + used++ * sizeof(TMyXMLNode);
     }
+
+private:
+    void Grow();
+    struct Block {
+        std::byte* p;
+        size_t bytes;
+        bool mapped;  // a page mapping of its own, else from the heap
+    };
+    std::vector<Block> blocks;
+    std::byte* next = nullptr;
+    size_t used = 0, capacity = 0;
 };
 
 } // namespace pem

@@ -1,9 +1,14 @@
 // The text side of the XML model: a character-state scanner with a stack of
 // open tag names that turns a document into the flat node list, and the
 // writer that turns a list back into indented text.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
@@ -184,6 +189,10 @@ public:
         Buffer();
         xmlutil::AppendEscapedText(buf_, content);
     }
+    // Keeps the text when the source it views goes away.
+    void Own() {
+        if (!view_.empty()) Buffer();
+    }
 
 private:
     void Buffer() {
@@ -197,151 +206,209 @@ private:
     bool buffered_ = false;
 };
 
-// Reads the text and reports each construct, in order, to onNode(kind,
-// level, raw). The raw text is a view of the source where the construct
-// stands there as stored, else of a buffer reused for the next construct.
+// Reads a text, given whole or in pieces, and reports each construct, in
+// order, to onNode(kind, level, raw). The raw text is a view of the source
+// where the construct stands there as stored, else of a buffer reused for
+// the next construct; it is valid during the call only.
 template <class OnNode>
-void ScanXml(std::string_view t, std::string& processingHeader, std::string& docTypeHeader, OnNode&& onNode) {
+class Scanner {
+public:
+    Scanner(std::string& processingHeader, std::string& docTypeHeader, OnNode& onNode)
+        : processingHeader_(processingHeader), docTypeHeader_(docTypeHeader), onNode_(onNode) {}
+
+    // Scans t and returns how much of it was used. Unless last is set, a
+    // construct that t does not hold whole is left: the next call gets it
+    // again at the start of its text, followed by what comes after it. A
+    // piece ends exactly as the whole text would end only with last set.
+    // Line and column in messages count from the start of t.
+    size_t Feed(std::string_view t, bool last);
+
+private:
+    int Level() const { return static_cast<int>(nameEnds_.size()); }
+    std::string_view Innermost() const {
+        const size_t e = nameEnds_.back(), b = nameEnds_.size() > 1 ? nameEnds_[nameEnds_.size() - 2] : 0;
+        return std::string_view(names_).substr(b, e - b);
+    }
+    void FlushText() {
+        if (text_.Empty()) return;
+        onNode_(Kind::Text, Level(), text_.View());
+        text_.Clear();
+    }
+    void OpenTag(std::string_view name, std::string_view raw) {
+        const int l = Level();
+        names_.append(name);
+        nameEnds_.push_back(names_.size());
+        onNode_(Kind::Start, l, raw);
+    }
+
+    std::string& processingHeader_;
+    std::string& docTypeHeader_;
+    OnNode& onNode_;
+    bool started_ = false;   // the first "<" has been seen
+    bool stopped_ = false;   // the text ended inside a construct: nothing more is read
+    std::string names_;      // names of the open elements, innermost last
+    std::vector<size_t> nameEnds_;
+    std::string acc_;
+    PendingText text_;
+};
+
+template <class OnNode>
+size_t Scanner<OnNode>::Feed(std::string_view t, bool last) {
     constexpr auto npos = std::string_view::npos;
     const size_t n = t.size();
-    size_t i = t.find('<');
-    if (i == npos) return;
-
-    std::vector<std::string_view> open;  // names of the open elements, innermost last
-    std::string acc;
-    PendingText text;
-    auto level = [&] { return static_cast<int>(open.size()); };
-    auto flushText = [&] {
-        if (text.Empty()) return;
-        onNode(Kind::Text, level(), text.View());
-        text.Clear();
+    // Anything before the first "<" is ignored.
+    size_t i = 0;
+    if (!started_) {
+        i = t.find('<');
+        if (i == npos) return n;
+        started_ = true;
+    }
+    if (stopped_) return n;
+    // Leaves the construct at `at` for the next piece.
+    auto suspend = [&](size_t at) {
+        text_.Own();
+        return at;
+    };
+    // A construct longer than the text: on the last piece nothing more is
+    // read (an element left open at the end keeps its text).
+    auto cut = [&](size_t at) -> size_t {
+        if (!last) return suspend(at);
+        stopped_ = true;
+        FlushText();
+        return n;
     };
     auto checkDepth = [&](size_t at) {
-        if (open.size() >= static_cast<size_t>(kMaxXMLDepth))
+        if (nameEnds_.size() >= static_cast<size_t>(kMaxXMLDepth))
             ParseError(t, at, "Elements nested deeper than " + std::to_string(kMaxXMLDepth) + " levels");
-    };
-    auto openTag = [&](std::string_view name, std::string_view raw) {
-        const int l = level();
-        open.push_back(name);
-        onNode(Kind::Start, l, raw);
     };
 
     while (i < n) {
         if (t[i] != '<') {
             // A text run: the characters up to the next "<".
             size_t p = t.find('<', i);
-            if (p == npos) p = n;
-            text.AddRun(TrimControls(t.substr(i, p - i)));
+            if (p == npos) {
+                if (!last) return suspend(i);
+                p = n;
+            }
+            text_.AddRun(TrimControls(t.substr(i, p - i)));
             i = p;
             continue;
         }
         const size_t start = i;
+        // What a construct is shows in its first nine characters.
+        if (!last && n - i < 16) return suspend(i);
         const char next = i + 1 < n ? t[i + 1] : '\0';
         const bool bang = next == '!';
         if (bang && i + 9 <= n && SameAsciiText(t.substr(i + 2, 7), "[CDATA[")) {
             // Its content is text like the runs around it.
+            size_t p = t.find("]]>", i + 9);
+            if (p == npos && !last) return suspend(start);
             i += 9;
-            size_t p = t.find("]]>", i);
-            text.AddCData(TrimControls(t.substr(i, (p == npos ? n : p) - i)));
+            text_.AddCData(TrimControls(t.substr(i, (p == npos ? n : p) - i)));
             i = p == npos ? n : p + 3;
             continue;
         }
-        flushText();
         if (next == '?') {
             size_t p = t.find("?>", i + 2);
-            if (p == npos) break;
+            if (p == npos) return cut(start);
+            FlushText();
             std::string_view raw = t.substr(start, p + 2 - start);
-            onNode(Kind::Instruction, level(), raw);
-            processingHeader.append(raw);
-            processingHeader += "\r\n";
+            onNode_(Kind::Instruction, Level(), raw);
+            processingHeader_.append(raw);
+            processingHeader_ += "\r\n";
             i = p + 2;
         } else if (bang && t.compare(i, 4, "<!--") == 0) {
             size_t p = t.find("-->", i + 2);
-            if (p == npos) break;
+            if (p == npos) return cut(start);
+            FlushText();
             std::string_view raw = t.substr(start, p + 3 - start);
-            onNode(Kind::Comment, level(), raw);
+            onNode_(Kind::Comment, Level(), raw);
             for (size_t k = 0; k + 8 <= raw.size(); ++k)
                 if (SameAsciiText(raw.substr(k, 8), "DOCTYPE ")) {
-                    docTypeHeader.append(raw);
-                    docTypeHeader += "\r\n";
+                    docTypeHeader_.append(raw);
+                    docTypeHeader_ += "\r\n";
                     break;
                 }
             i = p + 3;
         } else if (bang && i + 9 <= n && SameAsciiText(t.substr(i + 2, 7), "DOCTYPE")) {
             // Up to the next ">"; the declaration is kept in the header only.
             size_t p = t.find('>', i + 9);
-            if (p == npos) break;
-            docTypeHeader += "<!DOCTYPE";
-            docTypeHeader.append(t.substr(i + 9, p - i - 9));
-            docTypeHeader += ">\r\n";
+            if (p == npos) return cut(start);
+            FlushText();
+            docTypeHeader_ += "<!DOCTYPE";
+            docTypeHeader_.append(t.substr(i + 9, p - i - 9));
+            docTypeHeader_ += ">\r\n";
             i = p + 1;
         } else if (next == '/') {
             // End tag: the name with blanks dropped must close the innermost element.
             size_t p = t.find('>', i + 2);
-            if (p == npos) break;
+            if (p == npos) return cut(start);
+            FlushText();
             std::string_view name = t.substr(i + 2, p - i - 2);
             std::string_view raw = t.substr(start, p + 1 - start);
             if (std::any_of(name.begin(), name.end(), [](char c) { return xmlutil::IsBlank(c); })) {
-                acc.assign("</");
+                acc_.assign("</");
                 for (char c : name)
-                    if (!xmlutil::IsBlank(c)) acc += c;
-                acc += '>';
-                raw = acc;
-                name = std::string_view(acc).substr(2, acc.size() - 3);
+                    if (!xmlutil::IsBlank(c)) acc_ += c;
+                acc_ += '>';
+                raw = acc_;
+                name = std::string_view(acc_).substr(2, acc_.size() - 3);
             }
-            if (open.empty() || name != open.back())
+            if (nameEnds_.empty() || name != Innermost())
                 throw Exception("No matching tag found for " + std::string(raw.substr(0, raw.size() - 1)) + ">!");
-            open.pop_back();
-            onNode(Kind::End, level(), raw);
+            names_.resize(nameEnds_.size() > 1 ? nameEnds_[nameEnds_.size() - 2] : 0);
+            nameEnds_.pop_back();
+            onNode_(Kind::End, Level(), raw);
             i = p + 1;
         } else {
             // Start tag: the name runs to a blank, ">" or "/>".
             size_t k = i + 1;
             while (k < n && !xmlutil::IsBlank(t[k]) && t[k] != '>' && !(t[k] == '/' && k + 1 < n && t[k + 1] == '>'))
                 ++k;
-            if (k >= n) break;
+            if (k >= n) return cut(start);
             std::string_view name = t.substr(i + 1, k - i - 1);
+            FlushText();
             checkDepth(start);
             if (t[k] == '>') {
-                openTag(name, t.substr(start, k + 1 - start));
+                OpenTag(name, t.substr(start, k + 1 - start));
                 i = k + 1;
                 continue;
             }
             if (t[k] == '/') {
-                onNode(Kind::Empty, level(), t.substr(start, k + 2 - start));
+                onNode_(Kind::Empty, Level(), t.substr(start, k + 2 - start));
                 i = k + 2;
                 continue;
             }
             // Attributes are stored as name="value", single blanks between
             // them, no blanks around "=", values in double quotes.
-            acc.assign(t.substr(start, k - start));
+            acc_.assign(t.substr(start, k - start));
             bool done = false;
             while (!done) {
                 while (k < n && xmlutil::IsBlank(t[k])) ++k;
                 if (k >= n) break;
                 if (t[k] == '/' && k + 1 < n && t[k + 1] == '>') {
-                    acc += "/>";
-                    onNode(Kind::Empty, level(), std::string_view(acc));
+                    acc_ += "/>";
+                    onNode_(Kind::Empty, Level(), std::string_view(acc_));
                     i = k + 2;
                     done = true;
                     break;
                 }
                 if (t[k] == '>') {
-                    acc += '>';
-                    openTag(name, acc);
+                    acc_ += '>';
+                    OpenTag(name, acc_);
                     i = k + 1;
                     done = true;
                     break;
                 }
-                acc += ' ';
-                const size_t nameAt = acc.size();
+                acc_ += ' ';
+                const size_t nameAt = acc_.size();
                 auto unquoted = [&](size_t at) {
                     // The name as far as it is readable in one line.
-                    std::string attr = acc.substr(nameAt, 40);
+                    std::string attr = acc_.substr(nameAt, 40);
                     if (!attr.empty() && attr.back() == '=') attr.pop_back();
                     for (char& c : attr)
                         if (static_cast<unsigned char>(c) < 32) c = '?';
-                    if (acc.size() - nameAt > 40) attr += "...";
+                    if (acc_.size() - nameAt > 40) attr += "...";
                     ParseError(t, at, "Attribute \"" + attr + "\" has no quoted value");
                 };
                 while (k < n && t[k] != '"' && t[k] != '\'') {
@@ -349,7 +416,7 @@ void ScanXml(std::string_view t, std::string& processingHeader, std::string& doc
                     if (c == '>' || c == '<' || (c == '/' && k + 1 < n && t[k + 1] == '>')) unquoted(k);
                     ++k;
                     if (xmlutil::IsBlank(c)) continue;
-                    acc += c;
+                    acc_ += c;
                     if (c == '=') {
                         while (k < n && xmlutil::IsBlank(t[k])) ++k;
                         if (k < n && t[k] != '"' && t[k] != '\'') unquoted(k);
@@ -359,26 +426,27 @@ void ScanXml(std::string_view t, std::string& processingHeader, std::string& doc
                 if (k >= n) break;
                 // Single-quoted values are stored double-quoted like all others.
                 const char quote = t[k++];
-                acc += '"';
+                acc_ += '"';
                 size_t p = t.find(quote, k);
-                const size_t e = p == npos ? n : p;
+                if (p == npos) break;
                 if (quote == '"') {
-                    acc.append(t.substr(k, e - k));
+                    acc_.append(t.substr(k, p - k));
                 } else {
-                    for (size_t q = k; q < e; ++q) {
-                        if (t[q] == '"') acc += "&quot;";
-                        else acc += t[q];
+                    for (size_t q = k; q < p; ++q) {
+                        if (t[q] == '"') acc_ += "&quot;";
+                        else acc_ += t[q];
                     }
                 }
-                if (p == npos) break;
-                acc += '"';
+                acc_ += '"';
                 k = p + 1;
             }
-            if (!done) break;  // the text ends inside the tag
+            if (!done) return cut(start);  // the text ends inside the tag
         }
     }
+    if (!last) return suspend(n);
     // An element left open at the end keeps its text.
-    flushText();
+    FlushText();
+    return n;
 }
 
 } // namespace
@@ -391,16 +459,51 @@ TMyXMLNode* TMyXMLNodeList::NewNode(NodeArena* arena, int level, std::string_vie
     return node;
 }
 
-void TMyXMLNodeList::ScanText(std::string_view text, bool clean) {
+// Where the scanner's text comes from: a text given whole, or a file read
+// in pieces.
+struct xmlutil::TextSource {
+    virtual ~TextSource() = default;
+    // The text from `used` on of what the last call gave, followed by what
+    // more there is; last is set when nothing follows.
+    virtual std::string_view More(size_t used, bool& last) = 0;
+    size_t size = 0;  // of the whole text, as far as known
+};
+
+namespace {
+
+struct WholeText : xmlutil::TextSource {
+    explicit WholeText(std::string_view t) : text(t) { size = t.size(); }
+    std::string_view More(size_t, bool& last) override {
+        last = true;
+        return text;
+    }
+    std::string_view text;
+};
+
+// Feeds the scanner until the source's last piece.
+template <class OnNode>
+void ScanSource(xmlutil::TextSource& source, std::string& processingHeader, std::string& docTypeHeader,
+                OnNode&& onNode) {
+    Scanner<std::remove_reference_t<OnNode>> scanner(processingHeader, docTypeHeader, onNode);
+    size_t used = 0;
+    for (bool last = false; !last;) {
+        const std::string_view piece = source.More(used, last);
+        used = scanner.Feed(piece, last);
+    }
+}
+
+} // namespace
+
+void TMyXMLNodeList::ScanText(xmlutil::TextSource& source, bool clean) {
     arenas_.push_back(std::make_shared<NodeArena>());
     NodeArena& arena = *arenas_.back();
     // Room for a dense document; pages not reached are never touched.
-    nodes_.reserve(text.size() / 24 + 16);
+    nodes_.reserve(source.size / 24 + 16);
 
     if (!clean) {
         // Elements in the blocks; end tags, text lines and comments, which
         // cleaning removes, on their own so that their memory goes with them.
-        ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
+        ScanSource(source, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
             const bool element = kind == Kind::Start || kind == Kind::Empty;
             AppendNode(NodePtr(NewNode(element ? &arena : nullptr, level, raw)));
         });
@@ -448,7 +551,7 @@ void TMyXMLNodeList::ScanText(std::string_view text, bool clean) {
     };
     auto commentLike = [](std::string_view raw) { return raw.size() >= 2 && raw[1] == '!'; };
 
-    ScanXml(text, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
+    ScanSource(source, ProcessingHeader, DocTypeHeader, [&](Kind kind, int level, std::string_view raw) {
         switch (kind) {
         case Kind::Start: {
             TMyXMLNode* node = NewNode(&arena, level, raw);
@@ -500,7 +603,8 @@ void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
     ProcessingHeader.clear();
     DocTypeHeader.clear();
     try {
-        ScanText(text, clean);
+        WholeText source(text);
+        ScanText(source, clean);
     } catch (const Exception&) {
         if (!clean) throw;
         // A failed parse leaves the raw nodes read so far, as an uncleaned
@@ -508,7 +612,8 @@ void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
         Clear();
         ProcessingHeader.clear();
         DocTypeHeader.clear();
-        ScanText(text, false);
+        WholeText source(text);
+        ScanText(source, false);
         throw;
     }
     CursorIndex = 0;
@@ -517,9 +622,78 @@ void TMyXMLNodeList::Parse(std::string_view text, bool clean) {
     Changed();
 }
 
+namespace {
+
+// A regular file read in pieces into one buffer that is reused: the text
+// is never held whole, only the nodes made of it.
+class FilePieces : public xmlutil::TextSource {
+public:
+    static constexpr size_t kPiece = 256 * 1024;
+
+    // Opens the file as the one-read path does (a FIFO without a writer
+    // does not block the open); false when it is no readable regular file.
+    bool Open(const std::string& fileName) {
+        fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        size = static_cast<size_t>(st.st_size);
+        ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+        return true;
+    }
+    ~FilePieces() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    // Raises EFileError when the file cannot be read.
+    std::string_view More(size_t used, bool& last) override {
+        // What the scanner left moves to the front; a construct longer than
+        // the buffer makes it grow.
+        std::memmove(buf_.data(), buf_.data() + used, len_ - used);
+        len_ -= used;
+        if (buf_.size() < kPiece) buf_.resize(kPiece);
+        else if (len_ == buf_.size()) buf_.resize(buf_.size() * 2);
+        while (!eof_ && len_ < buf_.size()) {
+            const ssize_t got = ::read(fd_, buf_.data() + len_, buf_.size() - len_);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw EFileError("Can not read the file");
+            if (got == 0) eof_ = true;
+            len_ += static_cast<size_t>(got);
+        }
+        last = eof_;
+        return std::string_view(buf_.data(), len_);
+    }
+
+private:
+    int fd_ = -1;
+    std::vector<char> buf_;
+    size_t len_ = 0;
+    bool eof_ = false;
+};
+
+} // namespace
+
 void TMyXMLNodeList::LoadFromFile(const std::string& fileName) {
-    // One read of the size the file has; only regular files are read, so a
-    // FIFO or a device never blocks the program or fills its memory.
+    // Only regular files are read, so a FIFO or a device never blocks the
+    // program or fills its memory. The file is scanned in pieces as it is
+    // read; whatever goes wrong on that road (an odd file, a read error, a
+    // document with an error, whose message names its line) is left to the
+    // one read of the whole file, which gives the same nodes and the same
+    // error as parsing its text.
+    Clear();
+    ProcessingHeader.clear();
+    DocTypeHeader.clear();
+    try {
+        FilePieces source;
+        if (source.Open(fileName)) {
+            ScanText(source, true);
+            CursorIndex = 0;
+            CurrentLevel = 0;
+            IsClean = true;
+            Changed();
+            return;
+        }
+    } catch (const Exception&) {
+    }
     Parse(ReadRegularFile(fileName), true);
 }
 

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -324,6 +325,36 @@ TEST(XmlModelSubtree, ExtractAndDelete) {
     TMyXMLNodeList empty;
     empty.IsClean = true;
     EXPECT_EQ(ExceptionText([&] { empty.ExtractSubtree(-1); }), "Start index (0) greater then Count (0)!");
+}
+
+TEST(XmlModelSubtree, SubtreesOfALargeDocumentOutliveTheirSource) {
+    // Enough elements that the parser's node memory grows to its largest
+    // blocks; subtrees taken from the start, the middle and the end.
+    std::string text = "<R>";
+    const int entities = 20000;
+    for (int k = 0; k < entities; ++k)
+        text += "<E n=\"" + std::to_string(k) + "\"><V>" + std::to_string(k * 7) + "</V><W/></E>";
+    text += "</R>";
+    std::vector<std::unique_ptr<TMyXMLNodeList>> subs;
+    {
+        auto l = TMyXMLNodeList::CreateFromText(text);
+        ASSERT_EQ(l->Count(), 1 + 3 * entities);
+        for (int k : {entities - 1, entities / 2, 0}) subs.push_back(l->ExtractSubtree(1 + 3 * k));
+        auto copy = std::make_unique<TMyXMLNode>(*l->NodeAt(l->Count() - 1));
+        l->AddNode(std::move(copy), 3);
+        l->DeleteSubtreeAt(1);
+        EXPECT_EQ(l->Count(), 1 + 3 * (entities - 4) + 1);
+    }
+    const int ks[] = {entities - 1, entities / 2, 0};
+    for (size_t i = 0; i < subs.size(); ++i) {
+        const TMyXMLNodeList& sub = *subs[i];
+        ASSERT_EQ(sub.Count(), 3);
+        EXPECT_EQ(sub.NodeAt(0)->GetAttribute("n"), std::to_string(ks[i]));
+        EXPECT_EQ(sub.NodeAt(1)->AsInteger(), ks[i] * 7);
+        EXPECT_TRUE(sub.NodeAt(2)->IsEmpty);
+        EXPECT_EQ(sub.AsText(), "<E n=\"" + std::to_string(ks[i]) + "\">\r\n  <V>" + std::to_string(ks[i] * 7) +
+                                    "</V>\r\n  <W/>\r\n</E>\r\n");
+    }
 }
 
 TEST(XmlModelSubtree, CursorStaysOnAnExistingNode) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -502,6 +503,80 @@ TEST(XmlFiles, FilesAreReadByteForByteWhateverTheirLineEnds) {
     auto l = TMyXMLNodeList::CreateFromFile(dir.File("big.xml"));
     EXPECT_EQ(Dump(*l), Dump(*TMyXMLNodeList::CreateFromText(big)));
     EXPECT_EQ(l->NodeAt(l->Count() - 1)->Value, "end");
+}
+
+TEST(XmlFiles, ConstructsAcrossTheLoadersReadPiecesReadAsFromText) {
+    // The loader reads a file in pieces of this size; each construct is put
+    // at every position around the end of the first piece, so that the end
+    // falls before it, inside it (at each of its characters) and after it.
+    constexpr size_t kPiece = 256 * 1024;
+    const std::string bigText(600 * 1024, 'x');
+    const std::string constructs[] = {
+        "<A x=\"1\"  y = '2 \"q\"' z=\"a>b\">v &amp; w</A>",
+        "<B/>",
+        "<C k=\"v\"/>",
+        "<D>one<![CDATA[ <two> & ]]>three</D>",
+        "<E><![CDATA[]]></E>",
+        "<F><!-- a comment - with -- dashes --></F>",
+        "<G><?pi some ? thing?></G>",
+        "<!--DOCTYPE X SYSTEM \"x.xsd\"-->",
+        "<H>text</H >",
+        "<I></ I>",
+        "<J>\r\n  line one\r\n  line two\r\n</J>",
+        "<K>&#65;&#x4E2D;&lt;</K>",
+        // Longer than a piece: text, an attribute value, a comment.
+        "<L>" + bigText + "</L>",
+        "<M v=\"" + bigText + "\"/>",
+        "<N><!--" + bigText + "--></N>",
+    };
+    TempDir dir;
+    const std::string file = dir.File("pieces.xml");
+    for (const std::string& c : constructs) {
+        SCOPED_TRACE(c.substr(0, 40));
+        const std::string head = "<?xml version=\"1.0\"?>\r\n<R>\r\n<P>";
+        const std::string tail = "\r\n<Z>end</Z></R>\r\n";
+        const size_t reach = c.size() <= 48 ? c.size() : 4;
+        for (size_t before = 0; before <= reach + 2; ++before) {
+            // The filler is one text line, so the construct begins at
+            // kPiece - before.
+            const size_t fill = kPiece - before - head.size() - 4;
+            const std::string text = head + std::string(fill, 'f') + "</P>" + c + tail;
+            {
+                std::ofstream(file, std::ios::binary) << text;
+            }
+            auto fromFile = TMyXMLNodeList::CreateFromFile(file);
+            auto fromText = TMyXMLNodeList::CreateFromText(text);
+            ASSERT_EQ(Dump(*fromFile), Dump(*fromText)) << "construct at " << kPiece - before;
+            ASSERT_EQ(fromFile->ProcessingHeader, fromText->ProcessingHeader);
+            ASSERT_EQ(fromFile->DocTypeHeader, fromText->DocTypeHeader);
+            ASSERT_TRUE(fromFile->IsClean);
+        }
+    }
+}
+
+TEST(XmlFiles, ErrorsFarIntoAFileNameTheirLineAndKeepWhatWasRead) {
+    std::string good = "<R>\r\n";
+    for (int k = 0; good.size() < 700u * 1024; ++k) good += "  <E n=\"" + std::to_string(k) + "\">v</E>\r\n";
+    const std::string bad[] = {"  <a x=1/>\r\n</R>", "  <a></b>\r\n</R>", "<e>"};
+    TempDir dir;
+    for (const std::string& b : bad) {
+        SCOPED_TRACE(b);
+        const std::string text = good + b;
+        {
+            std::ofstream(dir.File("bad.xml"), std::ios::binary) << text;
+        }
+        TMyXMLNodeList fromFile;
+        std::string message = "(no exception)";
+        try {
+            fromFile.LoadFromFile(dir.File("bad.xml"));
+        } catch (const Exception& e) {
+            message = e.Message();
+        }
+        TMyXMLNodeList fromText;
+        EXPECT_EQ(message, ParseError(text, true, &fromText));
+        EXPECT_EQ(Dump(fromFile), Dump(fromText));
+        EXPECT_EQ(fromFile.IsClean, fromText.IsClean);
+    }
 }
 
 TEST(XmlFiles, MissingAndUnwritableFiles) {
