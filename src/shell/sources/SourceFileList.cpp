@@ -13,12 +13,35 @@ bool TSourcePathLess::operator()(const TSourceFile& a, const TSourceFile& b) con
     return CompareSourcePaths(a.path, b.path) < 0;
 }
 
+namespace {
+
+// Sorts the entries stably in list order. The folded key of each path is
+// taken once (ListOrderOf), so the sort compares keys held side by side
+// instead of folding both paths again on every comparison; the entries
+// themselves move once, to their places.
+void SortEntries(std::vector<TSourceFile>::iterator first, std::vector<TSourceFile>::iterator last) {
+    const auto n = static_cast<std::size_t>(last - first);
+    std::vector<std::size_t> order;
+    {
+        std::vector<std::string_view> texts;
+        texts.reserve(n);
+        for (auto it = first; it != last; ++it) texts.push_back(it->path);
+        order = ListOrderOf(texts);
+    }
+    std::vector<TSourceFile> sorted;
+    sorted.reserve(n);
+    for (std::size_t i : order) sorted.push_back(std::move(first[static_cast<std::ptrdiff_t>(i)]));
+    std::move(sorted.begin(), sorted.end(), first);
+}
+
+} // namespace
+
 void TSourceFileList::EnsureSorted() const {
     if (sortedCount_ == items_.size()) return;
     // The appended tail is sorted on its own and merged in; both steps are
     // stable, so an entry that was already listed stays before an equal new one.
     auto mid = items_.begin() + static_cast<std::ptrdiff_t>(sortedCount_);
-    if (!std::is_sorted(mid, items_.end(), TSourcePathLess())) std::stable_sort(mid, items_.end(), TSourcePathLess());
+    if (!std::is_sorted(mid, items_.end(), TSourcePathLess())) SortEntries(mid, items_.end());
     if (mid != items_.begin() && mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
         std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
     sortedCount_ = items_.size();
