@@ -85,9 +85,9 @@ void TListingView::StartLoadTextFile(const std::string& fileName) {
     fill->fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
     if (fill->fd < 0) throw EFileError("Can not open file " + fileName);
     fill_ = std::move(fill);
-    // The first part now, so the tab opens with text; a file that cannot be
-    // read at all raises to the caller from here.
-    FillTurn(kFillTurnMs);
+    // The first piece now, a few screens of lines, so the tab opens with
+    // text; a file that cannot be read at all raises to the caller from here.
+    FillTurn(0);
     {
         const QSignalBlocker block(this);
         setTextCursor(QTextCursor(document()));

@@ -104,8 +104,8 @@ private:
     struct TFill;
     // Fills the view with the decoded pieces.
     void Load(const std::function<bool(const TListingPieceProc&)>& decode);
-    // Reads and shows pieces of the fill until the time is up (no limit
-    // when negative) or the file ends; ends the fill at the end or on a
+    // Reads and shows pieces of the fill until the time is up (one piece
+    // for 0, no limit when negative) or the file ends; ends the fill at the end or on a
     // read error, which it raises.
     void FillTurn(int milliseconds);
     void StopFill();
