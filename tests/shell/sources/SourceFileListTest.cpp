@@ -48,6 +48,16 @@ TEST(SourceFileListTest, AddingByDialogSkipsWhatIsListedAndKeepsCaseVariants) {
     EXPECT_EQ(added, 2);
     EXPECT_EQ(Paths(l), (std::vector<std::string>{"/s/A.cbl", "/s/a.cbl", "/s/c.cbl"}));
     EXPECT_EQ(Ticks(l), "YNY"); // the listed file keeps its tick
+
+    // A few paths added to a long list: the same rules.
+    TSourceFileList longer;
+    for (int i = 0; i < 200; ++i) longer.Append("/s/m" + std::to_string(1000 + i) + ".cbl", false);
+    EXPECT_EQ(longer.AddNew({"/s/m1100.cbl", "/s/M1100.cbl", "/s/new.cbl", "/s/new.cbl"}), 2);
+    EXPECT_EQ(longer.Count(), 202);
+    EXPECT_FALSE(longer.Checked(longer.IndexOf("/s/m1100.cbl")));
+    EXPECT_TRUE(longer.Checked(longer.IndexOf("/s/M1100.cbl")));
+    EXPECT_TRUE(longer.Checked(longer.IndexOf("/s/new.cbl")));
+    EXPECT_EQ(longer.AddNew({}), 0);
 }
 
 TEST(SourceFileListTest, TreeOnAnEmptyListTakesEverythingTicked) {
