@@ -12,6 +12,12 @@
 // with what was saved. Targets: every path grows linearly (the largest size
 // within 3.5x of the next smaller one when it is three times as large) and a
 // start with 100,000 sources takes under 1 s.
+//
+// Then the start with a shuffled list alone, at the sizes of --growth
+// (100000,400000 by default; 0 leaves it out), each start a fresh process,
+// the sizes alternated R times (--growth-runs, default 5): its growth must
+// stay within n log n (x4.8 for four times the sources).
+#include "BenchSupport.h"
 #include "CharSet1252.h"
 #include "CmdLine.h"
 #include "DialogService.h"
@@ -119,17 +125,49 @@ bool SameList(TfrmPemarisMain* f, const Items& expected, std::string& why) {
 
 } // namespace
 
+std::vector<int> SizeList(const char* text) {
+    std::vector<int> sizes;
+    std::stringstream ss(text);
+    for (std::string v; std::getline(ss, v, ',');)
+        if (std::atoi(v.c_str()) > 0) sizes.push_back(std::atoi(v.c_str()));
+    return sizes;
+}
+
+// A fresh process that starts the program with -Proj on the job, in the
+// bench's installation, and prints the start's time and the list's length.
+int StartChild(const std::string& root, const std::string& job) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    ::setenv("HOME", (root + "/home").c_str(), 1);
+    int qargc = 1;
+    char arg0[] = "job_bench";
+    char* qargv[] = {arg0, nullptr};
+    QApplication app(qargc, qargv);
+    ScriptedDialogService dialogs;
+    SetDialogService(&dialogs);
+    TfrmPemarisMain::ExecutablePath = root + "/Tools/Korvex";
+    const double t = Seconds([&] {
+        SetCommandLine({"-Proj", job});
+        auto* f = new TfrmPemarisMain;
+        f->DoCreate();
+        f->show();
+        QApplication::processEvents();
+        std::printf("%d ", f->CheckListBoxSelectedFiles->Count());
+    });
+    std::printf("%.6f\n", t);
+    std::fflush(stdout);
+    std::_Exit(0); // the window's teardown is not what is measured
+}
+
 int main(int argc, char** argv) {
-    std::vector<int> sizes = {10000, 100000, 300000};
-    int runs = 3;
+    if (argc == 4 && !std::strcmp(argv[1], "--start-child")) return StartChild(argv[2], argv[3]);
+    std::vector<int> sizes = {10000, 100000, 300000}, growth = {100000, 400000};
+    int runs = 3, growthRuns = 5;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (!std::strcmp(argv[i], "--sizes")) {
-            sizes.clear();
-            std::stringstream ss(argv[++i]);
-            for (std::string v; std::getline(ss, v, ',');) sizes.push_back(std::atoi(v.c_str()));
-        } else if (!std::strcmp(argv[i], "--runs")) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        }
+        if (!std::strcmp(argv[i], "--sizes")) sizes = SizeList(argv[++i]);
+        else if (!std::strcmp(argv[i], "--runs")) runs = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--growth")) growth = SizeList(argv[++i]);
+        else if (!std::strcmp(argv[i], "--growth-runs")) growthRuns = std::max(1, std::atoi(argv[++i]));
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     int qargc = 1;
@@ -266,6 +304,53 @@ int main(int argc, char** argv) {
                     s, s < 1.0 ? "met" : "missed");
     }
     std::printf("every reopened list equal to the saved one, item by item: %s\n", allSame ? "yes" : "NO");
+
+    // The shuffled start alone, each a fresh process, the sizes alternated.
+    if (rc == 0 && growth.size() >= 2) {
+        std::map<int, std::string> jobs;
+        for (int n : growth) {
+            TfrmPemarisMain* f = form.get();
+            Items saved = MakeItems(n);
+            std::vector<TListItemData> data;
+            for (const auto& [path, ticked] : saved) data.push_back({path, ticked});
+            f->CheckListBoxSelectedFiles->AssignCheckList(std::move(data));
+            jobs[n] = (root / ("jobs/Growth" + std::to_string(n) + ".jkvx")).string();
+            dialogs.AnswerFiles({jobs[n]});
+            if (!f->ActSaveProjectAs->ExecuteUnguarded()) {
+                std::printf("job_bench: the growth job was not saved\n");
+                return 1;
+            }
+            ShuffleListLines(jobs[n], static_cast<unsigned>(n));
+            f->Modified = false;
+        }
+        const std::string self = fs::canonical("/proc/self/exe").string();
+        std::map<int, std::vector<double>> times;
+        bool counted = true;
+        for (int r = 0; r < growthRuns; ++r)
+            for (int n : growth) {
+                const std::string out = (root / "start.txt").string();
+                bench::RunTimed({self, "--start-child", root.string(), jobs[n]}, out);
+                int count = 0;
+                double t = 0;
+                if (std::sscanf(bench::Slurp(out).c_str(), "%d %lf", &count, &t) != 2 || count != n) counted = false;
+                times[n].push_back(t);
+            }
+        std::printf("-Proj start with a shuffled list, fresh processes alternated, %d runs:\n", growthRuns);
+        for (int n : growth) {
+            const bench::Stats st = bench::Summary(times[n]);
+            std::printf("  %7d sources: median %.3f s (%.3f-%.3f)\n", n, st.median, st.min, st.max);
+        }
+        for (size_t i = 1; i < growth.size(); ++i) {
+            const int a = growth[i - 1], b = growth[i];
+            const double g = bench::Summary(times[b]).median / bench::Summary(times[a]).median;
+            // No worse than n log n: x4.8 for four times the sources.
+            const double bound = double(b) / a * 1.2;
+            std::printf("  growth %d -> %d (x%.1f sources): x%.2f, target <= x%.1f: %s\n", a, b,
+                        double(b) / a, g, bound, g <= bound ? "met" : "missed");
+        }
+        std::printf("  every start listed all sources: %s\n", counted ? "yes" : "NO");
+        if (!counted) rc = 1;
+    }
     form.reset();
     SetDialogService(nullptr);
     std::error_code ec;

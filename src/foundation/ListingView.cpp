@@ -1,19 +1,49 @@
 #include "ListingView.h"
 
+#include "CharSet1252.h"
 #include "DesktopServices.h"
+#include "Exceptions.h"
+#include "HandlerGuard.h"
 #include "ListingText.h"
 #include "QtText.h"
 #include "ReportLayout.h"
 #include "ReportPainter.h"
 #include "ReportPrinter.h"
 
+#include <QElapsedTimer>
 #include <QTextBlock>
-#include <algorithm>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 
 namespace pem {
+
+namespace {
+// One turn of a fill: long enough that the view's own work between turns
+// costs little, short enough that input and painting go on smoothly.
+constexpr int kFillTurnMs = 30;
+// Each read; small, so that a turn ends close to its time.
+constexpr size_t kFillPiece = 64 * 1024;
+} // namespace
+
+// The state of a fill: the open file and the decoder between two turns.
+struct TListingView::TFill {
+    std::string fileName;
+    int fd = -1;
+    TListingDecoder decoder;
+    std::string buffer = std::string(kFillPiece, '\0');
+    QString piece;
+    ~TFill() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+ssize_t (*TListingView::ReadPiece)(int fd, void* buffer, size_t size) = ::read;
 
 TListingView::TListingView(TComponent* owner, QWidget* parent, const std::string& name)
     : QPlainTextEdit(parent), TControl(this, owner, name, "TListingView") {
@@ -25,9 +55,99 @@ TListingView::TListingView(TComponent* owner, QWidget* parent, const std::string
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     QObject::connect(this, &QPlainTextEdit::cursorPositionChanged, this,
                      [this] { FireEvent(OnSelectionChange, this); });
+    fillTimer_ = new QTimer(this);
+    fillTimer_->setInterval(0);
+    QObject::connect(fillTimer_, &QTimer::timeout, this, [this] {
+        RunGuarded([this] {
+            if (fill_) FillTurn(kFillTurnMs);
+        });
+    });
+}
+
+// The fill's file closes with the view, whenever it is closed.
+TListingView::~TListingView() = default;
+
+void TListingView::StartLoadTextFile(const std::string& fileName) {
+    if (HasUtf16LeMark(ReadFileHead(fileName, 2))) {
+        SetText8(Utf16LeToAnsi(ReadFileBytes(fileName)));
+        return;
+    }
+    StopFill();
+    marks_.clear();
+    setExtraSelections({});
+    {
+        const QSignalBlocker block(this);
+        clear();
+    }
+    empty_ = true;
+    auto fill = std::make_unique<TFill>();
+    fill->fileName = fileName;
+    fill->fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fill->fd < 0) throw EFileError("Can not open file " + fileName);
+    fill_ = std::move(fill);
+    // The first piece now, a few screens of lines, so the tab opens with
+    // text; a file that cannot be read at all raises to the caller from here.
+    FillTurn(0);
+    {
+        const QSignalBlocker block(this);
+        setTextCursor(QTextCursor(document()));
+    }
+    if (fill_) fillTimer_->start();
+}
+
+void TListingView::FinishFill() const {
+    if (fill_) const_cast<TListingView*>(this)->FillTurn(-1);
+}
+
+void TListingView::StopFill() {
+    fillTimer_->stop();
+    fill_.reset();
+}
+
+void TListingView::FillTurn(int milliseconds) {
+    TFill& f = *fill_;
+    QElapsedTimer clock;
+    clock.start();
+    bool atEnd = false, failed = false;
+    {
+        const QSignalBlocker block(this);
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        end.beginEditBlock();
+        do {
+            const ssize_t n = ReadPiece(f.fd, f.buffer.data(), f.buffer.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                failed = true;
+                break;
+            }
+            if (n == 0) {
+                f.decoder.Finish(f.piece);
+                atEnd = true;
+            } else {
+                f.decoder.Decode(std::string_view(f.buffer.data(), static_cast<size_t>(n)), f.piece);
+            }
+            if (!f.piece.isEmpty()) end.insertText(f.piece);
+        } while (!atEnd && (milliseconds < 0 || clock.elapsed() < milliseconds));
+        end.endEditBlock();
+        if (f.decoder.AnyInput()) empty_ = false;
+        // Text given to the view is its text as loaded, not a change of it.
+        document()->setModified(false);
+    }
+    if (failed) {
+        // What was read stays shown; the rest of the file is not.
+        const std::string name = f.fileName;
+        StopFill();
+        throw EFileError("Can not read file " + name);
+    }
+    if (atEnd) {
+        StopFill();
+        FireEvent(OnFillDone, this);
+    }
 }
 
 void TListingView::Load(const std::function<bool(const TListingPieceProc&)>& decode) {
+    StopFill();
     marks_.clear();
     setExtraSelections({});
     const QSignalBlocker block(this);
@@ -54,7 +174,10 @@ void TListingView::LoadTextFile(const std::string& fileName) {
     else LoadFromFile(fileName);
 }
 
-std::string TListingView::Text8() const { return FromQ(toPlainText()); }
+std::string TListingView::Text8() const {
+    FinishFill();
+    return FromQ(toPlainText());
+}
 
 void TListingView::Clear() { SetText8({}); }
 
@@ -64,11 +187,13 @@ int TListingView::LineCount() const {
 }
 
 std::string TListingView::Line(int i) const {
+    FinishFill();
     QTextBlock b = document()->findBlockByNumber(i);
     return b.isValid() ? FromQ(b.text()) : std::string();
 }
 
 TStringList TListingView::Lines() const {
+    FinishFill();
     TStringList list;
     const int n = LineCount();
     QTextBlock b = document()->begin();
@@ -86,6 +211,7 @@ int TListingView::SelLength() const {
 }
 
 void TListingView::SetSelection(int start, int length) {
+    FinishFill();
     QTextCursor c(document());
     const int end = document()->characterCount() - 1;
     c.setPosition(std::clamp(start, 0, end));
@@ -94,11 +220,13 @@ void TListingView::SetSelection(int start, int length) {
 }
 
 int TListingView::LineStart(int i) const {
+    FinishFill();
     QTextBlock b = document()->findBlockByNumber(i);
     return b.isValid() ? b.position() : -1;
 }
 
 void TListingView::RemoveLines(std::vector<int> lines) {
+    FinishFill();
     std::sort(lines.begin(), lines.end(), std::greater<int>());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     if (lines.empty() || empty_) return;
@@ -130,6 +258,7 @@ void TListingView::RemoveLines(std::vector<int> lines) {
 
 void TListingView::InsertLines(const std::vector<std::pair<int, std::string>>& lines) {
     if (lines.empty()) return;
+    FinishFill();
     QTextCursor c(document());
     c.beginEditBlock();
     for (const auto& [line, text] : lines) {
@@ -151,6 +280,7 @@ void TListingView::InsertLines(const std::vector<std::pair<int, std::string>>& l
 
 int TListingView::FindText(const std::string& text, int from) const {
     if (text.empty()) return -1;
+    FinishFill();
     // Case is ignored unless asked for; the search walks the blocks, so a
     // large text is not copied.
     const QTextCursor hit = document()->find(ToQ(text), std::max(0, from));
@@ -158,11 +288,13 @@ int TListingView::FindText(const std::string& text, int from) const {
 }
 
 bool TListingView::ShowLine(int i, int linesAbove) {
+    FinishFill();
     if (i < 0 || i >= LineCount()) return false;
     return MemoGotoLine(this, i, linesAbove);
 }
 
 void TListingView::AddMark(int start, int length, const QColor& color) {
+    FinishFill();
     QTextEdit::ExtraSelection sel;
     sel.cursor = QTextCursor(document());
     sel.cursor.setPosition(start);
@@ -187,6 +319,7 @@ bool TListingView::SetViewerFont(const TFontSpec& font) {
 void TListingView::Print(const std::string& title, const TFontSpec& font) const {
     // Page by page straight from the text: a long listing is never copied
     // whole, nor held as pages.
+    FinishFill();
     const TReportFont f = ReportFontOf(font);
     const TTextMeasure& m = QtTextMeasure();
     const TPageSetup setup;

@@ -4,13 +4,23 @@
 // their text control (lines, caret line, selection, search, showing a line,
 // coloured marks) and printing. Marks are extra selections, so they never
 // change the text.
+//
+// A plain file can also be filled in the background (StartLoadTextFile):
+// its first part shows at once and the rest follows in event-loop turns of a
+// few tens of milliseconds, so a big listing never freezes the window. What
+// needs the whole text (its lines, search, selections by position, printing,
+// changes) finishes the fill first; the caret, the selection and the line
+// count describe the text shown so far.
 #include "Controls.h"
 #include "DialogService.h"
 #include "ListingText.h"
 
 #include <QColor>
 #include <QPlainTextEdit>
+#include <QTimer>
+#include <memory>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -19,6 +29,7 @@ namespace pem {
 class TListingView : public QPlainTextEdit, public TControl {
 public:
     TListingView(TComponent* owner, QWidget* parent, const std::string& name);
+    ~TListingView() override;
 
     // Replaces the text (8-bit; any line end). Clears marks and selection.
     void SetText8(std::string_view text);
@@ -27,10 +38,25 @@ public:
     // The same, except that a file beginning with the UTF-16LE byte-order
     // mark is read whole and shown as 8-bit text (Utf16LeToAnsi).
     void LoadTextFile(const std::string& fileName);
+    // The same, except that a plain file is read in event-loop turns after
+    // its first part: the file cannot be opened or its first read fails
+    // raises EFileError here; a read that fails later stops the fill with
+    // the text read so far and raises EFileError in the turn (or in the
+    // reader that finishes the fill).
+    void StartLoadTextFile(const std::string& fileName);
+    // Whether a fill is still reading the file.
+    bool Filling() const { return fill_ != nullptr; }
+    // Reads the rest of the file at once; nothing without a fill.
+    void FinishFill() const;
+    // After the last part of a fill was shown (not after a read error).
+    TNotifyEvent OnFillDone;
+    // The read every fill uses; tests stand a failing disk in.
+    static ssize_t (*ReadPiece)(int fd, void* buffer, size_t size);
     std::string Text8() const;
     void Clear();
 
-    // Lines as the view holds them; a view with no text has none.
+    // Lines as the view holds them; a view with no text has none. While a
+    // fill runs: the lines shown so far.
     int LineCount() const;
     std::string Line(int i) const;
     TStringList Lines() const;
@@ -75,8 +101,16 @@ public:
     TNotifyEvent OnSelectionChange;
 
 private:
+    struct TFill;
     // Fills the view with the decoded pieces.
     void Load(const std::function<bool(const TListingPieceProc&)>& decode);
+    // Reads and shows pieces of the fill until the time is up (one piece
+    // for 0, no limit when negative) or the file ends; ends the fill at the end or on a
+    // read error, which it raises.
+    void FillTurn(int milliseconds);
+    void StopFill();
+    std::unique_ptr<TFill> fill_;
+    QTimer* fillTimer_ = nullptr;
     QList<QTextEdit::ExtraSelection> marks_;
     bool empty_ = true;
 };

@@ -36,6 +36,12 @@ TFrameSimpleViewer::TFrameSimpleViewer(TComponent* owner, QWidget* parent, const
     BitBtnPrint->OnClick = [this](TComponent* s) { BitBtnPrintClick(s); };
     BitBtnClose->OnClick = [this](TComponent* s) { BitBtnCloseClick(s); };
     RichEditSourceView->OnSelectionChange = [this](TComponent* s) { RichEditSourceViewSelectionChange(s); };
+    // A caret line shown while the text was still coming in gets the final
+    // number of lines once it is all in.
+    RichEditSourceView->OnFillDone = [this](TComponent* s) {
+        if (caretLineDuringFill_) RichEditSourceViewSelectionChange(s);
+        caretLineDuringFill_ = false;
+    };
 
     DropFileSourceKorvex = std::make_unique<TDropFileSource>();
     DropFileSourceKorvex->Name = "DropFileSourceKorvex";
@@ -66,10 +72,12 @@ TFrameSimpleViewer* TFrameSimpleViewer::CreateForFile(TComponent* owner, QWidget
 
 void TFrameSimpleViewer::LoadFile(const std::string& fileName) {
     const bool xml = SameText(ExtractFileExt(fileName), ".xml") || SameText(ExtractFileExt(fileName), ".wsdl");
-    // A plain listing streams into the view; the UTF-16LE road and XML
-    // documents need the whole text.
+    // A plain listing fills the view in event-loop turns after its first
+    // part, so a big one never freezes the window; the UTF-16LE road and XML
+    // documents need the whole text at once.
+    caretLineDuringFill_ = false;
     if (!xml) {
-        RichEditSourceView->LoadTextFile(fileName);
+        RichEditSourceView->StartLoadTextFile(fileName);
     } else {
         std::string text = ReadFileBytes(fileName);
         if (HasUtf16LeMark(text)) text = Utf16LeToAnsi(text);
@@ -136,6 +144,7 @@ void TFrameSimpleViewer::DropFileSourceKorvexGetDragImage(TCustomDropSource* sen
 
 void TFrameSimpleViewer::RichEditSourceViewSelectionChange(TComponent*) {
     ShowCaretLine(RichEditSourceView, FileName);
+    if (StatusBar && RichEditSourceView->Filling()) caretLineDuringFill_ = true;
 }
 
 } // namespace pem

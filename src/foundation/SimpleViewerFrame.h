@@ -32,7 +32,8 @@ public:
 
     // Loads the file; raises EFileError when it cannot be read and the XML
     // parser's exception (after the plain text was loaded) when an XML file
-    // does not parse.
+    // does not parse. A plain file shows its first part at once and the
+    // rest in the following event-loop turns.
     void LoadFile(const std::string& fileName);
     void SetViewerFont(const TFontSpec* font) override;
     void Print() override;
@@ -48,6 +49,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+
+private:
+    // The status bar shows a caret line taken while the fill ran.
+    bool caretLineDuringFill_ = false;
 };
 
 } // namespace pem

@@ -12,10 +12,12 @@
 #include "SimpleViewerFrame.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 #include <clocale>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -138,6 +140,32 @@ TEST_F(SimpleViewerTest, CaretLineOnTheStatusBar) {
     auto* v = Open("ten.txt", ten);
     v->RichEditSourceView->SetSelection(v->RichEditSourceView->LineStart(2) + 1, 0);
     EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 3 of 11 in " + dir / "ten.txt" + " "));
+}
+
+TEST_F(SimpleViewerTest, CaretLineWhileABigListingFillsCountsTheLinesShownThenAll) {
+    std::string big;
+    char buf[80];
+    for (int i = 0; i < 100000; ++i) {
+        std::snprintf(buf, sizeof buf, "%06d   MOVE WS-A TO WS-B.   *> a line of a big listing %08d\r\n", i, i);
+        big += buf;
+    }
+    auto* v = Open("big.txt", big);
+    TListingView* view = v->RichEditSourceView;
+    ASSERT_TRUE(view->Filling());
+    // The caret moved by the keyboard, as the user does while the text comes in.
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(view, &down);
+    }
+    const int shown = view->LineCount();
+    ASSERT_LT(shown, 100000);
+    const std::string file = dir / "big.txt";
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 3 of " + std::to_string(shown + 1) + " in " + file + " "));
+    for (int i = 0; i < 6000 && view->Filling(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(view->Filling());
+    // Once all is in, the status line gives the whole count.
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 3 of 100001 in " + file + " "));
+    EXPECT_EQ(view->CaretLine(), 2);
 }
 
 TEST_F(SimpleViewerTest, FontIsTakenOnlyWhenItDiffersAndCloseAsksTheWindow) {

@@ -13,10 +13,15 @@
 #include "ViewerTestContext.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace pem;
@@ -435,3 +440,113 @@ TEST_F(ResultTabsTest, ExternalEditorRunsInTheOutputDirectoryOrIsMissed) {
 }
 
 } // namespace
+
+// ------------------------------------------------ a big listing filling in turns
+
+namespace {
+
+// A listing that takes many event-loop turns to come in, with a word that
+// occurs only on its last line.
+std::string BigListing(int lines) {
+    std::string text;
+    text.reserve(static_cast<size_t>(lines) * 72);
+    char buf[96];
+    for (int i = 0; i < lines; ++i) {
+        std::snprintf(buf, sizeof buf, "%06d   MOVE WS-CAF\xC9-%05d TO WS-RESULT-%04d.   *> line %08d\r\n", i,
+                      i % 100000, i % 10000, i);
+        text += buf;
+    }
+    return text + "LASTWORD at the end\r\n";
+}
+
+// Whether this process holds the file open.
+bool HeldOpen(const std::string& file) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd"))
+        if (fs::read_symlink(e.path(), ec) == fs::path(file)) return true;
+    return false;
+}
+
+// Serves the event loop until the condition holds or two minutes passed.
+bool PumpUntil(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 120000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// Reads as the disk does until failing is set; then every read fails.
+std::atomic<bool> failing{false};
+ssize_t FailingRead(int fd, void* buffer, size_t size) {
+    if (failing) {
+        errno = EIO;
+        return -1;
+    }
+    return ::read(fd, buffer, size);
+}
+
+} // namespace
+
+TEST_F(ResultTabsTest, BigListingShowsAtOnceAndFindFinishesTheFillToSearchTheWholeText) {
+    const std::string file = Write("big.txt", BigListing(100000));
+    tabs->OpenInSimpleViewer(file);
+    auto* view = static_cast<TFrameSimpleViewer*>(tabs->ActiveFrame())->RichEditSourceView;
+    ASSERT_TRUE(view->Filling());
+    EXPECT_GT(view->LineCount(), 0); // the first lines are there
+    EXPECT_LT(view->LineCount(), 100001);
+    EXPECT_EQ(view->CaretLine(), 0);
+    EXPECT_FALSE(view->document()->isModified());
+    dialogs.AnswerFind("lastword");
+    tabs->FindText();
+    EXPECT_FALSE(view->Filling());
+    EXPECT_EQ(view->LineCount(), 100001);
+    EXPECT_EQ(view->CaretLine(), 100000);
+    EXPECT_EQ(view->SelLength(), 8);
+    EXPECT_EQ(view->Line(100000), "LASTWORD at the end");
+    EXPECT_FALSE(Error("String not found"));
+    EXPECT_FALSE(view->document()->isModified());
+}
+
+TEST_F(ResultTabsTest, BigListingClosedWhileFillingLeavesNoFileOpen) {
+    const std::string file = Write("big.txt", BigListing(100000));
+    tabs->OpenInSimpleViewer(file);
+    QPointer<TFrame> frame = tabs->ActiveFrame();
+    ASSERT_TRUE(static_cast<TFrameSimpleViewer*>(frame.data())->RichEditSourceView->Filling());
+    EXPECT_TRUE(HeldOpen(file));
+    // The close button asks the window, which closes the active tab, as the
+    // main window does.
+    host->OnCloseQuery = [this](TComponent*, bool& canClose) {
+        tabs->CloseEditorTab();
+        canClose = false;
+    };
+    static_cast<TFrameSimpleViewer*>(frame.data())->BitBtnClose->click();
+    EXPECT_TRUE(PumpUntil([&] { return frame.isNull(); }));
+    // Turns that were due find nothing left to read.
+    for (int i = 0; i < 5; ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(tabs->TabCount(), 0);
+    EXPECT_FALSE(HeldOpen(file));
+}
+
+TEST_F(ResultTabsTest, BigListingWhoseReadFailsWhileFillingStopsWithAnErrorAndKeepsWhatCameIn) {
+    const std::string file = Write("big.txt", BigListing(100000));
+    const auto savedRead = TListingView::ReadPiece;
+    TListingView::ReadPiece = FailingRead;
+    failing = false;
+    tabs->OpenInSimpleViewer(file);
+    auto* view = static_cast<TFrameSimpleViewer*>(tabs->ActiveFrame())->RichEditSourceView;
+    ASSERT_TRUE(view->Filling());
+    const int shown = view->LineCount();
+    failing = true;
+    std::vector<std::string> guarded;
+    const auto savedHook = OnGuardedException;
+    OnGuardedException = [&](const char* m) { guarded.push_back(m); };
+    EXPECT_TRUE(PumpUntil([&] { return !view->Filling(); }));
+    OnGuardedException = savedHook;
+    TListingView::ReadPiece = savedRead;
+    failing = false;
+    EXPECT_EQ(guarded, std::vector<std::string>{"Can not read file " + file});
+    EXPECT_EQ(view->LineCount(), shown);
+    EXPECT_FALSE(HeldOpen(file));
+    // The reader that needs the whole text takes what there is.
+    EXPECT_EQ(static_cast<int>(view->Lines().Count()), shown);
+}

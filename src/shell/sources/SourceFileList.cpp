@@ -13,12 +13,35 @@ bool TSourcePathLess::operator()(const TSourceFile& a, const TSourceFile& b) con
     return CompareSourcePaths(a.path, b.path) < 0;
 }
 
+namespace {
+
+// Sorts the entries stably in list order. The folded key of each path is
+// taken once (ListOrderOf), so the sort compares keys held side by side
+// instead of folding both paths again on every comparison; the entries
+// themselves move once, to their places.
+void SortEntries(std::vector<TSourceFile>::iterator first, std::vector<TSourceFile>::iterator last) {
+    const auto n = static_cast<std::size_t>(last - first);
+    std::vector<std::size_t> order;
+    {
+        std::vector<std::string_view> texts;
+        texts.reserve(n);
+        for (auto it = first; it != last; ++it) texts.push_back(it->path);
+        order = ListOrderOf(texts);
+    }
+    std::vector<TSourceFile> sorted;
+    sorted.reserve(n);
+    for (std::size_t i : order) sorted.push_back(std::move(first[static_cast<std::ptrdiff_t>(i)]));
+    std::move(sorted.begin(), sorted.end(), first);
+}
+
+} // namespace
+
 void TSourceFileList::EnsureSorted() const {
     if (sortedCount_ == items_.size()) return;
     // The appended tail is sorted on its own and merged in; both steps are
     // stable, so an entry that was already listed stays before an equal new one.
     auto mid = items_.begin() + static_cast<std::ptrdiff_t>(sortedCount_);
-    if (!std::is_sorted(mid, items_.end(), TSourcePathLess())) std::stable_sort(mid, items_.end(), TSourcePathLess());
+    if (!std::is_sorted(mid, items_.end(), TSourcePathLess())) SortEntries(mid, items_.end());
     if (mid != items_.begin() && mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
         std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
     sortedCount_ = items_.size();
@@ -68,14 +91,24 @@ int TSourceFileList::IndexOf(std::string_view path) const {
 }
 
 int TSourceFileList::AddNew(const std::vector<std::string>& paths) {
+    // Nothing given costs nothing, whatever the list's length; a few paths
+    // are looked up in the sorted list instead of hashing all of it.
+    if (paths.empty()) return 0;
     std::unordered_set<std::string_view> known;
-    known.reserve(items_.size() + paths.size());
-    for (const TSourceFile& f : items_) known.insert(f.path);
+    const bool few = paths.size() < items_.size() / 32;
+    if (few) {
+        EnsureSorted();
+    } else {
+        known.reserve(items_.size() + paths.size());
+        for (const TSourceFile& f : items_) known.insert(f.path);
+    }
     // Views into the paths given stay valid: they are only read here.
     int added = 0;
     std::vector<std::string_view> fresh;
-    for (const std::string& p : paths)
+    for (const std::string& p : paths) {
+        if (few && IndexOf(p) >= 0) continue;
         if (known.insert(p).second) fresh.push_back(p);
+    }
     for (std::string_view p : fresh) {
         items_.push_back({std::string(p), true, true});
         ++added;
@@ -92,40 +125,45 @@ bool TSourceFileList::AddTree(std::vector<std::string> found, const TListProgres
         return true;
     }
     EnsureSorted();
-    const std::size_t before = items_.size();
-    items_.reserve(items_.size() + found.size());
-    for (std::string& p : found) items_.push_back({std::move(p), true, true});
-    if (foundSorted) {
-        // Two sorted runs: one merge (stable, the listed entries first).
-        const auto mid = items_.begin() + static_cast<std::ptrdiff_t>(before);
-        if (mid != items_.end() && TSourcePathLess()(*mid, *(mid - 1)))
-            std::inplace_merge(items_.begin(), mid, items_.end(), TSourcePathLess());
-        sortedCount_ = items_.size();
+    if (!foundSorted) {
+        std::vector<std::string_view> texts(found.begin(), found.end());
+        const std::vector<std::size_t> order = ListOrderOf(texts);
+        std::vector<std::string> sorted;
+        sorted.reserve(found.size());
+        for (std::size_t i : order) sorted.push_back(std::move(found[i]));
+        found = std::move(sorted);
     }
-    EnsureSorted();
 
-    // One pass that rebuilds the vector: an entry equal to the one kept
-    // before it is dropped, and the kept one is ticked.
-    const int max = Count();
+    // One pass merges the two sorted runs (a listed entry before an equal
+    // new one) into a new vector and drops every entry equal to the one kept
+    // before it, ticking the kept one. The caller hears of every 256th
+    // position of the merged list (and the first): often enough to serve
+    // the window and see a stop request.
+    const std::size_t total = items_.size() + found.size();
+    const int max = static_cast<int>(total);
     std::vector<TSourceFile> kept;
-    kept.reserve(items_.size());
-    std::size_t i = 0;
+    kept.reserve(total);
+    std::size_t i = 0, j = 0;
     bool completed = true;
-    for (; i < items_.size(); ++i) {
-        // The caller hears of every 256th position (and the first): often
-        // enough to serve the window and see a stop request.
-        if (progress && i % 256 == 0 && !progress(static_cast<int>(i) + 1, max)) {
+    auto next = [&]() -> TSourceFile {
+        if (j == found.size() || (i < items_.size() && CompareSourcePaths(found[j], items_[i].path) >= 0))
+            return std::move(items_[i++]);
+        return TSourceFile{std::move(found[j++]), true, true};
+    };
+    for (std::size_t position = 0; position < total; ++position) {
+        if (progress && position % 256 == 0 && !progress(static_cast<int>(position) + 1, max)) {
             completed = false;
             break;
         }
-        if (!kept.empty() && kept.back().path == items_[i].path) {
+        TSourceFile f = next();
+        if (!kept.empty() && kept.back().path == f.path) {
             kept.back().checked = true;
             continue;
         }
-        kept.push_back(std::move(items_[i]));
+        kept.push_back(std::move(f));
     }
-    // A stopped pass keeps the rest as it stands.
-    for (; i < items_.size(); ++i) kept.push_back(std::move(items_[i]));
+    // A stopped pass keeps the rest as it stands, still in order.
+    while (i < items_.size() || j < found.size()) kept.push_back(next());
     items_ = std::move(kept);
     sortedCount_ = items_.size();
     return completed;

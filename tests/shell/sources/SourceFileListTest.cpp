@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,16 @@ TEST(SourceFileListTest, AddingByDialogSkipsWhatIsListedAndKeepsCaseVariants) {
     EXPECT_EQ(added, 2);
     EXPECT_EQ(Paths(l), (std::vector<std::string>{"/s/A.cbl", "/s/a.cbl", "/s/c.cbl"}));
     EXPECT_EQ(Ticks(l), "YNY"); // the listed file keeps its tick
+
+    // A few paths added to a long list: the same rules.
+    TSourceFileList longer;
+    for (int i = 0; i < 200; ++i) longer.Append("/s/m" + std::to_string(1000 + i) + ".cbl", false);
+    EXPECT_EQ(longer.AddNew({"/s/m1100.cbl", "/s/M1100.cbl", "/s/new.cbl", "/s/new.cbl"}), 2);
+    EXPECT_EQ(longer.Count(), 202);
+    EXPECT_FALSE(longer.Checked(longer.IndexOf("/s/m1100.cbl")));
+    EXPECT_TRUE(longer.Checked(longer.IndexOf("/s/M1100.cbl")));
+    EXPECT_TRUE(longer.Checked(longer.IndexOf("/s/new.cbl")));
+    EXPECT_EQ(longer.AddNew({}), 0);
 }
 
 TEST(SourceFileListTest, TreeOnAnEmptyListTakesEverythingTicked) {
@@ -127,4 +138,53 @@ TEST(SourceFileListTest, TreeSortGivesTheListsOrder) {
     EXPECT_EQ(paths, want);
     SortSourcePaths(paths); // already in order: unchanged
     EXPECT_EQ(paths, want);
+}
+
+TEST(SourceFileListTest, LongShuffledListTakesTheStableOrderOfThePathComparison) {
+    // Paths that fold alike, differ only in case, carry blanks and 8-bit
+    // letters, and share prefixes longer than any short key, each drawn many
+    // times; every entry is told apart by its original position.
+    const std::vector<std::string> dirs = {"/p/", "/P/", "/p/a b/", "/p/ab/", "/p/\xC9t\xE9/", "/p/\xE9t\xE9/",
+                                           "/p/deep/deeper/deepest/and/further/down/than/a/key/reaches/",
+                                           "/p/deep/deeper/deepest/and/further/down/than/a/key/Reaches/"};
+    const std::vector<std::string> names = {"x.cbl", "X.cbl", "x .cbl", "x_.cbl", "x", "", "Mod01.COB", "mod01.cob",
+                                            "\xC6.cbl", "\xE6.cbl"};
+    std::mt19937 random(7);
+    std::vector<TSourceFile> items;
+    for (int i = 0; i < 20000; ++i) {
+        TSourceFile f;
+        f.path = dirs[random() % dirs.size()] + names[random() % names.size()] + std::to_string(random() % 40);
+        f.checked = random() % 2 != 0;
+        f.structureRow = i;
+        items.push_back(f);
+    }
+    std::vector<TSourceFile> want = items;
+    std::stable_sort(want.begin(), want.end(), [](const TSourceFile& a, const TSourceFile& b) {
+        return CompareSourcePaths(a.path, b.path) < 0;
+    });
+    auto same = [&want](const TSourceFileList& l) {
+        if (l.Count() != static_cast<int>(want.size())) return false;
+        for (int i = 0; i < l.Count(); ++i)
+            if (l.Path(i) != want[i].path || l.StructureRow(i) != want[i].structureRow ||
+                l.Checked(i) != want[i].checked)
+                return false;
+        return true;
+    };
+
+    TSourceFileList assigned;
+    assigned.Assign(items);
+    EXPECT_TRUE(same(assigned));
+
+    // Appended one by one, as a job file's lines come in, the list read
+    // once in between: the later half is sorted on its own and merged in
+    // after the entries already listed, which gives the same order.
+    TSourceFileList appended;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i == items.size() / 2) appended.Items();
+        appended.Append(items[i].path, items[i].checked);
+    }
+    std::string got, expected;
+    for (const auto& f : appended.Items()) got += f.path + (f.checked ? "+\n" : "-\n");
+    for (const auto& f : want) expected += f.path + (f.checked ? "+\n" : "-\n");
+    EXPECT_EQ(got, expected);
 }
