@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,9 +50,18 @@ private:
     struct Entry {
         std::string key, value;
     };
+    // A section's key index: open addressing over one flat table, each slot
+    // holding the key's case-folded hash and where its entry is. A look-up
+    // folds the key as it hashes and compares, so the index holds no copies
+    // of the keys, and its small slots keep it compact as the keys grow.
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t entry = 0xFFFFFFFFu;
+    };
     struct Section {
         std::string name;
         std::vector<Entry> entries;
+        std::vector<Slot> keySlots; // a power of two in size, at most 3/4 used
     };
     struct Stamp {
         long long mtime = 0, size = 0, inode = 0;
@@ -69,12 +79,16 @@ private:
     bool Put(std::size_t section, std::string key, std::string value);
     void Warn(const std::string& text);
 
+    static constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
+    static std::uint32_t HashOf(std::string_view key);
+    // The slot holding the key, or the free slot where it belongs.
+    static std::size_t SlotOf(const Section& s, std::string_view key, std::uint32_t hash);
+    // Room in the section's index for this many keys.
+    static void ReserveIndex(Section& s, std::size_t keys);
+
     std::string path_;
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> section
-    // Folded section name, "\n", folded key -> entry of that section: one
-    // index for all keys, made once per load.
-    std::unordered_map<std::string, std::size_t> keyIndex_;
     Stamp loaded_;
     bool everLoaded_ = false;
     bool refused_ = false;
