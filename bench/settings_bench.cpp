@@ -4,9 +4,9 @@
 //   settings_bench [--runs R]
 //
 // The two files are made in a fresh folder under $TMPDIR (or /tmp) and
-// removed afterwards. Each run loads both (alternating, in this one warm
-// process) from a fresh settings object and checks that every size reads the
-// same values back; min, median and max of each side (CPU time and wall time)
+// removed afterwards. Each run loads both and saves one value in both
+// (alternating, each in a fresh process, timed inside it) and checks that
+// every size reads the same values back; min, median and max of each side (CPU time and wall time)
 // are printed with the time per key, and whether ten times the keys costs at
 // most ten times the CPU time (linear) for the load and for the save.
 #include "IniSettingsFile.h"
@@ -102,6 +102,14 @@ void Print(const char* what, const Side& s, const std::vector<Sample>& v) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 6 && !std::strcmp(argv[1], "--child")) {
+        const Side s{std::atoi(argv[4]), argv[3], {}, {}};
+        const int run = std::atoi(argv[5]);
+        bool good = false;
+        const Sample t = Measure([&] { good = !std::strcmp(argv[2], "load") ? Load(s) : SaveOne(s, run); });
+        std::printf("%.9f %.9f\n", t.wall, t.cpu);
+        return good ? 0 : 1;
+    }
     int runs = 7;
     for (int i = 1; i + 1 < argc; ++i)
         if (!std::strcmp(argv[i], "--runs")) runs = std::max(1, std::atoi(argv[++i]));
@@ -117,14 +125,27 @@ int main(int argc, char** argv) {
     MakeFile(small.path, small.keys);
     MakeFile(large.path, large.keys);
 
+    // Each load and save runs in a fresh process, as the program loads its
+    // settings once per start: in one warm process the small file would
+    // reuse memory the heap already holds while the large one pays for
+    // fresh pages, and the comparison would measure the allocator.
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    auto inChild = [&](const char* what, const Side& s, int run, Sample& out) {
+        const std::string cmd = "'" + self + "' --child " + what + " '" + s.path + "' " + std::to_string(s.keys) +
+                                " " + std::to_string(run);
+        FILE* p = ::popen(cmd.c_str(), "r");
+        if (p == nullptr) return false;
+        const bool read = std::fscanf(p, "%lf %lf", &out.wall, &out.cpu) == 2;
+        return ::pclose(p) == 0 && read;
+    };
     bool ok = Load(small) && Load(large); // warm-up
     for (int r = 0; r < runs && ok; ++r) {
         for (Side* s : {&small, &large}) {
-            bool good = false;
-            s->load.push_back(Measure([&] { good = Load(*s); }));
-            ok = ok && good;
-            s->save.push_back(Measure([&] { good = SaveOne(*s, r); }));
-            ok = ok && good;
+            Sample t{};
+            ok = ok && inChild("load", *s, r, t);
+            s->load.push_back(t);
+            ok = ok && inChild("save", *s, r, t);
+            s->save.push_back(t);
         }
     }
     std::error_code ec;

@@ -20,16 +20,17 @@ namespace {
 
 // Backslashes are escaped, and so were line ends in files of earlier
 // versions: a value read back is the value written.
-std::string Escape(const std::string& v) {
-    std::string r;
-    r.reserve(v.size());
+void AppendEscaped(std::string& r, std::string_view v) {
+    if (v.find_first_of("\\\n\r") == std::string_view::npos) {
+        r += v;
+        return;
+    }
     for (char c : v) {
         if (c == '\\') r += "\\\\";
         else if (c == '\n') r += "\\n";
         else if (c == '\r') r += "\\r";
         else r += c;
     }
-    return r;
 }
 std::string Unescape(std::string_view v) {
     if (v.find('\\') == std::string_view::npos) return std::string(v);
@@ -94,13 +95,14 @@ void IniSettingsFile::Load() {
     loaded_ = stamp;
     sections_.clear();
     sectionIndex_.clear();
+    owned_.clear();
+    text_.clear();
     refused_ = false;
-    std::string text;
-    const TReadStatus status = TryReadRegularFile(path_, text, kMaxSize);
+    const TReadStatus status = TryReadRegularFile(path_, text_, kMaxSize);
     const std::string shown = Utf8ToCp1252(path_);
     const char* why = nullptr;
     switch (status) {
-    case TReadStatus::Ok: Parse(text); return;
+    case TReadStatus::Ok: Parse(); return;
     case TReadStatus::Missing: return;
     case TReadStatus::NotRegular: why = " is not a regular file"; break;
     case TReadStatus::TooLarge: why = " is larger than 64 MB and taken as corrupt"; break;
@@ -110,8 +112,10 @@ void IniSettingsFile::Load() {
     Warn("Settings file " + shown + why + ": defaults are used and the file is left as it is");
 }
 
-void IniSettingsFile::Parse(const std::string& textIn) {
-    std::string_view text(textIn);
+std::string_view IniSettingsFile::Own(std::string_view text) { return owned_.emplace_back(text); }
+
+void IniSettingsFile::Parse() {
+    const std::string_view text(text_);
     // Room for every key at once, so that neither the index nor the entries
     // grow key by key: no more keys than lines, nor than "=" signs.
     const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
@@ -142,7 +146,9 @@ void IniSettingsFile::Parse(const std::string& textIn) {
             reserved = true;
         }
         // The last of equal keys counts.
-        Put(cur, std::string(line.substr(0, eq)), Unescape(line.substr(eq + 1)));
+        const std::string_view raw = line.substr(eq + 1);
+        if (raw.find('\\') == std::string_view::npos) Put(cur, line.substr(0, eq), raw, false, false);
+        else Put(cur, line.substr(0, eq), Unescape(raw), false, true);
     }
 }
 
@@ -185,18 +191,30 @@ void IniSettingsFile::ReserveIndex(Section& s, std::size_t keys) {
     }
 }
 
-bool IniSettingsFile::Put(std::size_t section, std::string key, std::string value) {
+bool IniSettingsFile::Put(std::size_t section, std::string_view key, std::string_view value, bool ownKey,
+                          bool ownValue) {
     Section& s = sections_[section];
     ReserveIndex(s, s.entries.size() + 1);
     const std::uint32_t hash = HashOf(key);
     Slot& slot = s.keySlots[SlotOf(s, key, hash)];
-    if (slot.entry != kNoEntry) {
-        s.entries[slot.entry].value = std::move(value);
-        return false;
+    const bool added = slot.entry == kNoEntry;
+    if (added) {
+        slot = {hash, static_cast<std::uint32_t>(s.entries.size())};
+        s.entries.push_back({ownKey ? Own(key) : key, {}, kNotOwned});
     }
-    slot = {hash, static_cast<std::uint32_t>(s.entries.size())};
-    s.entries.push_back({std::move(key), std::move(value)});
-    return true;
+    Entry& e = s.entries[slot.entry];
+    if (!ownValue) {
+        e.value = value;
+    } else if (e.ownedValue != kNotOwned) {
+        // A value changed again reuses its string.
+        std::string& own = owned_[e.ownedValue];
+        own.assign(value);
+        e.value = own;
+    } else {
+        e.ownedValue = static_cast<std::uint32_t>(owned_.size());
+        e.value = Own(value);
+    }
+    return added;
 }
 
 bool IniSettingsFile::Save() {
@@ -215,7 +233,7 @@ bool IniSettingsFile::Save() {
         for (const auto& e : s.entries) {
             text += e.key;
             text += '=';
-            text += Escape(e.value);
+            AppendEscaped(text, e.value);
             text += '\n';
         }
         text += '\n';
@@ -250,7 +268,7 @@ bool IniSettingsFile::Read(const std::string& section, const std::string& key, s
     Load();
     const Entry* e = FindEntry(section, key);
     if (!e) return false;
-    value = e->value;
+    value.assign(e->value);
     return true;
 }
 
@@ -263,7 +281,7 @@ bool IniSettingsFile::Write(const std::string& section, const std::string& key, 
     }
     Load();
     if (const Entry* e = FindEntry(section, key); e && e->value == value) return !refused_;
-    Put(SectionFor(section), key, value);
+    Put(SectionFor(section), key, value, true, true);
     return Save();
 }
 

@@ -14,6 +14,7 @@
 // keys holding control characters are not stored. Both are reported through
 // OnWarning.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -47,8 +48,13 @@ public:
     std::function<void(const std::string&)> OnWarning;
 
 private:
+    // Keys and values are views: into the text as it was read, or into a
+    // string of owned_ (a value unescaped, changed or new, a new key), so
+    // that a load makes no string per key.
+    static constexpr std::uint32_t kNotOwned = 0xFFFFFFFFu;
     struct Entry {
-        std::string key, value;
+        std::string_view key, value;
+        std::uint32_t ownedValue = kNotOwned; // the value's string in owned_
     };
     // A section's key index: open addressing over one flat table, each slot
     // holding the key's case-folded hash and where its entry is. A look-up
@@ -70,13 +76,16 @@ private:
     };
     static Stamp StampOf(const std::string& path);
     void Load();
-    void Parse(const std::string& text);
+    void Parse();
+    // A copy of the text kept for as long as the entries are.
+    std::string_view Own(std::string_view text);
     bool Save();
     std::size_t SectionFor(const std::string& name);
     // The entry of a key, or null.
     Entry* FindEntry(const std::string& section, const std::string& key);
-    // Adds the entry, or replaces the value of the key; whether it was added.
-    bool Put(std::size_t section, std::string key, std::string value);
+    // Adds the entry, or replaces the value of the key; whether it was
+    // added. Views that are not kept alive elsewhere must be owned.
+    bool Put(std::size_t section, std::string_view key, std::string_view value, bool ownKey, bool ownValue);
     void Warn(const std::string& text);
 
     static constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
@@ -87,6 +96,8 @@ private:
     static void ReserveIndex(Section& s, std::size_t keys);
 
     std::string path_;
+    std::string text_;               // the text as it was read
+    std::deque<std::string> owned_; // never moves its strings
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> section
     Stamp loaded_;
