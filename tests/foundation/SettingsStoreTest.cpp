@@ -240,7 +240,7 @@ TEST_F(SettingsStoreTest, ManyKeysInSeveralSectionsKeepTheirPlaceAndSpelling) {
         text += "KEY7=last " + std::string(section) + "\n";
         text += "\n";
     }
-    text += "[Third]\nOnly=here\n\n";
+    text += "[Third]\nOnly=here\nEsc=C:\\\\dir\\nnext\n\n";
     pemtest::WriteFile(path, text);
 
     IniSettingsFile f(path);
@@ -255,6 +255,7 @@ TEST_F(SettingsStoreTest, ManyKeysInSeveralSectionsKeepTheirPlaceAndSpelling) {
         {"Parameters", "Key7", true, "last Parameters"}, {"Parameters", "Only", false, ""},
         {"third", "ONLY", true, "here"},                 {"Third", "Key0", false, ""},
         {"Parameters", "Key3000", false, ""},            {"Missing", "Key0", false, ""},
+        {"THIRD", "esc", true, "C:\\dir\nnext"},
     };
     for (const Case& c : cases) {
         std::string v;
@@ -262,6 +263,7 @@ TEST_F(SettingsStoreTest, ManyKeysInSeveralSectionsKeepTheirPlaceAndSpelling) {
         if (c.found) EXPECT_EQ(v, c.value) << c.section << " " << c.key;
     }
 
+    ASSERT_TRUE(f.Write("other", "key42", "first change"));
     ASSERT_TRUE(f.Write("other", "key42", "changed"));
     std::string expected = text;
     const std::string before = "[Other]\n";
