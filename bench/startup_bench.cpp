@@ -1,6 +1,7 @@
 // Start-up to the main window's first paint, offscreen, against a bare Qt
 // main window (menu bar, a tab widget holding a label, a line edit, a check
-// box and a list, status bar) timed the same way:
+// box and a list, status bar; as large as the program's window at its first
+// paint) timed the same way:
 //
 //   startup_bench [--runs R] [--product NAME]
 //

@@ -1,7 +1,7 @@
 // The start-up benchmark's reference: a bare Qt main window with a menu bar,
 // a tab widget holding a label, a line edit, a check box and a list, and a
-// status bar. It ends after its first paint through the same hook as the
-// program.
+// status bar, as large as the program's window. It ends after its first
+// paint through the same hook as the program.
 #include "FirstPaintExit.h"
 
 #include <QApplication>
@@ -38,7 +38,11 @@ int main(int argc, char** argv) {
     tabs->addTab(page, "Page");
     w.setCentralWidget(tabs);
     w.statusBar()->showMessage("Ready");
-    w.resize(640, 480);
+    // The size the program's main window has at its first paint offscreen
+    // (its designed 1000 x 720 fitted into the 800 pixels wide offscreen
+    // screen): painting and holding the picture cost by its area, and the
+    // comparison is of what is inside the window.
+    w.resize(800, 720);
     w.show();
     return app.exec();
 }
