@@ -3,7 +3,7 @@
 //
 //   reset_bench [--files N] [--runs R] [--budget S]
 //
-// Each run makes both trees afresh (N files each, default 2,000), then
+// Each run makes both trees afresh (N files each, default 10,000), then
 // deletes one by the reset (collecting, then deleting what it announced and
 // sweeping) and the other by rm -r, each in a fresh process, the order
 // alternating from run to run. The medians (with min and max) and their
@@ -130,7 +130,7 @@ int ResetChild(const std::string& out, long expected) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--reset-child") == 0) return ResetChild(argv[2], std::atol(argv[3]));
-    int files = 2000, runs = 5;
+    int files = 10000, runs = 5;
     double budget = 60;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--files") == 0) files = std::max(1, std::atoi(argv[i + 1]));
