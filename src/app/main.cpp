@@ -1,3 +1,7 @@
+#include "FirstPaintExit.h"
 #include "ProgramEntry.h"
 
-int main(int argc, char** argv) { return pem::RunProgram(argc, argv); }
+int main(int argc, char** argv) {
+    pem::bench_hook::ArmFirstPaintExitFromEnvironment();
+    return pem::RunProgram(argc, argv);
+}

@@ -336,7 +336,7 @@ void TfrmPemarisMain::BuildComponents() {
     ImageListApplIcons = new TImageList(this, "ImageListApplIcons");
     for (auto sp : {QStyle::SP_ComputerIcon, QStyle::SP_FileDialogDetailedView, QStyle::SP_DialogApplyButton,
                     QStyle::SP_FileDialogContentsView, QStyle::SP_DirIcon})
-        ImageListApplIcons->Add(style()->standardIcon(sp));
+        ImageListApplIcons->AddLazy([this, sp] { return style()->standardIcon(sp); });
     FontDialog1 = new TFontDialog(this, "FontDialog1");
     FontDialog1->Font = {"Lucida Console", 1, 8, -11};
     OpenDialogWork = new TOpenDialog(this, "OpenDialogWork");

@@ -226,3 +226,55 @@ TEST_F(SettingsStoreTest, ModeAndLinkAreKept) {
     EXPECT_EQ(ReadSettingStr("FontName"), "Courier");
     EXPECT_NE(pemtest::ReadFile(dir / "real.ini").find("FontName=Courier"), std::string::npos);
 }
+
+// Many keys in several sections, spelt in another case when read: each key
+// is found in its own section only, the last of equal keys counts, and a
+// save writes the file back as it was read, with the one changed value.
+TEST_F(SettingsStoreTest, ManyKeysInSeveralSectionsKeepTheirPlaceAndSpelling) {
+    const std::string path = dir / "many.ini";
+    std::string text;
+    for (const char* section : {"Parameters", "Other"}) {
+        text += std::string("[") + section + "]\n";
+        for (int i = 0; i < 3000; ++i)
+            text += "Key" + std::to_string(i) + "=" + section + std::to_string(i) + "\n";
+        text += "KEY7=last " + std::string(section) + "\n";
+        text += "\n";
+    }
+    text += "[Third]\nOnly=here\nEsc=C:\\\\dir\\nnext\n\n";
+    pemtest::WriteFile(path, text);
+
+    IniSettingsFile f(path);
+    struct Case {
+        const char* section;
+        std::string key;
+        bool found;
+        std::string value;
+    } cases[] = {
+        {"parameters", "key0", true, "Parameters0"},   {"OTHER", "KEY2999", true, "Other2999"},
+        {"Parameters", "kEy1234", true, "Parameters1234"}, {"other", "key7", true, "last Other"},
+        {"Parameters", "Key7", true, "last Parameters"}, {"Parameters", "Only", false, ""},
+        {"third", "ONLY", true, "here"},                 {"Third", "Key0", false, ""},
+        {"Parameters", "Key3000", false, ""},            {"Missing", "Key0", false, ""},
+        {"THIRD", "esc", true, "C:\\dir\nnext"},
+    };
+    for (const Case& c : cases) {
+        std::string v;
+        EXPECT_EQ(f.Read(c.section, c.key, v), c.found) << c.section << " " << c.key;
+        if (c.found) EXPECT_EQ(v, c.value) << c.section << " " << c.key;
+    }
+
+    ASSERT_TRUE(f.Write("other", "key42", "first change"));
+    ASSERT_TRUE(f.Write("other", "key42", "changed"));
+    std::string expected = text;
+    const std::string before = "[Other]\n";
+    const auto at = expected.find("Key42=Other42\n", expected.find(before));
+    expected.replace(at, std::string("Key42=Other42\n").size(), "Key42=changed\n");
+    // Equal keys are kept once, with the first spelling and the last value.
+    for (const char* section : {"Parameters", "Other"}) {
+        const std::string dup = "KEY7=last " + std::string(section) + "\n";
+        expected.erase(expected.find(dup), dup.size());
+        const std::string first = "Key7=" + std::string(section) + "7\n";
+        expected.replace(expected.find(first), first.size(), "Key7=last " + std::string(section) + "\n");
+    }
+    EXPECT_EQ(pemtest::ReadFile(path), expected);
+}

@@ -6,6 +6,9 @@
 #include "SettingsStore.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <map>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -60,6 +63,7 @@ const ProductCase kProducts[] = {
 TEST_F(StartupTest, EachProductShapesTheWindow) {
     const char* tabs[] = {"TabSheetLangSel_Pemaris", "TabSheetLangSel_Mindra", "TabSheetLangSel_Velling",
                           "TabSheetLangSel_Harnox"};
+    std::map<int, std::vector<QImage>> iconsByFamily;
     for (const auto& c : kProducts) {
         SCOPED_TRACE(c.exe);
         TfrmPemarisMain* f = Start(c.exe);
@@ -86,7 +90,18 @@ TEST_F(StartupTest, EachProductShapesTheWindow) {
         for (TAction* a : {f->ActOpenProject, f->ActNewProject, f->ActSaveProject, f->ActSaveProjectAs})
             EXPECT_EQ(a->Visible(), !c.derived) << a->Name();
         EXPECT_EQ(recorder.HasText("Fatal errors during start, application will be stopped"), false);
+        const QImage icon = f->windowIcon().pixmap(32).toImage();
+        EXPECT_FALSE(icon.isNull());
+        iconsByFamily[FindProduct(c.exe)->Family].push_back(icon);
         form.reset();
+    }
+    // The window's icon is its family's: one per family, no two alike.
+    ASSERT_EQ(iconsByFamily.size(), 5u);
+    std::vector<QImage> firsts;
+    for (const auto& [family, icons] : iconsByFamily) {
+        for (const QImage& i : icons) EXPECT_EQ(i, icons.front()) << "family " << family;
+        for (const QImage& other : firsts) EXPECT_NE(icons.front(), other) << "family " << family;
+        firsts.push_back(icons.front());
     }
 }
 

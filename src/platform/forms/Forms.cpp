@@ -145,7 +145,13 @@ TMenuItem::TMenuItem(TComponent* owner, QWidget* parent, const std::string& name
 TImageList::TImageList(TComponent* owner, const std::string& name)
     : QObject(owner ? owner->Object() : nullptr), TComponent(this, owner, name, "TImageList") {}
 QIcon TImageList::Icon(int i) const {
-    return i >= 0 && i < Count() ? icons_[static_cast<size_t>(i)] : QIcon();
+    if (i < 0 || i >= Count()) return QIcon();
+    Image& image = images_[static_cast<size_t>(i)];
+    if (image.make) {
+        image.icon = image.make();
+        image.make = nullptr;
+    }
+    return image.icon;
 }
 
 TFontDialog::TFontDialog(TComponent* owner, const std::string& name)

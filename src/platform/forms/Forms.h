@@ -9,6 +9,7 @@
 #include "DialogService.h"
 
 #include <QIcon>
+#include <functional>
 #include <QMainWindow>
 #include <QEventLoop>
 #include <QMenu>
@@ -88,12 +89,19 @@ public:
 class TImageList : public QObject, public TComponent {
 public:
     TImageList(TComponent* owner, const std::string& name);
-    int Count() const { return static_cast<int>(icons_.size()); }
-    void Add(const QIcon& icon) { icons_.push_back(icon); }
+    int Count() const { return static_cast<int>(images_.size()); }
+    void Add(const QIcon& icon) { images_.push_back({icon, {}}); }
+    // An image made the first time it is asked for: decoding the images of
+    // a list whose one image in use is picked later costs start-up time.
+    void AddLazy(std::function<QIcon()> make) { images_.push_back({{}, std::move(make)}); }
     QIcon Icon(int i) const;
 
 private:
-    std::vector<QIcon> icons_;
+    struct Image {
+        QIcon icon;
+        std::function<QIcon()> make; // set until the icon is made
+    };
+    mutable std::vector<Image> images_;
 };
 
 // Non-visual font dialog: holds the chosen font.

@@ -20,16 +20,17 @@ namespace {
 
 // Backslashes are escaped, and so were line ends in files of earlier
 // versions: a value read back is the value written.
-std::string Escape(const std::string& v) {
-    std::string r;
-    r.reserve(v.size());
+void AppendEscaped(std::string& r, std::string_view v) {
+    if (v.find_first_of("\\\n\r") == std::string_view::npos) {
+        r += v;
+        return;
+    }
     for (char c : v) {
         if (c == '\\') r += "\\\\";
         else if (c == '\n') r += "\\n";
         else if (c == '\r') r += "\\r";
         else r += c;
     }
-    return r;
 }
 std::string Unescape(std::string_view v) {
     if (v.find('\\') == std::string_view::npos) return std::string(v);
@@ -48,11 +49,14 @@ std::string Unescape(std::string_view v) {
 }
 
 std::string Folded(std::string_view s) { return AsciiLowerCase(s); }
-std::string KeyOf(const std::string& section, std::string_view key) {
-    std::string k = Folded(section);
-    k += '\n'; // never part of a name
-    k += Folded(key);
-    return k;
+
+unsigned char FoldedChar(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
+
+bool SameFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldedChar(static_cast<unsigned char>(a[i])) != FoldedChar(static_cast<unsigned char>(b[i]))) return false;
+    return true;
 }
 
 bool HoldsControl(const std::string& s) { return PosCharSetFrom(csControl, s) > 0; }
@@ -91,14 +95,14 @@ void IniSettingsFile::Load() {
     loaded_ = stamp;
     sections_.clear();
     sectionIndex_.clear();
-    keyIndex_.clear();
+    owned_.clear();
+    text_.clear();
     refused_ = false;
-    std::string text;
-    const TReadStatus status = TryReadRegularFile(path_, text, kMaxSize);
+    const TReadStatus status = TryReadRegularFile(path_, text_, kMaxSize);
     const std::string shown = Utf8ToCp1252(path_);
     const char* why = nullptr;
     switch (status) {
-    case TReadStatus::Ok: Parse(text); return;
+    case TReadStatus::Ok: Parse(); return;
     case TReadStatus::Missing: return;
     case TReadStatus::NotRegular: why = " is not a regular file"; break;
     case TReadStatus::TooLarge: why = " is larger than 64 MB and taken as corrupt"; break;
@@ -108,11 +112,16 @@ void IniSettingsFile::Load() {
     Warn("Settings file " + shown + why + ": defaults are used and the file is left as it is");
 }
 
-void IniSettingsFile::Parse(const std::string& textIn) {
-    std::string_view text(textIn);
-    // Room for every line at once: no index grows key by key.
+std::string_view IniSettingsFile::Own(std::string_view text) { return owned_.emplace_back(text); }
+
+void IniSettingsFile::Parse() {
+    const std::string_view text(text_);
+    // Room for every key at once, so that neither the index nor the entries
+    // grow key by key: no more keys than lines, nor than "=" signs.
     const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-    keyIndex_.reserve(lines);
+    const auto signs = static_cast<std::size_t>(std::count(text.begin(), text.end(), '='));
+    const std::size_t keys = std::min(lines, signs);
+    bool reserved = false; // the first section with entries gets the room
     bool inSection = false;
     std::size_t cur = 0;
     size_t pos = 0;
@@ -126,29 +135,97 @@ void IniSettingsFile::Parse(const std::string& textIn) {
         if (line[0] == '[') {
             const auto close = line.rfind(']');
             cur = SectionFor(std::string(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
-            if (sections_[cur].entries.empty()) sections_[cur].entries.reserve(lines);
             inSection = true;
             continue;
         }
         const auto eq = line.find('=');
         if (eq == std::string_view::npos || !inSection) continue; // corrupt line: skipped
+        if (!reserved) {
+            sections_[cur].entries.reserve(keys);
+            ReserveIndex(sections_[cur], keys);
+            reserved = true;
+        }
         // The last of equal keys counts.
-        Put(cur, std::string(line.substr(0, eq)), Unescape(line.substr(eq + 1)));
+        const std::string_view raw = line.substr(eq + 1);
+        if (raw.find('\\') == std::string_view::npos) Put(cur, line.substr(0, eq), raw, false, false);
+        else Put(cur, line.substr(0, eq), Unescape(raw), false, true);
     }
-    for (auto& sec : sections_) sec.entries.shrink_to_fit();
 }
 
-bool IniSettingsFile::Put(std::size_t section, std::string key, std::string value) {
+std::uint32_t IniSettingsFile::HashOf(std::string_view key) {
+    // FNV-1a over the folded bytes.
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : key) {
+        h ^= FoldedChar(static_cast<unsigned char>(c));
+        h *= 1099511628211ull;
+    }
+    // Mixed down, so that keys that differ in their last digits spread
+    // over the whole table.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return static_cast<std::uint32_t>(h);
+}
+
+std::size_t IniSettingsFile::SlotOf(const Section& s, std::string_view key, std::uint32_t hash) {
+    const std::size_t mask = s.keySlots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = s.keySlots[i];
+        if (slot.entry == kNoEntry) return i;
+        if (slot.hash == hash && SameFolded(s.entries[slot.entry].key, key)) return i;
+    }
+}
+
+void IniSettingsFile::ReserveIndex(Section& s, std::size_t keys) {
+    std::size_t size = 16;
+    while (size * 3 < keys * 4) size *= 2;
+    if (size <= s.keySlots.size()) return;
+    std::vector<Slot> old = std::move(s.keySlots);
+    s.keySlots.assign(size, Slot{});
+    const std::size_t mask = size - 1;
+    for (const Slot& slot : old) {
+        if (slot.entry == kNoEntry) continue;
+        std::size_t i = slot.hash & mask;
+        while (s.keySlots[i].entry != kNoEntry) i = (i + 1) & mask;
+        s.keySlots[i] = slot;
+    }
+}
+
+bool IniSettingsFile::Put(std::size_t section, std::string_view key, std::string_view value, bool ownKey,
+                          bool ownValue) {
     Section& s = sections_[section];
-    const auto [it, added] = keyIndex_.try_emplace(KeyOf(s.name, key), s.entries.size());
-    if (added) s.entries.push_back({std::move(key), std::move(value)});
-    else s.entries[it->second].value = std::move(value);
+    ReserveIndex(s, s.entries.size() + 1);
+    const std::uint32_t hash = HashOf(key);
+    Slot& slot = s.keySlots[SlotOf(s, key, hash)];
+    const bool added = slot.entry == kNoEntry;
+    if (added) {
+        slot = {hash, static_cast<std::uint32_t>(s.entries.size())};
+        s.entries.push_back({ownKey ? Own(key) : key, {}, kNotOwned});
+    }
+    Entry& e = s.entries[slot.entry];
+    if (!ownValue) {
+        e.value = value;
+    } else if (e.ownedValue != kNotOwned) {
+        // A value changed again reuses its string.
+        std::string& own = owned_[e.ownedValue];
+        own.assign(value);
+        e.value = own;
+    } else {
+        e.ownedValue = static_cast<std::uint32_t>(owned_.size());
+        e.value = Own(value);
+    }
     return added;
 }
 
 bool IniSettingsFile::Save() {
     if (refused_) return false;
     std::string text;
+    std::size_t size = 0;
+    for (const auto& s : sections_) {
+        size += s.name.size() + 4;
+        for (const auto& e : s.entries) size += e.key.size() + e.value.size() + 2;
+    }
+    text.reserve(size + size / 8); // escapes are rare
     for (const auto& s : sections_) {
         text += '[';
         text += s.name;
@@ -156,7 +233,7 @@ bool IniSettingsFile::Save() {
         for (const auto& e : s.entries) {
             text += e.key;
             text += '=';
-            text += Escape(e.value);
+            AppendEscaped(text, e.value);
             text += '\n';
         }
         text += '\n';
@@ -181,15 +258,17 @@ std::size_t IniSettingsFile::SectionFor(const std::string& name) {
 IniSettingsFile::Entry* IniSettingsFile::FindEntry(const std::string& section, const std::string& key) {
     const auto s = sectionIndex_.find(Folded(section));
     if (s == sectionIndex_.end()) return nullptr;
-    const auto e = keyIndex_.find(KeyOf(section, key));
-    return e == keyIndex_.end() ? nullptr : &sections_[s->second].entries[e->second];
+    Section& sec = sections_[s->second];
+    if (sec.keySlots.empty()) return nullptr;
+    const Slot& slot = sec.keySlots[SlotOf(sec, key, HashOf(key))];
+    return slot.entry == kNoEntry ? nullptr : &sec.entries[slot.entry];
 }
 
 bool IniSettingsFile::Read(const std::string& section, const std::string& key, std::string& value) {
     Load();
     const Entry* e = FindEntry(section, key);
     if (!e) return false;
-    value = e->value;
+    value.assign(e->value);
     return true;
 }
 
@@ -202,7 +281,7 @@ bool IniSettingsFile::Write(const std::string& section, const std::string& key, 
     }
     Load();
     if (const Entry* e = FindEntry(section, key); e && e->value == value) return !refused_;
-    Put(SectionFor(section), key, value);
+    Put(SectionFor(section), key, value, true, true);
     return Save();
 }
 

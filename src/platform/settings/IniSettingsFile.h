@@ -14,8 +14,10 @@
 // keys holding control characters are not stored. Both are reported through
 // OnWarning.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -46,12 +48,26 @@ public:
     std::function<void(const std::string&)> OnWarning;
 
 private:
+    // Keys and values are views: into the text as it was read, or into a
+    // string of owned_ (a value unescaped, changed or new, a new key), so
+    // that a load makes no string per key.
+    static constexpr std::uint32_t kNotOwned = 0xFFFFFFFFu;
     struct Entry {
-        std::string key, value;
+        std::string_view key, value;
+        std::uint32_t ownedValue = kNotOwned; // the value's string in owned_
+    };
+    // A section's key index: open addressing over one flat table, each slot
+    // holding the key's case-folded hash and where its entry is. A look-up
+    // folds the key as it hashes and compares, so the index holds no copies
+    // of the keys, and its small slots keep it compact as the keys grow.
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t entry = 0xFFFFFFFFu;
     };
     struct Section {
         std::string name;
         std::vector<Entry> entries;
+        std::vector<Slot> keySlots; // a power of two in size, at most 3/4 used
     };
     struct Stamp {
         long long mtime = 0, size = 0, inode = 0;
@@ -60,21 +76,30 @@ private:
     };
     static Stamp StampOf(const std::string& path);
     void Load();
-    void Parse(const std::string& text);
+    void Parse();
+    // A copy of the text kept for as long as the entries are.
+    std::string_view Own(std::string_view text);
     bool Save();
     std::size_t SectionFor(const std::string& name);
     // The entry of a key, or null.
     Entry* FindEntry(const std::string& section, const std::string& key);
-    // Adds the entry, or replaces the value of the key; whether it was added.
-    bool Put(std::size_t section, std::string key, std::string value);
+    // Adds the entry, or replaces the value of the key; whether it was
+    // added. Views that are not kept alive elsewhere must be owned.
+    bool Put(std::size_t section, std::string_view key, std::string_view value, bool ownKey, bool ownValue);
     void Warn(const std::string& text);
 
+    static constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
+    static std::uint32_t HashOf(std::string_view key);
+    // The slot holding the key, or the free slot where it belongs.
+    static std::size_t SlotOf(const Section& s, std::string_view key, std::uint32_t hash);
+    // Room in the section's index for this many keys.
+    static void ReserveIndex(Section& s, std::size_t keys);
+
     std::string path_;
+    std::string text_;               // the text as it was read
+    std::deque<std::string> owned_; // never moves its strings
     std::vector<Section> sections_;
     std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> section
-    // Folded section name, "\n", folded key -> entry of that section: one
-    // index for all keys, made once per load.
-    std::unordered_map<std::string, std::size_t> keyIndex_;
     Stamp loaded_;
     bool everLoaded_ = false;
     bool refused_ = false;
