@@ -12,11 +12,11 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QUrl>
-#include <filesystem>
 #include <chrono>
-#include <functional>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
