@@ -17,6 +17,11 @@
 //   Metrics/<system>.met           the system's report with its test cases
 //   Specs/SRCnnnn.inf .prc .dec .dat .use and .<language>
 //                                  post-documentation listings, native and joined
+//                                  (assembler, COBOL, PL/I, RPG)
+//   Specs/SRCnnnn.<language>       the module specification listing (every
+//                                  other language): includes, classes,
+//                                  methods, the calls they make, fields and
+//                                  conditions of a C-like source
 //   Defis/SRCnnnn.def              the deficiency listing
 //   Tavrel/<system>.xml            the system's metric document for the evaluation
 #include "ToolContract.h"
@@ -335,6 +340,144 @@ std::map<std::string, std::string> PostDocumentation(const TAnalysis& a) {
     return out;
 }
 
+// What the module specification lists of a C-like source (Java, C): the
+// lines that bring other sources in, the classes, the methods with the
+// calls each makes, the fields and the conditions.
+struct TMethod {
+    int line;
+    std::string head; // name and parameters
+    std::vector<std::pair<int, std::string>> calls;
+};
+struct TModuleLook {
+    std::vector<std::pair<int, std::string>> includes, classes, fields, conditions;
+    std::vector<TMethod> methods;
+};
+
+bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+bool IsKeyword(const std::string& w) {
+    for (const char* k : {"if", "for", "while", "switch", "catch", "return", "synchronized", "sizeof"})
+        if (w == k) return true;
+    return false;
+}
+
+TModuleLook LookAtModule(const std::vector<std::string>& lines) {
+    TModuleLook m;
+    int depth = 0;
+    int body = -1; // the depth a method's body is opened at, -1 outside one
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int n = int(i) + 1;
+        const std::string t = Trim(lines[i]);
+        const int before = depth;
+        for (char c : t) depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        if (body >= 0 && before <= body) body = -1; // the method has ended
+        if (t.empty() || StartsWith(t, "//") || StartsWith(t, "/*") || StartsWith(t, "*") || t[0] == '}') continue;
+        if (StartsWith(t, "package ") || StartsWith(t, "import ") || StartsWith(t, "#include")) {
+            m.includes.push_back({n, t});
+            continue;
+        }
+        if (t[0] == '#') continue;
+        const size_t open = t.find('(');
+        if (body < 0) {
+            const std::string word = " " + t;
+            if (word.find(" class ") != std::string::npos || word.find(" interface ") != std::string::npos) {
+                m.classes.push_back({n, t});
+                continue;
+            }
+            if (open != std::string::npos && t.back() == '{') {
+                // A method's head: the identifier before "(" and the parameters.
+                size_t b = open;
+                while (b > 0 && IsIdentChar(t[b - 1])) --b;
+                const std::string name = t.substr(b, open - b);
+                if (!name.empty() && !IsKeyword(name)) {
+                    m.methods.push_back({n, name + t.substr(open, t.find(')', open) - open + 1), {}});
+                    body = before;
+                }
+                continue;
+            }
+            // A field: a declaration outside any method (a declared function is none).
+            if (t.back() == ';' && (open == std::string::npos || t.find('=') < open)) m.fields.push_back({n, t});
+            continue;
+        }
+        const std::string first = t.substr(0, t.find_first_of(" (;"));
+        if (first == "if" || first == "for" || first == "while" || first == "switch" || first == "else")
+            m.conditions.push_back({n, t});
+        // The calls: an identifier before "(", not a keyword, not a constructor.
+        for (size_t at = open; at != std::string::npos; at = t.find('(', at + 1)) {
+            size_t b = at;
+            while (b > 0 && IsIdentChar(t[b - 1])) --b;
+            const std::string name = t.substr(b, at - b);
+            const bool constructed = b >= 4 && t.compare(b - 4, 4, "new ") == 0;
+            if (!name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) && !IsKeyword(name) && !constructed)
+                m.methods.back().calls.push_back({n, name});
+        }
+    }
+    return m;
+}
+
+// The module specification listing of one source: a page header naming
+// the source, then a box per section; each content line carries its source
+// line number, entries are set off by a dashed row.
+std::string ModuleSpecification(const TParameterDocument& doc, const TAnalysis& a, const std::string& origPath,
+                                 const std::string& component, const std::string& module) {
+    const size_t width = 118;
+    const std::string border = "+" + std::string(width, '-') + "+";
+    const std::string entry = "      :+----------------------------------------";
+    auto box = [&](const std::string& text) { return Boxed(text, width) + "\n"; };
+    auto numbered = [&](int line, const std::string& text) { return box(Format(" %5d:", line) + text); };
+    // The source named with the folder it is in.
+    const size_t slash = origPath.find_last_of("/\\");
+    std::string folder = slash == std::string::npos ? "" : origPath.substr(0, slash);
+    folder = folder.substr(folder.find_last_of("/\\") == std::string::npos ? 0 : folder.find_last_of("/\\") + 1);
+    std::string r = "/ KORVEX MODULE SPECIFICATION OF SYSTEM " + doc.systemName + "\n\n" + border + "\n";
+    r += box("          P E M A R I S   M O D U L E   S P E C I F I C A T I O N");
+    r += box("");
+    r += box(Format(" SYSTEM: %-19s VERSION: %s", doc.systemName.c_str(), doc.version.c_str()));
+    r += box(Format(" PRODUCT: %-18s PAGE: 1", doc.productName.c_str()));
+    r += box(Format(" COMPONENT: %-16s MODULE: %s", component.c_str(), module.c_str()));
+    r += box(" LANGUAGE: " + doc.language);
+    r += box("   SOURCE NAME:   " + (folder.empty() ? "" : folder + "\\") + a.name + "   DATE: " + Today());
+    const TModuleLook m = LookAtModule(a.lines);
+    auto section = [&](const char* title, const std::string& body) {
+        if (body.empty()) return;
+        r += border + "\n" + box(std::string("        ") + title) + border + "\n" + body + box("");
+    };
+    auto plain = [&](const std::vector<std::pair<int, std::string>>& v) {
+        std::string b;
+        for (const auto& [n, t] : v) b += numbered(n, t);
+        return b;
+    };
+    auto entries = [&](const std::vector<std::pair<int, std::string>>& v) {
+        std::string b;
+        for (const auto& [n, t] : v) b += box(entry) + numbered(n, t);
+        return b;
+    };
+    std::vector<std::pair<int, std::string>> heads;
+    std::string references;
+    for (const TMethod& f : m.methods) {
+        heads.push_back({f.line, f.head});
+        if (f.calls.empty()) continue;
+        references += box(entry) + numbered(f.line, f.head.substr(0, f.head.find('(')));
+        for (const auto& [n, name] : f.calls) references += numbered(n, name);
+    }
+    section("INCLUDES", plain(m.includes));
+    section("CLASSES", plain(m.classes));
+    section("METHODS/PROCEDURES", entries(heads));
+    // The references close with a dashed row of their own.
+    section("FUNCTION REFERENCES", references.empty() ? references : references + box(entry));
+    section("DATA ATTRIBUTES", entries(m.fields));
+    section("CONDITION LOGIC", plain(m.conditions));
+    return r + border + "\n";
+}
+
+// Assembler, COBOL, PL/I and RPG are post-documented; every other language
+// gets a module specification.
+bool PostDocumented(const std::string& language) {
+    for (const char* l : {"ASM", "COB", "PLI", "RPG"})
+        if (language == l) return true;
+    return false;
+}
+
 std::string FileName(const std::string& path) {
     const size_t s = path.find_last_of("/\\");
     return s == std::string::npos ? path : path.substr(s + 1);
@@ -392,14 +535,19 @@ int main(int argc, char** argv) {
         WriteResult(doc.outputDir, "Metrics", tree + ".met", MetricsReport(doc, "Source: " + a.name, one));
         WriteResult(doc.outputDir, "Metrics", tree + ".xml", MetricDocument(doc, "Module", a.name, one));
         WriteResult(doc.outputDir, "Defis", tree + ".def", DeficiencyListing(doc, a));
-        // The native listings, and the joined one that holds them in order.
-        const auto post = PostDocumentation(a);
-        std::string joined;
-        for (const char* ext : {".inf", ".prc", ".dec", ".dat", ".use"}) {
-            WriteResult(doc.outputDir, "Specs", tree + ext, post.at(ext));
-            joined += post.at(ext);
+        if (PostDocumented(doc.language)) {
+            // The native listings, and the joined one that holds them in order.
+            const auto post = PostDocumentation(a);
+            std::string joined;
+            for (const char* ext : {".inf", ".prc", ".dec", ".dat", ".use"}) {
+                WriteResult(doc.outputDir, "Specs", tree + ext, post.at(ext));
+                joined += post.at(ext);
+            }
+            WriteResult(doc.outputDir, "Specs", tree + "." + doc.language, joined);
+        } else {
+            WriteResult(doc.outputDir, "Specs", tree + "." + doc.language,
+                        ModuleSpecification(doc, a, s.origPath, TreeComponent(s.treePath), TreeModule(s.treePath)));
         }
-        WriteResult(doc.outputDir, "Specs", tree + "." + doc.language, joined);
         log << s.origPath << ": " << a.statements << " statements, " << a.hits.size() << " rule violations\n";
         ++done;
         system.Add(a);

@@ -11,6 +11,7 @@
 #include "ResultTabs.h"
 #include "SimpleViewerFrame.h"
 #include "SpecsFrame.h"
+#include "SpecsFrameObj.h"
 #include "XMLViewer.h"
 
 #include <QApplication>
@@ -33,19 +34,21 @@ protected:
         MainFormTest::TearDown();
     }
 
-    // The demo installation with the demo tool in place of every tool, the
-    // demo job with its paths filled in, started as Korvex on that job.
-    void StartOnDemoJob() {
+    // The demo installation with the demo tool in place of every tool, a
+    // demo job with its paths filled in (its output directory named after
+    // its language code), started as Korvex on that job.
+    void StartOnDemoJob(const std::string& name = "Billing", const std::string& code = "COB") {
+        out = work / ("output/" + code);
         CopyTree(kDemo);
         for (const auto& e : fs::recursive_directory_iterator(install / "Tools"))
             if (e.path().extension() == ".exe")
                 fs::copy_file(PROGRAM_DIR "/demo_tool", e.path(), fs::copy_options::overwrite_existing);
         fs::create_directories(out);
-        std::string job = pemtest::ReadFile(kDemo + "/jobs/Billing.jkvx.in");
+        std::string job = pemtest::ReadFile(kDemo + "/jobs/" + name + ".jkvx.in");
         for (const auto& [mark, value] : {std::pair<std::string, std::string>{"@OUTPUT@", out},
                                           {"@SAMPLE@", install / "sample"}})
             for (size_t at; (at = job.find(mark)) != std::string::npos;) job.replace(at, mark.size(), value);
-        const std::string jobFile = install / "Billing.jkvx";
+        const std::string jobFile = install / (name + ".jkvx");
         pemtest::WriteFile(jobFile, job);
         pem::SetCommandLine({"-Proj", jobFile});
         Start("Korvex");
@@ -93,7 +96,7 @@ protected:
     }
 
     pemtest::TempDir work;
-    std::string out = work / "output/COB";
+    std::string out;
     std::unique_ptr<TfrmXMLViewer> viewer;
     std::unique_ptr<TfrmCompoundMetrics> metrics;
 };
@@ -188,6 +191,71 @@ TEST_F(DemoResultsTest, EveryKindOfResultOpensWithRealContent) {
     EXPECT_NE(compound.find("ENumOfSummed=\"1\""), std::string::npos) << compound;
     EXPECT_NE(compound.find("<Nr_Stmts"), std::string::npos) << compound;
     EXPECT_NE(compound.find("<Program_Quality"), std::string::npos) << compound;
+    EXPECT_EQ(Errors(), std::vector<std::string>{});
+}
+
+// The C job's module specifications: each source's sections from the demo
+// analysis, their entries added as they are opened, each jumping to its
+// line in the sample source.
+TEST_F(DemoResultsTest, ModuleSpecificationsOfTheCJobShowTheirSectionsAndEntries) {
+    StartOnDemoJob("Tally", "C");
+    ASSERT_EQ(form->SourceFiles.CheckedCount(), 2) << "the demo job is open";
+    recorder.records.clear();
+    ASSERT_TRUE(RunAnalysis());
+    ASSERT_TRUE(recorder.HasText("Analysis completed, processing finished")) << ::testing::PrintToString(Errors());
+
+    auto* specs = Open<TFrameSpecsObj>("ActViewSpecs", "Specs/Tally/Count/tally.C");
+    ASSERT_NE(specs, nullptr);
+    ASSERT_EQ(specs->TreeView1->topLevelItemCount(), 1);
+    QTreeWidgetItem* source = specs->TreeView1->topLevelItem(0);
+    EXPECT_EQ(source->text(0).toStdString(), "tally.c");
+    ASSERT_EQ(Children(source), (std::vector<std::string>{"Includes", "Methods/Procedures", "Function references",
+                                                          "Data attributes", "Condition logic"}));
+    const auto select = [&](QTreeWidgetItem* node) {
+        specs->TreeView1->setCurrentItem(node);
+        QApplication::processEvents();
+    };
+    const auto selected = [&] {
+        return specs->RichEditSourceView->textCursor().selectedText().trimmed().toStdString();
+    };
+
+    // A method: its head in the source.
+    QTreeWidgetItem* methods = source->child(1);
+    select(methods);
+    ASSERT_EQ(Children(methods), (std::vector<std::string>{"tally_reset(struct tally *t)",
+                                                           "tally_add(struct tally *t, int value)",
+                                                           "tally_mean(const struct tally *t)",
+                                                           "tally_fill(struct tally *t, const int *values, int n)"}));
+    select(methods->child(1));
+    EXPECT_EQ(selected(), "int tally_add(struct tally *t, int value) {");
+
+    // The calls each function makes, grouped by the caller; a call selects
+    // its name in its line.
+    QTreeWidgetItem* references = source->child(2);
+    select(references);
+    ASSERT_EQ(Children(references), (std::vector<std::string>{"tally_reset", "tally_fill"}));
+    ASSERT_EQ(Children(references->child(1)), (std::vector<std::string>{"tally_reset", "tally_add"}));
+    select(references->child(1)->child(1));
+    EXPECT_EQ(selected(), "tally_add");
+
+    // The conditions, shown as the section's text.
+    select(source->child(4));
+    EXPECT_EQ(specs->LabelListType->Caption(), "Condition logic");
+    const std::string memo = specs->MemoSpecs->document()->toPlainText().toStdString();
+    EXPECT_NE(memo.find("   30 for (int i = 0; i < n; i++)"), std::string::npos) << memo;
+    EXPECT_EQ(Errors(), std::vector<std::string>{});
+
+    // The header's listing: the record's fields.
+    specs = Open<TFrameSpecsObj>("ActViewSpecs", "Specs/Tally/Count/tallyrec.C");
+    ASSERT_NE(specs, nullptr);
+    ASSERT_EQ(specs->TreeView1->topLevelItemCount(), 1);
+    source = specs->TreeView1->topLevelItem(0);
+    EXPECT_EQ(source->text(0).toStdString(), "tallyrec.h");
+    ASSERT_EQ(Children(source), std::vector<std::string>{"Data attributes"});
+    select(source->child(0));
+    ASSERT_EQ(Children(source->child(0)), (std::vector<std::string>{"int count;", "long sum;", "int largest;"}));
+    select(source->child(0)->child(1));
+    EXPECT_EQ(selected(), "long sum;");
     EXPECT_EQ(Errors(), std::vector<std::string>{});
 }
 

@@ -1,7 +1,9 @@
-// A drag between two programs on a real X server: a viewer's file dragged
-// into another program's window arrives there with its data. Within one
-// process no drag sees this: there the data is read while the drag still
-// runs, where an X11 target reads it only once the drop is answered.
+// Drags between two programs on a real X server: a viewer's file dragged
+// into another program's window arrives there with its data, and files
+// dragged from another program into the source-file list arrive in the
+// list. Within one process no drag sees this: there the data is read while
+// the drag still runs, where an X11 target reads it only once the drop is
+// answered.
 #include "TestSupport.h"
 
 #include <QByteArray>
@@ -13,6 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -127,6 +131,18 @@ protected:
         ASSERT_EQ(xdotool.exitCode(), 0) << args.join(' ').toStdString();
     }
     void MoveTo(QPoint at) { Mouse({"mousemove", QString::number(at.x()), QString::number(at.y())}); }
+    // Presses on `from`, starts the drag with a move once the drag-start
+    // delay is over, and moves over `into` until `arrived` says the target
+    // has it, then lets go.
+    void Drag(QPoint from, QPoint into, const std::function<bool()>& arrived) {
+        MoveTo(from);
+        Mouse({"mousedown", "1", "sleep", "0.3"});
+        MoveTo(from + QPoint(30, 0));
+        const auto end = Clock::now() + kWait;
+        int step = 0;
+        while (!arrived() && Clock::now() < end) MoveTo(into + QPoint(step++ % 8, 0));
+        Mouse({"mouseup", "1"});
+    }
 
     QString xvfb_, xdotool_;
     VirtualDisplay display_;
@@ -144,19 +160,11 @@ TEST_F(CrossProcessDragTest, AViewersFileDraggedIntoAnotherProgramArrivesWithIts
     ASSERT_GE(into.x(), 0) << target.Output().toStdString();
     ASSERT_GE(from.x(), 0) << viewer.Output().toStdString();
 
-    // Press on the viewer's panel; a move once the drag-start delay is over
-    // starts the drag.
-    MoveTo(from);
-    Mouse({"mousedown", "1", "sleep", "0.3"});
-    MoveTo(from + QPoint(30, 0));
-    // Over the target until it has answered a position and heard the next
-    // one: the source then knows the drop is taken.
-    const auto end = Clock::now() + kWait;
-    int step = 0;
-    while (target.WaitFor("over", 2, std::chrono::milliseconds(200)).isEmpty() && Clock::now() < end)
-        MoveTo(into + QPoint(step++ % 8, 0));
+    // From the viewer's panel, over the target until it has answered a
+    // position and heard the next one: the source then knows the drop is
+    // taken.
+    Drag(from, into, [&] { return !target.WaitFor("over", 2, std::chrono::milliseconds(200)).isEmpty(); });
     ASSERT_FALSE(target.WaitFor("over", 2).isEmpty()) << "the drag never reached the target";
-    Mouse({"mouseup", "1"});
 
     ASSERT_FALSE(target.WaitFor("dropped").isEmpty()) << target.Output().toStdString();
     EXPECT_EQ(viewer.WaitFor("result"), "result 0"); // a copy
@@ -171,6 +179,42 @@ TEST_F(CrossProcessDragTest, AViewersFileDraggedIntoAnotherProgramArrivesWithIts
         EXPECT_GT(line.mid(line.lastIndexOf(' ') + 1).toLongLong(), 0) << line.toStdString();
     }
     EXPECT_GT(formats, 0);
+}
+
+TEST_F(CrossProcessDragTest, FilesDraggedFromAnotherProgramArriveInTheSourceFileList) {
+    namespace fs = std::filesystem;
+    // The demo installation: its COBOL language takes ".cbl" sources.
+    fs::copy(FIXTURES_DIR "/../../demo", dir_.Path(), fs::copy_options::recursive);
+    fs::create_directories(dir_ / "out");
+    fs::create_directories(dir_ / "home");
+    fs::create_directories(dir_ / "src/Pay/Main");
+    const std::vector<std::string> files = {dir_ / "src/Pay/Main/A.cbl", dir_ / "src/Pay/Main/B.cbl"};
+    for (const std::string& f : files) pemtest::WriteFile(f, "       IDENTIFICATION DIVISION.\n");
+    QProcessEnvironment env = env_;
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir_ / "config"));
+    env.insert("XDG_DATA_HOME", QString::fromStdString(dir_ / "data"));
+    env.insert("HOME", QString::fromStdString(dir_ / "home"));
+    Helper program(XDND_TOOLS_DIR "/xdnd_program_host",
+                   {QString::fromStdString(dir_ / "Tools/Korvex"), QString::fromStdString(dir_ / "out")}, env);
+    Helper source(XDND_TOOLS_DIR "/xdnd_drag_source",
+                  {QString::fromStdString(files[0]), QString::fromStdString(files[1])}, env);
+    const QPoint into = PointOf(program.WaitFor("ready"));
+    const QPoint from = PointOf(source.WaitFor("ready"));
+    ASSERT_GE(into.x(), 0) << program.Output().toStdString();
+    ASSERT_GE(from.x(), 0) << source.Output().toStdString();
+
+    // Over the list until it has answered a position and heard the next
+    // one, the source told that it takes a copy.
+    Drag(from, into, [&] {
+        return !program.WaitFor("over", 2, std::chrono::milliseconds(200)).isEmpty() &&
+               !source.WaitFor("action 1", 1, std::chrono::milliseconds(200)).isEmpty();
+    });
+    ASSERT_FALSE(program.WaitFor("count 2").isEmpty())
+        << program.Output().toStdString() << "\nsource: " << source.Output().toStdString();
+    EXPECT_EQ(source.WaitFor("result"), "result 1") << "a copy";
+    const QByteArray got = program.Output();
+    for (const std::string& f : files)
+        EXPECT_NE(got.indexOf(QByteArray("file ") + f.c_str() + "\n"), -1) << got.toStdString();
 }
 
 } // namespace
