@@ -5,6 +5,7 @@
 #include "SafeFiles.h"
 #include "TempFiles.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -119,14 +120,14 @@ void TConsoleCapture::Clear() {
     }
 }
 
-bool TConsoleCapture::SaveToFile(const std::string& fileName) {
+bool TConsoleCapture::SaveToFile(const std::string& fileName, const std::function<void()>& between) {
     // The log is the output directory's own file: replaced in one step, and a
     // link in its place is replaced rather than written through.
     try {
         ReplaceOwnFileAtomically(
             Cp1252ToUtf8(fileName),
-            [this](const std::string& temp) {
-                if (!WriteTo(temp)) throw EFileError("Can not write file " + temp);
+            [this, &between](const std::string& temp) {
+                if (!WriteTo(temp, between)) throw EFileError("Can not write file " + temp);
             },
             fileName);
     } catch (const EFileError&) {
@@ -135,19 +136,42 @@ bool TConsoleCapture::SaveToFile(const std::string& fileName) {
     return true;
 }
 
-bool TConsoleCapture::WriteTo(const std::string& path) {
+namespace {
+constexpr size_t kSaveBlock = 1u << 20;
+// Written bytes are pushed to the disk every so often, so that the final
+// sync of a large log (before it replaces the old one) has little left to do.
+constexpr size_t kSyncEvery = 16u << 20;
+} // namespace
+
+bool TConsoleCapture::WriteTo(const std::string& path, const std::function<void()>& between) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
     bool ok = true;
+    size_t unsynced = 0;
+    auto wrote = [&](size_t n) {
+        unsynced += n;
+        if (unsynced >= kSyncEvery) {
+            ok = ok && std::fflush(out) == 0 && ::fdatasync(::fileno(out)) == 0;
+            unsynced = 0;
+        }
+        if (between) between();
+    };
     if (spool_) {
         std::fflush(spool_);
         std::rewind(spool_);
-        char buf[65536];
+        std::string buf(kSaveBlock, '\0');
         size_t n;
-        while (ok && (n = std::fread(buf, 1, sizeof buf, spool_)) > 0) ok = std::fwrite(buf, 1, n, out) == n;
+        while (ok && (n = std::fread(buf.data(), 1, buf.size(), spool_)) > 0) {
+            ok = std::fwrite(buf.data(), 1, n, out) == n;
+            wrote(n);
+        }
         std::fseek(spool_, 0, SEEK_END);
     }
-    ok = ok && std::fwrite(text_.data(), 1, text_.size(), out) == text_.size();
+    for (size_t at = 0; ok && at < text_.size(); at += kSaveBlock) {
+        const size_t n = std::min(kSaveBlock, text_.size() - at);
+        ok = std::fwrite(text_.data() + at, 1, n, out) == n;
+        wrote(n);
+    }
     return std::fclose(out) == 0 && ok;
 }
 
@@ -158,6 +182,8 @@ TToolOutputReader::TToolOutputReader(int productKind, std::size_t tailLimit)
 
 void TToolOutputReader::Reset() {
     assembler_ = TLineAssembler();
+    pending_.clear();
+    pendingAt_ = 0;
     capture_.Clear();
     memo_.clear();
     memoDropped_ = false;
@@ -177,8 +203,7 @@ void TToolOutputReader::Line(std::string&& line, TOutputStep& step) {
     }
 }
 
-TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
-    TOutputStep step;
+void TToolOutputReader::FeedNow(std::string_view chunk, TOutputStep& step) {
     scratch_.clear();
     whole_.clear();
     assembler_.Feed(chunk, scratch_, &whole_);
@@ -186,11 +211,53 @@ TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
     whole_.clear();
     for (std::string& line : scratch_) Line(std::move(line), step);
     scratch_.clear();
+}
+
+TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
+    if (PendingBytes() == 0) {
+        TOutputStep step;
+        FeedNow(chunk, step);
+        return step;
+    }
+    Queue(std::string(chunk));
+    return Work(TClock::time_point::max());
+}
+
+void TToolOutputReader::Queue(std::string&& chunk) {
+    if (chunk.empty()) return;
+    if (PendingBytes() == 0) {
+        pending_ = std::move(chunk);
+        pendingAt_ = 0;
+        return;
+    }
+    pending_.erase(0, pendingAt_);
+    pendingAt_ = 0;
+    pending_ += chunk;
+}
+
+namespace {
+// The block worked on between two looks at the clock: small enough that a
+// deadline is kept to well under a millisecond or two.
+constexpr size_t kWorkBlock = 64u << 10;
+} // namespace
+
+TOutputStep TToolOutputReader::Work(TClock::time_point deadline) {
+    TOutputStep step;
+    while (PendingBytes() > 0) {
+        const size_t n = std::min(kWorkBlock, PendingBytes());
+        FeedNow(std::string_view(pending_).substr(pendingAt_, n), step);
+        pendingAt_ += n;
+        if (TClock::now() >= deadline) break;
+    }
+    if (PendingBytes() == 0) {
+        pending_.clear();
+        pendingAt_ = 0;
+    }
     return step;
 }
 
 TOutputStep TToolOutputReader::Finish() {
-    TOutputStep step;
+    TOutputStep step = Work(TClock::time_point::max());
     std::string last;
     std::string whole;
     if (assembler_.Finish(last, &whole)) {

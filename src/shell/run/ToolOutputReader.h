@@ -3,10 +3,13 @@
 // lines assembled (CR LF or a lone LF ends a line, a partial line is carried
 // to the next chunk and given out when the run ends), counted by kind, kept
 // whole for "Console.log" and as a bounded tail for the console memo, whose
-// lines are cut at a fixed length.
+// lines are cut at a fixed length. The reader works to a deadline: what it
+// has not reached waits in order for the next turn.
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,12 +64,14 @@ public:
     void Clear();
     long LineCount() const { return lines_; }
     // Writes every line, each ended by LF. False when the file cannot be
-    // written; the old file then stays as it was.
-    bool SaveToFile(const std::string& fileName);
+    // written; the old file then stays as it was. between, when given, runs
+    // after each block written (a caller on the GUI thread serves its
+    // events there; the new file is not in place before the end).
+    bool SaveToFile(const std::string& fileName, const std::function<void()>& between = {});
 
 private:
     bool Spool();
-    bool WriteTo(const std::string& path);
+    bool WriteTo(const std::string& path, const std::function<void()>& between);
     std::string text_;
     long lines_ = 0;
     std::FILE* spool_ = nullptr;
@@ -85,10 +90,22 @@ public:
     static constexpr std::size_t kDefaultTail = 10000;
     explicit TToolOutputReader(int productKind, std::size_t tailLimit = kDefaultTail);
 
+    using TClock = std::chrono::steady_clock;
+
     void Reset();
-    // Takes a chunk of output; the step counts what it completed.
+    // Takes a chunk of output and works through everything that waits; the
+    // step counts what it completed.
     TOutputStep Feed(std::string_view chunk);
-    // The run has ended: the carried partial line becomes a line of its own.
+    // Takes a chunk of output behind what waits, without working on it.
+    void Queue(std::string&& chunk);
+    // Works through what waits, in order, until the deadline has passed
+    // (at least one block, so every call gets on); the rest waits for the
+    // next call. The step counts what this call completed.
+    TOutputStep Work(TClock::time_point deadline);
+    // Bytes taken and not yet worked on.
+    std::size_t PendingBytes() const { return pending_.size() - pendingAt_; }
+    // The run has ended: what waits is worked through and the carried
+    // partial line becomes a line of its own.
     TOutputStep Finish();
 
     // The lines the memo has not yet received, at most the tail bound (older
@@ -101,6 +118,7 @@ public:
 
 private:
     void Line(std::string&& line, TOutputStep& step);
+    void FeedNow(std::string_view chunk, TOutputStep& step);
 
     int kind_;
     std::size_t tailLimit_;
@@ -110,6 +128,8 @@ private:
     bool memoDropped_ = false;
     std::vector<std::string> scratch_;
     std::string whole_;
+    std::string pending_;       // taken, not yet worked on from pendingAt_
+    std::size_t pendingAt_ = 0;
 };
 
 } // namespace pem
