@@ -186,6 +186,7 @@ public:
     static int ConsoleStepMs;
     bool ReadingToolOutput = false;  // a step runs (events it serves re-enter)
     bool ToolOutputPosted = false;   // a continuation waits in the queue
+    std::chrono::steady_clock::time_point MemoFedAt; // the memo's last update
     // "Console.log" in the output directory from every line of the run;
     // the number of lines, -1 when it could not be written.
     long SaveConsoleLog();

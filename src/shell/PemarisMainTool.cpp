@@ -17,6 +17,9 @@
 #include "RunActions.h"
 #include "SharedRoutinesCommon.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <chrono>
 
 namespace pem {
@@ -122,6 +125,16 @@ bool TfrmPemarisMain::RunAndWait(const std::string& program, const std::vector<s
 
 namespace {
 
+// Below this backlog the reader takes what the tool wrote since; above it
+// the output waits in the tool's pipe, so the shell's memory stays bounded
+// when a tool writes faster than the console is read.
+constexpr std::size_t kTakeBelow = 1u << 20;
+
+// Appending many lines to a full memo costs the memo far more than setting
+// its text anew (it drops its first blocks one by one): above this many
+// lines the kept blocks and the new lines are set together.
+constexpr size_t kAppendAtMost = 1000;
+
 void FeedMemo(TMemo* memo, TToolOutputReader& reader) {
     bool replaced = false;
     const std::vector<std::string> lines = reader.TakeMemoLines(replaced);
@@ -131,23 +144,49 @@ void FeedMemo(TMemo* memo, TToolOutputReader& reader) {
         if (!text.empty()) text += '\n';
         text += l;
     }
-    if (replaced) memo->setPlainText(ToQ(text));
-    else memo->appendPlainText(ToQ(text));
+    const int limit = memo->maximumBlockCount();
+    // The memo makes a block of every line and of every piece between lone
+    // CRs; of more blocks than it keeps, only the last ones are given to it.
+    if (limit > 0) {
+        int blocks = 1;
+        for (size_t at = text.size(); at-- > 0;) {
+            if ((text[at] == '\n' || text[at] == '\r') && ++blocks > limit) {
+                text.erase(0, at + 1);
+                replaced = true;
+                break;
+            }
+        }
+    }
+    if (!replaced && lines.size() > kAppendAtMost && limit > 0 && !memo->document()->isEmpty()) {
+        const int blocks = memo->blockCount();
+        const int keep = std::min(blocks, std::max(0, limit - static_cast<int>(lines.size())));
+        QString kept;
+        for (QTextBlock b = memo->document()->findBlockByNumber(blocks - keep); keep > 0 && b.isValid(); b = b.next())
+            kept += b.text() + '\n';
+        memo->setPlainText(kept + ToQ(text));
+        memo->moveCursor(QTextCursor::End);
+        return;
+    }
+    if (replaced) {
+        memo->setPlainText(ToQ(text));
+        memo->moveCursor(QTextCursor::End);
+    } else {
+        memo->appendPlainText(ToQ(text));
+    }
 }
 
-} // namespace
-
-namespace {
-// Below this backlog the reader takes what the tool wrote since; above it
-// the output waits in the tool's pipe, so the shell's memory stays bounded
-// when a tool writes faster than the console is read.
-constexpr std::size_t kTakeBelow = 1u << 20;
 } // namespace
 
 TOutputStep TfrmPemarisMain::ReadToolOutputStep() {
     const auto deadline = TToolOutputReader::TClock::now() + std::chrono::milliseconds(ConsoleStepMs);
     const TOutputStep step = ToolOutput->Work(deadline);
-    FeedMemo(MemoCaptureConsole, *ToolOutput);
+    // A few lines go to the memo at once; a flood's tail, which the memo
+    // takes as a whole new text, at most ten times a second.
+    const auto now = TToolOutputReader::TClock::now();
+    if (ToolOutput->MemoLinesWaiting() <= kAppendAtMost || now - MemoFedAt >= std::chrono::milliseconds(100)) {
+        FeedMemo(MemoCaptureConsole, *ToolOutput);
+        MemoFedAt = now;
+    }
     return step;
 }
 

@@ -6,6 +6,7 @@
 #include "TempFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -82,6 +83,9 @@ bool MatchSourceMarker(int productKind, const std::string& line, std::string& af
 
 namespace {
 constexpr size_t kCaptureInMemory = 8u << 20;
+constexpr size_t kSpoolPiece = 1u << 20;
+// What may wait for the spool's writer; beyond it the capture waits.
+constexpr size_t kSpoolQueueBound = 64u << 20;
 }
 
 TConsoleCapture::~TConsoleCapture() { Clear(); }
@@ -89,7 +93,9 @@ TConsoleCapture::~TConsoleCapture() { Clear(); }
 void TConsoleCapture::Append(std::string_view bytes, long linesEnded) {
     text_ += bytes;
     lines_ += linesEnded;
-    if (text_.size() >= kCaptureInMemory) Spool();
+    // Once the capture has outgrown memory it goes to the spool in small
+    // pieces, so that no one write waits long for the disk.
+    if (text_.size() >= (spool_ ? kSpoolPiece : kCaptureInMemory)) Spool();
 }
 
 bool TConsoleCapture::Spool() {
@@ -105,15 +111,67 @@ bool TConsoleCapture::Spool() {
             ::close(fd);
             return false;
         }
+        stop_ = failed_ = false;
+        writer_ = std::thread([this] { WriteSpool(); });
     }
-    if (std::fwrite(text_.data(), 1, text_.size(), spool_) != text_.size()) return false;
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return queuedBytes_ < kSpoolQueueBound || failed_; });
+    queuedBytes_ += text_.size();
+    queue_.push_back(std::move(text_));
     text_.clear();
+    changed_.notify_all();
     return true;
 }
 
+void TConsoleCapture::WriteSpool() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        if (stop_) return;
+        std::string piece = std::move(queue_.front());
+        queue_.pop_front();
+        writing_ = true;
+        lock.unlock();
+        const bool ok = failed_ || std::fwrite(piece.data(), 1, piece.size(), spool_) == piece.size();
+        lock.lock();
+        writing_ = false;
+        queuedBytes_ -= piece.size();
+        if (!ok) failed_ = true;
+        changed_.notify_all();
+    }
+}
+
+void TConsoleCapture::StopWriter() {
+    if (!writer_.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
+    queue_.clear();
+    queuedBytes_ = 0;
+    stop_ = false;
+}
+
+bool TConsoleCapture::WaitWritten(const std::function<void()>& between) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!queue_.empty() || writing_) {
+        changed_.wait_for(lock, std::chrono::milliseconds(10));
+        if (between) {
+            lock.unlock();
+            between();
+            lock.lock();
+        }
+    }
+    return !failed_;
+}
+
 void TConsoleCapture::Clear() {
+    StopWriter();
     text_.clear();
     lines_ = 0;
+    failed_ = false;
     if (spool_) {
         std::fclose(spool_);
         spool_ = nullptr;
@@ -138,22 +196,43 @@ bool TConsoleCapture::SaveToFile(const std::string& fileName, const std::functio
 
 namespace {
 constexpr size_t kSaveBlock = 1u << 20;
-// Written bytes are pushed to the disk every so often, so that the final
-// sync of a large log (before it replaces the old one) has little left to do.
-constexpr size_t kSyncEvery = 16u << 20;
+
+// Writes all of it; false on an error.
+bool WriteAll(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// The disk gets each block as soon as it is written, and the block before
+// the last is waited for: no step waits for more than a block or two, and
+// the sync before the file replaces the old one has little left to do.
+// Advisory: where it is not supported, that sync does all the work.
+void PushToDisk(int fd, off_t end, off_t block) {
+    ::sync_file_range(fd, end - block, block, SYNC_FILE_RANGE_WRITE);
+    if (end >= 3 * block)
+        ::sync_file_range(fd, end - 3 * block, block,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+}
 } // namespace
 
 bool TConsoleCapture::WriteTo(const std::string& path, const std::function<void()>& between) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return false;
-    bool ok = true;
-    size_t unsynced = 0;
-    auto wrote = [&](size_t n) {
-        unsynced += n;
-        if (unsynced >= kSyncEvery) {
-            ok = ok && std::fflush(out) == 0 && ::fdatasync(::fileno(out)) == 0;
-            unsynced = 0;
-        }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = !spool_ || WaitWritten(between);
+    off_t written = 0;
+    auto put = [&](const char* p, size_t n) {
+        ok = ok && WriteAll(fd, p, n);
+        if (!ok) return;
+        written += static_cast<off_t>(n);
+        PushToDisk(fd, written, static_cast<off_t>(n));
         if (between) between();
     };
     if (spool_) {
@@ -161,18 +240,12 @@ bool TConsoleCapture::WriteTo(const std::string& path, const std::function<void(
         std::rewind(spool_);
         std::string buf(kSaveBlock, '\0');
         size_t n;
-        while (ok && (n = std::fread(buf.data(), 1, buf.size(), spool_)) > 0) {
-            ok = std::fwrite(buf.data(), 1, n, out) == n;
-            wrote(n);
-        }
+        while (ok && (n = std::fread(buf.data(), 1, buf.size(), spool_)) > 0) put(buf.data(), n);
         std::fseek(spool_, 0, SEEK_END);
     }
-    for (size_t at = 0; ok && at < text_.size(); at += kSaveBlock) {
-        const size_t n = std::min(kSaveBlock, text_.size() - at);
-        ok = std::fwrite(text_.data() + at, 1, n, out) == n;
-        wrote(n);
-    }
-    return std::fclose(out) == 0 && ok;
+    for (size_t at = 0; ok && at < text_.size(); at += kSaveBlock)
+        put(text_.data() + at, std::min(kSaveBlock, text_.size() - at));
+    return ::close(fd) == 0 && ok;
 }
 
 // ------------------------------------------------------------ reader

@@ -6,12 +6,15 @@
 // lines are cut at a fixed length. The reader works to a deadline: what it
 // has not reached waits in order for the next turn.
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace pem {
@@ -50,7 +53,9 @@ private:
 bool MatchSourceMarker(int productKind, const std::string& line, std::string& after);
 
 // Every line of a run, kept for "Console.log": in memory up to a bound, the
-// rest spooled to a file in the process's private temporary folder.
+// rest spooled to a file in the process's private temporary folder. A
+// thread of its own writes the spool, so the caller never waits for the
+// disk (unless the disk falls far behind: what waits for it is bounded).
 class TConsoleCapture {
 public:
     TConsoleCapture() = default;
@@ -71,11 +76,24 @@ public:
 
 private:
     bool Spool();
+    void WriteSpool(); // the writer thread
+    void StopWriter();
+    // Waits until every piece handed to the writer is written, running
+    // between in the meantime; false when a write failed.
+    bool WaitWritten(const std::function<void()>& between);
     bool WriteTo(const std::string& path, const std::function<void()>& between);
     std::string text_;
     long lines_ = 0;
     std::FILE* spool_ = nullptr;
     std::string spoolName_;
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> queue_; // pieces for the writer, in order
+    std::size_t queuedBytes_ = 0;
+    bool writing_ = false;
+    bool stop_ = false;
+    bool failed_ = false;
 };
 
 // One step's worth of what the reader saw.
@@ -112,6 +130,8 @@ public:
     // ones are dropped: the memo keeps only a tail). replaced tells that
     // lines were dropped, so the memo should show exactly these.
     std::vector<std::string> TakeMemoLines(bool& replaced);
+    // The lines TakeMemoLines would give now.
+    std::size_t MemoLinesWaiting() const { return memo_.size(); }
 
     TConsoleCapture& Capture() { return capture_; }
     std::size_t TailLimit() const { return tailLimit_; }
