@@ -114,12 +114,23 @@ bool TConsoleCapture::Spool() {
         stop_ = failed_ = false;
         writer_ = std::thread([this] { WriteSpool(); });
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return queuedBytes_ < kSpoolQueueBound || failed_; });
-    queuedBytes_ += text_.size();
-    queue_.push_back(std::move(text_));
-    text_.clear();
+    // The capture goes on in a piece the writer has done with: memory that
+    // is in use already, not fresh pages for every piece.
+    std::string next;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queuedBytes_ < kSpoolQueueBound || failed_; });
+        queuedBytes_ += text_.size();
+        queue_.push_back(std::move(text_));
+        if (!spare_.empty()) {
+            next = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
     changed_.notify_all();
+    text_ = std::move(next);
+    text_.clear();
+    text_.reserve(2 * kSpoolPiece);
     return true;
 }
 
@@ -137,6 +148,7 @@ void TConsoleCapture::WriteSpool() {
         writing_ = false;
         queuedBytes_ -= piece.size();
         if (!ok) failed_ = true;
+        if (spare_.size() < 4) spare_.push_back(std::move(piece));
         changed_.notify_all();
     }
 }
@@ -150,6 +162,7 @@ void TConsoleCapture::StopWriter() {
     changed_.notify_all();
     writer_.join();
     queue_.clear();
+    spare_.clear();
     queuedBytes_ = 0;
     stop_ = false;
 }

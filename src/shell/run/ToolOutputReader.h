@@ -90,6 +90,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::string> queue_; // pieces for the writer, in order
+    std::vector<std::string> spare_; // written pieces, kept for their memory
     std::size_t queuedBytes_ = 0;
     bool writing_ = false;
     bool stop_ = false;
