@@ -1,18 +1,32 @@
-// A whole analysis run from the main window, offscreen, with the fake tool
-// in place of the analysis tool:
+// Whole analysis runs with the fake tool in place of the analysis tool, on a
+// copy of the demo installation whose console is captured
+// (Runcontrol.SystemCaptureConsole=Y, so every run is piped):
 //
-//   run_bench [--sources N] [--runs R]
+//   run_bench [--sources N] [--runs R] [--flood-mb M] [--line-mb L]
 //
 // The job holds N small sources (default 9,998) in 10 components of 10
-// modules each. One run is the start action's work until the tool runs
-// (preparation: cleaning, the parameter document, the input tree; the start)
-// and then the watch and the finishing (renaming, cleaning, logs) until the
-// run is idle again. The shell's own time is the whole run less the time the
-// tool alone takes on the same prepared output directory right after it; it
-// is compared with "cp -r" of the sources, run in turns with it. A 10 ms timer runs all
-// the while; the longest gap between its ticks shows how long the window
-// went without serving events. After every run the input tree and the
-// renamed results are counted; after every copy, the copied files.
+// modules each. Phases:
+//
+//  1. The run from the main window, offscreen: the start action's work until
+//     the tool runs (preparation: cleaning, the parameter document, the input
+//     tree; the start), then the watch and the finishing (renaming, cleaning,
+//     logs) until the run is idle again. The shell's own time is the whole
+//     run less the tool alone; it is compared with "cp -r" of the sources,
+//     run in turns with it.
+//  2. The same run while the tool first prints M MB (default 200) of short
+//     lines, and
+//  3. while it first prints one line of L MB (default 16) without a line end
+//     (a progress counter redrawn with lone CRs): a 5 ms timer runs all the
+//     while, and the longest gap between its ticks, while the tool runs and
+//     while the run finishes, is how long the window went without serving
+//     events; the goal is under 100 ms. Console.log is checked to hold every
+//     line.
+//  4. The headless "-AutoRun=Anal" run as a process of its own, start-up and
+//     exit included, in turns with the tool alone.
+//
+// "The tool alone" runs each time in a fresh copy of the output directory as
+// the preparation left it (before any tool wrote results there), with its
+// output thrown away.
 #include "DialogService.h"
 #include "FindDirectoryFrame.h"
 #include "PemarisMain.h"
@@ -28,15 +42,26 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 using namespace pem;
 
 namespace {
 
+constexpr long kGapGoalMs = 100;
+
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 int CountFiles(const fs::path& root) {
@@ -48,13 +73,18 @@ int CountFiles(const fs::path& root) {
     return n;
 }
 
+const char* Verdict(long gapMs) { return gapMs < kGapGoalMs ? "met" : "missed"; }
+
 } // namespace
 
 int main(int argc, char** argv) {
     int sources = 9998, runs = 3;
+    long floodMb = 200, lineMb = 16;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--sources")) sources = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--runs")) runs = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--flood-mb")) floodMb = std::atol(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--line-mb")) lineMb = std::atol(argv[i + 1]);
     }
     const std::string root = MakeBenchRoot("run_bench");
     if (root.empty()) return 1;
@@ -63,15 +93,33 @@ int main(int argc, char** argv) {
     // The window makes default folders in the home folder: the bench's own.
     ::setenv("HOME", (root + "/home").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    ::unsetenv("FAKE_TOOL_FLOOD");
+    ::unsetenv("FAKE_TOOL_LONG_LINE_MB");
     QApplication app(argc, argv);
     static ScriptedDialogService dialogs;
     SetDialogService(&dialogs);
 
-    // The demo installation with the fake tool as the COBOL tool.
+    // The demo installation with the fake tool as the COBOL tool, the
+    // program and the console stub in the tool root, the console captured.
     fs::copy(DEMO_DIR, root, fs::copy_options::recursive);
     fs::copy_file(FAKE_TOOL, root + "/Tools/Measure/Korvex/COBAudit/COBAudit.exe",
                   fs::copy_options::overwrite_existing);
+    fs::copy_file(CONSOLE_STUB, root + "/Tools/console_stub", fs::copy_options::overwrite_existing);
+    fs::create_symlink(PROGRAM, root + "/Tools/Korvex");
+    {
+        const std::string ini = root + "/_Pemaris_Family.Src/Korvex.INI";
+        std::string text = ReadFile(ini);
+        const std::string off = "Runcontrol.SystemCaptureConsole=N";
+        const size_t at = text.find(off);
+        if (at == std::string::npos) {
+            std::printf("the demo INI file has no %s line\n", off.c_str());
+            return 1;
+        }
+        text.replace(at, off.size(), "Runcontrol.SystemCaptureConsole=Y");
+        WriteFile(ini, text);
+    }
     const std::string src = root + "/src", out = root + "/out/COB", copy = root + "/copy";
+    const std::string prepared = root + "/prepared", fresh = root + "/fresh";
     for (int i = 0; i < sources; ++i) {
         char rel[64];
         std::snprintf(rel, sizeof rel, "C%02d/M%03d/s%05d.cbl", i % 10, i % 100, i);
@@ -83,6 +131,10 @@ int main(int argc, char** argv) {
     f->DoCreate();
     f->show();
     QApplication::processEvents();
+    if (!f->SystemCaptureConsole) {
+        std::printf("the console is not captured\n");
+        return 1;
+    }
     f->EditProductName->SetText("Bench");
     f->EditProductNameExit(f->EditProductName);
     f->EditSystemName->SetText("Sys");
@@ -95,57 +147,94 @@ int main(int argc, char** argv) {
         std::printf("the job holds %d of %d sources\n", f->SourceFiles.CheckedCount(), sources);
         return 1;
     }
-
-    long longestGap = 0, longestGapPreparing = 0, longestGapWatching = 0;
-    QElapsedTimer sinceTick;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = std::max<long>(longestGap, static_cast<long>(sinceTick.restart()));
-    });
-    Times prepare, rest;
-    bool ok = true;
     auto freshOutput = [&] {
         fs::remove_all(out);
         fs::create_directories(out + "/Metrics"); // an output directory in use
         fs::remove_all(copy);
+        fs::remove_all(fresh);
     };
-    auto ours = [&] {
+
+    // The output directory as the preparation leaves it for the tool: the
+    // run prepared with the tool's start prohibited.
+    freshOutput();
+    f->Act("ActDontRun")->SetChecked(true);
+    f->ActRunAnal->trigger();
+    f->Act("ActDontRun")->SetChecked(false);
+    if (f->Processing() || !fs::exists(out + "/last.xml") || CountFiles(out + "/workinp") != sources) {
+        std::printf("the run was not prepared: %d sources in the input tree\n", CountFiles(out + "/workinp"));
+        return 1;
+    }
+    fs::copy(out, prepared, fs::copy_options::recursive);
+
+    bool ok = true;
+    Times tool;
+    auto freshCopy = [&] {
+        fs::remove_all(fresh);
+        fs::copy(prepared, fresh, fs::copy_options::recursive);
+    };
+    auto toolRun = [&] {
+        const std::string cmd = "cd '" + fresh + "' && '" + std::string(FAKE_TOOL) + "' last.xml > /dev/null";
+        if (const int rc = std::system(cmd.c_str()); rc != 0) {
+            std::printf("the tool alone ended with %d\n", rc);
+            ok = false;
+        }
+    };
+    // One result per source, module and component.
+    const int results = sources + std::min(sources, 100) + std::min(sources, 10);
+    auto checkTool = [&] {
+        if (CountFiles(fresh + "/Metrics") != results) {
+            std::printf("the tool alone wrote %d results\n", CountFiles(fresh + "/Metrics"));
+            ok = false;
+        }
+    };
+    auto toolAlone = [&] {
+        freshCopy();
+        tool.t.push_back(Seconds(toolRun));
+        checkTool();
+    };
+    auto checkResults = [&](const char* what) {
+        const int tree = CountFiles(out + "/workinp"), got = CountFiles(out + "/Metrics");
+        if (tree != sources || got != results) {
+            std::printf("%s: %d sources in the input tree, %d results (expected %d and %d)\n", what, tree, got,
+                        sources, results);
+            ok = false;
+        }
+    };
+
+    // The event loop's longest gap, by the run's state when the gap ended.
+    long gapPreparing = 0, gapRunning = 0, gapFinishing = 0;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    // The first tick after the start action returned ends a gap of the
+    // start action's own.
+    bool preparing = false, started = false;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const long gap = static_cast<long>(sinceTick.restart());
+        const bool start = std::exchange(started, false);
+        long& slot = preparing || start ? gapPreparing
+                     : f->RunState == TRunState::Finishing ? gapFinishing
+                                                            : gapRunning;
+        slot = std::max(slot, gap);
+    });
+    // One run from the window, timed in its two halves.
+    Times prepare, rest;
+    auto windowRun = [&] {
         sinceTick.start();
-        ticker.start(10);
+        ticker.start(5);
         QElapsedTimer t;
         t.start();
+        preparing = true;
         f->ActRunAnal->trigger();
+        preparing = false;
+        started = true;
         prepare.t.push_back(t.nsecsElapsed() / 1e9);
-        longestGapPreparing = std::max(longestGapPreparing, longestGap);
-        const long before = longestGap;
-        longestGap = 0;
         while (f->RunState != TRunState::Idle) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         rest.t.push_back(t.nsecsElapsed() / 1e9 - prepare.t.back());
         ticker.stop();
-        longestGapWatching = std::max(longestGapWatching, longestGap);
-        longestGap = std::max(longestGap, before);
     };
-    // The tool alone, on the output directory the run prepared.
-    Times tool;
-    auto toolAlone = [&] {
-        tool.t.push_back(Seconds([&] {
-            const std::string cmd = "cd '" + out + "' && '" + std::string(FAKE_TOOL) + "' last.xml > /dev/null";
-            if (const int rc = std::system(cmd.c_str()); rc != 0) {
-                std::printf("the tool alone ended with %d\n", rc);
-                ok = false;
-            }
-        }));
-    };
-    auto checkOurs = [&] {
-        const int tree = CountFiles(out + "/workinp"), results = CountFiles(out + "/Metrics");
-        // One result per source, module and component.
-        if (tree != sources || results != sources + 100 + 10) {
-            std::printf("run: %d sources in the input tree, %d results (expected %d and %d)\n", tree, results, sources,
-                        sources + 110);
-            ok = false;
-        }
-        toolAlone();
-    };
+
+    // 1. The plain run.
     auto cp = [&] { Run({"cp", "-r", src, copy}); };
     auto checkCp = [&] {
         if (CountFiles(copy) != sources) {
@@ -153,22 +242,108 @@ int main(int argc, char** argv) {
             ok = false;
         }
     };
-    const auto [whole, cps] = RunBoth(runs, freshOutput, ours, cp, checkOurs, checkCp);
+    const auto [whole, cps] = RunBoth(
+        runs, freshOutput, windowRun, cp,
+        [&] {
+            checkResults("run");
+            toolAlone();
+        },
+        checkCp);
     // Not the warm-up run.
     prepare.t.erase(prepare.t.begin());
     rest.t.erase(rest.t.begin());
-
     Times own;
     for (size_t i = 0; i < whole.t.size(); ++i) own.t.push_back(whole.t[i] - tool.t[i]);
-
     std::printf("%d sources, %d runs\n", sources, runs);
-    std::printf("preparation and start %.3f s (%.3f..%.3f)\n", prepare.Median(), prepare.Min(), prepare.Max());
-    std::printf("watch and finishing (tool included) %.3f s (%.3f..%.3f)\n", rest.Median(), rest.Min(), rest.Max());
-    std::printf("the tool alone %.3f s (%.3f..%.3f)\n", tool.Median(), tool.Min(), tool.Max());
+    std::printf("1. run from the window\n");
+    std::printf("  preparation and start %.3f s (%.3f..%.3f)\n", prepare.Median(), prepare.Min(), prepare.Max());
+    std::printf("  watch and finishing (tool included) %.3f s (%.3f..%.3f)\n", rest.Median(), rest.Min(),
+                rest.Max());
+    std::printf("  the tool alone %.3f s (%.3f..%.3f)\n", tool.Median(), tool.Min(), tool.Max());
+    std::printf("  ");
     PrintLine("shell's own time:", own, "cp -r", cps);
-    std::printf("longest gap of a 10 ms timer: %ld ms while preparing and starting, %ld ms while watching and "
-                "finishing\n",
-                longestGapPreparing, longestGapWatching);
+    std::printf("  longest event-loop gap: preparing %ld ms, tool running %ld ms, finishing %ld ms\n", gapPreparing,
+                gapRunning, gapFinishing);
+
+    // 2. and 3. Floods of the console.
+    struct Flood {
+        const char* name;
+        const char* env;
+        std::string value;
+        std::string firstLine; // how Console.log begins
+        size_t bytes;          // of the flood in Console.log
+    };
+    const Flood floods[] = {
+        {"short-line flood", "FAKE_TOOL_FLOOD", std::to_string(floodMb << 20), "line 000000001\n",
+         static_cast<size_t>(floodMb << 20)},
+        {"line without line end", "FAKE_TOOL_LONG_LINE_MB", std::to_string(lineMb), "0%\r1%\r2%\r",
+         static_cast<size_t>(lineMb << 20)},
+    };
+    int phase = 2;
+    for (const Flood& fl : floods) {
+        ::setenv(fl.env, fl.value.c_str(), 1);
+        Times t;
+        long running = 0, finishing = 0;
+        long starting = 0;
+        for (int i = 0; i < runs; ++i) {
+            freshOutput();
+            gapPreparing = gapRunning = gapFinishing = 0;
+            t.t.push_back(Seconds(windowRun));
+            starting = std::max(starting, gapPreparing);
+            running = std::max(running, gapRunning);
+            finishing = std::max(finishing, gapFinishing);
+            checkResults(fl.name);
+            // Every line of the flood, then the tool's own lines.
+            std::ifstream log(out + "/Console.log", std::ios::binary);
+            std::string head(fl.firstLine.size(), '\0');
+            log.read(head.data(), static_cast<std::streamsize>(head.size()));
+            const auto size = fs::file_size(out + "/Console.log");
+            if (head != fl.firstLine || size < fl.bytes + static_cast<size_t>(sources) * 20) {
+                std::printf("%s: Console.log of %zu bytes begins \"%s\"\n", fl.name, static_cast<size_t>(size),
+                            head.c_str());
+                ok = false;
+            }
+        }
+        ::unsetenv(fl.env);
+        std::printf("%d. %zu MB %s: run %.3f s (%.3f..%.3f)\n", phase++, fl.bytes >> 20, fl.name, t.Median(),
+                    t.Min(), t.Max());
+        std::printf("  longest event-loop gap while preparing and starting %ld ms\n", starting);
+        std::printf("  longest event-loop gap while the tool runs %ld ms (goal < %ld ms): %s\n", running, kGapGoalMs,
+                    Verdict(running));
+        std::printf("  longest event-loop gap while finishing %ld ms (goal < %ld ms): %s\n", finishing, kGapGoalMs,
+                    Verdict(finishing));
+    }
+
+    // 4. The headless automatic run as a process of its own.
+    const std::string job = root + "/jobs/Bench" + f->Product.JobExtension;
+    fs::create_directories(root + "/jobs");
+    dialogs.AnswerFiles({job});
+    f->ActSaveProject->trigger();
+    if (!fs::exists(job)) {
+        std::printf("the job was not saved\n");
+        return 1;
+    }
+    auto autoRun = [&] {
+        const std::string cmd = "'" + root + "/Tools/Korvex' -Root '" + root + "/Tools' -Proj '" + job +
+                                "' -AutoRun=Anal > /dev/null 2>&1";
+        if (const int rc = std::system(cmd.c_str()); rc != 0) {
+            std::printf("the automatic run ended with %d\n", rc);
+            ok = false;
+        }
+    };
+    const auto [procs, alone] = RunBoth(
+        runs,
+        [&] {
+            freshOutput();
+            freshCopy();
+        },
+        autoRun, toolRun, [&] { checkResults("automatic run"); }, checkTool);
+    Times procOwn;
+    for (size_t i = 0; i < procs.t.size(); ++i) procOwn.t.push_back(procs.t[i] - alone.t[i]);
+    std::printf("4. headless -AutoRun=Anal as a process\n  ");
+    PrintLine("whole run:", procs, "the tool alone", alone);
+    std::printf("  the shell's own time %.3f s (%.3f..%.3f)\n", procOwn.Median(), procOwn.Min(), procOwn.Max());
+
     std::printf("%s\n", ok ? "results checked" : "RESULTS DIFFER");
     if (std::getenv("RUN_BENCH_KEEP")) std::printf("kept %s\n", root.c_str());
     else fs::remove_all(root);

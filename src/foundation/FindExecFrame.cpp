@@ -218,6 +218,10 @@ void TFrameFindexec::DropFileTargetFindExecDrop(TCustomDropTarget*, TShiftState,
     std::error_code ec;
     if (std::filesystem::is_directory(FsPath(name), ec)) return;
     if (!FirstPatternAccepts(OpenDialogFindExec.Filter, name)) return;
+    if (Processing && Processing()) {
+        if (StatusBar) StatusBar->Error(ProcessingMessage);
+        return;
+    }
     effect = taken;
     SetEditColor(ColorNormal());
     SetFileNameAndNotify(name);

@@ -50,6 +50,11 @@ public:
     std::string DefaultName;
     TNotifyEvent OnFileChanged;
     TMyStatusBar* StatusBar = nullptr;
+    // Asked before a dropped file is taken: true while the owner does work
+    // the file must not change under (a tool run). Such a drop is refused
+    // with ProcessingMessage as the status bar's error.
+    std::function<bool()> Processing;
+    std::string ProcessingMessage;
 
     // Checks the file named by the edit (see the frame's rules); false when a
     // missing file was not replaced. A frame with Tag 1 marks a missing file
@@ -74,7 +79,8 @@ public:
     void FrameMouseMove();
     // A drop on the frame: exactly one file whose extension fits the first
     // pattern of the dialog filter becomes the edit's text. A drop that is
-    // not taken answers with no effect.
+    // not taken answers with no effect; so does one refused while the owner
+    // is processing.
     void DropFileTargetFindExecDrop(TCustomDropTarget* sender, TShiftState shift, POINT pt, DWORD& effect);
 
     // Edit colours: normal (the window colour), a missing file (red), and

@@ -175,10 +175,18 @@ public:
                     const std::string& workingDir);
     // One polling step of a piped run: the waiting output into the memo and
     // the capture, the progress of counted sources; CR LF to the tool when
-    // nothing waits.
+    // nothing waits. A step works for a bounded time: output it has not
+    // reached waits, and a later turn of the event loop goes on with it.
     void ReadToolOutput();
-    // The piped run has ended: the rest of its output and the carried line.
+    // The piped run has ended: the rest of its output and the carried line,
+    // worked through in bounded steps that serve events between them.
     void FinishToolOutput();
+    // One reading step of the console into the memo, to the time budget.
+    TOutputStep ReadToolOutputStep();
+    static int ConsoleStepMs;
+    bool ReadingToolOutput = false;  // a step runs (events it serves re-enter)
+    bool ToolOutputPosted = false;   // a continuation waits in the queue
+    std::chrono::steady_clock::time_point MemoFedAt; // the memo's last update
     // "Console.log" in the output directory from every line of the run;
     // the number of lines, -1 when it could not be written.
     long SaveConsoleLog();

@@ -8,6 +8,7 @@
 #include "CharSet1252.h"
 #include "DragDropFile.h"
 #include "DropRouter.h"
+#include "FindExecFrame.h"
 #include "HandlerGuard.h"
 #include "QtOleWindows.h"
 
@@ -24,6 +25,13 @@ void TfrmPemarisMain::BindJobDropHandlers() {
     DropFileTargetOpenJob->MultiTarget = true;
     DropFileTargetOpenJob->OptimizedMove = true;
     DropFileTargetOpenJob->OnDrop = [this](auto* s, auto k, auto p, auto& e) { DropFileTargetOpenJobDrop(s, k, p, e); };
+    // A file dropped on a pick frame changes the job: refused during a run.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        auto* frame = dynamic_cast<TFrameFindexec*>(w);
+        if (!frame) continue;
+        frame->Processing = [this] { return Processing(); };
+        frame->ProcessingMessage = kGateRefusedMessage;
+    }
 }
 
 void TfrmPemarisMain::RegisterJobDropTarget() {

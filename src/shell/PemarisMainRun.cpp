@@ -279,7 +279,9 @@ void TfrmPemarisMain::FinishRun() {
     step([&] {
         if (piped && MemoCaptureConsole->Visible()) {
             const long lines = SaveConsoleLog();
-            if (lines >= 0 && lines < 1001) Act("ActViewConsoleLog")->Execute();
+            std::error_code ec;
+            const auto bytes = std::filesystem::file_size(Cp1252ToUtf8(OutDir(*this) + "Console.log"), ec);
+            if (!ec && ShowsConsoleLogAfterRun(lines, bytes)) Act("ActViewConsoleLog")->Execute();
         }
     });
     // 6.

@@ -11,11 +11,22 @@
 #include "EventPump.h"
 #include "Exceptions.h"
 #include "FindExecFrame.h"
+#include "HandlerGuard.h"
+#include "OnExit.h"
 #include "QtText.h"
 #include "RunActions.h"
 #include "SharedRoutinesCommon.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <chrono>
+
 namespace pem {
+
+// The time one reading step of a piped run's console may take on the GUI
+// thread; the memo's update comes on top.
+int TfrmPemarisMain::ConsoleStepMs = 25;
 
 namespace {
 
@@ -114,6 +125,16 @@ bool TfrmPemarisMain::RunAndWait(const std::string& program, const std::vector<s
 
 namespace {
 
+// Below this backlog the reader takes what the tool wrote since; above it
+// the output waits in the tool's pipe, so the shell's memory stays bounded
+// when a tool writes faster than the console is read.
+constexpr std::size_t kTakeBelow = 1u << 20;
+
+// Appending many lines to a full memo costs the memo far more than setting
+// its text anew (it drops its first blocks one by one): above this many
+// lines the kept blocks and the new lines are set together.
+constexpr size_t kAppendAtMost = 1000;
+
 void FeedMemo(TMemo* memo, TToolOutputReader& reader) {
     bool replaced = false;
     const std::vector<std::string> lines = reader.TakeMemoLines(replaced);
@@ -123,25 +144,72 @@ void FeedMemo(TMemo* memo, TToolOutputReader& reader) {
         if (!text.empty()) text += '\n';
         text += l;
     }
-    if (replaced) memo->setPlainText(ToQ(text));
-    else memo->appendPlainText(ToQ(text));
+    const int limit = memo->maximumBlockCount();
+    // The memo makes a block of every line and of every piece between lone
+    // CRs; of more blocks than it keeps, only the last ones are given to it.
+    if (limit > 0) {
+        int blocks = 1;
+        for (size_t at = text.size(); at-- > 0;) {
+            if ((text[at] == '\n' || text[at] == '\r') && ++blocks > limit) {
+                text.erase(0, at + 1);
+                replaced = true;
+                break;
+            }
+        }
+    }
+    if (!replaced && lines.size() > kAppendAtMost && limit > 0 && !memo->document()->isEmpty()) {
+        const int blocks = memo->blockCount();
+        const int keep = std::min(blocks, std::max(0, limit - static_cast<int>(lines.size())));
+        QString kept;
+        for (QTextBlock b = memo->document()->findBlockByNumber(blocks - keep); keep > 0 && b.isValid(); b = b.next())
+            kept += b.text() + '\n';
+        memo->setPlainText(kept + ToQ(text));
+        memo->moveCursor(QTextCursor::End);
+        return;
+    }
+    if (replaced) {
+        memo->setPlainText(ToQ(text));
+        memo->moveCursor(QTextCursor::End);
+    } else {
+        memo->appendPlainText(ToQ(text));
+    }
 }
 
 } // namespace
 
+TOutputStep TfrmPemarisMain::ReadToolOutputStep() {
+    const auto deadline = TToolOutputReader::TClock::now() + std::chrono::milliseconds(ConsoleStepMs);
+    const TOutputStep step = ToolOutput->Work(deadline);
+    // A few lines go to the memo at once; a flood's tail, which the memo
+    // takes as a whole new text, at most ten times a second.
+    const auto now = TToolOutputReader::TClock::now();
+    if (ToolOutput->MemoLinesWaiting() <= kAppendAtMost || now - MemoFedAt >= std::chrono::milliseconds(100)) {
+        FeedMemo(MemoCaptureConsole, *ToolOutput);
+        MemoFedAt = now;
+    }
+    return step;
+}
+
 void TfrmPemarisMain::ReadToolOutput() {
     if (!ToolRun || !ToolRun->Piped() || !ToolOutput) return;
+    // The events a step serves may hold another step; the running one goes
+    // on with the output.
+    if (ReadingToolOutput) return;
     TToolProcess* pipes = ToolRun->Pipes();
-    std::string chunk;
-    if (pipes->Take(chunk) == 0) {
-        // A tool waiting for a key gets Enter; one that never reads, or has
-        // closed its input, costs nothing.
-        // A closed or full input is no error; anything else is shown.
-        if (pipes->WriteInput("\r\n") < 0) Dialogs().MessageDlg("WriteFile", TMsgDlgType::mtWarning, mbOK);
-        return;
+    if (ToolOutput->PendingBytes() < kTakeBelow) {
+        std::string chunk;
+        if (pipes->Take(chunk) == 0 && ToolOutput->PendingBytes() == 0) {
+            // A tool waiting for a key gets Enter; one that never reads, or
+            // has closed its input, costs nothing.
+            // A closed or full input is no error; anything else is shown.
+            if (pipes->WriteInput("\r\n") < 0) Dialogs().MessageDlg("WriteFile", TMsgDlgType::mtWarning, mbOK);
+            return;
+        }
+        ToolOutput->Queue(std::move(chunk));
     }
-    const TOutputStep step = ToolOutput->Feed(chunk);
-    FeedMemo(MemoCaptureConsole, *ToolOutput);
+    ReadingToolOutput = true;
+    TOnExit done([this] { ReadingToolOutput = false; });
+    const TOutputStep step = ReadToolOutputStep();
     if (step.counted > 0) {
         Step(ProgressBarModules, step.counted);
         const int pos = ProgressBarModules->Position();
@@ -152,16 +220,43 @@ void TfrmPemarisMain::ReadToolOutput() {
     }
     Step(ProgressBarSources, step.lines);
     Application().ProcessMessages();
+    // What waits is read in a later turn of the event loop, without waiting
+    // for the watcher's next step; one such turn waits in the queue at most.
+    if (ToolOutputPosted || !ToolOutput || (ToolOutput->PendingBytes() == 0 && pipes->Available() == 0)) return;
+    ToolOutputPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ToolOutputPosted = false;
+            if (RunState == TRunState::Running || RunState == TRunState::CancelRequested)
+                RunGuarded([this] { ReadToolOutput(); });
+        },
+        Qt::QueuedConnection);
 }
 
 void TfrmPemarisMain::FinishToolOutput() {
     if (!ToolRun || !ToolRun->Piped() || !ToolOutput) return;
     TToolProcess* pipes = ToolRun->Pipes();
-    // The tool has ended; what its console still held arrives at once.
-    for (int i = 0; i < 100 && !pipes->Drained(); ++i) pipes->WaitForOutput(20);
-    std::string rest;
-    pipes->Take(rest);
-    ToolOutput->Feed(rest);
+    ReadingToolOutput = true;
+    TOnExit done([this] { ReadingToolOutput = false; });
+    // The tool has ended; what its console still holds is read to its end,
+    // in steps that serve events between them. A console that some other
+    // process keeps open is given two seconds without output.
+    int idleMs = 0;
+    for (;;) {
+        if (ToolOutput->PendingBytes() < kTakeBelow) {
+            std::string chunk;
+            if (pipes->Take(chunk) > 0) idleMs = 0;
+            ToolOutput->Queue(std::move(chunk));
+        }
+        if (ToolOutput->PendingBytes() == 0) {
+            if (pipes->Drained() || idleMs >= 2000) break;
+            if (!pipes->WaitForOutput(20)) idleMs += 20;
+            continue;
+        }
+        ReadToolOutputStep();
+        Application().ProcessMessages();
+    }
     ToolOutput->Finish();
     FeedMemo(MemoCaptureConsole, *ToolOutput);
 }
@@ -173,7 +268,9 @@ long TfrmPemarisMain::SaveConsoleLog() {
         const long kept = ToolWrittenConsoleLogLines(Cp1252ToUtf8(path));
         if (kept >= 0) return kept;
     }
-    if (!ToolOutput->Capture().SaveToFile(path)) return -1;
+    // A large log is written in blocks; the window is served between them.
+    TEventPump pump;
+    if (!ToolOutput->Capture().SaveToFile(path, [&pump] { pump.Pump(); })) return -1;
     return ToolOutput->Capture().LineCount();
 }
 

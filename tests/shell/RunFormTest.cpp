@@ -57,6 +57,7 @@ public:
         MainFormTest::TearDown();
         TfrmPemarisMain::WatcherSliceMs = 500;
         TfrmPemarisMain::StopWaitMs = 15000;
+        TfrmPemarisMain::ConsoleStepMs = 25;
     }
 
     // The output directory, named after the language as the shell wants it.
@@ -367,7 +368,9 @@ TEST_F(RunFormTest, APipedRunOpensItsConsoleLogBelow1001Lines) {
 
 // A tool that redraws a progress counter with lone CRs builds one 16 MB
 // line: the run completes, the memo shows the line cut, "Console.log" holds
-// every byte, and no spool is left in the private temporary folder.
+// every byte but, though it has only a few lines, is not opened in a viewer
+// (that would hold the window up for seconds), and no spool is left in the
+// private temporary folder.
 TEST_F(RunFormTest, ASixteenMegabyteLineIsCutInTheMemoAndSavedWhole) {
     pemtest::ScopedEnv longLine("FAKE_TOOL_LONG_LINE_MB", "16");
     TfrmPemarisMain* f = StartJob("Runcontrol.SystemCaptureConsole=Y\n");
@@ -382,6 +385,7 @@ TEST_F(RunFormTest, ASixteenMegabyteLineIsCutInTheMemoAndSavedWhole) {
     EXPECT_EQ(console.substr(0, 9), "0%\r1%\r2%\r");
     EXPECT_EQ(console.substr(end - 4, 5), "100%\n");
     EXPECT_TRUE(console.ends_with("Done\n"));
+    EXPECT_FALSE(HasTab(f, "Console.log")) << ::testing::PrintToString(TabCaptions(f));
     // The memo breaks its blocks at the lone CRs (and keeps its last 10000
     // blocks); the line shows there up to its cut, then the lines after it.
     std::string head = console.substr(0, TLineAssembler::kMaxLineBytes);
@@ -393,6 +397,38 @@ TEST_F(RunFormTest, ASixteenMegabyteLineIsCutInTheMemoAndSavedWhole) {
     EXPECT_TRUE(memo.ends_with("Done")) << memo.substr(memo.size() > 40 ? memo.size() - 40 : 0);
     for (const auto& e : fs::directory_iterator(PrivateTempDir()))
         EXPECT_NE(e.path().filename().string().rfind("console-", 0), 0u) << e.path();
+}
+
+// A console flood is read in bounded steps, the rest waiting for later
+// turns of the event loop, and read to its end while the run finishes:
+// "Console.log" holds every line in order, the memo its tail.
+TEST_F(RunFormTest, AConsoleFloodArrivesWholeAndInOrder) {
+    constexpr long kFloodLines = 2500000; // 15 bytes each: beyond the drain's buffer
+    pemtest::ScopedEnv flood("FAKE_TOOL_FLOOD", std::to_string(kFloodLines * 15));
+    TfrmPemarisMain::ConsoleStepMs = 1; // many short steps
+    TfrmPemarisMain* f = StartJob("Runcontrol.SystemCaptureConsole=Y\n");
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->ToolRun && f->ToolRun->Piped());
+    ASSERT_TRUE(UntilFinished(f, 60000));
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Analysis completed, processing finished"));
+    const std::string console = pemtest::ReadFile(Out() + "/Console.log");
+    ASSERT_GT(console.size(), size_t(kFloodLines * 15));
+    char expected[32];
+    for (long i = 0; i < kFloodLines; ++i) {
+        std::snprintf(expected, sizeof expected, "line %09ld\n", i + 1);
+        ASSERT_EQ(console.compare(size_t(i) * 15, 15, expected), 0) << "line " << i + 1;
+    }
+    const std::string after = console.substr(size_t(kFloodLines) * 15);
+    EXPECT_EQ(ProgressLines(after), 3u) << after;
+    EXPECT_TRUE(after.ends_with("\nDone\n")) << after;
+    // The memo shows the last lines, the same as the log's.
+    const std::string memo = f->MemoCaptureConsole->toPlainText().toStdString();
+    const int blocks = f->MemoCaptureConsole->blockCount();
+    EXPECT_EQ(blocks, static_cast<int>(TToolOutputReader::kDefaultTail));
+    size_t at = console.size() - 1; // the last line end
+    for (int i = 0; i < blocks; ++i) at = console.rfind('\n', at - 1);
+    EXPECT_TRUE(memo + "\n" == console.substr(at + 1)) << memo.substr(0, 40);
+    EXPECT_TRUE(fs::is_empty(PrivateTempDir()));
 }
 
 TEST_F(RunFormTest, ABatchRunWithCaptureLogFillsConsoleLog) {
@@ -726,25 +762,34 @@ TEST_F(RunFormTest, AWordScannerRunTakesOverTheScannersWordList) {
 }
 
 // How a tool ends decides the outcome and "-AutoRun"'s exit status; the
-// ended tool is reaped at once, never left a zombie until the next run.
+// ended tool is reaped at once, never left a zombie until the next run, and
+// the private temporary folder is left empty.
 TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
+    using Env = std::vector<std::pair<const char*, const char*>>;
+    const char* const piped = "Runcontrol.SystemCaptureConsole=Y\n";
     const struct {
         const char* what;
         const char* settings;
-        const char* crash, *exit;
+        Env env;
+        bool cancel; // cancelled, the wait given up before the tool stops
         TStatusRecord::Kind kind;
         const char* outcome;
         const char* warning; // the last message, "" when the outcome is last
         int status;
     } cases[] = {
-        {"completed", "", nullptr, nullptr, TStatusRecord::Warning, "Analysis completed, processing finished", "", 0},
-        {"crash", "", "1", nullptr, TStatusRecord::Error, "Process ended by signal 11, analysis incomplete!", "", 1},
-        {"crash, piped", "Runcontrol.SystemCaptureConsole=Y\n", "1", nullptr, TStatusRecord::Error,
+        {"completed", "", {}, false, TStatusRecord::Warning, "Analysis completed, processing finished", "", 0},
+        {"crash", "", {{"FAKE_TOOL_CRASH", "1"}}, false, TStatusRecord::Error,
          "Process ended by signal 11, analysis incomplete!", "", 1},
-        {"exit 7", "", nullptr, "7", TStatusRecord::Warning, "Analysis completed, processing finished",
-         "The tool ended with exit code 7", 1},
-        {"exit 7, piped", "Runcontrol.SystemCaptureConsole=Y\n", nullptr, "7", TStatusRecord::Warning,
+        {"crash, piped", piped, {{"FAKE_TOOL_CRASH", "1"}}, false, TStatusRecord::Error,
+         "Process ended by signal 11, analysis incomplete!", "", 1},
+        {"exit 7", "", {{"FAKE_TOOL_EXIT", "7"}}, false, TStatusRecord::Warning,
          "Analysis completed, processing finished", "The tool ended with exit code 7", 1},
+        {"exit 7, piped", piped, {{"FAKE_TOOL_EXIT", "7"}}, false, TStatusRecord::Warning,
+         "Analysis completed, processing finished", "The tool ended with exit code 7", 1},
+        {"stop honoured late, piped", piped, {{"FAKE_TOOL_WAIT_STOP_MS", "20000"}, {"FAKE_TOOL_STOP_LATE_MS", "600"}},
+         true, TStatusRecord::Error, "Process cancelled, analysis incomplete!", "", 1},
+        {"16 MB line, piped", piped, {{"FAKE_TOOL_LONG_LINE_MB", "16"}}, false, TStatusRecord::Warning,
+         "Analysis completed, processing finished", "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -757,16 +802,22 @@ TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
         const std::string job = install / ("jobs/Renamed" + f->Product.JobExtension);
         fs::rename(saved, job);
         form.reset();
-        pemtest::ScopedEnv crash("FAKE_TOOL_CRASH", c.crash ? std::optional<std::string>(c.crash) : std::nullopt);
-        pemtest::ScopedEnv exit("FAKE_TOOL_EXIT", c.exit ? std::optional<std::string>(c.exit) : std::nullopt);
+        std::vector<std::unique_ptr<pemtest::ScopedEnv>> env;
+        for (const auto& [name, value] : c.env) env.push_back(std::make_unique<pemtest::ScopedEnv>(name, value));
+        TfrmPemarisMain::StopWaitMs = c.cancel ? 100 : 10000;
         SetCommandLine({"-Proj", job, "-AutoRun=Anal"});
         dialogs->Reset();
         recorder.records.clear();
         TfrmPemarisMain* again = Start();
         ASSERT_TRUE(again->ToolRun);
         const pid_t pid = again->ToolRun->Child().Pid();
+        if (c.cancel) {
+            dialogs->AnswerMessage(mrYes); // cancel
+            dialogs->AnswerMessage(mrNo);  // stop waiting
+            again->Act("ActCancelRun")->trigger();
+        }
         ASSERT_TRUE(Until([&] { return !again->isVisible(); })) << ::testing::PrintToString(BarTexts());
-        EXPECT_TRUE(dialogs->Messages().empty()) << ::testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(dialogs->Messages().size(), c.cancel ? 2u : 0u) << ::testing::PrintToString(dialogs->Messages());
         EXPECT_TRUE(recorder.Has(c.kind, c.outcome)) << ::testing::PrintToString(BarTexts());
         if (*c.warning) {
             const int at = IndexOf(c.warning);
@@ -780,6 +831,7 @@ TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
         errno = 0;
         EXPECT_EQ(::kill(pid, 0), -1);
         EXPECT_EQ(errno, ESRCH);
+        EXPECT_TRUE(fs::is_empty(PrivateTempDir()));
         form.reset();
         ClearInstall();
         SetCommandLine({});
@@ -835,9 +887,23 @@ TEST_F(RunFormTest, OneRunAtATimeOnEveryRoad) {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
     EXPECT_TRUE(recorder.Has(TStatusRecord::Error, kGateRefusedMessage)) << ::testing::PrintToString(BarTexts());
     EXPECT_EQ(f->SystemName, system);
+    // A program dropped on the analysis program's pick frame.
+    recorder.records.clear();
+    TFrameFindexec* frame = f->FrameFindexecPemaris;
+    const std::string program = frame->FileName();
+    const std::string other = install / "Other.exe";
+    pemtest::WriteFile(other, "x");
+    QMimeData exe;
+    exe.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+    EXPECT_EQ(pemtest::Player{frame->Edit}.Play(&exe), Qt::IgnoreAction);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, kGateRefusedMessage)) << ::testing::PrintToString(BarTexts());
+    EXPECT_EQ(frame->FileName(), program);
     ASSERT_TRUE(UntilFinished(f));
     EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
     EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+    // Once the run is over the frame takes the same drop.
+    EXPECT_NE(pemtest::Player{frame->Edit}.Play(&exe), Qt::IgnoreAction);
+    EXPECT_EQ(frame->FileName(), other);
     // One tool started.
     const std::string args = pemtest::ReadFile(argLog);
     size_t starts = 0;

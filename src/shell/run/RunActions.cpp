@@ -168,4 +168,8 @@ long ToolWrittenConsoleLogLines(const std::string& path) {
     return lines + (last != '\n' ? 1 : 0);
 }
 
+bool ShowsConsoleLogAfterRun(long lines, unsigned long long bytes) {
+    return lines >= 0 && lines < 1001 && bytes <= kShownConsoleLogBytes;
+}
+
 } // namespace pem

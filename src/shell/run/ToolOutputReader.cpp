@@ -5,6 +5,8 @@
 #include "SafeFiles.h"
 #include "TempFiles.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -81,6 +83,9 @@ bool MatchSourceMarker(int productKind, const std::string& line, std::string& af
 
 namespace {
 constexpr size_t kCaptureInMemory = 8u << 20;
+constexpr size_t kSpoolPiece = 1u << 20;
+// What may wait for the spool's writer; beyond it the capture waits.
+constexpr size_t kSpoolQueueBound = 64u << 20;
 }
 
 TConsoleCapture::~TConsoleCapture() { Clear(); }
@@ -88,7 +93,9 @@ TConsoleCapture::~TConsoleCapture() { Clear(); }
 void TConsoleCapture::Append(std::string_view bytes, long linesEnded) {
     text_ += bytes;
     lines_ += linesEnded;
-    if (text_.size() >= kCaptureInMemory) Spool();
+    // Once the capture has outgrown memory it goes to the spool in small
+    // pieces, so that no one write waits long for the disk.
+    if (text_.size() >= (spool_ ? kSpoolPiece : kCaptureInMemory)) Spool();
 }
 
 bool TConsoleCapture::Spool() {
@@ -104,29 +111,94 @@ bool TConsoleCapture::Spool() {
             ::close(fd);
             return false;
         }
+        stop_ = failed_ = false;
+        writer_ = std::thread([this] { WriteSpool(); });
     }
-    if (std::fwrite(text_.data(), 1, text_.size(), spool_) != text_.size()) return false;
+    // The capture goes on in a piece the writer has done with: memory that
+    // is in use already, not fresh pages for every piece.
+    std::string next;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queuedBytes_ < kSpoolQueueBound || failed_; });
+        queuedBytes_ += text_.size();
+        queue_.push_back(std::move(text_));
+        if (!spare_.empty()) {
+            next = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
+    changed_.notify_all();
+    text_ = std::move(next);
     text_.clear();
+    text_.reserve(2 * kSpoolPiece);
     return true;
 }
 
+void TConsoleCapture::WriteSpool() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+        if (stop_) return;
+        std::string piece = std::move(queue_.front());
+        queue_.pop_front();
+        writing_ = true;
+        lock.unlock();
+        const bool ok = failed_ || std::fwrite(piece.data(), 1, piece.size(), spool_) == piece.size();
+        lock.lock();
+        writing_ = false;
+        queuedBytes_ -= piece.size();
+        if (!ok) failed_ = true;
+        if (spare_.size() < 4) spare_.push_back(std::move(piece));
+        changed_.notify_all();
+    }
+}
+
+void TConsoleCapture::StopWriter() {
+    if (!writer_.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
+    queue_.clear();
+    spare_.clear();
+    queuedBytes_ = 0;
+    stop_ = false;
+}
+
+bool TConsoleCapture::WaitWritten(const std::function<void()>& between) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!queue_.empty() || writing_) {
+        changed_.wait_for(lock, std::chrono::milliseconds(10));
+        if (between) {
+            lock.unlock();
+            between();
+            lock.lock();
+        }
+    }
+    return !failed_;
+}
+
 void TConsoleCapture::Clear() {
+    StopWriter();
     text_.clear();
     lines_ = 0;
+    failed_ = false;
     if (spool_) {
         std::fclose(spool_);
         spool_ = nullptr;
     }
 }
 
-bool TConsoleCapture::SaveToFile(const std::string& fileName) {
+bool TConsoleCapture::SaveToFile(const std::string& fileName, const std::function<void()>& between) {
     // The log is the output directory's own file: replaced in one step, and a
     // link in its place is replaced rather than written through.
     try {
         ReplaceOwnFileAtomically(
             Cp1252ToUtf8(fileName),
-            [this](const std::string& temp) {
-                if (!WriteTo(temp)) throw EFileError("Can not write file " + temp);
+            [this, &between](const std::string& temp) {
+                if (!WriteTo(temp, between)) throw EFileError("Can not write file " + temp);
             },
             fileName);
     } catch (const EFileError&) {
@@ -135,20 +207,58 @@ bool TConsoleCapture::SaveToFile(const std::string& fileName) {
     return true;
 }
 
-bool TConsoleCapture::WriteTo(const std::string& path) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return false;
-    bool ok = true;
+namespace {
+constexpr size_t kSaveBlock = 1u << 20;
+
+// Writes all of it; false on an error.
+bool WriteAll(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// The disk gets each block as soon as it is written, and the block before
+// the last is waited for: no step waits for more than a block or two, and
+// the sync before the file replaces the old one has little left to do.
+// Advisory: where it is not supported, that sync does all the work.
+void PushToDisk(int fd, off_t end, off_t block) {
+    ::sync_file_range(fd, end - block, block, SYNC_FILE_RANGE_WRITE);
+    if (end >= 3 * block)
+        ::sync_file_range(fd, end - 3 * block, block,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+}
+} // namespace
+
+bool TConsoleCapture::WriteTo(const std::string& path, const std::function<void()>& between) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = !spool_ || WaitWritten(between);
+    off_t written = 0;
+    auto put = [&](const char* p, size_t n) {
+        ok = ok && WriteAll(fd, p, n);
+        if (!ok) return;
+        written += static_cast<off_t>(n);
+        PushToDisk(fd, written, static_cast<off_t>(n));
+        if (between) between();
+    };
     if (spool_) {
         std::fflush(spool_);
         std::rewind(spool_);
-        char buf[65536];
+        std::string buf(kSaveBlock, '\0');
         size_t n;
-        while (ok && (n = std::fread(buf, 1, sizeof buf, spool_)) > 0) ok = std::fwrite(buf, 1, n, out) == n;
+        while (ok && (n = std::fread(buf.data(), 1, buf.size(), spool_)) > 0) put(buf.data(), n);
         std::fseek(spool_, 0, SEEK_END);
     }
-    ok = ok && std::fwrite(text_.data(), 1, text_.size(), out) == text_.size();
-    return std::fclose(out) == 0 && ok;
+    for (size_t at = 0; ok && at < text_.size(); at += kSaveBlock)
+        put(text_.data() + at, std::min(kSaveBlock, text_.size() - at));
+    return ::close(fd) == 0 && ok;
 }
 
 // ------------------------------------------------------------ reader
@@ -158,6 +268,8 @@ TToolOutputReader::TToolOutputReader(int productKind, std::size_t tailLimit)
 
 void TToolOutputReader::Reset() {
     assembler_ = TLineAssembler();
+    pending_.clear();
+    pendingAt_ = 0;
     capture_.Clear();
     memo_.clear();
     memoDropped_ = false;
@@ -177,8 +289,7 @@ void TToolOutputReader::Line(std::string&& line, TOutputStep& step) {
     }
 }
 
-TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
-    TOutputStep step;
+void TToolOutputReader::FeedNow(std::string_view chunk, TOutputStep& step) {
     scratch_.clear();
     whole_.clear();
     assembler_.Feed(chunk, scratch_, &whole_);
@@ -186,11 +297,53 @@ TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
     whole_.clear();
     for (std::string& line : scratch_) Line(std::move(line), step);
     scratch_.clear();
+}
+
+TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
+    if (PendingBytes() == 0) {
+        TOutputStep step;
+        FeedNow(chunk, step);
+        return step;
+    }
+    Queue(std::string(chunk));
+    return Work(TClock::time_point::max());
+}
+
+void TToolOutputReader::Queue(std::string&& chunk) {
+    if (chunk.empty()) return;
+    if (PendingBytes() == 0) {
+        pending_ = std::move(chunk);
+        pendingAt_ = 0;
+        return;
+    }
+    pending_.erase(0, pendingAt_);
+    pendingAt_ = 0;
+    pending_ += chunk;
+}
+
+namespace {
+// The block worked on between two looks at the clock: small enough that a
+// deadline is kept to well under a millisecond or two.
+constexpr size_t kWorkBlock = 64u << 10;
+} // namespace
+
+TOutputStep TToolOutputReader::Work(TClock::time_point deadline) {
+    TOutputStep step;
+    while (PendingBytes() > 0) {
+        const size_t n = std::min(kWorkBlock, PendingBytes());
+        FeedNow(std::string_view(pending_).substr(pendingAt_, n), step);
+        pendingAt_ += n;
+        if (TClock::now() >= deadline) break;
+    }
+    if (PendingBytes() == 0) {
+        pending_.clear();
+        pendingAt_ = 0;
+    }
     return step;
 }
 
 TOutputStep TToolOutputReader::Finish() {
-    TOutputStep step;
+    TOutputStep step = Work(TClock::time_point::max());
     std::string last;
     std::string whole;
     if (assembler_.Finish(last, &whole)) {

@@ -3,12 +3,18 @@
 // lines assembled (CR LF or a lone LF ends a line, a partial line is carried
 // to the next chunk and given out when the run ends), counted by kind, kept
 // whole for "Console.log" and as a bounded tail for the console memo, whose
-// lines are cut at a fixed length.
+// lines are cut at a fixed length. The reader works to a deadline: what it
+// has not reached waits in order for the next turn.
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdio>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace pem {
@@ -47,7 +53,9 @@ private:
 bool MatchSourceMarker(int productKind, const std::string& line, std::string& after);
 
 // Every line of a run, kept for "Console.log": in memory up to a bound, the
-// rest spooled to a file in the process's private temporary folder.
+// rest spooled to a file in the process's private temporary folder. A
+// thread of its own writes the spool, so the caller never waits for the
+// disk (unless the disk falls far behind: what waits for it is bounded).
 class TConsoleCapture {
 public:
     TConsoleCapture() = default;
@@ -61,16 +69,32 @@ public:
     void Clear();
     long LineCount() const { return lines_; }
     // Writes every line, each ended by LF. False when the file cannot be
-    // written; the old file then stays as it was.
-    bool SaveToFile(const std::string& fileName);
+    // written; the old file then stays as it was. between, when given, runs
+    // after each block written (a caller on the GUI thread serves its
+    // events there; the new file is not in place before the end).
+    bool SaveToFile(const std::string& fileName, const std::function<void()>& between = {});
 
 private:
     bool Spool();
-    bool WriteTo(const std::string& path);
+    void WriteSpool(); // the writer thread
+    void StopWriter();
+    // Waits until every piece handed to the writer is written, running
+    // between in the meantime; false when a write failed.
+    bool WaitWritten(const std::function<void()>& between);
+    bool WriteTo(const std::string& path, const std::function<void()>& between);
     std::string text_;
     long lines_ = 0;
     std::FILE* spool_ = nullptr;
     std::string spoolName_;
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::string> queue_; // pieces for the writer, in order
+    std::vector<std::string> spare_; // written pieces, kept for their memory
+    std::size_t queuedBytes_ = 0;
+    bool writing_ = false;
+    bool stop_ = false;
+    bool failed_ = false;
 };
 
 // One step's worth of what the reader saw.
@@ -85,22 +109,37 @@ public:
     static constexpr std::size_t kDefaultTail = 10000;
     explicit TToolOutputReader(int productKind, std::size_t tailLimit = kDefaultTail);
 
+    using TClock = std::chrono::steady_clock;
+
     void Reset();
-    // Takes a chunk of output; the step counts what it completed.
+    // Takes a chunk of output and works through everything that waits; the
+    // step counts what it completed.
     TOutputStep Feed(std::string_view chunk);
-    // The run has ended: the carried partial line becomes a line of its own.
+    // Takes a chunk of output behind what waits, without working on it.
+    void Queue(std::string&& chunk);
+    // Works through what waits, in order, until the deadline has passed
+    // (at least one block, so every call gets on); the rest waits for the
+    // next call. The step counts what this call completed.
+    TOutputStep Work(TClock::time_point deadline);
+    // Bytes taken and not yet worked on.
+    std::size_t PendingBytes() const { return pending_.size() - pendingAt_; }
+    // The run has ended: what waits is worked through and the carried
+    // partial line becomes a line of its own.
     TOutputStep Finish();
 
     // The lines the memo has not yet received, at most the tail bound (older
     // ones are dropped: the memo keeps only a tail). replaced tells that
     // lines were dropped, so the memo should show exactly these.
     std::vector<std::string> TakeMemoLines(bool& replaced);
+    // The lines TakeMemoLines would give now.
+    std::size_t MemoLinesWaiting() const { return memo_.size(); }
 
     TConsoleCapture& Capture() { return capture_; }
     std::size_t TailLimit() const { return tailLimit_; }
 
 private:
     void Line(std::string&& line, TOutputStep& step);
+    void FeedNow(std::string_view chunk, TOutputStep& step);
 
     int kind_;
     std::size_t tailLimit_;
@@ -110,6 +149,8 @@ private:
     bool memoDropped_ = false;
     std::vector<std::string> scratch_;
     std::string whole_;
+    std::string pending_;       // taken, not yet worked on from pendingAt_
+    std::size_t pendingAt_ = 0;
 };
 
 } // namespace pem

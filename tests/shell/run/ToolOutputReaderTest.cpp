@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "ToolOutputReader.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -225,4 +226,47 @@ TEST(ToolOutputReader, ALongLineIsCutForTheMemoButSavedWhole) {
     EXPECT_EQ(reader.Capture().LineCount(), 3);
     ASSERT_TRUE(reader.Capture().SaveToFile(dir / "Console.log"));
     EXPECT_TRUE(pemtest::ReadFile(dir / "Console.log") == expected);
+}
+
+// Work to a deadline that has passed gets through one block per call, the
+// rest waiting; chunks queued behind it keep their order. Read that way, a
+// flood with CR LF ends and lone CRs split at every block edge gives the
+// same lines, counts, memo tail and log as one read of the whole.
+TEST(ToolOutputReader, WorkToADeadlineLeavesTheRestWaitingInOrder) {
+    pemtest::TempDir dir;
+    std::string text;
+    for (int i = 0; text.size() < (3u << 20); ++i)
+        text += (i % 1000 == 0 ? "Orig Source File = s" : "line ") + std::to_string(i) + (i % 7 ? "\r\n" : "\r-\n");
+    text += "no end";
+    TToolOutputReader whole(0, 100), stepped(0, 100);
+    const TOutputStep all = whole.Feed(text);
+    whole.Finish();
+
+    TOutputStep sum;
+    const size_t half = text.size() / 2;
+    stepped.Queue(text.substr(0, half));
+    const auto past = TToolOutputReader::TClock::now() - std::chrono::seconds(1);
+    int calls = 0;
+    while (stepped.PendingBytes() > 0) {
+        const size_t before = stepped.PendingBytes();
+        const TOutputStep s = stepped.Work(past);
+        ASSERT_LT(stepped.PendingBytes(), before);
+        ASSERT_GT(stepped.PendingBytes() + (1u << 20), before) << "a passed deadline works one block";
+        sum.lines += s.lines;
+        sum.counted += s.counted;
+        if (s.counted) sum.lastCountedText = s.lastCountedText;
+        if (++calls == 3) stepped.Queue(text.substr(half)); // behind what waits
+    }
+    EXPECT_GT(calls, 20);
+    EXPECT_EQ(stepped.Finish().lines, 1);
+    EXPECT_EQ(sum.lines, all.lines);
+    EXPECT_EQ(sum.counted, all.counted);
+    EXPECT_EQ(sum.lastCountedText, all.lastCountedText);
+    bool r1 = false, r2 = false;
+    EXPECT_EQ(stepped.TakeMemoLines(r1), whole.TakeMemoLines(r2));
+    int blocks = 0;
+    ASSERT_TRUE(stepped.Capture().SaveToFile(dir / "stepped.log", [&] { ++blocks; }));
+    ASSERT_TRUE(whole.Capture().SaveToFile(dir / "whole.log"));
+    EXPECT_GT(blocks, 2); // the save lets its caller serve events between blocks
+    EXPECT_TRUE(pemtest::ReadFile(dir / "stepped.log") == pemtest::ReadFile(dir / "whole.log"));
 }
