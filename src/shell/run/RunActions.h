@@ -113,10 +113,10 @@ bool WriteStopRequest(const std::string& outputDir);
 long ToolWrittenConsoleLogLines(const std::string& path);
 
 // Whether the console log saved after a piped run is shown: fewer than 1001
-// lines, and small enough that the viewer takes it at once. A log of a few
+// lines and a file of at most 4 MB. A log of a few
 // lines that are megabytes long (a progress counter redrawn with lone CRs)
 // would hold the window up for seconds; it stays saved, unopened.
-inline constexpr unsigned long long kShownConsoleLogBytes = 256u << 10;
+inline constexpr unsigned long long kShownConsoleLogBytes = 4ull << 20;
 bool ShowsConsoleLogAfterRun(long lines, unsigned long long bytes);
 
 } // namespace pem
