@@ -19,6 +19,8 @@ public:
     void Append(const QString& piece);
     void Shown();
     void Clear();
+    // Room for that many characters, so that appending never copies.
+    void Reserve(qsizetype characters) { text_.reserve(characters); }
 
     const QString& Text() const { return text_; }
     // One more than the line breaks (a text with no character has one line).
