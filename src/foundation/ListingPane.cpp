@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -207,15 +209,8 @@ void TListingPane::focusOutEvent(QFocusEvent* e) {
 }
 
 void TListingPane::keyPressEvent(QKeyEvent* e) {
-    if (e == QKeySequence::Copy) {
-        const int from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
-        if (from < to) QApplication::clipboard()->setText(text_.mid(from, to - from));
-        return;
-    }
-    if (e == QKeySequence::SelectAll) {
-        SetSelection(0, static_cast<int>(text_.size()));
-        return;
-    }
+    if (e == QKeySequence::Copy) return Copy();
+    if (e == QKeySequence::SelectAll) return SelectAll();
     const bool keep = e->modifiers() & Qt::ShiftModifier;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const int line = LineOf(caret_);
@@ -254,5 +249,37 @@ void TListingPane::mousePressEvent(QMouseEvent* e) {
 void TListingPane::mouseMoveEvent(QMouseEvent* e) {
     if (e->buttons() & Qt::LeftButton) SetCaret(PositionAt(e->position().toPoint()), true);
 }
+
+void TListingPane::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return QAbstractScrollArea::mouseDoubleClickEvent(e);
+    // The word under the mouse: letters, digits and underscores.
+    const int at = PositionAt(e->position().toPoint());
+    const auto inWord = [this](int i) {
+        const QChar c = text_.at(i);
+        return c.isLetterOrNumber() || c == u'_';
+    };
+    int from = at, to = at;
+    while (from > 0 && inWord(from - 1)) --from;
+    while (to < static_cast<int>(text_.size()) && inWord(to)) ++to;
+    SetSelection(from, to);
+}
+
+void TListingPane::contextMenuEvent(QContextMenuEvent* e) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* copy = menu->addAction(QObject::tr("&Copy"), [this] { Copy(); });
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(caret_ != anchor_);
+    menu->addSeparator();
+    menu->addAction(QObject::tr("Select All"), [this] { SelectAll(); })->setShortcut(QKeySequence::SelectAll);
+    menu->popup(e->globalPos());
+}
+
+void TListingPane::Copy() const {
+    const int from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
+    if (from < to) QApplication::clipboard()->setText(text_.mid(from, to - from));
+}
+
+void TListingPane::SelectAll() { SetSelection(0, static_cast<int>(text_.size())); }
 
 } // namespace pem

@@ -49,6 +49,8 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -59,6 +61,8 @@ private:
     int VisibleLines() const;
     int PositionAt(const QPoint& p) const;
     void EnsureCaretVisible();
+    void Copy() const;
+    void SelectAll();
     void UpdateScrollBars();
 
     QString text_;

@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -227,6 +229,24 @@ TEST_F(SimpleViewerTest, APlainListingIsReadWithMouseAndKeysCopiedAndPrinted) {
     Mouse(area, QEvent::MouseButtonRelease, {4, 4 + 3 * h + h / 2});
     EXPECT_EQ(view->SelStart(), 0);
     EXPECT_EQ(view->SelLength(), view->LineStart(3));
+    // A double click selects the word; the context menu selects all.
+    const int x = 4 + QFontMetrics(pane->font()).horizontalAdvance("line 1 ca");
+    Mouse(area, QEvent::MouseButtonPress, {x, 4 + h / 2});
+    Mouse(area, QEvent::MouseButtonRelease, {x, 4 + h / 2});
+    Mouse(area, QEvent::MouseButtonDblClick, {x, 4 + h / 2});
+    EXPECT_EQ(view->SelStart(), 7);
+    EXPECT_EQ(view->SelLength(), 4);
+    QContextMenuEvent menuAt(QContextMenuEvent::Mouse, {x, 4}, area->mapToGlobal(QPoint(x, 4)));
+    QApplication::sendEvent(area, &menuAt);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* all = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == "Select All") all = a;
+    ASSERT_NE(all, nullptr);
+    all->trigger();
+    menu->close();
+    EXPECT_EQ(view->SelLength(), static_cast<int>(view->Text8().size()));
     // The end of the text scrolls it into sight, the start back.
     QScrollBar* bar = pane->verticalScrollBar();
     Key(view, Qt::Key_End, Qt::ControlModifier);
