@@ -40,6 +40,10 @@ public:
     int FirstVisibleLine() const;
     void SetTabDistance(double distance);
 
+    // A key given to the view the pane covers; one the pane has no use for
+    // stays ignored, so it goes on to the windows around.
+    void KeyPress(QKeyEvent* e) { keyPressEvent(e); }
+
     // After every move of the caret.
     std::function<void()> OnCaretMoved;
 

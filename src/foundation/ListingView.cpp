@@ -12,7 +12,6 @@
 #include "ReportPrinter.h"
 
 #include <QElapsedTimer>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QTextBlock>
@@ -206,8 +205,9 @@ void TListingView::resizeEvent(QResizeEvent* e) {
 
 void TListingView::keyPressEvent(QKeyEvent* e) {
     // Keys given to the view itself (its focus goes to the pane) move the
-    // pane's caret.
-    if (pane_) QApplication::sendEvent(pane_, e);
+    // pane's caret. Handled here, not sent on: a key the pane ignores comes
+    // back to the view, its parent, and goes on from here.
+    if (pane_) pane_->KeyPress(e);
     else QPlainTextEdit::keyPressEvent(e);
 }
 

@@ -219,6 +219,10 @@ TEST_F(SimpleViewerTest, APlainListingIsReadWithMouseAndKeysCopiedAndPrinted) {
     EXPECT_EQ(view->SelLength(), static_cast<int>(view->Line(2).size()));
     Key(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("line 3 caf\u00E9 text"));
+    // Keys the pane has no use for go on to the windows around it.
+    Key(pane, Qt::Key_Escape);
+    Key(view, Qt::Key_F5);
+    EXPECT_EQ(view->SelLength(), static_cast<int>(view->Line(2).size()));
     // Down keeps the column as far as a shorter line reaches.
     Key(view, Qt::Key_Down);
     EXPECT_EQ(view->SelLength(), 0);
