@@ -88,9 +88,11 @@ void TListingView::StartLoadTextFile(const std::string& fileName) {
     fill->fileName = fileName;
     fill->fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
     if (fill->fd < 0) throw EFileError("Can not open file " + fileName);
-    // A byte gives at most one character.
+    // A byte gives at most one character; beyond a few hundred megabytes the
+    // text grows as it comes instead.
     struct stat st {};
-    if (::fstat(fill->fd, &st) == 0 && st.st_size > 0) pane_->Reserve(static_cast<qsizetype>(st.st_size));
+    if (::fstat(fill->fd, &st) == 0 && st.st_size > 0)
+        pane_->Reserve(static_cast<qsizetype>(std::min<off_t>(st.st_size, off_t{256} << 20)));
     fill_ = std::move(fill);
     // The first piece now, a few screens of lines, so the tab opens with
     // text; a file that cannot be read at all raises to the caller from here.
