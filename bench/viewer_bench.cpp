@@ -18,11 +18,11 @@
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
 #include "BenchSupport.h"
 #include "Forms.h"
+#include "ListingPane.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
 #include "PF_HardCopy.h"
 #include "ReportPrinter.h"
-#include "ListingPane.h"
 #include "SimpleViewerFrame.h"
 
 #include <QApplication>
