@@ -18,6 +18,7 @@
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
 #include "BenchSupport.h"
 #include "Forms.h"
+#include "ListingPane.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
 #include "PF_HardCopy.h"
@@ -120,7 +121,9 @@ int OpenMode(int argc, char** argv, const std::string& file) {
     pages->SetActivePage(tab);
     auto* frame = TFrameSimpleViewer::CreateForFile(tab, tab, &font, file);
     frame->StatusBar = bar;
-    frame->RichEditSourceView->viewport()->installEventFilter(&probe);
+    // A plain listing is painted by the view's pane, which covers its viewport.
+    TListingView* view = frame->RichEditSourceView;
+    (view->Pane() ? view->Pane()->viewport() : view->viewport())->installEventFilter(&probe);
     double firstPaint = -1, whole = -1;
     while (firstPaint < 0 || whole < 0) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);

@@ -4,6 +4,7 @@
 #include "DesktopServices.h"
 #include "Exceptions.h"
 #include "HandlerGuard.h"
+#include "ListingPane.h"
 #include "ListingText.h"
 #include "QtText.h"
 #include "ReportLayout.h"
@@ -11,6 +12,8 @@
 #include "ReportPrinter.h"
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QResizeEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -80,10 +83,16 @@ void TListingView::StartLoadTextFile(const std::string& fileName) {
         clear();
     }
     empty_ = true;
+    ShowPane();
     auto fill = std::make_unique<TFill>();
     fill->fileName = fileName;
     fill->fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
     if (fill->fd < 0) throw EFileError("Can not open file " + fileName);
+    // A byte gives at most one character; beyond a few hundred megabytes the
+    // text grows as it comes instead.
+    struct stat st {};
+    if (::fstat(fill->fd, &st) == 0 && st.st_size > 0)
+        pane_->Reserve(static_cast<qsizetype>(std::min<off_t>(st.st_size, off_t{256} << 20)));
     fill_ = std::move(fill);
     // The first piece now, a few screens of lines, so the tab opens with
     // text; a file that cannot be read at all raises to the caller from here.
@@ -127,9 +136,12 @@ void TListingView::FillTurn(int milliseconds) {
             } else {
                 f.decoder.Decode(std::string_view(f.buffer.data(), static_cast<size_t>(n)), f.piece);
             }
-            if (!f.piece.isEmpty()) end.insertText(f.piece);
+            if (f.piece.isEmpty()) continue;
+            if (pane_) pane_->Append(f.piece);
+            else end.insertText(f.piece);
         } while (!atEnd && (milliseconds < 0 || clock.elapsed() < milliseconds));
         end.endEditBlock();
+        if (pane_) pane_->Shown();
         if (f.decoder.AnyInput()) empty_ = false;
         // Text given to the view is its text as loaded, not a change of it.
         document()->setModified(false);
@@ -146,8 +158,69 @@ void TListingView::FillTurn(int milliseconds) {
     }
 }
 
+void TListingView::ShowPane() {
+    if (pane_) {
+        pane_->Clear();
+        return;
+    }
+    pane_ = new TListingPane(this);
+    pane_->setGeometry(rect());
+    pane_->SetTabDistance(tabStopDistance());
+    pane_->OnCaretMoved = [this] { FireEvent(OnSelectionChange, this); };
+    const bool focused = hasFocus();
+    setFocusProxy(pane_);
+    pane_->show();
+    pane_->raise();
+    if (focused) pane_->setFocus();
+}
+
+void TListingView::HidePane() {
+    if (!pane_) return;
+    const bool focused = pane_->hasFocus();
+    setFocusProxy(nullptr);
+    delete pane_;
+    pane_ = nullptr;
+    if (focused) setFocus();
+}
+
+void TListingView::IntoDocument() {
+    if (!pane_) return;
+    FinishFill();
+    const QString text = pane_->Text();
+    const int anchor = pane_->Anchor(), caret = pane_->Caret();
+    HidePane();
+    const QSignalBlocker block(this);
+    QTextCursor c(document());
+    c.beginEditBlock();
+    c.insertText(text);
+    c.endEditBlock();
+    document()->setModified(false);
+    c.setPosition(anchor);
+    c.setPosition(caret, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void TListingView::resizeEvent(QResizeEvent* e) {
+    QPlainTextEdit::resizeEvent(e);
+    if (pane_) pane_->setGeometry(rect());
+}
+
+void TListingView::keyPressEvent(QKeyEvent* e) {
+    // Keys given to the view itself (its focus goes to the pane) move the
+    // pane's caret. Handled here, not sent on: a key the pane ignores comes
+    // back to the view, its parent, and goes on from here.
+    if (pane_) pane_->KeyPress(e);
+    else QPlainTextEdit::keyPressEvent(e);
+}
+
+void TListingView::SetTabDistance(double distance) {
+    setTabStopDistance(distance);
+    if (pane_) pane_->SetTabDistance(distance);
+}
+
 void TListingView::Load(const std::function<bool(const TListingPieceProc&)>& decode) {
     StopFill();
+    HidePane();
     marks_.clear();
     setExtraSelections({});
     const QSignalBlocker block(this);
@@ -176,18 +249,19 @@ void TListingView::LoadTextFile(const std::string& fileName) {
 
 std::string TListingView::Text8() const {
     FinishFill();
-    return FromQ(toPlainText());
+    return FromQ(pane_ ? pane_->Text() : toPlainText());
 }
 
 void TListingView::Clear() { SetText8({}); }
 
 int TListingView::LineCount() const {
     // The document always has one block; a view without text has no line.
-    return empty_ ? 0 : document()->blockCount();
+    return empty_ ? 0 : pane_ ? pane_->LineCount() : document()->blockCount();
 }
 
 std::string TListingView::Line(int i) const {
     FinishFill();
+    if (pane_) return FromQ(pane_->Line(i));
     QTextBlock b = document()->findBlockByNumber(i);
     return b.isValid() ? FromQ(b.text()) : std::string();
 }
@@ -196,22 +270,35 @@ TStringList TListingView::Lines() const {
     FinishFill();
     TStringList list;
     const int n = LineCount();
+    if (pane_) {
+        for (int i = 0; i < n; ++i) list.Add(FromQ(pane_->Line(i)));
+        return list;
+    }
     QTextBlock b = document()->begin();
     for (int i = 0; i < n && b.isValid(); ++i, b = b.next()) list.Add(FromQ(b.text()));
     return list;
 }
 
-int TListingView::CaretLine() const { return textCursor().blockNumber(); }
+int TListingView::CaretLine() const {
+    return pane_ ? pane_->LineOf(pane_->Caret()) : textCursor().blockNumber();
+}
 
-int TListingView::SelStart() const { return textCursor().selectionStart(); }
+int TListingView::SelStart() const {
+    return pane_ ? std::min(pane_->Caret(), pane_->Anchor()) : textCursor().selectionStart();
+}
 
 int TListingView::SelLength() const {
+    if (pane_) return std::abs(pane_->Caret() - pane_->Anchor());
     const QTextCursor c = textCursor();
     return c.selectionEnd() - c.selectionStart();
 }
 
 void TListingView::SetSelection(int start, int length) {
     FinishFill();
+    if (pane_) {
+        pane_->SetSelection(start, start + length); // clamped to the text
+        return;
+    }
     QTextCursor c(document());
     const int end = document()->characterCount() - 1;
     c.setPosition(std::clamp(start, 0, end));
@@ -221,12 +308,14 @@ void TListingView::SetSelection(int start, int length) {
 
 int TListingView::LineStart(int i) const {
     FinishFill();
+    if (pane_) return i >= 0 && i < pane_->LineCount() ? pane_->LineStart(i) : -1;
     QTextBlock b = document()->findBlockByNumber(i);
     return b.isValid() ? b.position() : -1;
 }
 
 void TListingView::RemoveLines(std::vector<int> lines) {
     FinishFill();
+    IntoDocument();
     std::sort(lines.begin(), lines.end(), std::greater<int>());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     if (lines.empty() || empty_) return;
@@ -259,6 +348,7 @@ void TListingView::RemoveLines(std::vector<int> lines) {
 void TListingView::InsertLines(const std::vector<std::pair<int, std::string>>& lines) {
     if (lines.empty()) return;
     FinishFill();
+    IntoDocument();
     QTextCursor c(document());
     c.beginEditBlock();
     for (const auto& [line, text] : lines) {
@@ -281,6 +371,7 @@ void TListingView::InsertLines(const std::vector<std::pair<int, std::string>>& l
 int TListingView::FindText(const std::string& text, int from) const {
     if (text.empty()) return -1;
     FinishFill();
+    if (pane_) return static_cast<int>(pane_->Text().indexOf(ToQ(text), std::max(0, from), Qt::CaseInsensitive));
     // Case is ignored unless asked for; the search walks the blocks, so a
     // large text is not copied.
     const QTextCursor hit = document()->find(ToQ(text), std::max(0, from));
@@ -290,11 +381,20 @@ int TListingView::FindText(const std::string& text, int from) const {
 bool TListingView::ShowLine(int i, int linesAbove) {
     FinishFill();
     if (i < 0 || i >= LineCount()) return false;
+    if (pane_) {
+        // To the start of the next line; the last line, having none, to its end.
+        const int end = i + 1 < pane_->LineCount() ? pane_->LineStart(i + 1)
+                                                    : static_cast<int>(pane_->Text().size());
+        pane_->SetSelection(pane_->LineStart(i), end);
+        pane_->ScrollToLine(std::max(0, i - linesAbove));
+        return true;
+    }
     return MemoGotoLine(this, i, linesAbove);
 }
 
 void TListingView::AddMark(int start, int length, const QColor& color) {
     FinishFill();
+    IntoDocument();
     QTextEdit::ExtraSelection sel;
     sel.cursor = QTextCursor(document());
     sel.cursor.setPosition(start);
@@ -326,8 +426,13 @@ void TListingView::Print(const std::string& title, const TFontSpec& font) const 
     PrintReportPages(TextPagesHead(title, f, m, setup), [&](const TPageSink& sink) {
         TBandFlow flow(setup, title, {}, sink);
         const int n = LineCount();
-        QTextBlock b = document()->begin();
-        for (int i = 0; i < n && b.isValid(); ++i, b = b.next()) AddTextLine(flow, FromQ(b.text()), f, setup.Width(), m);
+        if (pane_) {
+            for (int i = 0; i < n; ++i) AddTextLine(flow, FromQ(pane_->Line(i)), f, setup.Width(), m);
+        } else {
+            QTextBlock b = document()->begin();
+            for (int i = 0; i < n && b.isValid(); ++i, b = b.next())
+                AddTextLine(flow, FromQ(b.text()), f, setup.Width(), m);
+        }
         flow.Finish();
     });
 }

@@ -10,7 +10,10 @@
 // few tens of milliseconds, so a big listing never freezes the window. What
 // needs the whole text (its lines, search, selections by position, printing,
 // changes) finishes the fill first; the caret, the selection and the line
-// count describe the text shown so far.
+// count describe the text shown so far. Such a file is held as one text with
+// an index of its lines and shown by a pane that paints only the lines in
+// sight (the document stays empty); an operation that changes or marks the
+// text moves it into the document first.
 #include "Controls.h"
 #include "DialogService.h"
 #include "ListingText.h"
@@ -25,6 +28,8 @@
 #include <vector>
 
 namespace pem {
+
+class TListingPane;
 
 class TListingView : public QPlainTextEdit, public TControl {
 public:
@@ -93,14 +98,26 @@ public:
     bool SetViewerFont(const TFontSpec& font);
 
     // Sets tab stops every `distance` pixels.
-    void SetTabDistance(double distance) { setTabStopDistance(distance); }
+    void SetTabDistance(double distance);
 
     // Prints the text with that title on the current printer in the font.
     void Print(const std::string& title, const TFontSpec& font) const;
 
     TNotifyEvent OnSelectionChange;
 
+    // The pane that shows a listing filled by StartLoadTextFile; none while
+    // the text is in the document.
+    TListingPane* Pane() const { return pane_; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
+    void ShowPane();
+    void HidePane();
+    // Moves a pane's text into the document, keeping caret and selection.
+    void IntoDocument();
     struct TFill;
     // Fills the view with the decoded pieces.
     void Load(const std::function<bool(const TListingPieceProc&)>& decode);
@@ -111,6 +128,7 @@ private:
     void StopFill();
     std::unique_ptr<TFill> fill_;
     QTimer* fillTimer_ = nullptr;
+    TListingPane* pane_ = nullptr;
     QList<QTextEdit::ExtraSelection> marks_;
     bool empty_ = true;
 };

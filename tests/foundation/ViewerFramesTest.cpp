@@ -4,14 +4,21 @@
 #include "DragPlayer.h"
 #include "Exceptions.h"
 #include "Forms.h"
+#include "ListingPane.h"
 #include "ListingText.h"
 #include "MyStatusBar.h"
 #include "OleTimers.h"
 #include "QtTestSupport.h"
+#include "ReportPages.h"
+#include "ReportPrinter.h"
 #include "SharedRoutinesCommon.h"
 #include "SimpleViewerFrame.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScrollBar>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -166,6 +173,135 @@ TEST_F(SimpleViewerTest, CaretLineWhileABigListingFillsCountsTheLinesShownThenAl
     // Once all is in, the status line gives the whole count.
     EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 3 of 100001 in " + file + " "));
     EXPECT_EQ(view->CaretLine(), 2);
+}
+
+namespace {
+void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(to, &press);
+}
+void Mouse(QWidget* to, QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, at, to->mapToGlobal(at), button, held, mods);
+    QApplication::sendEvent(to, &e);
+}
+} // namespace
+
+// A plain listing is shown by the pane that paints the lines in sight: the
+// user reads it with the mouse and the keys, the status bar follows, and
+// copying and printing take the text the pane holds.
+TEST_F(SimpleViewerTest, APlainListingIsReadWithMouseAndKeysCopiedAndPrinted) {
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += (i == 4 ? std::string("short") : "line " + std::to_string(i) + " caf\xE9 text") + "\r\n";
+    host->show();
+    auto* v = Open("many.txt", text);
+    v->resize(500, 300);
+    TListingView* view = v->RichEditSourceView;
+    for (int i = 0; i < 100 && view->Filling(); ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(view->Filling());
+    TListingPane* pane = view->Pane();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->geometry(), view->rect());
+    QWidget* area = pane->viewport();
+    const int h = QFontMetrics(pane->font()).lineSpacing();
+    const std::string file = dir / "many.txt";
+
+    // A click on the third line puts the caret there; shift+End selects to
+    // its end, and the copy takes the selected text.
+    Mouse(area, QEvent::MouseButtonPress, {6, 4 + 2 * h + h / 2});
+    Mouse(area, QEvent::MouseButtonRelease, {6, 4 + 2 * h + h / 2});
+    EXPECT_EQ(view->CaretLine(), 2);
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 3 of 201 in " + file + " "));
+    Key(view, Qt::Key_Home);
+    Key(view, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(view->SelStart(), view->LineStart(2));
+    EXPECT_EQ(view->SelLength(), static_cast<int>(view->Line(2).size()));
+    Key(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("line 3 caf\u00E9 text"));
+    // Keys the pane has no use for go on to the windows around it.
+    Key(pane, Qt::Key_Escape);
+    Key(view, Qt::Key_F5);
+    EXPECT_EQ(view->SelLength(), static_cast<int>(view->Line(2).size()));
+    // Down keeps the column as far as a shorter line reaches.
+    Key(view, Qt::Key_Down);
+    EXPECT_EQ(view->SelLength(), 0);
+    EXPECT_EQ(view->SelStart(), view->LineStart(3) + 5);
+    // A drag with the mouse selects from the press to where it is let go.
+    Mouse(area, QEvent::MouseButtonPress, {4, 4 + h / 2});
+    Mouse(area, QEvent::MouseMove, {4, 4 + 3 * h + h / 2});
+    Mouse(area, QEvent::MouseButtonRelease, {4, 4 + 3 * h + h / 2});
+    EXPECT_EQ(view->SelStart(), 0);
+    EXPECT_EQ(view->SelLength(), view->LineStart(3));
+    // A double click selects the word; the context menu selects all.
+    const int x = 4 + QFontMetrics(pane->font()).horizontalAdvance("line 1 ca");
+    Mouse(area, QEvent::MouseButtonPress, {x, 4 + h / 2});
+    Mouse(area, QEvent::MouseButtonRelease, {x, 4 + h / 2});
+    Mouse(area, QEvent::MouseButtonDblClick, {x, 4 + h / 2});
+    EXPECT_EQ(view->SelStart(), 7);
+    EXPECT_EQ(view->SelLength(), 4);
+    QContextMenuEvent menuAt(QContextMenuEvent::Mouse, {x, 4}, area->mapToGlobal(QPoint(x, 4)));
+    QApplication::sendEvent(area, &menuAt);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* all = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == "Select All") all = a;
+    ASSERT_NE(all, nullptr);
+    all->trigger();
+    menu->close();
+    EXPECT_EQ(view->SelLength(), static_cast<int>(view->Text8().size()));
+    // The end of the text scrolls it into sight, the start back.
+    QScrollBar* bar = pane->verticalScrollBar();
+    Key(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view->CaretLine(), 199);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Info, "Line 200 of 201 in " + file + " "));
+    Key(view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), 0);
+    // A line shown from a search lands below the top, selected.
+    ASSERT_TRUE(view->ShowLine(150, 3));
+    EXPECT_EQ(bar->value(), 147);
+    EXPECT_EQ(view->SelStart(), view->LineStart(150));
+    EXPECT_EQ(view->SelLength(), view->LineStart(151) - view->LineStart(150));
+
+    // Printing takes every line.
+    std::vector<TReportDocument> printed;
+    SetReportPrintHook([&](const TReportDocument& d, const std::string&) { printed.push_back(d); });
+    v->BitBtnPrint->click();
+    SetReportPrintHook(nullptr);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].title, "many.txt");
+    std::string expected = text;
+    expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
+    std::string pages = ReportPagesAsText(printed[0]);
+    EXPECT_EQ(std::count(pages.begin(), pages.end(), '\f'), 2); // three pages
+    pages.erase(std::remove(pages.begin(), pages.end(), '\f'), pages.end());
+    EXPECT_EQ(pages, expected);
+}
+
+// Marking or changing a text the pane holds moves it into the document
+// with caret and selection, so nothing of it is lost.
+TEST_F(SimpleViewerTest, MarkingAListingThePaneHoldsMovesItIntoTheDocument) {
+    auto* v = Open("m.txt", "alpha\r\nbeta\r\ngamma\r\n");
+    TListingView* view = v->RichEditSourceView;
+    ASSERT_NE(view->Pane(), nullptr);
+    view->SetSelection(7, 3);
+    view->AddMark(0, 5, QColor(Qt::red));
+    EXPECT_EQ(view->Pane(), nullptr);
+    EXPECT_EQ(view->Text8(), "alpha\nbeta\ngamma");
+    EXPECT_EQ(view->LineCount(), 3);
+    EXPECT_EQ(view->SelStart(), 7);
+    EXPECT_EQ(view->SelLength(), 3);
+    EXPECT_EQ(view->CaretLine(), 1);
+    EXPECT_FALSE(view->document()->isModified());
+    view->RemoveLines({0});
+    EXPECT_EQ(view->Text8(), "beta\ngamma");
+    // The next plain file is held by a pane again.
+    v->LoadFile(dir / "m.txt");
+    ASSERT_NE(view->Pane(), nullptr);
+    EXPECT_EQ(view->Text8(), "alpha\nbeta\ngamma");
 }
 
 TEST_F(SimpleViewerTest, FontIsTakenOnlyWhenItDiffersAndCloseAsksTheWindow) {
