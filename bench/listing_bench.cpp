@@ -15,6 +15,7 @@
 //    a fresh process.
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
 #include "BenchSupport.h"
+#include "FirstPaint.h"
 #include "DefiFrame.h"
 #include "Forms.h"
 #include "MyStatusBar.h"
@@ -123,14 +124,6 @@ public:
     TMyStatusBar* ProjectStatusBar() override { return bar; }
 };
 
-class FirstPaint : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
-        return false;
-    }
-};
 
 // A window with a page control, as the main window holds the tabs.
 struct Window {

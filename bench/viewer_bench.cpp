@@ -17,6 +17,7 @@
 //    Target: under 2 s.
 // The files go to a fresh folder under $TMPDIR (or /tmp), removed afterwards.
 #include "BenchSupport.h"
+#include "FirstPaint.h"
 #include "Forms.h"
 #include "ListingPane.h"
 #include "ListingText.h"
@@ -84,15 +85,6 @@ int DecodeMode(const std::string& file, const std::string& outFile) {
 }
 
 // Opens the file in a viewer tab and waits for its first paint.
-class FirstPaint : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
-        return false;
-    }
-};
-
 int OpenMode(int argc, char** argv, const std::string& file) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);

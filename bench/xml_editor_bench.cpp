@@ -16,6 +16,7 @@
 // Targets: 100,000 elements shown in under 2 s, no stall over 200 ms, and
 // linear growth (each step's time ratio within 1.25x the ratio of sizes).
 #include "BenchSupport.h"
+#include "FirstPaint.h"
 #include "Forms.h"
 #include "XMLEditFrame.h"
 
@@ -77,14 +78,6 @@ std::string MetricDocument(int n) {
     return d + "</QMETRICS>\r\n";
 }
 
-class FirstPaint : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) painted = true;
-        return false;
-    }
-};
 
 // The child: opens the document and prints "<seconds> <stall ms> <rows>".
 int OpenMode(int argc, char** argv, const std::string& file) {
