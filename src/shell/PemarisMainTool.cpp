@@ -135,6 +135,18 @@ constexpr std::size_t kTakeBelow = 1u << 20;
 // lines the kept blocks and the new lines are set together.
 constexpr size_t kAppendAtMost = 1000;
 
+// Takes what the tool's console holds. The pipes' buffer and the chunk
+// swap their memory, so the chunk handed in is one the reader has done
+// with, with room for a full buffer: the drain then never grows its buffer
+// (a copy of many megabytes while it holds the lock a take waits for, which
+// stalled the window for tens of milliseconds during a flood).
+std::size_t TakeOutput(TToolProcess* pipes, TToolOutputReader& reader, std::string& chunk) {
+    constexpr std::size_t kRoom = TToolProcess::kDefaultBufferLimit + (256u << 10);
+    chunk = reader.TakeSpare();
+    if (chunk.capacity() < kRoom) chunk.reserve(kRoom);
+    return pipes->Take(chunk);
+}
+
 void FeedMemo(TMemo* memo, TToolOutputReader& reader) {
     bool replaced = false;
     const std::vector<std::string> lines = reader.TakeMemoLines(replaced);
@@ -198,7 +210,8 @@ void TfrmPemarisMain::ReadToolOutput() {
     TToolProcess* pipes = ToolRun->Pipes();
     if (ToolOutput->PendingBytes() < kTakeBelow) {
         std::string chunk;
-        if (pipes->Take(chunk) == 0 && ToolOutput->PendingBytes() == 0) {
+        if (TakeOutput(pipes, *ToolOutput, chunk) == 0 && ToolOutput->PendingBytes() == 0) {
+            ToolOutput->Queue(std::move(chunk)); // keeps its memory for the next take
             // A tool waiting for a key gets Enter; one that never reads, or
             // has closed its input, costs nothing.
             // A closed or full input is no error; anything else is shown.
@@ -246,7 +259,7 @@ void TfrmPemarisMain::FinishToolOutput() {
     for (;;) {
         if (ToolOutput->PendingBytes() < kTakeBelow) {
             std::string chunk;
-            if (pipes->Take(chunk) > 0) idleMs = 0;
+            if (TakeOutput(pipes, *ToolOutput, chunk) > 0) idleMs = 0;
             ToolOutput->Queue(std::move(chunk));
         }
         if (ToolOutput->PendingBytes() == 0) {

@@ -270,6 +270,7 @@ void TToolOutputReader::Reset() {
     assembler_ = TLineAssembler();
     pending_.clear();
     pendingAt_ = 0;
+    pendingBytes_ = 0;
     capture_.Clear();
     memo_.clear();
     memoDropped_ = false;
@@ -310,15 +311,25 @@ TOutputStep TToolOutputReader::Feed(std::string_view chunk) {
 }
 
 void TToolOutputReader::Queue(std::string&& chunk) {
-    if (chunk.empty()) return;
-    if (PendingBytes() == 0) {
-        pending_ = std::move(chunk);
-        pendingAt_ = 0;
+    if (chunk.empty()) {
+        Spent(std::move(chunk));
         return;
     }
-    pending_.erase(0, pendingAt_);
-    pendingAt_ = 0;
-    pending_ += chunk;
+    pendingBytes_ += chunk.size();
+    pending_.push_back(std::move(chunk));
+}
+
+void TToolOutputReader::Spent(std::string&& chunk) {
+    if (chunk.capacity() <= spare_.capacity()) return;
+    chunk.clear();
+    spare_ = std::move(chunk);
+}
+
+std::string TToolOutputReader::TakeSpare() {
+    std::string out = std::move(spare_);
+    out.clear();
+    spare_ = std::string();
+    return out;
 }
 
 namespace {
@@ -329,15 +340,18 @@ constexpr size_t kWorkBlock = 64u << 10;
 
 TOutputStep TToolOutputReader::Work(TClock::time_point deadline) {
     TOutputStep step;
-    while (PendingBytes() > 0) {
-        const size_t n = std::min(kWorkBlock, PendingBytes());
-        FeedNow(std::string_view(pending_).substr(pendingAt_, n), step);
+    while (!pending_.empty()) {
+        const std::string& front = pending_.front();
+        const size_t n = std::min(kWorkBlock, front.size() - pendingAt_);
+        FeedNow(std::string_view(front).substr(pendingAt_, n), step);
         pendingAt_ += n;
+        pendingBytes_ -= n;
+        if (pendingAt_ == front.size()) {
+            Spent(std::move(pending_.front()));
+            pending_.pop_front();
+            pendingAt_ = 0;
+        }
         if (TClock::now() >= deadline) break;
-    }
-    if (PendingBytes() == 0) {
-        pending_.clear();
-        pendingAt_ = 0;
     }
     return step;
 }

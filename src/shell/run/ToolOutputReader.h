@@ -115,14 +115,20 @@ public:
     // Takes a chunk of output and works through everything that waits; the
     // step counts what it completed.
     TOutputStep Feed(std::string_view chunk);
-    // Takes a chunk of output behind what waits, without working on it.
+    // Takes a chunk of output behind what waits, without working on it (it
+    // is kept as it is, not copied). An empty chunk only lends its memory to
+    // TakeSpare.
     void Queue(std::string&& chunk);
+    // An empty string to receive the next chunk in: the memory of a chunk
+    // already worked through, when there is one, so that a flood's chunks
+    // reuse memory that is in use already rather than growing fresh strings.
+    std::string TakeSpare();
     // Works through what waits, in order, until the deadline has passed
     // (at least one block, so every call gets on); the rest waits for the
     // next call. The step counts what this call completed.
     TOutputStep Work(TClock::time_point deadline);
     // Bytes taken and not yet worked on.
-    std::size_t PendingBytes() const { return pending_.size() - pendingAt_; }
+    std::size_t PendingBytes() const { return pendingBytes_; }
     // The run has ended: what waits is worked through and the carried
     // partial line becomes a line of its own.
     TOutputStep Finish();
@@ -149,8 +155,13 @@ private:
     bool memoDropped_ = false;
     std::vector<std::string> scratch_;
     std::string whole_;
-    std::string pending_;       // taken, not yet worked on from pendingAt_
+    void Spent(std::string&& chunk);
+
+    // Chunks taken, in order; the first is worked on from pendingAt_.
+    std::deque<std::string> pending_;
     std::size_t pendingAt_ = 0;
+    std::size_t pendingBytes_ = 0;
+    std::string spare_; // empty; the memory of a chunk worked through
 };
 
 } // namespace pem

@@ -255,7 +255,13 @@ TEST(ToolOutputReader, WorkToADeadlineLeavesTheRestWaitingInOrder) {
         sum.lines += s.lines;
         sum.counted += s.counted;
         if (s.counted) sum.lastCountedText = s.lastCountedText;
-        if (++calls == 3) stepped.Queue(text.substr(half)); // behind what waits
+        if (++calls == 3) { // behind what waits, in pieces, an empty one among them
+            const size_t third = (text.size() - half) / 3;
+            stepped.Queue(text.substr(half, third));
+            stepped.Queue(std::string());
+            stepped.Queue(text.substr(half + third, third));
+            stepped.Queue(text.substr(half + 2 * third));
+        }
     }
     EXPECT_GT(calls, 20);
     EXPECT_EQ(stepped.Finish().lines, 1);
@@ -269,4 +275,36 @@ TEST(ToolOutputReader, WorkToADeadlineLeavesTheRestWaitingInOrder) {
     ASSERT_TRUE(whole.Capture().SaveToFile(dir / "whole.log"));
     EXPECT_GT(blocks, 2); // the save lets its caller serve events between blocks
     EXPECT_TRUE(pemtest::ReadFile(dir / "stepped.log") == pemtest::ReadFile(dir / "whole.log"));
+}
+
+// The chunk a flood is taken in is memory the reader has done with: once a
+// chunk is worked through, the next take gets its memory (emptied), and an
+// empty chunk handed back lends its room the same way. Nothing is handed
+// out twice, and memory still waiting to be worked on is never handed out.
+TEST(ToolOutputReader, AChunkWorkedThroughLendsItsMemoryToTheNextTake) {
+    TToolOutputReader reader(0, 10);
+    EXPECT_EQ(reader.TakeSpare().capacity(), std::string().capacity()) << "nothing worked through yet";
+
+    std::string chunk(1u << 20, 'x');
+    chunk.back() = '\n';
+    const char* memory = chunk.data();
+    reader.Queue(std::move(chunk));
+    std::string waiting(1000, 'y');
+    reader.Queue(std::move(waiting));
+    const auto past = TToolOutputReader::TClock::now() - std::chrono::seconds(1);
+    while (reader.PendingBytes() > 1000) reader.Work(past);
+    std::string spare = reader.TakeSpare();
+    EXPECT_TRUE(spare.empty());
+    EXPECT_EQ(spare.data(), memory);
+    EXPECT_EQ(reader.TakeSpare().capacity(), std::string().capacity()) << "handed out once only";
+    EXPECT_EQ(reader.PendingBytes(), 1000u);
+
+    std::string room;
+    room.reserve(4u << 20);
+    const char* roomMemory = room.data();
+    reader.Queue(std::move(room));
+    EXPECT_EQ(reader.PendingBytes(), 1000u);
+    EXPECT_EQ(reader.TakeSpare().data(), roomMemory);
+    reader.Finish();
+    EXPECT_EQ(reader.Capture().LineCount(), 2);
 }
