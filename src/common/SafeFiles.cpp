@@ -329,6 +329,25 @@ void ReplaceFileAtomically(const std::string& path, const std::function<void(con
     Replace(path, write, name, TLinks::Keep);
 }
 
+bool WriteAll(int fd, const char* p, std::size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+void WriteOwnFileInPlace(const std::string& path, std::string_view text, const std::string& name) {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0) CannotCreate(NameOr(name, path));
+    if (!WriteAll(fd.get(), text.data(), text.size()) || !fd.Close()) CannotWrite(NameOr(name, path));
+}
+
 void ReplaceOwnFileText(const std::string& path, std::string_view text, const std::string& name) {
     ReplaceText(path, text, name, TLinks::Replace);
 }

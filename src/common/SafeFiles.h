@@ -34,6 +34,17 @@
 
 namespace pem {
 
+// Writes all n bytes at the descriptor's position, going on after
+// interruptions and short writes; false on an error.
+bool WriteAll(int fd, const char* p, std::size_t n);
+
+// Writes text as the whole content of the file at path (created with the
+// mode of new files, or truncated), never through a symbolic link in its
+// place. For the run's own working files, rewritten in place: raises
+// EFileError "Can not create file %s" or "Can not write file %s" naming name
+// (path where name is empty).
+void WriteOwnFileInPlace(const std::string& path, std::string_view text, const std::string& name = {});
+
 // Whether the path names a regular file; links are followed.
 bool IsRegularFile(const std::string& path);
 

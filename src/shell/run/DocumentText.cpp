@@ -8,7 +8,6 @@
 #include <array>
 #include <climits>
 #include <cstdint>
-#include <fstream>
 
 namespace pem {
 
@@ -100,12 +99,10 @@ bool IsFigureTableSection(std::string_view word) {
 
 std::string ReadWholeFile(const std::string& fileName) { return ReadRegularFile(Cp1252ToUtf8(fileName)); }
 
+// The input tree's copies are the run's own files, rewritten where they
+// stand: a link planted in a copy's place is not written through.
 void WriteWholeFile(const std::string& fileName, std::string_view text) {
-    std::ofstream out(Cp1252ToUtf8(fileName), std::ios::binary | std::ios::trunc);
-    if (!out) throw EFileError("Can not create file " + fileName);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) throw EFileError("Can not write file " + fileName);
+    WriteOwnFileInPlace(Cp1252ToUtf8(fileName), text, fileName);
 }
 
 } // namespace

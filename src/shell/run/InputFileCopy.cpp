@@ -38,19 +38,6 @@ ssize_t ReadFull(int fd, char* buf, size_t n) {
     return static_cast<ssize_t>(got);
 }
 
-bool WriteFull(int fd, const char* buf, size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, buf, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        buf += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
 std::int64_t CountLineFeeds(const char* p, size_t n) {
     std::int64_t count = 0;
     const char* end = p + n;
@@ -218,7 +205,7 @@ bool TInputFileCopier::CopyBlocks(const std::string& source, const std::string& 
             length = out_.size();
         }
         lines_ += CountLineFeeds(write, length);
-        if (!options_.countLinesOnly && !WriteFull(out.get(), write, length))
+        if (!options_.countLinesOnly && !WriteAll(out.get(), write, length))
             throw EFileError("Can not write file " + target);
         position += static_cast<std::uint64_t>(got);
     }

@@ -210,19 +210,6 @@ bool TConsoleCapture::SaveToFile(const std::string& fileName, const std::functio
 namespace {
 constexpr size_t kSaveBlock = 1u << 20;
 
-// Writes all of it; false on an error.
-bool WriteAll(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
 
 // The disk gets each block as soon as it is written, and the block before
 // the last is waited for: no step waits for more than a block or two, and

@@ -209,3 +209,13 @@ TEST(DocumentTextFiles, AnUnreadableInputLeavesTheOutputAsItWas) {
                  EFileError);
     EXPECT_EQ(pemtest::ReadFile(dir / "out.txt"), "kept");
 }
+
+TEST(DocumentTextFiles, ALinkInTheOutputsPlaceIsNotWrittenThrough) {
+    pemtest::TempDir dir;
+    pemtest::WriteFile(dir / "outside.txt", "not the run's");
+    pemtest::WriteFile(dir / "in.txt", "The value is high. Next one\n");
+    std::filesystem::create_symlink(std::filesystem::path(dir / "outside.txt"), std::filesystem::path(dir / "out.txt"));
+    EXPECT_THROW(SplitSentences(dir / "in.txt", dir / "out.txt", TControlWordList()), EFileError);
+    EXPECT_THROW(CleanAndWrapFile(dir / "out.txt"), EFileError);
+    EXPECT_EQ(pemtest::ReadFile(dir / "outside.txt"), "not the run's");
+}
