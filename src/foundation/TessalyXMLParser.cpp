@@ -648,7 +648,9 @@ public:
     std::string_view More(size_t used, bool& last) override {
         // What the scanner left moves to the front; a construct longer than
         // the buffer makes it grow.
-        std::memmove(buf_.data(), buf_.data() + used, len_ - used);
+        // memmove wants valid pointers even for no bytes: the first call
+        // comes with an empty buffer.
+        if (used > 0 && len_ > used) std::memmove(buf_.data(), buf_.data() + used, len_ - used);
         len_ -= used;
         if (buf_.size() < kPiece) buf_.resize(kPiece);
         else if (len_ == buf_.size()) buf_.resize(buf_.size() * 2);
