@@ -3,6 +3,8 @@
 #include "BaseStrings.h"
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "FileDescriptor.h"
+#include "SafeFiles.h"
 
 #include <cerrno>
 #include <charconv>
@@ -15,25 +17,13 @@
 
 namespace pem {
 
-namespace {
-
-// A file descriptor closed on every way out.
-struct Fd {
-    int fd;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
-} // namespace
-
 void ReadFileInto(const std::string& fileName, std::string& bytes) {
-    Fd in(::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a FIFO in the file's place would wait for a writer in the
+    // open; it is refused below, as any file that is not a regular one.
+    TFileDescriptor in(::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat st {};
-    if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || S_ISDIR(st.st_mode)) throw EFileError("Can not open file " + fileName);
+    if (in.get() < 0 || ::fstat(in.get(), &st) != 0) throw EFileError("Can not open file " + fileName);
+    if (!S_ISREG(st.st_mode)) throw EFileError(ReadFailureMessage(TReadStatus::NotRegular, fileName));
     // The size known beforehand and a block more, to see the end at once; a
     // file that grows meanwhile is read on until its end.
     const size_t want = (st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0) + 4096;
@@ -41,7 +31,7 @@ void ReadFileInto(const std::string& fileName, std::string& bytes) {
     size_t got = 0;
     for (;;) {
         if (got == bytes.size()) bytes.resize(2 * bytes.size());
-        const ssize_t n = ::read(in.fd, bytes.data() + got, bytes.size() - got);
+        const ssize_t n = ::read(in.get(), bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw EFileError("Can not read file " + fileName);
         if (n == 0) break;
@@ -93,15 +83,7 @@ void WriteLinesLF(const std::string& fileName, const std::vector<std::string>& l
         text += l;
         text += '\n';
     }
-    Fd out(::open(Cp1252ToUtf8(fileName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (out.fd < 0) throw EFileError("Can not create file " + fileName);
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t w = ::write(out.fd, text.data() + done, text.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) throw EFileError("Can not write file " + fileName);
-        done += static_cast<size_t>(w);
-    }
+    ReplaceOwnFileText(Cp1252ToUtf8(fileName), text, fileName);
 }
 
 std::string FormatInt(std::int64_t value, int width, int digits) {

@@ -13,8 +13,10 @@
 namespace pem {
 
 // The bytes of a file into a buffer that keeps its memory from file to file
-// (ReadFileBytes of the listing text reads a file once). Raises EFileError
-// "Can not open file %s" or "Can not read file %s".
+// (ReadFileBytes of the listing text reads a file once). Only a regular file
+// is read: a FIFO or a device is refused without waiting. Raises EFileError
+// "Can not open file %s" (with ": not a regular file" for another kind of
+// file) or "Can not read file %s".
 void ReadFileInto(const std::string& fileName, std::string& bytes);
 
 // The lines of a text as views into it: CR LF, LF and CR each end a line; a
@@ -23,8 +25,12 @@ std::vector<std::string_view> LineViews(std::string_view text);
 // The same into a list that keeps its memory from text to text.
 void LineViews(std::string_view text, std::vector<std::string_view>& lines);
 
-// The lines, each followed by LF, replacing the file. Raises EFileError "Can
-// not create file %s" or "Can not write file %s".
+// The lines, each followed by LF, as a report the program keeps at a fixed
+// name in its output directory: the whole text replaces the file in one step
+// (a failed write leaves the old report whole), and a link found in its
+// place is replaced, never followed. Raises EFileError "Can not create file
+// %s" (also for a FIFO or another odd file in its place, ": not a regular
+// file") or "Can not write file %s".
 void WriteLinesLF(const std::string& fileName, const std::vector<std::string>& lines);
 
 // printf("%<width>.<digits>d"): at least digits digits, right-aligned in

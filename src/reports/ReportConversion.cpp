@@ -3,6 +3,7 @@
 #include "BaseFileUtils.h"
 #include "CaseInsensitivePath.h"
 #include "Exceptions.h"
+#include "SafeFiles.h"
 #include "StringList.h"
 
 #include <cstdint>
@@ -32,6 +33,17 @@ TFolders MakeFolders(const TScannerReportSettings& s) {
     ForceDirectories(f.exports);
     ForceDirectories(f.components);
     return f;
+}
+
+// The conversion's documents (Original, Exports, Components) are files of
+// the output directory's own: each replaces an older one in one step, and a
+// link found in its place is replaced, never written through. The editor's
+// own save of the report it has open keeps that file's link: the user chose
+// that document.
+void SaveOwnDocument(const TMyXMLNodeList& doc, const std::string& path) {
+    std::string text = doc.IsClean ? doc.ProcessingHeader + doc.DocTypeHeader : std::string();
+    text += doc.AsText(-1, false);
+    ReplaceOwnFileText(path, text);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -135,7 +147,7 @@ bool TakeSource(const TReportConversion& conv, const TReportSource& source, TFol
         else
             MoveFileOrCopy(companionFound, folders.report + NameOf(companionFound));
         for (int i = 0; i < 2 && lines.Count() > 0; ++i) lines.Delete(0);
-        lines.SaveToFile(kept);
+        ReplaceOwnFileText(kept, lines.Text());
         if (projects)
             for (auto& item : lines.Items()) item.s = ProjectReportFixUps(std::move(item.s));
         src.owned = TMyXMLNodeList::CreateFromText(lines.Text());
@@ -201,7 +213,7 @@ void WriteComponents(TMyXMLNodeList& src, TMyXMLNodeList& work, const std::strin
         work.NodeByTag("METRIC_FILE")->SetAttribute("Component", comp);
         work.NodeByTag("METRIC_ENTITY")->SetAttribute("EName", comp);
         copyCounters(group);
-        work.SaveToFile(f.components + baseName + "_" + SafeFileNamePart(comp) + ".xml");
+        SaveOwnDocument(work, f.components + baseName + "_" + SafeFileNamePart(comp) + ".xml");
     }
 }
 
@@ -224,7 +236,7 @@ void DefectWork(const TReportConversion& conv, const TFolders& f, TSourceDocumen
         CopyText(*work, std::string(k.target) + "_User_Defects", src, std::string(k.source) + "_User_Defects");
     CopyText(*work, "Completness", src, "Completeness");
     for (const char* q : {"Conformity", "Quality", "Impact"}) CopyText(*work, q, src, q);
-    work->SaveToFile(f.exports + s.baseName + ".xml");
+    SaveOwnDocument(*work, f.exports + s.baseName + ".xml");
 
     WriteComponents(src, *work, conv.Templates.DefiComponentRanking, "Defects", f, s.baseName,
                     [&](const TMyXMLNode* group) {
@@ -254,7 +266,7 @@ void ChangeWork(const TReportConversion& conv, const TFolders& f, TSourceDocumen
     for (const char* k : kChangeKinds) CopyText(*work, std::string(k) + "_User_Changes", src, std::string(k) + "_User_Changes");
     CopyText(*work, "Impact_User_Changes", src, "Impact_User_Changes");
     for (const char* q : {"Completeness", "Quality", "Impact"}) CopyText(*work, q, src, q);
-    work->SaveToFile(f.exports + s.baseName + ".xml");
+    SaveOwnDocument(*work, f.exports + s.baseName + ".xml");
 
     WriteComponents(src, *work, conv.Templates.ChngComponentRanking, "Changes", f, s.baseName,
                     [&](const TMyXMLNode* group) {
@@ -281,7 +293,7 @@ void CopyMeasureWithUnit(TMyXMLNodeList& work, std::string_view target, TMyXMLNo
 void ProjectWork(const TReportConversion& conv, const TFolders& f, TSourceDocument& s) {
     TMyXMLNodeList& src = *s.doc;
     src.CleanNow();
-    src.SaveToFile(f.exports + s.baseName + ".xml");
+    SaveOwnDocument(src, f.exports + s.baseName + ".xml");
 
     auto work = TMyXMLNodeList::CreateFromText(conv.Templates.ProjectStatistics);
     src.First();
@@ -304,7 +316,7 @@ void ProjectWork(const TReportConversion& conv, const TFolders& f, TSourceDocume
         work->NodeByTag("Effort")->SetAttribute("Unit", Inside(src, entity, "Effort")->GetAttribute("Unit"));
         CopyMeasureWithUnit(*work, "ElapsedTime", src, entity, "ElapsedTime", "Time");
         CopyMeasureWithUnit(*work, "Accumulated_Costs", src, entity, "Accumulated_Costs", "Costs");
-        work->SaveToFile(f.components + s.baseName + "_" + SafeFileNamePart(name) + "_" + SafeFileNamePart(type) +
+        SaveOwnDocument(*work, f.components + s.baseName + "_" + SafeFileNamePart(name) + "_" + SafeFileNamePart(type) +
                          ".xml");
     }
 }

@@ -5,6 +5,7 @@
 #include "CaseInsensitivePath.h"
 #include "CharSet1252.h"
 #include "RankingText.h"
+#include "SafeFiles.h"
 #include "SharedRoutinesCommon.h"
 
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <sstream>
 
 namespace pem {
 
@@ -24,10 +26,14 @@ bool ReadLine(std::istream& in, std::string& line) {
     return true;
 }
 
-std::ifstream OpenForReading(const std::string& fileName) {
-    std::ifstream in(Cp1252ToUtf8(fileName), std::ios::binary);
-    if (!in) throw EFileError("Can not open file " + fileName);
-    return in;
+// The whole file as a stream of lines. Only a regular file is read: a FIFO
+// chosen as the template or found in a listing's place would otherwise hold
+// the window in the open until something writes to it.
+std::istringstream OpenForReading(const std::string& fileName) {
+    std::string text;
+    const TReadStatus status = TryReadRegularFile(Cp1252ToUtf8(fileName), text);
+    if (status != TReadStatus::Ok) throw EFileError(ReadFailureMessage(status, fileName));
+    return std::istringstream(std::move(text));
 }
 
 void CheckRead(const std::istream& in, const std::string& fileName) {
@@ -83,7 +89,7 @@ void WriteObjects(std::ostream& out, const std::vector<std::string>& objects) {
 
 void WriteUseCases(std::ostream& out, const std::string& fileName) {
     out << "\\par Use Cases  \\tab\\tab with steps\\par\\par \n";
-    std::ifstream in = OpenForReading(fileName);
+    std::istringstream in = OpenForReading(fileName);
     std::string line;
     for (int n = 1; ReadLine(in, line); ++n) {
         if (n <= 9) continue;
@@ -95,7 +101,7 @@ void WriteUseCases(std::ostream& out, const std::string& fileName) {
 
 void WriteRequirements(std::ostream& out, const std::string& fileName) {
     out << "\\par Requ ID\\tab Requirement Label\\tab Requirement Text Line\\par\\par \n";
-    std::ifstream in = OpenForReading(fileName);
+    std::istringstream in = OpenForReading(fileName);
     std::string line;
     for (int n = 1; ReadLine(in, line); ++n) {
         if (n == 1) continue;
@@ -217,14 +223,19 @@ std::string CreateTestPlan(const TTestPlanJob& job) {
         metricLines.SetText(metricText);
         const TTestPlanFigures figures = TestPlanFigures(metricLines);
         {
-            std::ifstream templ = OpenForReading(job.TemplateFile);
+            std::istringstream templ = OpenForReading(job.TemplateFile);
+            // The temporary file lies in the process's own folder (mode
+            // 0700), where nothing else can put a link or a FIFO.
             std::ofstream out(Cp1252ToUtf8(temp), std::ios::binary | std::ios::trunc);
             if (!out) throw EFileError("Can not create file " + temp);
             WriteTestPlan(templ, out, job, figures, useCases, testCases);
-            out.flush();
+            out.close();
             if (!out) throw EFileError("Can not write file " + temp);
         }
-        CopyFileBlocks(temp, output);
+        // The plan is a file of the output directory's own: it replaces an
+        // older one in one step (a failed write leaves that whole), and a
+        // link in its place is replaced, never written through.
+        ReplaceOwnFileText(Cp1252ToUtf8(output), ReadRegularFile(Cp1252ToUtf8(temp)), output);
     } catch (const EAbort&) {
         throw;
     } catch (const std::exception& e) {

@@ -3,9 +3,11 @@
 // Placeholders take the system name and figures from the system's metrics
 // report; include marks take the chosen objects, the use cases with their
 // steps (use case listing) and the requirements (test case listing). The
-// template is streamed line by line into "temprtf.rtf" in the run's private
-// temporary folder, which is then copied into the output directory's Specs
-// folder as <Product><System>TestPlan.rtf.
+// template is written line by line into "temprtf.rtf" in the run's private
+// temporary folder, whose text then replaces <Product><System>TestPlan.rtf in
+// the output directory's Specs folder in one step (never through a link in
+// its place). Template and listings are read only when they are regular
+// files.
 //
 // Widget-free; the main form gives the names, the template and the ticked
 // objects, and shows the outcome on the status bar.

@@ -4,11 +4,14 @@
 #include "CharSet1252.h"
 
 #include "Exceptions.h"
+#include "FileDescriptor.h"
+#include "SafeFiles.h"
 
+#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <memory>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pem {
 
@@ -41,20 +44,22 @@ std::vector<std::string> SplitListingLines(std::string_view text) {
 }
 
 void ForEachFileLine(const std::string& fileName, const std::function<void(std::string_view line)>& fn) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(Cp1252ToUtf8(fileName).c_str(), "rb"), std::fclose);
+    // O_NONBLOCK: a FIFO would wait in the open for a writer; only a regular
+    // file is read, anything else is refused at once.
+    TFileDescriptor f(::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat st {};
-    if (!f || ::fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode))
-        throw EFileError("Can not open file " + fileName);
+    if (!f.ok() || ::fstat(f.get(), &st) != 0) throw EFileError("Can not open file " + fileName);
+    if (!S_ISREG(st.st_mode)) throw EFileError(ReadFailureMessage(TReadStatus::NotRegular, fileName));
     constexpr size_t kBlock = 1 << 20;
     std::vector<char> block(kBlock);
     std::string carry; // the start of a line the block before left open
     bool pendingCr = false;
     for (;;) {
-        const size_t got = std::fread(block.data(), 1, kBlock, f.get());
-        if (got == 0) {
-            if (std::ferror(f.get())) throw EFileError("Can not read file " + fileName);
-            break;
-        }
+        const ssize_t n = ::read(f.get(), block.data(), kBlock);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw EFileError("Can not read file " + fileName);
+        if (n == 0) break;
+        const size_t got = static_cast<size_t>(n);
         std::string_view data(block.data(), got);
         // The LF of a CR LF that the block before ended in.
         if (pendingCr && data.front() == '\n') data.remove_prefix(1);

@@ -22,7 +22,9 @@ namespace pem {
 void ForEachListingLine(std::string_view text, const std::function<void(std::string_view line)>& fn);
 std::vector<std::string> SplitListingLines(std::string_view text);
 // The same for a file, read a block at a time (the file is never held
-// whole); raises EFileError "Can not open file %s" when it cannot be read.
+// whole). Only a regular file is read; a FIFO or a device is refused without
+// waiting. Raises EFileError "Can not open file %s" (with ": not a regular
+// file" for another kind of file) or "Can not read file %s".
 void ForEachFileLine(const std::string& fileName, const std::function<void(std::string_view line)>& fn);
 std::vector<std::string> ReadListingLines(const std::string& fileName);
 

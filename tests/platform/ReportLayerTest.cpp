@@ -3,6 +3,7 @@
 // the preview window.
 #include "DialogService.h"
 #include "Exceptions.h"
+#include "FileFaults.h"
 #include "QtTestSupport.h"
 #include "ReportLayout.h"
 #include "ReportPainter.h"
@@ -12,8 +13,12 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QPrintPreviewWidget>
+#include <QToolBar>
+#include <QToolButton>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace pem;
 
@@ -173,6 +178,76 @@ TEST_F(ReportOutputTest, PreviewShowsThePagesAndPrintsTheSameOnes) {
     // Printing straight away gives the same pages.
     PrintReportDocument(doc, "Office");
     EXPECT_EQ(printed.at(1), printed.at(0));
+}
+
+// The preview's save buttons write a file the user chose. Saved through a
+// link, the link stays and its target is written with its own mode; a save
+// that cannot be written whole (a full disk) leaves the older file as it was
+// and says so.
+TEST_F(ReportOutputTest, PreviewSavesKeepTheChosenLinkAndLeaveTheOlderFileWholeOnAFullDisk) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5000; ++i) lines.push_back("Row " + std::to_string(i) + "\tof a report longer than the disk allows");
+    const TReportDocument big = LayoutPlainText(lines, TReportFont{"Lucida Console", 10}, "Big", QtTextMeasure());
+    ASSERT_GT(ReportPagesAsText(big).size(), 100000u);
+    namespace fs = std::filesystem;
+    const struct {
+        const char* button;
+        const char* name;
+        std::function<bool(const std::string&)> written; // the file holds the new report
+    } cases[] = {
+        {"ActPreviewText", "chosen.txt", [&](const std::string& t) { return t == ReportPagesAsText(big); }},
+        {"ActPreviewPdf", "chosen.pdf",
+         [](const std::string& t) { return t.rfind("%PDF-", 0) == 0 && t.find("%%EOF", t.size() - 8) != std::string::npos; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        const std::string target = dir / (std::string("shared/") + c.name), chosen = dir / c.name;
+        const std::string older = "the older file\n";
+        pemtest::WriteFile(target, older);
+        ::chmod(target.c_str(), 0640);
+        fs::create_symlink(target, chosen);
+        dialogs.Reset();
+        dialogs.fileAnswers = {{chosen}, {chosen}};
+        dialogs.modalHook = [&](QDialog* d) {
+            auto* bar = d->findChild<QToolBar*>();
+            ASSERT_NE(bar, nullptr);
+            auto* action = bar->findChild<QAction*>(c.button);
+            ASSERT_NE(action, nullptr);
+            auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+            ASSERT_NE(button, nullptr);
+            {
+                pemtest::FileSizeLimit disk(4096);
+                button->click();
+            }
+            EXPECT_EQ(pemtest::ReadFile(target), older);
+            EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"Can not write file " + chosen + "."});
+            button->click();
+        };
+        PreviewReportDocument(big, "Office");
+        EXPECT_EQ(dialogs.Messages().size(), 1u);
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(chosen)));
+        EXPECT_TRUE(c.written(pemtest::ReadFile(target)));
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640));
+        for (const auto& folder : {dir.Path(), dir / "shared"})
+            for (const auto& e : fs::directory_iterator(folder))
+                EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+    }
+}
+
+// Printed without a printer, the PDF is a file of the program's folder: a
+// link in its place is replaced and the file it pointed to stays as it was.
+TEST_F(ReportOutputTest, WithoutAPrinterTheFoldersPdfReplacesALinkInItsPlace) {
+    namespace fs = std::filesystem;
+    SetPrinterNamesProvider([] { return std::vector<std::string>{}; });
+    SetReportEnvironment({[this] { return dir / "out"; }, [](const std::string&) {}});
+    const std::string outside = dir / "elsewhere.pdf", file = dir / "out/My_Report.pdf";
+    pemtest::WriteFile(outside, "the user's own file\n");
+    fs::create_directories(dir / "out");
+    fs::create_symlink(outside, file);
+    PrintReportDocument(doc);
+    EXPECT_EQ(pemtest::ReadFile(outside), "the user's own file\n");
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(file)));
+    EXPECT_EQ(pemtest::ReadFile(file).substr(0, 5), "%PDF-");
 }
 
 TEST(ReportFonts, MissingFixedPitchFamiliesFallBackToTheSystemFixedFont) {

@@ -1,11 +1,14 @@
 // The evaluation actions on the main window, run as the user runs them: the
 // module ranking with its limits dialog, the deficiency ranking and the test
 // plan, each writing its file into the output directory.
+#include "FileFaults.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "GetLimits.h"
 #include "MainFormHarness.h"
+#include "PlantedFifo.h"
 #include "QtTestSupport.h"
+#include "ResultTabs.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -13,6 +16,7 @@
 #include <QKeyEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace pem;
 namespace fs = std::filesystem;
@@ -65,6 +69,31 @@ protected:
         };
     }
     bool Run(const char* action) { return form->Act(action)->Execute(); }
+
+    // The two rankings, each with its results, its limits answered where it
+    // asks for them, its report and the report it makes of the fixtures.
+    struct Ranking {
+        const char* action;
+        const char* tree;
+        const char* folder;
+        const char* report;
+    };
+    static constexpr Ranking kRankings[] = {
+        {"ActModuleRanking", "program", "Metrics", "Module Ranking.txt"},
+        {"ActDeficiencyRanking", "defis_code", "Defis", "Rule Violations.txt"},
+    };
+    void RunRanking(const Ranking& r) {
+        AnswerLimits("0001000", "0.700", "0.500");
+        Run(r.action);
+    }
+    std::string ExpectedReport(const Ranking& r) { return pemtest::ReadFile(Fixture(std::string("ranking/") + r.tree + "/" + r.report)); }
+
+    // No temporary file of a replacement is left in the folder.
+    static void ExpectNoTemporaryFiles(const std::string& folder) {
+        for (const auto& e : fs::directory_iterator(folder))
+            EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+    }
+    static bool IsLink(const std::string& path) { return fs::is_symlink(fs::symlink_status(path)); }
 
     pemtest::TempDir work;
     std::string out = work / "out";
@@ -225,4 +254,119 @@ TEST_F(EvaluationActionsTest, TestPlanIsMadeFromTheChosenTemplate) {
     const std::string made = out + "/Specs/Abc CorpPay RollTestPlan.rtf";
     EXPECT_EQ(pemtest::ReadFile(made), pemtest::ReadFile(fx + "expected.rtf"));
     EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Test specification created in " + made));
+}
+
+// A ranking's report is a file of the output directory's own: a link put in
+// its place is replaced by the report, and the file it pointed to, outside
+// the output directory, stays as it was; a FIFO in its place is refused at
+// once instead of holding the window until something reads it.
+TEST_F(EvaluationActionsTest, RankingReportsReplaceALinkInTheirPlaceAndRefuseAFifo) {
+    TfrmPemarisMain* f = StartWithJob("Korvex");
+    const std::string outside = work / "elsewhere/notes.txt";
+    for (const Ranking& r : kRankings) {
+        SCOPED_TRACE(r.action);
+        PlaceResults(r.tree, r.folder);
+        const std::string report = out + "/" + r.report;
+        pemtest::WriteFile(outside, "the user's own notes\n");
+        ::chmod(outside.c_str(), 0640);
+        fs::create_symlink(outside, report);
+        RunRanking(r);
+        EXPECT_EQ(pemtest::ReadFile(outside), "the user's own notes\n");
+        EXPECT_EQ(fs::status(outside).permissions() & fs::perms::all, fs::perms(0640));
+        EXPECT_FALSE(IsLink(report));
+        EXPECT_EQ(pemtest::ReadFile(report), ExpectedReport(r));
+        ASSERT_NE(f->PageControlEditor->ActivePage(), nullptr);
+        EXPECT_EQ(f->PageControlEditor->ActivePage()->Caption(), r.report);
+        f->ResultTabs->CloseAllEditorTabs();
+
+        fs::remove(report);
+        dialogs->Reset();
+        pemtest::PlantedFifo fifo(report);
+        ASSERT_TRUE(fifo.Made());
+        RunRanking(r);
+        EXPECT_FALSE(fifo.Released()) << "the ranking waited on the FIFO";
+        EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{"Can not create file " + report + ": not a regular file."});
+        EXPECT_TRUE(fifo.StillAFifo());
+        EXPECT_FALSE(Screen().Busy());
+        EXPECT_TRUE(f->GroupBoxSlider->isHidden());
+        ExpectNoTemporaryFiles(out);
+        fs::remove(report);
+        fs::remove_all(out + "/" + r.folder);
+    }
+}
+
+// A report that cannot be written whole (a full disk) leaves the older
+// report as it was, says so, and opens no tab on it.
+TEST_F(EvaluationActionsTest, ARankingOnAFullDiskLeavesTheOlderReportWhole) {
+    TfrmPemarisMain* f = StartWithJob("Korvex");
+    for (const Ranking& r : kRankings) {
+        SCOPED_TRACE(r.action);
+        PlaceResults(r.tree, r.folder);
+        const std::string report = out + "/" + r.report;
+        const std::string older = "an older report\n" + std::string(300, '-') + "\n";
+        pemtest::WriteFile(report, older);
+        ASSERT_GT(ExpectedReport(r).size(), 1024u);
+        dialogs->Reset();
+        {
+            pemtest::FileSizeLimit disk(1024);
+            RunRanking(r);
+        }
+        EXPECT_EQ(pemtest::ReadFile(report), older);
+        EXPECT_EQ(dialogs->Messages(), std::vector<std::string>{"Can not write file " + report + "."});
+        EXPECT_EQ(f->PageControlEditor->ActivePage(), nullptr);
+        ExpectNoTemporaryFiles(out);
+        fs::remove_all(out + "/" + r.folder);
+    }
+}
+
+// The test plan is a file of the output directory's own: a link in its
+// place is replaced and its target outside stays as it was; an older plan
+// that cannot be replaced whole stays whole. A FIFO chosen as the template
+// is refused at once, as a file that cannot be read.
+TEST_F(EvaluationActionsTest, TestPlanReplacesALinkInItsPlaceAndReadsOnlyRegularFiles) {
+    TfrmPemarisMain* f = StartWithJob("Velling");
+    const std::string fx = Fixture("testplan/");
+    f->FrameFindexecTstSpecTemplate->Edit->SetText(fx + "template.rtf");
+    f->CheckListBoxObjects->ClearItems();
+    f->CheckListBoxObjects->AddItem(" Clerk ", true);
+    f->CheckListBoxObjects->AddItem("Not ticked", false);
+    f->CheckListBoxObjects->AddItem("C:\\pay {x}", true);
+    for (const auto& [from, to] : {std::pair{"Specs/PAYROLL.use", "Specs/pay roll.use"},
+                                   {"Metrics/PAYROLL.met", "Metrics/pay roll.met"},
+                                   {"Cases/PAYROLL.txt", "Cases/pay roll.txt"}})
+        pemtest::WriteFile(out + "/" + to, pemtest::ReadFile(fx + from));
+    const std::string made = out + "/Specs/Abc CorpPay RollTestPlan.rtf";
+    const std::string expected = pemtest::ReadFile(fx + "expected.rtf");
+
+    const std::string outside = work / "elsewhere/plan.rtf";
+    pemtest::WriteFile(outside, "{\\rtf1 the user's own plan}\n");
+    fs::create_symlink(outside, made);
+    Run("ActCreateVelling");
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Test specification created in " + made));
+    EXPECT_EQ(pemtest::ReadFile(outside), "{\\rtf1 the user's own plan}\n");
+    EXPECT_FALSE(IsLink(made));
+    EXPECT_EQ(pemtest::ReadFile(made), expected);
+
+    ASSERT_GT(expected.size(), 1024u);
+    recorder.records.clear();
+    {
+        pemtest::FileSizeLimit disk(1024);
+        Run("ActCreateVelling");
+    }
+    EXPECT_EQ(pemtest::ReadFile(made), expected);
+    ASSERT_FALSE(recorder.records.empty());
+    EXPECT_EQ(recorder.records.back().kind, TStatusRecord::Error);
+    EXPECT_EQ(recorder.records.back().text.rfind("I/O error:Can not write file ", 0), 0u) << recorder.records.back().text;
+    ExpectNoTemporaryFiles(out + "/Specs");
+
+    const std::string fifoTemplate = work / "template.rtf";
+    pemtest::PlantedFifo fifo(fifoTemplate);
+    ASSERT_TRUE(fifo.Made());
+    f->FrameFindexecTstSpecTemplate->Edit->SetText(fifoTemplate);
+    recorder.records.clear();
+    Run("ActCreateVelling");
+    EXPECT_FALSE(fifo.Released()) << "the generator waited on the FIFO";
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "I/O error:Can not open file " + fifoTemplate + ": not a regular file"))
+        << ::testing::PrintToString(recorder.records.size());
+    EXPECT_EQ(pemtest::ReadFile(made), expected);
 }

@@ -15,6 +15,7 @@
 #include "RunActions.h"
 #include "SourceFileListBox.h"
 #include "TempFiles.h"
+#include "TessalyXML.h"
 #include "ToolOutputReader.h"
 #include "UserGestures.h"
 
@@ -69,6 +70,33 @@ public:
     }
     std::function<void()> afterStart; // runs right after the window started
     std::string Tool() const { return install / "Tools/Measure/Korvex/COBAudit/COBAudit.exe"; }
+
+    // The demo's problem-report scanner (the fake tool in its place) with a job
+    // on system Sales, and the scanner's report as the run leaves it in the
+    // output directory, without its text companion.
+    TfrmPemarisMain* StartScannerJob() {
+        outName = "out/DEFI";
+        CopyTree(FIXTURES_DIR "/../../demo");
+        fs::copy_file(kFakeTool, install / "Tools/Measure/Mindra/DEFIScan/DEFIScan.exe",
+                      fs::copy_options::overwrite_existing);
+        for (const char* s : {"Reports/r1.txt", "Reports/r2.txt"}) pemtest::WriteFile(install / ("src/" + std::string(s)), "a\n");
+        TfrmPemarisMain* f = Start("Mindra");
+        EXPECT_EQ(f->Product.Kind, 8);
+        f->EditProductName->SetText("Prod");
+        f->EditProductNameExit(f->EditProductName);
+        f->EditSystemName->SetText("Sales");
+        f->EditSystemNameExit(f->EditSystemName);
+        f->EditSystemVersion->SetText("1.0");
+        f->EditSystemVersionExit(f->EditSystemVersion);
+        f->FrameFindDirectoryOutputDir->Edit->SetText(Out());
+        f->AddDirectoryFiles(install / "src", true);
+        PrepareOutput(f);
+        // The scanners want a word list.
+        f->CheckListBoxControlTags->addItem("ERROR");
+        fs::copy_file(std::string(FIXTURES_DIR) + "/reports/defects_Sales.xml", Out() + "/Sales.xml");
+        recorder.records.clear();
+        return f;
+    }
 
     // The fixture installation with the fake tool as the COBOL tool, the
     // console stub beside the program and the sources on disk.
@@ -711,27 +739,8 @@ TEST_F(RunFormTest, StartActionsCheckTheirInputsBeforeAnythingStarts) {
 }
 
 TEST_F(RunFormTest, AScannerRunConvertsItsReportAndItsWarningOutlastsTheOutcome) {
-    outName = "out/DEFI";
-    CopyTree(FIXTURES_DIR "/../../demo");
-    fs::copy_file(kFakeTool, install / "Tools/Measure/Mindra/DEFIScan/DEFIScan.exe",
-                  fs::copy_options::overwrite_existing);
-    for (const char* s : {"Reports/r1.txt", "Reports/r2.txt"}) pemtest::WriteFile(install / ("src/" + std::string(s)), "a\n");
-    TfrmPemarisMain* f = Start("Mindra");
+    TfrmPemarisMain* f = StartScannerJob();
     ASSERT_EQ(f->Product.Kind, 8);
-    f->EditProductName->SetText("Prod");
-    f->EditProductNameExit(f->EditProductName);
-    f->EditSystemName->SetText("Sales");
-    f->EditSystemNameExit(f->EditSystemName);
-    f->EditSystemVersion->SetText("1.0");
-    f->EditSystemVersionExit(f->EditSystemVersion);
-    f->FrameFindDirectoryOutputDir->Edit->SetText(Out());
-    f->AddDirectoryFiles(install / "src", true);
-    PrepareOutput(f);
-    // The scanners want a word list.
-    f->CheckListBoxControlTags->addItem("ERROR");
-    // The scanner's report, without its text companion.
-    fs::copy_file(std::string(FIXTURES_DIR) + "/reports/defects_Sales.xml", Out() + "/Sales.xml");
-    recorder.records.clear();
     f->Act("ActRunAnal")->trigger();
     ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
     ASSERT_TRUE(UntilFinished(f));
@@ -741,6 +750,34 @@ TEST_F(RunFormTest, AScannerRunConvertsItsReportAndItsWarningOutlastsTheOutcome)
     EXPECT_EQ(last.kind, TStatusRecord::Warning);
     EXPECT_EQ(last.text.rfind("Analysis completed, processing finished - ", 0), 0u) << last.text;
     EXPECT_NE(last.text.find("Report text file " + Out() + "/Sales.txt doesn't exist"), std::string::npos) << last.text;
+}
+
+// The documents a scanner run's conversion writes are files of the output
+// directory's own: links put in their places (in Original, Exports and
+// Components) are replaced by the documents, and the files they pointed to,
+// outside the output directory, stay as they were.
+TEST_F(RunFormTest, AScannerRunsConversionReplacesLinksInItsDocumentsPlaces) {
+    TfrmPemarisMain* f = StartScannerJob();
+    const std::string folder = Out() + "/ErrorReports/Prod/V1.0/";
+    const char* const documents[] = {"Original/Sales.xml", "Exports/Sales.xml", "Components/Sales_Billing.xml"};
+    const std::string outside = install / "elsewhere/";
+    for (const char* d : documents) {
+        pemtest::WriteFile(outside + d, "the user's own file\n");
+        fs::create_directories(fs::path(folder + d).parent_path());
+        fs::create_symlink(outside + d, folder + d);
+    }
+    f->Act("ActRunAnal")->trigger();
+    ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_TRUE(dialogs->Messages().empty()) << dialogs->Messages().front();
+    for (const char* d : documents) {
+        EXPECT_EQ(pemtest::ReadFile(outside + d), "the user's own file\n") << d;
+        EXPECT_FALSE(fs::is_symlink(fs::symlink_status(folder + d))) << d;
+        EXPECT_NE(pemtest::ReadFile(folder + d).find("<METRIC_FILE"), std::string::npos) << d;
+    }
+    auto component = TMyXMLNodeList::CreateFromFile(folder + "Components/Sales_Billing.xml");
+    component->First();
+    EXPECT_EQ(component->NodeByTag("METRIC_FILE")->GetAttribute("Component"), "Billing");
 }
 
 TEST_F(RunFormTest, AWordScannerRunTakesOverTheScannersWordList) {

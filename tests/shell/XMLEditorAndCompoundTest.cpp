@@ -120,6 +120,52 @@ TEST_F(XMLEditorAndCompoundTest, EditingAReportKeepsItsSumsAndSavingConvertsIt) 
     EXPECT_TRUE(dialogs->Messages().empty());
 }
 
+// The report the user opened through a link is the user's document: the
+// save writes the link's target and the link stays. The documents its
+// conversion writes are the output directory's own: links in their places
+// are replaced, and the files they pointed to stay as they were.
+TEST_F(XMLEditorAndCompoundTest, SavingAReportKeepsItsLinkAndReplacesLinksInTheConversionsPlaces) {
+    StartAs("Mindra");
+    form->DocumentKind = 7;
+    form->ProductName = "ABC";
+    form->SystemName = "Sales";
+    form->SystemVersion = "1.0";
+    const std::string folder = out + "/ErrorReports/ABC/V1.0/";
+    const std::string users = install / "shared/Sales.xml", report = folder + "Original/Sales.xml";
+    pemtest::WriteFile(users, pemtest::ReadFile(FIXTURES_DIR "/reports/defects_Sales.xml"));
+    fs::create_directories(folder + "Original");
+    fs::create_symlink(users, report);
+    const std::string elsewhere = install / "elsewhere/";
+    const char* const converted[] = {"Exports/Sales.xml", "Components/Sales_Billing.xml"};
+    for (const char* d : converted) {
+        pemtest::WriteFile(elsewhere + d, "the user's own file\n");
+        fs::create_directories(fs::path(folder + d).parent_path());
+        fs::create_symlink(elsewhere + d, folder + d);
+    }
+
+    form->OpenXMLEditorTab(report);
+    ASSERT_NE(Editor(), nullptr);
+    TEdit* major = Field("Major_Devl_Defects");
+    ASSERT_NE(major, nullptr);
+    Press(major, Qt::Key_Backspace);
+    Press(major, Qt::Key_2, "2");
+    Press(major, Qt::Key_Return);
+    Editor()->BitBtnSave->click();
+    EXPECT_TRUE(dialogs->Messages().empty()) << dialogs->Messages().front();
+
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(report)));
+    auto saved = TMyXMLNodeList::CreateFromFile(users);
+    saved->First();
+    EXPECT_EQ(saved->NodeByTag("Weigh_Devl_Defects")->Value, "21");
+    for (const char* d : converted) {
+        EXPECT_EQ(pemtest::ReadFile(elsewhere + d), "the user's own file\n") << d;
+        EXPECT_FALSE(fs::is_symlink(fs::symlink_status(folder + d))) << d;
+    }
+    auto exported = TMyXMLNodeList::CreateFromFile(folder + "Exports/Sales.xml");
+    exported->First();
+    EXPECT_EQ(exported->NodeByTag("Major_Self_Defects")->Value, "3");
+}
+
 TEST_F(XMLEditorAndCompoundTest, AnOpenReportIsReusedOrReloadedAndOtherFilesAreWarnedOrRefused) {
     StartAs("Mindra");
     form->DocumentKind = 8;

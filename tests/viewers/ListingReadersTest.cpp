@@ -9,6 +9,7 @@
 #include "DefiListing.h"
 #include "Exceptions.h"
 #include "ListingSource.h"
+#include "PlantedFifo.h"
 #include "PostDocListing.h"
 #include "SpecsListing.h"
 #include "TestSupport.h"
@@ -79,7 +80,14 @@ TEST(ListingLines, AFileReadInBlocksGivesTheLinesOfItsText) {
         pemtest::WriteFile(file, text);
         EXPECT_EQ(ReadListingLines(file), SplitListingLines(text)) << border.size();
     }
-    EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir.Path()); }), "Can not open file " + dir.Path());
+    // What is not a regular file is refused at once: a FIFO does not hold
+    // the reader until something writes to it.
+    pemtest::PlantedFifo fifo(dir / "fifo.def");
+    ASSERT_TRUE(fifo.Made());
+    for (const std::string& odd : {dir.Path(), dir / "fifo.def"})
+        EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(odd); }),
+                  "Can not open file " + odd + ": not a regular file");
+    EXPECT_FALSE(fifo.Released());
     EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { ReadListingLines(dir / "none"); }),
               "Can not open file " + dir / "none");
     // The deficiency reader gives the same from the file as from its text.

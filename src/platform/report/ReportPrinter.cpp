@@ -5,13 +5,14 @@
 #include "Exceptions.h"
 #include "QtText.h"
 #include "ReportPainter.h"
+#include "SafeFiles.h"
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <fstream>
 
 namespace pem {
 
@@ -79,27 +80,48 @@ bool PaintPages(QPagedPaintDevice& device, const TPageProducer& produce) {
 }
 } // namespace
 
+namespace {
+// Paints the PDF into the file named, which the caller's replacement made.
+// The writer keeps a failed write to itself, so the file's own error is
+// asked for once the pages are done.
+void PaintPdfInto(const TReportDocument& head, const TPageProducer& produce, const std::string& diskName,
+                  const std::string& fileName) {
+    QFile file(QString::fromStdString(diskName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw EFileError("Can not create file " + fileName);
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(ToQ(head.title));
+        writer.setCreator("Pemaris");
+        writer.setResolution(600);
+        writer.setPageLayout(PageLayoutOf(head));
+        if (!PaintPages(writer, produce)) throw EFileError("Can not create file " + fileName);
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError) throw EFileError("Can not write file " + fileName);
+    file.close();
+    if (file.error() != QFileDevice::NoError) throw EFileError("Can not write file " + fileName);
+}
+
+// The PDF printed without a printer is a file of the program's output
+// folder: a link in its place is replaced, not followed.
+void WriteOwnReportPdf(const TReportDocument& head, const TPageProducer& produce, const std::string& fileName) {
+    ReplaceOwnFileAtomically(
+        Cp1252ToUtf8(fileName),
+        [&](const std::string& diskName) { PaintPdfInto(head, produce, diskName, fileName); }, fileName);
+}
+} // namespace
+
 void WriteReportPdf(const TReportDocument& doc, const std::string& fileName) {
     WriteReportPdfPages(doc, PagesOf(doc), fileName);
 }
 
 void WriteReportPdfPages(const TReportDocument& head, const TPageProducer& produce, const std::string& fileName) {
-    QPdfWriter writer(ToQ(fileName));
-    writer.setTitle(ToQ(head.title));
-    writer.setCreator("Pemaris");
-    writer.setResolution(600);
-    writer.setPageLayout(PageLayoutOf(head));
-    if (!PaintPages(writer, produce)) throw EFileError("Can not create file " + fileName);
-    if (!FileExists(fileName)) throw EFileError("Can not create file " + fileName);
+    ReplaceFileAtomically(
+        Cp1252ToUtf8(fileName),
+        [&](const std::string& diskName) { PaintPdfInto(head, produce, diskName, fileName); }, fileName);
 }
 
 void WriteReportText(const TReportDocument& doc, const std::string& fileName) {
-    std::ofstream out(Cp1252ToUtf8(fileName), std::ios::binary | std::ios::trunc);
-    if (!out) throw EFileError("Can not create file " + fileName);
-    const std::string text = ReportPagesAsText(doc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) throw EFileError("Can not write file " + fileName);
+    ReplaceFileText(Cp1252ToUtf8(fileName), ReportPagesAsText(doc), fileName);
 }
 
 void PrintReportDocument(const TReportDocument& doc, const std::string& printerName) {
@@ -121,7 +143,7 @@ void PrintReportPages(const TReportDocument& head, const TPageProducer& produce,
         const std::string folder = ReportFolder();
         if (folder.empty()) throw Exception("No printer is installed and there is no folder for the PDF file");
         const std::string file = IncludeTrailingSeparator(folder, '/') + ReportPdfName(doc.title);
-        WriteReportPdfPages(doc, produce, file);
+        WriteOwnReportPdf(doc, produce, file);
         if (g_env.notify) g_env.notify("No printer is installed: printed to " + file);
         return;
     }

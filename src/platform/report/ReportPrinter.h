@@ -3,7 +3,8 @@
 // them is the program's current printer, and a report goes to a printer by
 // name, to a PDF file or to a text file. Where no printer is installed,
 // printing writes "<title>.pdf" into the folder the program names (its
-// output directory) and says so.
+// output directory; a link in that file's place is replaced, not followed)
+// and says so.
 #include "ReportLayout.h"
 #include "ReportPages.h"
 
@@ -54,8 +55,11 @@ using TPageProducer = std::function<void(const TPageSink& sink)>;
 void PrintReportPages(const TReportDocument& head, const TPageProducer& produce,
                       const std::string& printerName = "");
 
-// Writes the pages as a PDF file / as plain text (ReportPagesAsText).
-// Raise EFileError "Can not create file %s" on failure.
+// Writes the pages as a PDF file / as plain text (ReportPagesAsText) that the
+// user chose: the whole file replaces an older one in one step, so a failed
+// write (a full disk) leaves that one whole; a link in its place stays and
+// its target is written, with its mode. Raise EFileError "Can not create
+// file %s" or "Can not write file %s" on failure.
 void WriteReportPdf(const TReportDocument& doc, const std::string& fileName);
 // The PDF file written page by page as they are made.
 void WriteReportPdfPages(const TReportDocument& head, const TPageProducer& produce, const std::string& fileName);
