@@ -572,8 +572,10 @@ void TfrmCompoundMetrics::FillComprehensiveReport(const std::string& text) {
 
 void TfrmCompoundMetrics::ActShowSummaryExecute(TComponent*) {
     const std::string text = ComputeCompoundMetrics();
+    // A file of the output directory's own: a link in its place is replaced,
+    // never written through.
     const std::string file = IncludeTrailingSeparator(OutputDirectory(), '/') + ProductName() + "_Compound_Metrics.xml";
-    ReplaceFileText(Cp1252ToUtf8(file), text, file);
+    ReplaceOwnFileText(Cp1252ToUtf8(file), text, file);
     TfrmXMLViewer* viewer = TfrmXMLViewer::Instance();
     if (viewer && !viewer->LoadFile(file)) MyStB->Error(TfrmXMLViewer::MissingFileText(file));
 }

@@ -342,6 +342,23 @@ TEST_F(CompoundWindowTest, TheResultIsShownSavedAndPrinted) {
     EXPECT_NE(previewed.find("0.80"), std::string::npos);
 }
 
+// The summary shown is a file of the output directory's own: a link in its
+// place is replaced, and the file it pointed to stays as it was.
+TEST_F(CompoundWindowTest, TheShownSummaryReplacesALinkInItsPlace) {
+    Metric("a/test1.xml", "test1.xml");
+    Metric("a/test2.xml", "test2.xml");
+    Show();
+    const std::string shown = host.out + "/Demo_Compound_Metrics.xml", outside = dir / "elsewhere/mine.xml";
+    pemtest::WriteFile(outside, "the user's own file\n");
+    fs::create_directories(host.out);
+    fs::create_symlink(outside, shown);
+    Trigger(window->ActShowSummary);
+    EXPECT_EQ(pemtest::ReadFile(outside), "the user's own file\n");
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(shown)));
+    EXPECT_EQ(pemtest::ReadFile(shown), pemtest::ReadFile(kCompound + "expected_tests.txt"));
+    EXPECT_EQ(viewer->Caption(), shown);
+}
+
 TEST_F(CompoundWindowTest, NothingTickedGivesTheEmptyDocumentAndAMissingElementStops) {
     Metric("a/prc.xml", "prc.xml");
     Metric("a/zz_nostmts.xml", "nostmts.xml");
