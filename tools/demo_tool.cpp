@@ -24,6 +24,12 @@
 //                                  conditions of a C-like source
 //   Defis/SRCnnnn.def              the deficiency listing
 //   Tavrel/<system>.xml            the system's metric document for the evaluation
+//
+// Started as a language's word scanner, it writes the word list instead:
+//   functab.wrl                    the words the shell gave, then the classes,
+//                                  fields and data items as nouns and the
+//                                  functions, paragraphs and programs called
+//                                  as control words
 #include "ToolContract.h"
 
 #include <algorithm>
@@ -495,6 +501,90 @@ std::string LanguageCode(const char* program) {
     return name;
 }
 
+// A language's word scanner lives beside its analysis tool under a name
+// of its own ("JAVScan" in "JAVAudit"); a tool named like its folder is an
+// analysis, a document scanner ("DEFIScan") too.
+bool IsWordScanner(const char* program) {
+    const std::string path = program;
+    const std::string stem = FileName(path).substr(0, FileName(path).find('.'));
+    const size_t slash = path.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "" : FileName(path.substr(0, slash));
+    return stem.size() > 4 && stem.compare(stem.size() - 4, 4, "Scan") == 0 && !folder.empty() && folder != stem;
+}
+
+// The last identifier of a declaration before its "=" or ";" ("prices" of
+// "private List<Integer> prices = ...;").
+std::string DeclaredName(const std::string& declaration) {
+    size_t end = std::min(declaration.find('='), declaration.find(';'));
+    if (end == std::string::npos) end = declaration.size();
+    while (end > 0 && !IsIdentChar(declaration[end - 1])) --end;
+    size_t begin = end;
+    while (begin > 0 && IsIdentChar(declaration[begin - 1])) --begin;
+    return declaration.substr(begin, end - begin);
+}
+
+// The word after "class", "interface" or "struct" in a line.
+std::string ClassName(const std::string& line) {
+    const std::vector<std::string> w = Words(" " + line);
+    for (size_t i = 0; i + 1 < w.size(); ++i)
+        if (w[i] == "class" || w[i] == "interface" || w[i] == "struct") return DeclaredName(w[i + 1]);
+    return "";
+}
+
+// The words a scan finds in a source: the nouns (classes, fields, data
+// items) and the control words with their type code (functions FUNC,
+// paragraphs PROC, programs called LINK).
+struct TWordList {
+    std::vector<std::string> nouns;
+    std::vector<std::pair<std::string, std::string>> controls; // code, word
+
+    void AddNoun(const std::string& w) {
+        if (!w.empty() && std::find(nouns.begin(), nouns.end(), w) == nouns.end()) nouns.push_back(w);
+    }
+    void AddControl(const std::string& code, const std::string& w) {
+        if (w.empty()) return;
+        for (const auto& c : controls)
+            if (c.second == w) return;
+        controls.push_back({code, w});
+    }
+};
+
+void ScanWords(const TAnalysis& a, const std::string& language, TWordList& words) {
+    if (PostDocumented(language)) {
+        for (const auto& [n, item] : a.data) words.AddNoun(item);
+        for (const TParagraph& p : a.paragraphs) words.AddControl("PROC", p.name);
+        for (const auto& [n, callee] : a.calls) words.AddControl("LINK", callee);
+        return;
+    }
+    const TModuleLook m = LookAtModule(a.lines);
+    for (const auto& [n, line] : m.classes) words.AddNoun(ClassName(line));
+    for (const auto& [n, field] : m.fields) words.AddNoun(DeclaredName(field));
+    for (const TMethod& f : m.methods) words.AddControl("FUNC", f.head.substr(0, f.head.find('(')));
+}
+
+// The word list as the shell reads it: the control words, then the nouns,
+// each "number length code word". The words the shell gave the run come
+// first and stay.
+std::string WordListText(const std::string& given, const TWordList& found) {
+    TWordList all;
+    std::istringstream in(given);
+    for (std::string l; std::getline(in, l);) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        if (l.size() < 14) continue;
+        const std::string code = Trim(l.substr(8, 4)), word = l.substr(13);
+        if (code == "NOUN") all.AddNoun(word);
+        else all.AddControl(code, word);
+    }
+    for (const auto& c : found.controls) all.AddControl(c.first, c.second);
+    for (const auto& n : found.nouns) all.AddNoun(n);
+    std::string text;
+    int number = 0;
+    for (const auto& [code, word] : all.controls)
+        text += Format("%4.4d %2.2d %-4.4s %s\n", ++number, int(word.size()), code.c_str(), word.c_str());
+    for (const auto& noun : all.nouns) text += Format("%4.4d %2.2d NOUN %s\n", ++number, int(noun.size()), noun.c_str());
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -511,6 +601,8 @@ int main(int argc, char** argv) {
     doc.language = LanguageCode(argv[0]);
     std::ofstream log(doc.systemName + ".log", std::ios::binary | std::ios::app);
     log << "Demo analysis of " << doc.productName << " / " << doc.systemName << " " << doc.version << "\n";
+    const bool wordScan = IsWordScanner(argv[0]);
+    TWordList words;
     std::map<std::string, TTotals> modules, components;
     TTotals system;
     int done = 0, missing = 0;
@@ -529,6 +621,11 @@ int main(int argc, char** argv) {
         }
         ReportSource(s.origPath, false);
         const TAnalysis a = Analyse(input, FileName(s.origPath));
+        if (wordScan) {
+            ScanWords(a, doc.language, words);
+            ++done;
+            continue;
+        }
         TTotals one;
         one.Add(a);
         const std::string tree = TreeName(s.treePath);
@@ -553,6 +650,18 @@ int main(int argc, char** argv) {
         system.Add(a);
         for (auto [map, key] : {std::pair{&modules, TreeModule(s.treePath)}, {&components, TreeComponent(s.treePath)}})
             if (!key.empty()) (*map)[key].Add(a);
+    }
+    if (wordScan) {
+        // The list the shell wrote for the run comes back with the words found.
+        std::ifstream givenFile(doc.outputDir + "/functab.wrl", std::ios::binary);
+        std::ostringstream given;
+        given << givenFile.rdbuf();
+        givenFile.close();
+        WriteResult(doc.outputDir, "", "functab.wrl", WordListText(given.str(), words));
+        log << done << " sources scanned: " << words.controls.size() << " control words, " << words.nouns.size()
+            << " nouns, " << missing << " missing\n";
+        std::printf("%d sources scanned\n", done);
+        return missing ? 1 : 0;
     }
     for (const auto& [what, map] : {std::pair{"Module", &modules}, {"Component", &components}})
         for (const auto& [name, totals] : *map) {

@@ -244,12 +244,33 @@ TSourceLookup FindSourceFile(const std::string& commonRoot, const TListingPlace&
 
 bool SameName(const std::string& a, const std::string& b) { return AnsiCompareText(a, b) == 0; }
 
+// The path without the duplicate suffix "_N" (N from 1) at the end of its
+// file name's stem, the extension kept; "" when it has none.
+std::string WithoutDuplicateSuffix(const std::string& path) {
+    const size_t nameAt = path.find_last_of('/') + 1; // npos + 1 is 0
+    const std::string ext = ExtractFileExt(path.substr(nameAt));
+    const std::string stem = path.substr(0, path.size() - ext.size());
+    size_t digits = stem.size();
+    while (digits > nameAt && stem[digits - 1] >= '0' && stem[digits - 1] <= '9') --digits;
+    if (digits == stem.size() || stem[digits] == '0' || digits < nameAt + 2 || stem[digits - 1] != '_') return {};
+    return stem.substr(0, digits - 1) + ext;
+}
+
 } // namespace
 
 TSourceLookup FindSpecsSourceFile(const std::string& commonRoot, const TListingPlace& place, const std::string& name,
                                   const std::string& languageCode, const TLongExtension& longExtension,
-                                  const TFileExists& exists) {
-    return FindSourceFile(commonRoot, place, name, languageCode, longExtension ? &longExtension : nullptr, exists);
+                                  const TFileExists& exists, const TFileExists& inJobList) {
+    const TSourceLookup r =
+        FindSourceFile(commonRoot, place, name, languageCode, longExtension ? &longExtension : nullptr, exists);
+    if (r.found || !inJobList) return r;
+    // A duplicate is listed under its numbered name, but its file keeps the
+    // name it shares; the job's list tells that this file is the one meant.
+    const std::string plain = WithoutDuplicateSuffix(NameAsPath(name));
+    if (plain.empty()) return r;
+    const std::string path = SourceBase(commonRoot) + Folders(place.component, place.module) + plain;
+    if (exists(path) && inJobList(path)) return {true, path};
+    return r;
 }
 
 TSourceLookup FindDefiSourceFile(const std::string& commonRoot, const TListingPlace& place, const std::string& name,

@@ -72,9 +72,13 @@ struct TSourceLookup {
 // component, module and the name (a "\" in it becomes "/"); then with "."
 // and the language code when the name has no extension; then with the
 // long extension the input tree shortened; then without the component.
+// Last, when a name ends in a duplicate's suffix "_N" (a file that shares
+// its name with another of its module, "tally.h" beside "tally.c", is
+// listed as "tally_1.h"), the name without it in the first path's folder,
+// taken only when inJobList holds that file.
 TSourceLookup FindSpecsSourceFile(const std::string& commonRoot, const TListingPlace& place, const std::string& name,
                                   const std::string& languageCode, const TLongExtension& longExtension,
-                                  const TFileExists& exists);
+                                  const TFileExists& exists, const TFileExists& inJobList = {});
 
 // The same for a deficiency listing's source, without the long extension.
 TSourceLookup FindDefiSourceFile(const std::string& commonRoot, const TListingPlace& place, const std::string& name,

@@ -317,7 +317,14 @@ void TSpecsTreeFrame::LoadSourceFile(const std::string& name) {
         [this](const std::string& ext, std::string& longExt) {
             return Context && Context->ProjectRestoreLongExtension(ext, longExt);
         },
-        FileExists);
+        FileExists,
+        [this](const std::string& path) {
+            if (!Context) return false;
+            const std::string wanted = NormalizePath(path, '/');
+            const std::vector<std::string> files = Context->ProjectFileStructure().files;
+            return std::any_of(files.begin(), files.end(),
+                               [&](const std::string& f) { return NormalizePath(f, '/') == wanted; });
+        });
     if (!found.found) {
         if (TMyStatusBar* bar = Bar()) bar->Error(SourceNotAvailableText(found.path));
         Abort();

@@ -272,6 +272,10 @@ TEST_F(InstallationTest, EveryDemoLanguageCanBeSelected) {
              EXPECT_EQ(f->ComboBoxSearchType->Items().CommaText(), "Program,Macro,Copy");
              EXPECT_FALSE(f->CheckBoxComments->Visible());
          }},
+        {"Lumidor", "RadioButtonCob85", "COB", "COBReDoc/COBReDoc.exe", all,
+         [](TfrmPemarisMain* f) { EXPECT_TRUE(f->Act("ActViewSpecs")->Visible()); }},
+        {"Lumidor", "RadioButtonC", "C", "CReDoc/CReDoc.exe", all,
+         [](TfrmPemarisMain* f) { EXPECT_TRUE(f->CheckBoxRedoc->Visible()); }},
         {"Zelmar_Lumidor", "RadioButtonPLI", "PLI", "PLIReDoc/PLIReDoc.exe", all, nullptr},
         {"Velling", "RadioButtonVellingENG", "ENG", "ENGAnal/ENGAnal.exe", all,
          [](TfrmPemarisMain* f) {

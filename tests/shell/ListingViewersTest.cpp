@@ -140,4 +140,67 @@ TEST_F(ListingViewersTest, ADeficiencySourceOutsideItsComponentAndModuleComesFro
     EXPECT_EQ(f->RichEditSourceView->Line(119), "       LINKAGE SECTION. 01 LINKAGE-AREA.");
 }
 
+// "tally.c" and "tally.h" in one module: the header is listed as
+// "tally_1.h", the name the duplicate suffix gives it, and the module
+// specification viewer shows the header itself, when the job holds it.
+// A file of the suffixed name comes first; a header that lies there but is
+// not the job's stays "not available".
+TEST_F(ListingViewersTest, AListedDuplicateShowsTheJobsFileOfTheSharedName) {
+    pemtest::WriteFile(install / "_Pemaris_Family.Src/Lumidor.INI", "RadioButtonC=C,C,,1,ANSI\n"
+                                                                    "C.Extras=(DirDepth=2)\n"
+                                                                    "C.Filters=C sources (*.c;*.h)|*.c;*.h\n"
+                                                                    "ActiveRadioButton=RadioButtonC\n");
+    fs::create_directories(install / "Tools/Maintain/Lumidor/CReDoc");
+    const struct {
+        const char* what;
+        std::vector<const char*> jobFiles; // below src/COMP/MOD
+        std::vector<const char*> extraFiles;
+        const char* shown; // "" not available
+    } cases[] = {
+        {"the job's header", {"tally.c", "tally.h"}, {}, "tally.h"},
+        {"a file of the listed name first", {"tally.c", "tally.h"}, {"tally_1.h"}, "tally_1.h"},
+        {"a header the job does not hold", {"tally.c", "other.h"}, {"tally.h"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Start("Lumidor");
+        ASSERT_EQ(form->LanguageCode, "C");
+        form->ValidateProductName("Demo");
+        form->ValidateSystemName("Tally");
+        form->ValidateVersion("1");
+        form->FrameFindDirectoryOutputDir->Edit->SetText(out);
+        pemtest::TempDir src;
+        const std::string mod = src / "COMP/MOD/";
+        std::vector<std::string> picked;
+        for (const char* f : c.jobFiles) {
+            pemtest::WriteFile(mod + f, std::string("/* ") + f + " */\n");
+            picked.push_back(mod + f);
+        }
+        for (const char* f : c.extraFiles) pemtest::WriteFile(mod + f, std::string("/* ") + f + " */\n");
+        dialogs->AnswerFiles(picked);
+        Trigger("ActAddfiles");
+        ASSERT_EQ(form->SourceFiles.Count(), 2);
+        fs::copy_file(kListings + "/tally_1.C", out + "/Specs/COMP/MOD/tally_1.C", fs::copy_options::overwrite_existing);
+
+        ASSERT_TRUE(form->Act("ActViewSpecs")->Visible());
+        ASSERT_TRUE(form->Act("ActViewSpecs")->Enabled());
+        dialogs->AnswerFiles({out + "/Specs/COMP/MOD/tally_1.C"});
+        recorder.records.clear();
+        Trigger("ActViewSpecs");
+        auto* f = dynamic_cast<TListingTreeFrame*>(form->ResultTabs->ActiveFrame());
+        ASSERT_NE(f, nullptr);
+        Click(f, {"tally_1.h", "Data attributes"});
+        // The last path the lookup tried, the one without the component.
+        const std::string listed = src / "MOD/tally_1.h";
+        if (*c.shown) {
+            EXPECT_EQ(f->FileName, mod + c.shown);
+            EXPECT_EQ(f->RichEditSourceView->Line(0), std::string("/* ") + c.shown + " */");
+            EXPECT_FALSE(recorder.HasText("Source file " + listed + " is not available"));
+        } else {
+            EXPECT_TRUE(recorder.Has(TStatusRecord::Error, "Source file " + listed + " is not available"));
+            EXPECT_EQ(f->RichEditSourceView->Text8(), "");
+        }
+    }
+}
+
 } // namespace

@@ -177,6 +177,37 @@ TEST(ListingSourceFiles, TheLookupTriesItsPathsInOrder) {
     EXPECT_EQ(FindDefiSourceFile("", {"", "", ""}, "q.c", "C", FileExists).path, "/q.c");
 }
 
+// Last, a name with the duplicate suffix "_N" stands for the job's file of
+// the name without it, in the same folder with the same extension.
+TEST(ListingSourceFiles, ADuplicatesNumberedNameFindsTheJobsFileOfTheSharedName) {
+    pemtest::TempDir root;
+    const TListingPlace place{"COMP", "MOD", ""};
+    const std::string mod = root / "COMP/MOD/";
+    for (const char* f : {"t.h", "t", "sub/f.c", "y.h"}) pemtest::WriteFile(mod + f, "x");
+    const auto inJob = [&](const std::string& path) { return path != mod + "y.h"; };
+    const struct {
+        const char* listed;
+        const char* found; // "" none
+    } cases[] = {
+        {"t_1.h", "t.h"},
+        {"t_12.h", "t.h"},
+        {"t_1", "t"},             // no extension, none added
+        {"sub\\f_2.c", "sub/f.c"}, // the folder the name holds stays
+        {"t_0.h", ""},            // no duplicate is numbered 0
+        {"t_01.h", ""},
+        {"t_.h", ""},
+        {"_1.h", ""},             // a suffix alone is no name
+        {"y_1.h", ""},            // not the job's
+    };
+    for (const auto& c : cases) {
+        const TSourceLookup r = FindSpecsSourceFile(root.Path(), place, c.listed, "C", nullptr, FileExists, inJob);
+        EXPECT_EQ(r.found, *c.found != 0) << c.listed;
+        if (*c.found) EXPECT_EQ(r.path, mod + c.found) << c.listed;
+    }
+    // Without the job's list no numbered name is taken for another.
+    EXPECT_FALSE(FindSpecsSourceFile(root.Path(), place, "t_1.h", "C", nullptr, FileExists).found);
+}
+
 TEST(ListingSourceFiles, TheFileListIsSearchedFromTheComponentAndWithinItsModule) {
     TProjectFileStructure s;
     s.components = {"A", "COMP", "COMP", "COMP", "COMP"};

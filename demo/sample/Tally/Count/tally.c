@@ -1,6 +1,6 @@
 /* A running tally of values: their count, sum and largest. */
 #include <string.h>
-#include "tallyrec.h"
+#include "tally.h"
 
 static int limit = 1000000;
 

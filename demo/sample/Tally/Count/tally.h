@@ -1,6 +1,6 @@
 /* A running tally of values: their count, sum and largest. */
-#ifndef TALLYREC_H
-#define TALLYREC_H
+#ifndef TALLY_H
+#define TALLY_H
 
 struct tally {
     int count;

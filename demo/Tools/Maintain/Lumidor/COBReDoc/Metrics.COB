@@ -1,0 +1,4 @@
+Lines of code
+Cyclomatic complexity
+Halstead volume
+Comment ratio

@@ -1,0 +1,3 @@
+Module summary
+Data dictionary
+Call graph
