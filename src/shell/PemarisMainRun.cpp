@@ -23,6 +23,7 @@
 #include "ActionGate.h"
 #include "OnExit.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
@@ -308,11 +309,7 @@ void TfrmPemarisMain::FinishRun() {
     if (AutoRun == 1 || AutoRun == 3) {
         const bool success = outcome.success && !broken;
         PostToGui([this, success] {
-            const bool saved = RunGuarded([this] {
-                AutoRunSaveFile = AutoRunJobFile;
-                TOnExit clear([this] { AutoRunSaveFile.clear(); });
-                ActSaveProject->ExecuteUnguarded();
-            });
+            const bool saved = RunGuarded([this] { ActSaveProject->ExecuteUnguarded(); });
             if (success && saved) ExitStatus = 0;
             Act("ActCloseAll")->Execute();
         });
@@ -452,7 +449,22 @@ bool TfrmPemarisMain::WaitForRunEnd() {
 
 // ----------------------------------------------------------------- auto-run
 
+bool TfrmPemarisMain::AutoRunAsked() const {
+    std::string value;
+    return FindCmdLineValue("-AutoRun:-ar", value) || CmdLineSwitch("-AutoRun:-ar");
+}
+
+void TfrmPemarisMain::EndAutoRunStart() {
+    ExitStatus = 1;
+    // Closed without the gate, which would clear the bar's messages.
+    PostToGui([this] {
+        RunGuarded([this] { ActCloseAllExecute(nullptr); });
+        if (isVisible()) QCoreApplication::exit(1);
+    });
+}
+
 void TfrmPemarisMain::StartAutoRun() {
+    AutoRunReached = true;
     std::string value;
     const bool asked = FindCmdLineValue("-AutoRun:-ar", value) || CmdLineSwitch("-AutoRun:-ar");
     if (!asked) return;
@@ -462,8 +474,7 @@ void TfrmPemarisMain::StartAutoRun() {
     else if (AutoRun == 3) ActRunWordScanner->Execute();
     if (RunState != TRunState::Idle) return;
     if (AutoRun == 0) MyStB->ShowError("No automatic run: " + (value.empty() ? std::string("-AutoRun") : value), true);
-    // Closed without the gate, which would clear the bar's messages.
-    PostToGui([this] { ActCloseAllExecute(nullptr); });
+    EndAutoRunStart();
 }
 
 } // namespace pem
