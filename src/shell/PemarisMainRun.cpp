@@ -280,6 +280,14 @@ void TfrmPemarisMain::FinishRun() {
     step([&] {
         if (piped && MemoCaptureConsole->Visible()) {
             const long lines = SaveConsoleLog();
+            if (lines < 0) {
+                // Told, not passed in silence; the run's outcome stays the
+                // tool's.
+                const std::string text = "Can not write file " + OutDir(*this) + "Console.log";
+                RunWarnings.push_back(text);
+                MyStB->ShowWarning(text);
+                return;
+            }
             std::error_code ec;
             const auto bytes = std::filesystem::file_size(Cp1252ToUtf8(OutDir(*this) + "Console.log"), ec);
             if (!ec && ShowsConsoleLogAfterRun(lines, bytes)) Act("ActViewConsoleLog")->Execute();
@@ -294,6 +302,7 @@ void TfrmPemarisMain::FinishRun() {
     if (ToolRun && ToolRun->WaitFor(1000)) {
         end.exitCode = ToolRun->ExitCode();
         end.signal = ToolRun->TermSignal();
+        end.startError = ToolRun->StartError();
     }
     const TRunOutcome outcome = DecideRunOutcome(end, LastToolProgram);
     if (!broken) ShowRunOutcome(outcome);
