@@ -1,12 +1,18 @@
-// console_stub PROGRAM [ARGUMENTS...]
+// console_stub [--report-fd N] PROGRAM [ARGUMENTS...]
 //
 // Runs a tool of the package on a pseudo-terminal and passes its console
 // through: what the tool writes reaches our standard output as written (the
 // terminal neither echoes nor translates, and the tool sees a terminal, so
 // its progress lines are not held back in a buffer), and what arrives on our
-// standard input reaches the tool. Both run at the lowest CPU priority. The
-// exit code is the tool's own (128 plus the signal number when a signal
-// ended it, 127 when it could not be started).
+// standard input reaches the tool. Both run at the lowest CPU priority.
+//
+// We end as the tool ended, so that whoever waits for us reads the tool's
+// own end in our wait status: its exit code, whatever it is (127 and 130
+// included), or the signal that ended it, which we raise on ourselves. A
+// tool that cannot be started has no end of its own: that is told on the
+// descriptor given by --report-fd, as the line "cannot-start <errno>", and
+// only there (the exit code is then 127, which a tool may give as well).
+// The descriptor is not passed on to the tool.
 //
 // When our reader goes away we keep draining the terminal, so the tool is
 // never blocked by a full terminal and ends on its own. Input that the tool
@@ -15,6 +21,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -40,17 +47,46 @@ bool WriteAll(int fd, const char* p, size_t n) {
     return true;
 }
 
-int ExitCodeOf(int status) {
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return 1;
+// Tells the shell that the tool could not be started.
+void ReportStartFailure(int reportFd, int error) {
+    if (reportFd < 0) return;
+    char line[64];
+    const int n = std::snprintf(line, sizeof line, "cannot-start %d\n", error);
+    if (n > 0) WriteAll(reportFd, line, static_cast<size_t>(n));
+}
+
+// Ends this process by the signal that ended the tool. The default action
+// is restored and the signal unblocked first. No core is dumped for it: the
+// tool has dumped its own where it runs, which is our folder too, and ours,
+// of no use to anyone, would take its place.
+int EndLike(int signal) {
+    rlimit none{0, 0};
+    ::getrlimit(RLIMIT_CORE, &none);
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_CORE, &none);
+    std::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(signal);
+    // A signal whose default action does not end a process cannot have
+    // ended the tool; should it come here, the old form says what happened.
+    return 128 + signal;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    int reportFd = -1;
+    if (argc >= 3 && std::strcmp(argv[1], "--report-fd") == 0) {
+        reportFd = std::atoi(argv[2]);
+        if (reportFd < 0 || ::fcntl(reportFd, F_SETFD, FD_CLOEXEC) != 0) reportFd = -1;
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: console_stub PROGRAM [ARGUMENTS...]\n");
+        std::fprintf(stderr, "usage: console_stub [--report-fd N] PROGRAM [ARGUMENTS...]\n");
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -69,20 +105,46 @@ int main(int argc, char** argv) {
     size.ws_row = 50;
     size.ws_col = 250;
 
+    // The child tells through this pipe whether its exec failed; a
+    // successful exec closes it unwritten.
+    int execPipe[2] = {-1, -1};
+    if (::pipe2(execPipe, O_CLOEXEC) != 0) {
+        const int e = errno;
+        std::fprintf(stderr, "console_stub: cannot start %s: %s\n", argv[1], std::strerror(e));
+        ReportStartFailure(reportFd, e);
+        return 127;
+    }
     int master = -1;
     const pid_t pid = ::forkpty(&master, nullptr, &mode, &size);
     if (pid < 0) {
-        std::fprintf(stderr, "console_stub: no terminal for %s: %s\n", argv[1], std::strerror(errno));
+        const int e = errno;
+        std::fprintf(stderr, "console_stub: no terminal for %s: %s\n", argv[1], std::strerror(e));
+        ReportStartFailure(reportFd, e);
         return 127;
     }
     if (pid == 0) {
         if (errCopy >= 0) ::dup2(errCopy, 2);
         std::signal(SIGPIPE, SIG_DFL);
         ::execvp(argv[1], argv + 1);
-        std::fprintf(stderr, "console_stub: cannot start %s: %s\n", argv[1], std::strerror(errno));
+        const int e = errno;
+        WriteAll(execPipe[1], reinterpret_cast<const char*>(&e), sizeof e);
         ::_exit(127);
     }
     if (errCopy >= 0) ::close(errCopy);
+    ::close(execPipe[1]);
+    int execError = 0;
+    ssize_t got;
+    while ((got = ::read(execPipe[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
+    }
+    ::close(execPipe[0]);
+    if (got == static_cast<ssize_t>(sizeof execError)) {
+        std::fprintf(stderr, "console_stub: cannot start %s: %s\n", argv[1], std::strerror(execError));
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        ReportStartFailure(reportFd, execError);
+        return 127;
+    }
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
 
@@ -138,5 +200,9 @@ int main(int argc, char** argv) {
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
     }
-    return ExitCodeOf(status);
+    if (WIFSIGNALED(status)) {
+        ::close(master);
+        return EndLike(WTERMSIG(status));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

@@ -4,7 +4,8 @@
 // "first paint" and ends at once (no clean-up, no settings written) right
 // after its main window has been painted for the first time, so that the
 // time from the process's start to its first picture can be taken from
-// outside. The benchmark's bare reference window ends the same way.
+// outside. The benchmark's bare reference window ends the same way. The
+// program does not arm it for a start with "-AutoRun" (main.cpp).
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMainWindow>

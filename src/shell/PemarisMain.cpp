@@ -11,6 +11,7 @@
 #include "DesktopServices.h"
 #include "DropRouter.h"
 #include "FindDirectoryFrame.h"
+#include "OnExit.h"
 #include "SourceFileListBox.h"
 #include "WM_DropFilesComponents.h"
 #include "Exceptions.h"
@@ -358,6 +359,11 @@ void TfrmPemarisMain::FormShow(TComponent*) {
         PostMessage(WM_USER);
         Abort();
     }
+    // A start asked to run by itself that never reaches the run ends the
+    // program (with 1), whatever way the showing is left.
+    TOnExit unreached([this] {
+        if (AutoRunAsked() && !AutoRunReached) EndAutoRunStart();
+    });
     // 2.
     SetModified(false);
     Application().ProcessMessages();
@@ -430,6 +436,10 @@ void TfrmPemarisMain::FormShow(TComponent*) {
         }
         if (!failed) CheckBackgroundBatch();
         if (!failed) AutoRunJobFile = job;
+        // From here on every save of an automatic run writes the file it
+        // was started with, whatever the job's name: the start-up's own
+        // saves included, which would otherwise ask where to save.
+        if (!failed && (AutoRun == 1 || AutoRun == 3)) AutoRunSaveFile = job;
     }
     if (job.empty() || failed) {
         if (failed) AutoRun = 0;

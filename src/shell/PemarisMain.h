@@ -456,6 +456,15 @@ public:
     void DeleteTemporaryFiles();
     // Runs the job as "-AutoRun" asks, or ends the program when it cannot.
     void StartAutoRun();
+    // "-AutoRun" was given (with any value).
+    bool AutoRunAsked() const;
+    // The first showing reached StartAutoRun; a start that did not ends the
+    // program through EndAutoRunStart.
+    bool AutoRunReached = false;
+    // Ends a program whose automatic run cannot run (its exit status stays
+    // 1): the window is closed once the current event is over, and the
+    // program quits when the close is refused, so it never idles unseen.
+    void EndAutoRunStart();
     // Waits, in a loop that repaints but takes no user input, until the run
     // has finished; false when the user stopped waiting for a tool that does
     // not end.
@@ -487,7 +496,9 @@ public:
     void RefuseJobChangeWhileBusy();
     // The job file an automatic run was started with; its save writes there.
     std::string AutoRunJobFile;
-    std::string AutoRunSaveFile; // set while that save runs
+    // Every save of an automatic run writes here (its job file, set once
+    // the job is loaded).
+    std::string AutoRunSaveFile;
     std::string LastToolProgram; // the program of the current run
 
     // ---- printing of tabs and files (PemarisMainPrint.cpp) and the test

@@ -90,7 +90,10 @@ void TfrmPemarisMain::FormCloseQuery(TComponent*, bool& canClose) {
         if (IsMainKind(Product.Kind) || !ProductRecognised) {
             SetModified(false);
         } else if (!JobName.empty()) {
-            const std::string fileName = IncludeTrailingSeparator(JobFolder, '/') + JobName + Product.JobExtension;
+            // An automatic run saves into the file it was started with.
+            const std::string fileName = !AutoRunSaveFile.empty()
+                                             ? AutoRunSaveFile
+                                             : IncludeTrailingSeparator(JobFolder, '/') + JobName + Product.JobExtension;
             std::error_code ec;
             if (!fs::exists(Cp1252ToUtf8(fileName), ec)) CreateEmptyFile(fileName);
             ActSaveProject->SetEnabled(true);

@@ -23,6 +23,7 @@
 #include "ActionGate.h"
 #include "OnExit.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
@@ -279,6 +280,14 @@ void TfrmPemarisMain::FinishRun() {
     step([&] {
         if (piped && MemoCaptureConsole->Visible()) {
             const long lines = SaveConsoleLog();
+            if (lines < 0) {
+                // Told, not passed in silence; the run's outcome stays the
+                // tool's.
+                const std::string text = "Can not write file " + OutDir(*this) + "Console.log";
+                RunWarnings.push_back(text);
+                MyStB->ShowWarning(text);
+                return;
+            }
             std::error_code ec;
             const auto bytes = std::filesystem::file_size(Cp1252ToUtf8(OutDir(*this) + "Console.log"), ec);
             if (!ec && ShowsConsoleLogAfterRun(lines, bytes)) Act("ActViewConsoleLog")->Execute();
@@ -293,6 +302,7 @@ void TfrmPemarisMain::FinishRun() {
     if (ToolRun && ToolRun->WaitFor(1000)) {
         end.exitCode = ToolRun->ExitCode();
         end.signal = ToolRun->TermSignal();
+        end.startError = ToolRun->StartError();
     }
     const TRunOutcome outcome = DecideRunOutcome(end, LastToolProgram);
     if (!broken) ShowRunOutcome(outcome);
@@ -308,11 +318,7 @@ void TfrmPemarisMain::FinishRun() {
     if (AutoRun == 1 || AutoRun == 3) {
         const bool success = outcome.success && !broken;
         PostToGui([this, success] {
-            const bool saved = RunGuarded([this] {
-                AutoRunSaveFile = AutoRunJobFile;
-                TOnExit clear([this] { AutoRunSaveFile.clear(); });
-                ActSaveProject->ExecuteUnguarded();
-            });
+            const bool saved = RunGuarded([this] { ActSaveProject->ExecuteUnguarded(); });
             if (success && saved) ExitStatus = 0;
             Act("ActCloseAll")->Execute();
         });
@@ -452,7 +458,22 @@ bool TfrmPemarisMain::WaitForRunEnd() {
 
 // ----------------------------------------------------------------- auto-run
 
+bool TfrmPemarisMain::AutoRunAsked() const {
+    std::string value;
+    return FindCmdLineValue("-AutoRun:-ar", value) || CmdLineSwitch("-AutoRun:-ar");
+}
+
+void TfrmPemarisMain::EndAutoRunStart() {
+    ExitStatus = 1;
+    // Closed without the gate, which would clear the bar's messages.
+    PostToGui([this] {
+        RunGuarded([this] { ActCloseAllExecute(nullptr); });
+        if (isVisible()) QCoreApplication::exit(1);
+    });
+}
+
 void TfrmPemarisMain::StartAutoRun() {
+    AutoRunReached = true;
     std::string value;
     const bool asked = FindCmdLineValue("-AutoRun:-ar", value) || CmdLineSwitch("-AutoRun:-ar");
     if (!asked) return;
@@ -462,8 +483,7 @@ void TfrmPemarisMain::StartAutoRun() {
     else if (AutoRun == 3) ActRunWordScanner->Execute();
     if (RunState != TRunState::Idle) return;
     if (AutoRun == 0) MyStB->ShowError("No automatic run: " + (value.empty() ? std::string("-AutoRun") : value), true);
-    // Closed without the gate, which would clear the bar's messages.
-    PostToGui([this] { ActCloseAllExecute(nullptr); });
+    EndAutoRunStart();
 }
 
 } // namespace pem

@@ -82,6 +82,8 @@ bool TfrmPemarisMain::StartTool(const std::string& executable, const std::vector
         }
     }
     RunWarnings.clear();
+    // The old watcher first: its steps reach into the old run's process.
+    ToolWatcher.reset();
     ToolRun.reset();
     if (r.piped) return StartWithPipes(r);
 

@@ -7,6 +7,7 @@
 #include "CmdLine.h"
 #include "DragPlayer.h"
 #include "DropRouter.h"
+#include "FileFaults.h"
 #include "FindDirectoryFrame.h"
 #include "FindExecFrame.h"
 #include "MainFormHarness.h"
@@ -537,6 +538,33 @@ TEST_F(RunFormTest, AConsoleLogWrittenByTheToolIsKept) {
     EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished"));
 }
 
+// A console log that cannot be written (the disk is full for it) is told,
+// on the bar as a warning of the run and so, headless, on standard error;
+// the run's outcome stays the tool's, and an automatic run still ends well.
+TEST_F(RunFormTest, AConsoleLogThatCannotBeWrittenIsTold) {
+    pemtest::ScopedEnv flood("FAKE_TOOL_FLOOD", "300000");
+    TfrmPemarisMain* f = StartJob("Runcontrol.SystemCaptureConsole=Y\n");
+    const std::string job = SaveJob(f);
+    form.reset();
+    SetCommandLine({"-Proj", job, "-AutoRun=Anal"});
+    dialogs->Reset();
+    recorder.records.clear();
+    // Room for the job, the run's own small files and the results, not for
+    // the log.
+    pemtest::FileSizeLimit disk(64 * 1024);
+    TfrmPemarisMain* again = Start();
+    ASSERT_TRUE(again->ToolRun && again->ToolRun->Piped());
+    ASSERT_TRUE(Until([&] { return !again->isVisible(); })) << ::testing::PrintToString(BarTexts());
+    const std::string told = "Can not write file " + Out() + "/Console.log";
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, told)) << ::testing::PrintToString(BarTexts());
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Analysis completed, processing finished - 1 warning: " + told))
+        << ::testing::PrintToString(BarTexts());
+    EXPECT_FALSE(fs::exists(Out() + "/Console.log"));
+    EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Payment/c.met"));
+    EXPECT_EQ(again->ExitStatus, 0);
+    EXPECT_NE(pemtest::ReadFile(job).find("BatchRunning=N"), std::string::npos);
+}
+
 TEST_F(RunFormTest, ClosingWhileAToolRunsCancelsItAndKeepsTheWindow) {
     pemtest::ScopedEnv wait("FAKE_TOOL_WAIT_STOP_MS", "20000");
     TfrmPemarisMain* f = StartJob();
@@ -810,9 +838,10 @@ TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
         Env env;
         bool cancel; // cancelled, the wait given up before the tool stops
         TStatusRecord::Kind kind;
-        const char* outcome;
+        std::string outcome;
         const char* warning; // the last message, "" when the outcome is last
         int status;
+        const char* tool = nullptr; // the tool's file, when not the fake tool
     } cases[] = {
         {"completed", "", {}, false, TStatusRecord::Warning, "Analysis completed, processing finished", "", 0},
         {"crash", "", {{"FAKE_TOOL_CRASH", "1"}}, false, TStatusRecord::Error,
@@ -827,6 +856,21 @@ TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
          true, TStatusRecord::Error, "Process cancelled, analysis incomplete!", "", 1},
         {"16 MB line, piped", piped, {{"FAKE_TOOL_LONG_LINE_MB", "16"}}, false, TStatusRecord::Warning,
          "Analysis completed, processing finished", "", 0},
+        // The console stub ends as its tool ended: a tool's own exit code is
+        // never read as a signal or as a failed start.
+        {"exit 0, piped", piped, {}, false, TStatusRecord::Warning, "Analysis completed, processing finished", "", 0},
+        {"exit 127, piped", piped, {{"FAKE_TOOL_EXIT", "127"}}, false, TStatusRecord::Warning,
+         "Analysis completed, processing finished", "The tool ended with exit code 127", 1},
+        {"exit 130, piped", piped, {{"FAKE_TOOL_EXIT", "130"}}, false, TStatusRecord::Warning,
+         "Analysis completed, processing finished", "The tool ended with exit code 130", 1},
+        {"exit 192, piped", piped, {{"FAKE_TOOL_EXIT", "192"}}, false, TStatusRecord::Warning,
+         "Analysis completed, processing finished", "The tool ended with exit code 192", 1},
+        {"SIGTERM, piped", piped, {{"FAKE_TOOL_SIGNAL", "15"}}, false, TStatusRecord::Error,
+         "Process ended by signal 15, analysis incomplete!", "", 1},
+        {"a tool that cannot start, piped", piped, {}, false, TStatusRecord::Error,
+         "Failed to start batch processing task " + Tool() +
+             " (System Error : 2 - No such file or directory), analysis incomplete!",
+         "", 1, "#!/no/such/interpreter\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -842,6 +886,7 @@ TEST_F(RunFormTest, AToolsEndIsTheRunsOutcomeAndAutoRunsExitStatus) {
         std::vector<std::unique_ptr<pemtest::ScopedEnv>> env;
         for (const auto& [name, value] : c.env) env.push_back(std::make_unique<pemtest::ScopedEnv>(name, value));
         TfrmPemarisMain::StopWaitMs = c.cancel ? 100 : 10000;
+        if (c.tool) pemtest::WriteFile(Tool(), c.tool);
         SetCommandLine({"-Proj", job, "-AutoRun=Anal"});
         dialogs->Reset();
         recorder.records.clear();

@@ -29,6 +29,7 @@
 //   FAKE_TOOL_STDERR=TEXT    write TEXT and a line end to standard error
 //   FAKE_TOOL_STOP_LATE_MS=N honour a stop request only N ms after noticing it
 //   FAKE_TOOL_CRASH=1        end by SIGSEGV once the work is done
+//   FAKE_TOOL_SIGNAL=N       end by signal N once the work is done
 #include "ToolContract.h"
 
 #include <algorithm>
@@ -188,11 +189,12 @@ int main(int argc, char** argv) {
         while (std::chrono::steady_clock::now() < end && !(obeyStop && (late = Stopped()))) Pause(10);
         if (late) log << "stopped\n";
     }
-    if (Env("FAKE_TOOL_CRASH") == "1") {
+    const int endSignal = Env("FAKE_TOOL_CRASH") == "1" ? SIGSEGV : static_cast<int>(EnvNumber("FAKE_TOOL_SIGNAL", 0));
+    if (endSignal > 0) {
         const rlimit noCore{0, 0}; // no core file in the output directory
         ::setrlimit(RLIMIT_CORE, &noCore);
-        std::signal(SIGSEGV, SIG_DFL);
-        std::raise(SIGSEGV);
+        std::signal(endSignal, SIG_DFL);
+        std::raise(endSignal);
     }
     if (Env("FAKE_TOOL_NO_FINAL_EOL") == "1") Out("Done without line end");
     else Out("Done" + g_eol);

@@ -3,7 +3,11 @@
 // fake tools of the tests: read the parameter document and the input tree
 // relative to the working folder, write results into the result folders
 // under input-tree names, write the log named after the system, print one
-// progress line per source, stop on an empty "Semaphore.xml", and end.
+// progress line per source, stop on an empty "Semaphore.xml", and end:
+// with 0 after a good run. Any other exit code, whatever its value, is read
+// as that code, and a signal that ends the tool as that signal; in piped
+// runs the console stub passes both on unchanged (it ends as the tool
+// ended), and tells a tool it could not start on a road of its own.
 //
 // Standard library only: the tools are small programs of their own.
 #include <string>

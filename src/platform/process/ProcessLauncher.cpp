@@ -36,10 +36,12 @@ int StatusToExitCode(int status) {
 struct LaunchFds {
     int inPipe[2] = {-1, -1};
     int outPipe[2] = {-1, -1};
+    int reportPipe[2] = {-1, -1};
     int file = -1;
     int null = -1;
     ~LaunchFds() {
-        for (int* fd : {&inPipe[0], &inPipe[1], &outPipe[0], &outPipe[1], &file, &null}) CloseFd(*fd);
+        for (int* fd : {&inPipe[0], &inPipe[1], &outPipe[0], &outPipe[1], &reportPipe[0], &reportPipe[1], &file, &null})
+            CloseFd(*fd);
     }
 };
 
@@ -76,6 +78,19 @@ std::unique_ptr<TChildProcess> LaunchProcess(const TLaunchRequest& request, int&
     if (request.in == TStdStream::Pipe && ::pipe2(fds.inPipe, O_CLOEXEC) != 0) return fail(errno);
     if ((request.out == TStdStream::Pipe || request.err == TStdStream::Pipe) && ::pipe2(fds.outPipe, O_CLOEXEC) != 0)
         return fail(errno);
+    if (request.reportPipe) {
+        if (::pipe2(fds.reportPipe, O_CLOEXEC) != 0) return fail(errno);
+        // Our end never waits; the child's blocks (its reports are short).
+        ::fcntl(fds.reportPipe[0], F_SETFL, ::fcntl(fds.reportPipe[0], F_GETFL) | O_NONBLOCK);
+        // Kept off the report's own number, whose dup2 onto itself would
+        // leave it closed on exec.
+        if (fds.reportPipe[1] == kReportFd) {
+            const int moved = ::fcntl(fds.reportPipe[1], F_DUPFD_CLOEXEC, kReportFd + 1);
+            if (moved < 0) return fail(errno);
+            CloseFd(fds.reportPipe[1]);
+            fds.reportPipe[1] = moved;
+        }
+    }
     if (request.in == TStdStream::Null || request.out == TStdStream::Null || request.err == TStdStream::Null) {
         fds.null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         if (fds.null < 0) return fail(errno);
@@ -104,7 +119,8 @@ std::unique_ptr<TChildProcess> LaunchProcess(const TLaunchRequest& request, int&
     // descriptor of the parent is closed in the child.
     for (int target = 0; target < 3; ++target)
         if (sources[target] >= 0) posix_spawn_file_actions_adddup2(&actions, sources[target], target);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    if (request.reportPipe) posix_spawn_file_actions_adddup2(&actions, fds.reportPipe[1], kReportFd);
+    posix_spawn_file_actions_addclosefrom_np(&actions, request.reportPipe ? kReportFd + 1 : 3);
     if (!request.workingDir.empty())
         posix_spawn_file_actions_addchdir_np(&actions, Cp1252ToUtf8(request.workingDir).c_str());
 
@@ -148,12 +164,17 @@ std::unique_ptr<TChildProcess> LaunchProcess(const TLaunchRequest& request, int&
         child->stdoutFd_ = fds.outPipe[0];
         fds.outPipe[0] = -1;
     }
+    if (request.reportPipe) {
+        child->reportFd_ = fds.reportPipe[0];
+        fds.reportPipe[0] = -1;
+    }
     return child;
 }
 
 TChildProcess::~TChildProcess() {
     CloseFd(stdinFd_);
     CloseFd(stdoutFd_);
+    CloseFd(reportFd_);
     CloseFd(pidfd_);
     if (!reaped_ && pid_ > 0 && !Reap(false)) {
         // Still running: it runs on; a waiter reaps it when it ends so no
@@ -210,6 +231,22 @@ int TChildProcess::TakeStdinFd() {
     const int fd = stdinFd_;
     stdinFd_ = -1;
     return fd;
+}
+
+std::string TChildProcess::ReadReport() {
+    std::string report;
+    if (reportFd_ < 0) return report;
+    char buf[512];
+    for (;;) {
+        const ssize_t n = ::read(reportFd_, buf, sizeof buf);
+        if (n > 0) {
+            report.append(buf, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        break; // ended, or nothing more waits
+    }
+    return report;
 }
 
 int TChildProcess::TakeStdoutFd() {

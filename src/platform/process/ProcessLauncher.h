@@ -36,7 +36,14 @@ struct TLaunchRequest {
     TStdStream err = TStdStream::Inherit;
     // out / err == File: the file; both File: the same file, opened once.
     std::string outFile;
+    // The child gets a pipe on descriptor kReportFd, whose reading end the
+    // parent keeps (TChildProcess::ReadReport): a road for what the child
+    // has to tell beside its output and its exit status.
+    bool reportPipe = false;
 };
+
+// The child's descriptor of the report pipe.
+inline constexpr int kReportFd = 3;
 
 class TChildProcess {
 public:
@@ -66,6 +73,10 @@ public:
     int StdoutFd() const { return stdoutFd_; }
     int TakeStdinFd();
     int TakeStdoutFd();
+    // What the child (or whoever holds the pipe's other end) has written on
+    // the report pipe since the last call, without waiting; "" when there
+    // is no report pipe or nothing was written.
+    std::string ReadReport();
 
 private:
     friend std::unique_ptr<TChildProcess> LaunchProcess(const TLaunchRequest&, int&, bool*);
@@ -76,6 +87,7 @@ private:
     int pidfd_ = -1;
     int stdinFd_ = -1;
     int stdoutFd_ = -1;
+    int reportFd_ = -1;
     int exitCode_ = -1;
     int termSignal_ = 0;
     bool reaped_ = false;

@@ -133,7 +133,7 @@ int TResultRenamer::RenameFolder(const std::string& outputDir, const std::string
                 Warnings.push_back("Result " + shown + (made == TFolderMade::Link
                                                             ? " keeps its name: the folder of " +
                                                                   Utf8ToCp1252(target.substr(folder.size() + 1)) +
-                                                                  " is a link out of the result folder"
+                                                                  " is a link"
                                                             : " not renamed: cannot create the folder of " +
                                                                   Utf8ToCp1252(target.substr(folder.size() + 1))));
             } else if (std::rename(source.c_str(), target.c_str()) != 0) {

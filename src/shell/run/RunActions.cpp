@@ -1,5 +1,7 @@
 #include "RunActions.h"
 
+#include "ToolStart.h"
+
 #include "BaseFileUtils.h"
 #include "CharSet1252.h"
 #include "Exceptions.h"
@@ -115,19 +117,15 @@ void RemoveEmptyResultFolders(const std::string& outputDir, const std::string& s
 
 TRunOutcome DecideRunOutcome(const TToolEnd& end, const std::string& program) {
     TRunOutcome o;
-    int signal = end.signal;
-    int code = end.exitCode;
-    if (end.piped && signal == 0 && code > 128 && code < 128 + 65) {
-        signal = code - 128;
-        code = 0;
-    }
-    if (signal != 0) {
-        o.text = "Process ended by signal " + std::to_string(signal) + ", analysis incomplete!";
+    const int code = end.exitCode;
+    if (end.piped && end.startError != 0) {
+        o.text = "Failed to start batch processing task " + program + " (" + SystemErrorText(end.startError) +
+                 "), analysis incomplete!";
         o.error = true;
         return o;
     }
-    if (end.piped && code == 127) {
-        o.text = "Failed to start batch processing task " + program + ", analysis incomplete!";
+    if (end.signal != 0) {
+        o.text = "Process ended by signal " + std::to_string(end.signal) + ", analysis incomplete!";
         o.error = true;
         return o;
     }

@@ -83,6 +83,7 @@ struct TToolEnd {
     int exitCode = 0;           // of the process the shell started
     int signal = 0;             // the signal that ended it, 0 when none
     bool piped = false;         // the process is the console stub
+    int startError = 0;         // piped: the stub could not start the tool (errno)
 };
 
 struct TRunOutcome {
@@ -95,9 +96,9 @@ struct TRunOutcome {
 // The outcome of a run. A tool ended by a signal is no completed analysis;
 // once the stop file was written the run is cancelled, whenever the tool
 // ends; a tool that exits with a code other than 0 keeps the outcome text
-// and adds a warning naming the code. The console stub passes a tool's end
-// on as its own exit code: 127 when the tool could not be started, 128
-// plus the signal that ended the tool.
+// and adds a warning naming the code. The console stub ends as the tool
+// ended (its code, or by its signal), so a piped run reads like a direct
+// one; a tool the stub could not start is the stub's report, never a code.
 TRunOutcome DecideRunOutcome(const TToolEnd& end, const std::string& program);
 
 // Writes an empty "Semaphore.xml" into the output directory, replacing any

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -91,6 +92,10 @@ constexpr size_t kSpoolQueueBound = 64u << 20;
 TConsoleCapture::~TConsoleCapture() { Clear(); }
 
 void TConsoleCapture::Append(std::string_view bytes, long linesEnded) {
+    if (saving_) {
+        std::fputs("TConsoleCapture: console text appended while the log is saved\n", stderr);
+        std::abort();
+    }
     text_ += bytes;
     lines_ += linesEnded;
     // Once the capture has outgrown memory it goes to the spool in small
@@ -143,11 +148,13 @@ void TConsoleCapture::WriteSpool() {
         queue_.pop_front();
         writing_ = true;
         lock.unlock();
-        const bool ok = failed_ || std::fwrite(piece.data(), 1, piece.size(), spool_) == piece.size();
+        // After a failed write the rest is dropped unwritten: the spool is
+        // lost either way.
+        const bool lost = failed_ || std::fwrite(piece.data(), 1, piece.size(), spool_) != piece.size();
         lock.lock();
         writing_ = false;
         queuedBytes_ -= piece.size();
-        if (!ok) failed_ = true;
+        if (lost) failed_ = true;
         if (spare_.size() < 4) spare_.push_back(std::move(piece));
         changed_.notify_all();
     }
@@ -194,6 +201,11 @@ void TConsoleCapture::Clear() {
 bool TConsoleCapture::SaveToFile(const std::string& fileName, const std::function<void()>& between) {
     // The log is the output directory's own file: replaced in one step, and a
     // link in its place is replaced rather than written through.
+    saving_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{saving_};
     try {
         ReplaceOwnFileAtomically(
             Cp1252ToUtf8(fileName),
@@ -211,9 +223,10 @@ namespace {
 constexpr size_t kSaveBlock = 1u << 20;
 
 
-// The disk gets each block as soon as it is written, and the block before
-// the last is waited for: no step waits for more than a block or two, and
-// the sync before the file replaces the old one has little left to do.
+// The disk gets each block as soon as it is written, and the block written
+// two blocks before it is waited for: no step waits for more than a block
+// or two, and the sync before the file replaces the old one has little left
+// to do.
 // Advisory: where it is not supported, that sync does all the work.
 void PushToDisk(int fd, off_t end, off_t block) {
     ::sync_file_range(fd, end - block, block, SYNC_FILE_RANGE_WRITE);

@@ -72,6 +72,9 @@ public:
     // written; the old file then stays as it was. between, when given, runs
     // after each block written (a caller on the GUI thread serves its
     // events there; the new file is not in place before the end).
+    // Nothing may be appended while the save runs, between included: the
+    // save walks the text and reads the spool, which an append would move
+    // under it. The capture ends the program when that happens.
     bool SaveToFile(const std::string& fileName, const std::function<void()>& between = {});
 
 private:
@@ -95,6 +98,7 @@ private:
     bool writing_ = false;
     bool stop_ = false;
     bool failed_ = false;
+    bool saving_ = false; // SaveToFile runs
 };
 
 // One step's worth of what the reader saw.

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace pem {
@@ -66,8 +67,10 @@ TStartPlan PlanToolStart(const TToolStartRequest& request) {
     if (request.piped) {
         plan.piped = true;
         args.insert(args.begin(), program);
+        args.insert(args.begin(), {"--report-fd", std::to_string(kReportFd)});
         program = request.consoleStub;
         l.err = TStdStream::Inherit;
+        l.reportPipe = true;
     } else if (batch && request.captureLog) {
         l.out = TStdStream::File;
         l.err = TStdStream::File;
@@ -103,6 +106,26 @@ std::unique_ptr<TToolRun> StartToolRun(const TToolStartRequest& request, int& er
         return nullptr;
     }
     return run;
+}
+
+int StartErrorInReport(const std::string& report) {
+    static const std::string kMark = "cannot-start ";
+    for (size_t at = 0; at < report.size();) {
+        size_t end = report.find('\n', at);
+        if (end == std::string::npos) end = report.size();
+        if (report.compare(at, kMark.size(), kMark) == 0) {
+            const int e = std::atoi(report.c_str() + at + kMark.size());
+            return e > 0 ? e : EIO;
+        }
+        at = end + 1;
+    }
+    return 0;
+}
+
+int TToolRun::StartError() {
+    if (!piped_) return 0;
+    report_ += piped_->Child().ReadReport();
+    return StartErrorInReport(report_);
 }
 
 std::string StartFailureMessage(int error, const std::string& program, const std::vector<std::string>& params,

@@ -50,7 +50,9 @@ bool IsBatchProgram(const std::string& program);
 //  - a tool with captureLog: ">" and "Console.log" follow the parameters, as
 //    the tools' contract says;
 //  - piped: the console stub runs the whole command, input and output on
-//    pipes; direct: input from /dev/null, output the shell's own.
+//    pipes, and tells a tool that cannot be started on the report pipe
+//    ("--report-fd 3" before the command); direct: input from /dev/null,
+//    output the shell's own.
 TStartPlan PlanToolStart(const TToolStartRequest& request);
 
 // A started tool run: the process, and in piped runs its pipes.
@@ -61,14 +63,25 @@ public:
     TToolProcess* Pipes() { return piped_.get(); }
     bool HasEnded() { return Child().HasEnded(); }
     bool WaitFor(int ms) { return Child().WaitFor(ms); }
+    // The process's own end, as its wait status tells it. In piped runs the
+    // console stub ends as the tool ended: with its exit code, or by its
+    // signal.
     int ExitCode() { return Child().ExitCode(); }
     int TermSignal() { return Child().TermSignal(); }
+    // Piped runs, once the process has ended: the error number with which
+    // the console stub could not start the tool, 0 when it started it.
+    int StartError();
 
 private:
     friend std::unique_ptr<TToolRun> StartToolRun(const TToolStartRequest&, int&, std::string&);
     std::unique_ptr<TChildProcess> direct_;
     std::unique_ptr<TToolProcess> piped_;
+    std::string report_; // what the stub reported so far
 };
+
+// The error number of a "cannot-start <errno>" line in the console stub's
+// report; 0 when the report holds none.
+int StartErrorInReport(const std::string& report);
 
 // Starts a tool run: "Semaphore.xml" and "Console.log" in the working folder
 // are deleted, the DOSBox configuration is saved when the plan has one, and

@@ -104,17 +104,24 @@ TEST(RenameResultFolder, AnOldResultOfTheTargetNameIsReplacedAndAResultOfThisRun
               "Result Metrics/SRC0002.met keeps its name: Comp/Mod/prog.met was given to another result of this run");
 }
 
+// A folder link is never followed, whether it leads out of the result
+// folder or to a folder inside it.
 TEST(RenameResultFolder, AFolderLinkInTheResultFolderIsNotFollowed) {
-    pemtest::TempDir out, elsewhere;
-    pemtest::WriteFile(elsewhere / "prog.met", "the user's");
-    pemtest::WriteFile(out / "Metrics/SRC0001.met", "result");
-    fs::create_symlink(elsewhere.Path(), out / "Metrics/Billing");
-    TInputTreeEntries entries;
-    entries.AddLine("SRC0001=Billing/prog.cbl");
-    TResultRenamer renamer({&entries, 99, 0, false});
-    EXPECT_EQ(renamer.RenameFolder(out.Path(), "Metrics"), 0);
-    EXPECT_EQ(pemtest::ReadFile(elsewhere / "prog.met"), "the user's");
-    EXPECT_EQ(pemtest::ReadFile(out / "Metrics/SRC0001.met"), "result");
-    ASSERT_EQ(renamer.Warnings.size(), 1u);
-    EXPECT_NE(renamer.Warnings[0].find("keeps its name"), std::string::npos);
+    for (const bool inside : {false, true}) {
+        SCOPED_TRACE(inside ? "a link inside the result folder" : "a link out of the result folder");
+        pemtest::TempDir out, elsewhere;
+        const std::string target = inside ? out / "Metrics/Other" : elsewhere.Path();
+        pemtest::WriteFile(target + "/prog.met", "the user's");
+        pemtest::WriteFile(out / "Metrics/SRC0001.met", "result");
+        fs::create_symlink(target, out / "Metrics/Billing");
+        TInputTreeEntries entries;
+        entries.AddLine("SRC0001=Billing/prog.cbl");
+        TResultRenamer renamer({&entries, 99, 0, false});
+        EXPECT_EQ(renamer.RenameFolder(out.Path(), "Metrics"), 0);
+        EXPECT_EQ(pemtest::ReadFile(target + "/prog.met"), "the user's");
+        EXPECT_EQ(pemtest::ReadFile(out / "Metrics/SRC0001.met"), "result");
+        ASSERT_EQ(renamer.Warnings.size(), 1u);
+        EXPECT_EQ(renamer.Warnings[0],
+                  "Result Metrics/SRC0001.met keeps its name: the folder of Billing/prog.met is a link");
+    }
 }

@@ -7,7 +7,9 @@
 #include "ToolStart.h"
 
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -85,12 +87,13 @@ TEST(ToolStartPlan, Table) {
         {"direct", "/t/COBAudit", false, false, "/t/COBAudit", {"last.xml"}, TStdStream::Inherit},
         {"direct with the console log", "/t/COBAudit", true, false, "/t/COBAudit", {"last.xml", ">", "Console.log"},
          TStdStream::Inherit},
-        {"piped", "/t/COBAudit", true, true, "/stub", {"/t/COBAudit", "last.xml", ">", "Console.log"},
+        {"piped", "/t/COBAudit", true, true, "/stub", {"--report-fd", "3", "/t/COBAudit", "last.xml", ">", "Console.log"},
          TStdStream::Pipe},
         {"batch", "/o/lastbatch.cmd", false, false, "/bin/sh", {"/o/lastbatch.cmd"}, TStdStream::Inherit},
         {"batch into the console log", "/o/LASTBATCH.CMD", true, false, "/bin/sh", {"/o/LASTBATCH.CMD"},
          TStdStream::File},
-        {"piped batch", "/o/lastbatch.cmd", false, true, "/stub", {"/bin/sh", "/o/lastbatch.cmd"}, TStdStream::Pipe},
+        {"piped batch", "/o/lastbatch.cmd", false, true, "/stub", {"--report-fd", "3", "/bin/sh", "/o/lastbatch.cmd"},
+         TStdStream::Pipe},
     };
     for (const auto& c : cases) {
         TToolStartRequest r;
@@ -105,6 +108,7 @@ TEST(ToolStartPlan, Table) {
         EXPECT_EQ(p.launch.args, c.args) << c.what;
         EXPECT_EQ(p.launch.in, TStdStream::Null) << c.what;
         EXPECT_EQ(p.piped, c.piped) << c.what;
+        EXPECT_EQ(p.launch.reportPipe, c.piped) << c.what;
         if (c.out == TStdStream::File) {
             EXPECT_EQ(p.launch.out, TStdStream::File) << c.what;
             EXPECT_EQ(p.launch.err, TStdStream::File) << c.what;
@@ -125,7 +129,7 @@ TEST(ToolStartPlan, DOSBoxGetsExactlyItsSwitchesWhateverTheFlags) {
     } cases[] = {
         {false, false, "/usr/bin/dosbox", dosbox},
         {true, false, "/usr/bin/dosbox", dosbox},
-        {true, true, "/stub", V{"/usr/bin/dosbox", "-conf", "DOSBox.config", "-noconsole", "-exit"}},
+        {true, true, "/stub", V{"--report-fd", "3", "/usr/bin/dosbox", "-conf", "DOSBox.config", "-noconsole", "-exit"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "capture " << c.capture << ", piped " << c.piped);
@@ -224,6 +228,48 @@ TEST(ToolStart, TheStubKeepsArgumentsExitCodeAndOutputAsWritten) {
     EXPECT_EQ(run->ExitCode(), 5);
     EXPECT_EQ(pemtest::ReadFile(job.dir / "args.txt"),
               "[0]=" + kFakeTool + "\n[1]=last.xml\n[2]=a b\n[3]=it's\n--\n");
+}
+
+// The console stub ends as its tool ended, so the shell's own wait status
+// tells an exit code from a signal; a tool it cannot start is told on the
+// report pipe alone, which the tool does not inherit.
+TEST(ToolStart, TheStubEndsAsItsToolEnded) {
+    const struct {
+        const char* what;
+        std::string script; // the tool; "" for one that is not there
+        int code, signal, startError;
+        std::string output;
+    } cases[] = {
+        {"exit 0", "exit 0", 0, 0, 0, ""},
+        {"exit 127", "exit 127", 127, 0, 0, ""},
+        {"exit 130", "exit 130", 130, 0, 0, ""},
+        {"exit 192", "exit 192", 192, 0, 0, ""},
+        {"SIGTERM", "kill -TERM $$", 128 + SIGTERM, SIGTERM, 0, ""},
+        {"SIGSEGV", "ulimit -c 0; kill -SEGV $$", 128 + SIGSEGV, SIGSEGV, 0, ""},
+        {"the report descriptor is not passed on",
+         "if [ -e /proc/self/fd/3 ]; then echo inherited; else echo closed; fi", 0, 0, 0, "closed\n"},
+        {"no such tool", "", 127, 0, ENOENT, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Job job;
+        const std::string tool = job.dir / "tool.sh";
+        if (!c.script.empty()) {
+            pemtest::WriteFile(tool, "#!/bin/sh\n" + c.script + "\n");
+            fs::permissions(tool, fs::perms::owner_all);
+        }
+        auto r = job.Request(tool);
+        r.params.clear();
+        r.piped = true;
+        auto run = Start(r);
+        ASSERT_TRUE(run && run->Piped());
+        const std::string out = Poll(*run);
+        ASSERT_TRUE(run->WaitFor(10000));
+        EXPECT_EQ(run->ExitCode(), c.code);
+        EXPECT_EQ(run->TermSignal(), c.signal);
+        EXPECT_EQ(run->StartError(), c.startError);
+        EXPECT_EQ(out, c.output);
+    }
 }
 
 TEST(ToolStart, PartialLinesArriveAsWrittenAndAreShownWhenComplete) {
