@@ -104,7 +104,7 @@ protected:
     std::string BillingJob(const std::string& file) {
         const std::string out = install / "output/COB";
         for (const char* f : {"Metrics", "Defis", "Specs"}) fs::create_directories(out + "/" + f);
-        std::string job = pemtest::ReadFile(kDemo + "/jobs/Billing.jkvx.in");
+        std::string job = pemtest::ReadFile(kDemo + "/jobs/Billing.job.in");
         for (const auto& [mark, value] :
              {std::pair<std::string, std::string>{"@OUTPUT@", out}, {"@SAMPLE@", install / "sample"}})
             for (size_t at; (at = job.find(mark)) != std::string::npos;) job.replace(at, mark.size(), value);
