@@ -85,9 +85,9 @@ inline int RunOnAFullDisk(rlim_t bytes, const std::function<int()>& f) {
 // A FIFO made at path, where the program expects a file. Nothing may wait on
 // it: a reader or writer should refuse it at once. Should the test still run
 // after `grace` before Done(), the plant opens the FIFO itself, which ends
-// any open that waits on it, drains what was written, closes it again,
-// which ends a read that waits, and Waited() is true: the test fails
-// instead of hanging.
+// any open that waits on it, drains what was written and closes it again,
+// which ends a read that waits, over and over until Done(); Waited() is then
+// true: the test fails instead of hanging.
 class FifoPlant {
 public:
     explicit FifoPlant(std::string path, std::chrono::milliseconds grace = std::chrono::seconds(5))
@@ -98,20 +98,20 @@ public:
             if (cv_.wait_for(lock, grace, [this] { return done_; })) return;
             waited_ = true;
             // Read and write ends at once: a waiting reader sees a writer, a
-            // waiting writer a reader.
-            const int fd = ::open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0) return;
-            // A while for a writer let go to write; then the end, which a
-            // reader let go sees as the end of the file.
-            char buf[4096];
-            for (int i = 0; i < 10; ++i) {
-                while (::read(fd, buf, sizeof buf) > 0) {
+            // waiting writer a reader. After a while for a writer let go to
+            // write, the end, which a reader let go sees as the end of the
+            // file; again until the test is done, for whatever waits next.
+            while (!done_) {
+                const int fd = ::open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+                if (fd < 0) return;
+                char buf[4096];
+                for (int i = 0; i < 10 && !done_; ++i) {
+                    while (::read(fd, buf, sizeof buf) > 0) {
+                    }
+                    cv_.wait_for(lock, std::chrono::milliseconds(20), [this] { return done_; });
                 }
-                lock.unlock();
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                lock.lock();
+                ::close(fd);
             }
-            ::close(fd);
         });
     }
     ~FifoPlant() { Done(); }
