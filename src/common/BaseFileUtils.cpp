@@ -2,15 +2,15 @@
 
 #include "CharSet1252.h"
 #include "FileDescriptor.h"
+#include "SafeFiles.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <pwd.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -55,9 +55,6 @@ std::string ExtractName(const std::string& path) {
 }
 
 using Fd = TFileDescriptor;
-
-// Largest piece handed to the kernel's copy in one call.
-constexpr std::size_t kCopyRangeSize = std::size_t{1} << 30;
 
 bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
 
@@ -121,7 +118,9 @@ std::string XdgDocumentsDir(const std::string& home) {
         config = home + "/.config";
     else
         return std::string();
-    std::ifstream in(config + "/user-dirs.dirs");
+    std::string text;
+    if (TryReadRegularFile(config + "/user-dirs.dirs", text) != TReadStatus::Ok) return std::string();
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         const std::string key = "XDG_DOCUMENTS_DIR=";
@@ -146,10 +145,11 @@ void CopyFileBlocks(const std::string& source, const std::string& destination) {
     if (::stat(OnDisk(dest).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         dest = IncludeTrailingSeparator(dest, '/') + ExtractName(source);
 
-    Fd in(::open(OnDisk(source).c_str(), O_RDONLY | O_CLOEXEC));
+    // Only a regular file is copied, and nothing waits for the writer of a
+    // FIFO.
+    Fd in(OpenRegularFileOrRaise(OnDisk(source), source));
     struct stat srcSt {};
-    if (in.get() < 0 || ::fstat(in.get(), &srcSt) != 0 || S_ISDIR(srcSt.st_mode))
-        throw EFileError("Can not open file " + source);
+    if (::fstat(in.get(), &srcSt) != 0) throw EFileError("Can not open file " + source);
 
     // Opening the destination truncates it, so a copy onto the same file
     // (by the same name, a link or another path) would destroy the data.
@@ -158,43 +158,16 @@ void CopyFileBlocks(const std::string& source, const std::string& destination) {
         dstSt.st_ino == srcSt.st_ino)
         throw EFileError("Can not copy file " + source + " onto itself");
 
-    Fd out(::open(OnDisk(dest).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // O_NONBLOCK: a FIFO without a reader is refused instead of waited for.
+    Fd out(::open(OnDisk(dest).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     if (out.get() < 0) throw EFileError("Can not create file " + dest);
+    if (const int fl = ::fcntl(out.get(), F_GETFL); fl >= 0) ::fcntl(out.get(), F_SETFL, fl & ~O_NONBLOCK);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    // Between regular files the kernel copies without a trip through our
-    // buffer. It may stop early or refuse (other file systems, special
-    // files); the block loop below then carries on from where it stopped
-    // and is what decides that the end has come.
-    if (S_ISREG(srcSt.st_mode) && srcSt.st_size > 0) {
-        for (;;) {
-            ssize_t put = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, kCopyRangeSize, 0);
-            if (put > 0) continue;
-            if (put < 0 && errno == EINTR) continue;
-            if (put < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG))
-                throw EFileError("Can not write file " + dest);
-            if (put < 0 && errno == EIO) throw EFileError("Can not read file " + source);
-            break;
-        }
-    }
-
-    std::unique_ptr<char[]> buffer(new char[kCopyBlockSize]);
-    for (;;) {
-        // A read may return fewer bytes than asked for (pipes, network file
-        // systems, signals) without the file being at its end: only 0 ends.
-        ssize_t got = ::read(in.get(), buffer.get(), kCopyBlockSize);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw EFileError("Can not read file " + source);
-        }
-        if (got == 0) break;
-        std::size_t done = 0;
-        while (done < static_cast<std::size_t>(got)) {
-            ssize_t put = ::write(out.get(), buffer.get() + done, static_cast<std::size_t>(got) - done);
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) throw EFileError("Can not write file " + dest);
-            done += static_cast<std::size_t>(put);
-        }
+    switch (CopyFileData(in.get(), out.get(), kCopyBlockSize)) {
+    case TCopyStatus::ReadFailed: throw EFileError("Can not read file " + source);
+    case TCopyStatus::WriteFailed: throw EFileError("Can not write file " + dest);
+    case TCopyStatus::Ok: break;
     }
     if (!out.Close()) throw EFileError("Can not write file " + dest);
 }

@@ -28,12 +28,16 @@ constexpr int kFileAttrArchive = 0x20;
 // files by itself (pipes, devices, some file systems).
 constexpr std::size_t kCopyBlockSize = 256 * 1024;
 
-// Copies source to destination. A destination that is an existing folder
-// receives the file under the source's name. Raises EFileError "Can not open
-// file %s" (source), "Can not create file %s" (destination), "Can not read
+// Copies source to destination, written in place. A destination that is an
+// existing folder receives the file under the source's name. Only a regular
+// file is copied; a FIFO at either end is refused without waiting. Raises
+// EFileError "Can not open file %s" (source; ": not a regular file" added for
+// other kinds of file), "Can not create file %s" (destination), "Can not read
 // file %s", "Can not write file %s" (e.g. a full disk), and "Can not copy file
 // %s onto itself" without touching the file. A failed copy may leave the
 // destination partly written. File times and attributes are not carried over.
+// Files the program owns in its output directory are copied by CopyToOwnFile
+// (SafeFiles.h) instead, which neither follows a link nor cuts the old file.
 void CopyFileBlocks(const std::string& source, const std::string& destination);
 
 // Renames source to the expanded destination; when that fails and the source

@@ -16,6 +16,12 @@ public:
         Close();
         fd_ = fd;
     }
+    // Gives the descriptor up without closing it.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now. The close's own result: a delayed write error shows here.
     bool Close() {
         if (fd_ < 0) return true;

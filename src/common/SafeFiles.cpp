@@ -332,10 +332,10 @@ void ReplaceFileAtomically(const std::string& path, const std::function<void(con
 bool WriteAll(int fd, const char* p, std::size_t n) {
     while (n > 0) {
         const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        if (w < 0 && errno == EINTR) continue;
+        // Nothing written for a write of n > 0 bytes is a failed write too:
+        // asking again would loop for ever.
+        if (w <= 0) return false;
         p += w;
         n -= static_cast<std::size_t>(w);
     }
@@ -343,8 +343,8 @@ bool WriteAll(int fd, const char* p, std::size_t n) {
 }
 
 void WriteOwnFileInPlace(const std::string& path, std::string_view text, const std::string& name) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (fd.get() < 0) CannotCreate(NameOr(name, path));
+    Fd fd(OpenOwnFileForWriting(path));
+    if (fd.get() < 0) CannotCreate(NameOr(name, path), errno == EINVAL ? "not a regular file" : nullptr);
     if (!WriteAll(fd.get(), text.data(), text.size()) || !fd.Close()) CannotWrite(NameOr(name, path));
 }
 
@@ -355,6 +355,120 @@ void ReplaceOwnFileText(const std::string& path, std::string_view text, const st
 void ReplaceOwnFileAtomically(const std::string& path, const std::function<void(const std::string&)>& write,
                               const std::string& name) {
     Replace(path, write, name, TLinks::Replace);
+}
+
+} // namespace pem
+
+// ------------------------------------------------ reading piece by piece,
+// own files written in place, and own-file copies
+
+namespace pem {
+
+int OpenRegularFile(const std::string& path, TReadStatus& status) {
+    // O_NONBLOCK: opening a FIFO without a writer would wait for one.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.ok()) {
+        status = errno == ENOENT || errno == ENOTDIR ? TReadStatus::Missing : TReadStatus::Unreadable;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        status = TReadStatus::Unreadable;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        status = TReadStatus::NotRegular;
+        return -1;
+    }
+    status = TReadStatus::Ok;
+    const int fl = ::fcntl(fd.get(), F_GETFL);
+    if (fl >= 0) ::fcntl(fd.get(), F_SETFL, fl & ~O_NONBLOCK);
+    return fd.Release();
+}
+
+int OpenRegularFileOrRaise(const std::string& path, const std::string& name) {
+    TReadStatus status = TReadStatus::Ok;
+    const int fd = OpenRegularFile(path, status);
+    if (fd < 0) throw EFileError(ReadFailureMessage(status, NameOr(name, path)));
+    return fd;
+}
+
+int OpenOwnFileForWriting(const std::string& path) {
+    struct stat lst {};
+    if (::lstat(path.c_str(), &lst) == 0) {
+        // A link in the file's place goes; the new file takes its place.
+        if (S_ISLNK(lst.st_mode)) {
+            if (::unlink(path.c_str()) != 0) return -1;
+        } else if (!S_ISREG(lst.st_mode)) {
+            errno = EINVAL;
+            return -1;
+        }
+    }
+    // O_NONBLOCK: a FIFO put in the file's place since would hold the open.
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                 0666));
+    if (!fd.ok()) return -1;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return -1;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return -1;
+    }
+    const int fl = ::fcntl(fd.get(), F_GETFL);
+    if (fl >= 0) ::fcntl(fd.get(), F_SETFL, fl & ~O_NONBLOCK);
+    return fd.Release();
+}
+
+TCopyStatus CopyFileData(int in, int out, std::size_t blockSize) {
+    // Between regular files the kernel copies without a trip through our
+    // buffer. It may stop early or refuse (other file systems, special
+    // files); the block loop below then carries on from where it stopped
+    // and is what decides that the end has come.
+    struct stat st {};
+    if (::fstat(in, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        for (;;) {
+            const ssize_t put = ::copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+            if (put > 0) continue;
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) return TCopyStatus::WriteFailed;
+            if (put < 0 && errno == EIO) return TCopyStatus::ReadFailed;
+            break;
+        }
+    }
+    std::vector<char> buffer(blockSize > 0 ? blockSize : 1);
+    for (;;) {
+        // A read may return fewer bytes than asked for (network file
+        // systems, signals) without the file being at its end: only 0 ends.
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return TCopyStatus::ReadFailed;
+        if (got == 0) return TCopyStatus::Ok;
+        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(got))) return TCopyStatus::WriteFailed;
+    }
+}
+
+void CopyToOwnFile(const std::string& source, const std::string& dest, const std::string& sourceName,
+                   const std::string& destName) {
+    const std::string from = NameOr(sourceName, source);
+    Fd in(OpenRegularFileOrRaise(source, from));
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    bool readFailed = false;
+    try {
+        ReplaceOwnFileAtomically(
+            dest,
+            [&](const std::string& temp) {
+                // The replacement's own fresh file (or its file in memory).
+                Fd out(::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+                if (!out.ok()) throw EFileError("Can not write file " + temp);
+                const TCopyStatus s = CopyFileData(in.get(), out.get());
+                readFailed = s == TCopyStatus::ReadFailed;
+                if (s != TCopyStatus::Ok || !out.Close()) throw EFileError("Can not write file " + temp);
+            },
+            destName);
+    } catch (const EFileError&) {
+        if (readFailed) throw EFileError("Can not read file " + from);
+        throw;
+    }
 }
 
 } // namespace pem

@@ -86,3 +86,40 @@ void ReplaceOwnFileAtomically(const std::string& path, const std::function<void(
 std::string ReplacementTempPrefix(const std::string& fileName, long pid);
 
 } // namespace pem
+
+// ------------------------------------------------ reading piece by piece,
+// own files written in place, and own-file copies
+
+namespace pem {
+
+// Opens a regular file for reading without waiting (a FIFO without a writer
+// would hold the open). Returns the descriptor, or -1 with the reason in
+// status (Missing, Unreadable or NotRegular).
+int OpenRegularFile(const std::string& path, TReadStatus& status);
+// The same raising EFileError with ReadFailureMessage naming name (path
+// where name is empty).
+int OpenRegularFileOrRaise(const std::string& path, const std::string& name = {});
+
+// Opens a file the program owns at a fixed name for writing in place,
+// truncated: a symbolic link in its place is replaced by a new file, never
+// followed; anything else that is not a regular file is refused without
+// waiting. Returns the descriptor, or -1 with errno (EINVAL for a file of
+// another kind).
+int OpenOwnFileForWriting(const std::string& path);
+
+// Copies the rest of in to out from their positions: the kernel's copy
+// between regular files where it can, blocks of blockSize bytes otherwise.
+enum class TCopyStatus { Ok, ReadFailed, WriteFailed };
+TCopyStatus CopyFileData(int in, int out, std::size_t blockSize = 256 * 1024);
+
+// Copies the regular file source over dest, a file the program owns at a
+// fixed name: the copy is made beside dest and replaces it whole, so a failed
+// copy leaves the old dest as it was; a link in dest's place is replaced,
+// never followed. Raises EFileError "Can not open file %s" (source, with
+// ReadFailureMessage's reason), "Can not read file %s" (source), "Can not
+// create file %s" or "Can not write file %s" (dest). The names are those the
+// messages give (the paths where empty).
+void CopyToOwnFile(const std::string& source, const std::string& dest, const std::string& sourceName = {},
+                   const std::string& destName = {});
+
+} // namespace pem

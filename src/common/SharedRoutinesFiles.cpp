@@ -2,6 +2,7 @@
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "SafeFiles.h"
 #include "TempFiles.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <spawn.h>
@@ -333,13 +333,27 @@ std::string ExecLine(const std::string& commandLine) {
     return DesktopEscape(exec);
 }
 
+// The registration's files are the program's own, at fixed names in the
+// user's data folder: each is replaced whole, a link in its place replaced
+// too, never followed.
+bool ReplaceOwnText(const std::string& path, const std::string& text) {
+    try {
+        ReplaceOwnFileText(path, text);
+        return true;
+    } catch (const EFileError&) {
+        return false;
+    }
+}
+
 // The key-value sections of a .desktop file, in file order.
 class DesktopFile {
 public:
     bool Load(const std::string& path) {
         sections_.clear();
-        std::ifstream in(path);
-        if (!in) return !std::filesystem::exists(path);
+        std::string text;
+        const TReadStatus status = TryReadRegularFile(path, text);
+        if (status != TReadStatus::Ok) return status == TReadStatus::Missing;
+        std::istringstream in(text);
         std::string line;
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -377,20 +391,15 @@ public:
     }
 
     bool Save(const std::string& path) const {
-        std::string tmp = path + ".new";
-        {
-            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-            if (!out) return false;
-            bool first = true;
-            for (const auto& [name, keys] : sections_) {
-                if (!first) out << '\n';
-                first = false;
-                out << '[' << name << "]\n";
-                for (const auto& [k, v] : keys) out << k << '=' << v << '\n';
-            }
-            if (!out.flush()) return false;
+        std::string out;
+        bool first = true;
+        for (const auto& [name, keys] : sections_) {
+            if (!first) out += '\n';
+            first = false;
+            out += '[' + name + "]\n";
+            for (const auto& [k, v] : keys) out += k + '=' + v + '\n';
         }
-        return ::rename(tmp.c_str(), path.c_str()) == 0;
+        return ReplaceOwnText(path, out);
     }
 
 private:
@@ -488,12 +497,7 @@ std::string ProgramDir() {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    bytes = ss.str();
-    return true;
+    return TryReadRegularFile(path, bytes) == TReadStatus::Ok;
 }
 
 } // namespace
@@ -582,11 +586,7 @@ bool RegisterFileExtension(const std::string& extension, const std::string& file
             << "    <comment>" << XmlEscape(Cp1252ToUtf8(fileTypeName)) << "</comment>\n";
         for (const std::string& g : globs) xml << "    <glob pattern=\"" << XmlEscape(g) << "\"/>\n";
         xml << "  </mime-type>\n</mime-info>\n";
-        {
-            std::ofstream out(path + ".new", std::ios::binary | std::ios::trunc);
-            if (!out || !(out << xml.str()) || !out.flush()) return false;
-        }
-        if (::rename((path + ".new").c_str(), path.c_str()) != 0) return false;
+        if (!ReplaceOwnText(path, xml.str())) return false;
         RunToolWhenPresent("update-mime-database", data + "/mime");
 
         DesktopFile file;
@@ -700,17 +700,12 @@ void ExtractResourceToTempFile(const std::string& resourceName, const std::strin
     int fd = ::mkstemps(buf.data(), 4);
     if (fd < 0) throw Exception(std::strerror(errno));
     const std::string path(buf.data());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            int err = put < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(path.c_str());
-            throw Exception(std::strerror(err));
-        }
-        done += static_cast<std::size_t>(put);
+    errno = 0;
+    if (!WriteAll(fd, bytes.data(), bytes.size())) {
+        const int err = errno != 0 ? errno : ENOSPC;
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw Exception(std::strerror(err));
     }
     if (::close(fd) != 0) {
         int err = errno;

@@ -2,10 +2,12 @@
 
 #include "CharSet1252.h"
 #include "Exceptions.h"
+#include "SafeFiles.h"
 #include "SharedRoutinesCommon.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,10 +31,10 @@ const std::array<char16_t, 256>& Table1252() {
 namespace {
 // Reads up to limit bytes (all for SIZE_MAX) of the file.
 std::string ReadFilePart(const std::string& fileName, size_t limit) {
-    const int fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFileError("Can not open file " + fileName);
+    // Only a regular file: nothing waits for the writer of a FIFO.
+    const int fd = OpenRegularFileOrRaise(Cp1252ToUtf8(fileName), fileName);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         throw EFileError("Can not open file " + fileName);
     }
@@ -41,6 +43,7 @@ std::string ReadFilePart(const std::string& fileName, size_t limit) {
     size_t got = 0;
     while (got < bytes.size()) {
         const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
             throw EFileError("Can not read file " + fileName);
@@ -128,8 +131,7 @@ bool DecodePieces(const std::function<std::string_view()>& nextPiece, const TLis
 } // namespace
 
 bool ReadListingFile(const std::string& fileName, const TListingPieceProc& onPiece) {
-    const int fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFileError("Can not open file " + fileName);
+    const int fd = OpenRegularFileOrRaise(Cp1252ToUtf8(fileName), fileName);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -137,7 +139,9 @@ bool ReadListingFile(const std::string& fileName, const TListingPieceProc& onPie
     std::string buffer(kPiece, '\0');
     return DecodePieces(
         [&]() {
-            const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+            ssize_t n;
+            do n = ::read(fd, buffer.data(), buffer.size());
+            while (n < 0 && errno == EINTR);
             if (n < 0) throw EFileError("Can not read file " + fileName);
             return std::string_view(buffer.data(), static_cast<size_t>(n));
         },

@@ -10,6 +10,7 @@
 #include "ReportLayout.h"
 #include "ReportPainter.h"
 #include "ReportPrinter.h"
+#include "SafeFiles.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -86,8 +87,7 @@ void TListingView::StartLoadTextFile(const std::string& fileName) {
     ShowPane();
     auto fill = std::make_unique<TFill>();
     fill->fileName = fileName;
-    fill->fd = ::open(Cp1252ToUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fill->fd < 0) throw EFileError("Can not open file " + fileName);
+    fill->fd = OpenRegularFileOrRaise(Cp1252ToUtf8(fileName), fileName);
     // A byte gives at most one character; beyond a few hundred megabytes the
     // text grows as it comes instead.
     struct stat st {};

@@ -633,9 +633,10 @@ public:
     // Opens the file as the one-read path does (a FIFO without a writer
     // does not block the open); false when it is no readable regular file.
     bool Open(const std::string& fileName) {
-        fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        TReadStatus status = TReadStatus::Ok;
+        fd_ = OpenRegularFile(fileName, status);
         struct stat st {};
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
         size = static_cast<size_t>(st.st_size);
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
         return true;

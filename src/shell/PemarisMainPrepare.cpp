@@ -18,6 +18,7 @@
 #include "SafeFiles.h"
 #include "SourceFileListBox.h"
 
+#include <filesystem>
 #include <memory>
 
 namespace pem {
@@ -124,7 +125,8 @@ void TfrmPemarisMain::PrepareRun() {
         WriteRunDocuments(run);
         // 12.
         if (Product.Kind == 1) {
-            ReplaceFileText(InputTreeFolder(outputDir) + "/" + SystemName + ".csv", DummyTestCaseText());
+            const std::string dummy = InputTreeFolder(outputDir) + "/" + SystemName + ".csv";
+            ReplaceOwnFileText(Cp1252ToUtf8(dummy), DummyTestCaseText(), dummy);
             MyStB->ShowWarning("Testcase file missing, dummy file inserted");
         }
         // 13.
@@ -221,18 +223,30 @@ void TfrmPemarisMain::BuildInputTree(const std::string& outputDir) {
     }
 }
 
+// The tables' copies are the output directory's own files: a link in their
+// place is replaced, never followed, and a copy that fails leaves the old
+// one whole. A table that is there but is no regular file (a FIFO, a
+// folder) ends the preparation with its file error instead of being passed
+// over in silence.
 void TfrmPemarisMain::CopyRunTables(const std::string& outputDir) {
+    const auto copy = [](const std::string& source, const std::string& target) {
+        CopyToOwnFile(Cp1252ToUtf8(source), Cp1252ToUtf8(target), source, target);
+    };
+    const auto present = [](const std::string& name) {
+        std::error_code ec;
+        return !name.empty() && std::filesystem::exists(Cp1252ToUtf8(name), ec);
+    };
     const std::string repoTab = FrameFindexecRepo_Tab->FileName();
-    if (RunMode == 1 && CheckBoxRepo_Tab->Visible() && CheckBoxRepo_Tab->Checked() && FileExists(repoTab))
-        CopyFileBlocks(repoTab, IncludeTrailingSeparator(outputDir, '/') + "Repo_Tab.csv");
+    if (RunMode == 1 && CheckBoxRepo_Tab->Visible() && CheckBoxRepo_Tab->Checked() && present(repoTab))
+        copy(repoTab, IncludeTrailingSeparator(outputDir, '/') + "Repo_Tab.csv");
     if (TabSheetWordScan->TabVisible()) {
         SaveFunctionWordList(IncludeTrailingSeparator(outputDir, '/') + "functab.wrl");
     } else if (TabSheetFunctab->TabVisible()) {
         // Under its own name, the name the document gives the tools.
         const std::string functab = FrameFindexecFunctab->FileName();
         const std::string target = IncludeTrailingSeparator(outputDir, '/') + ExtractFileName(functab);
-        if (FileExists(functab) && NormalizePath(functab, '/') != NormalizePath(target, '/'))
-            CopyFileBlocks(functab, target);
+        if (present(functab) && NormalizePath(functab, '/') != NormalizePath(target, '/'))
+            copy(functab, target);
     }
 }
 

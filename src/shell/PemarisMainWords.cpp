@@ -216,6 +216,14 @@ void TfrmPemarisMain::SaveWordList(const std::string& fileName) {
     WriteWordListFile(fileName, TickedOf(CheckListBoxControlTags), TickedOf(CheckListBoxObjects));
 }
 
+// The run's word list lies in the output directory: the program's own file,
+// written as the user's save writes, but never through a link in its place.
+void TfrmPemarisMain::SaveFunctionWordList(const std::string& fileName) {
+    SortOnce(CheckListBoxObjects);
+    SortOnce(CheckListBoxControlTags);
+    WriteOwnWordListFile(fileName, TickedOf(CheckListBoxControlTags), TickedOf(CheckListBoxObjects));
+}
+
 void TfrmPemarisMain::LoadWordListFromFunctab() {
     // Only a function table that is there: the language may not have one.
     const std::string found = FindFileIgnoringCase(FrameFindexecFunctab->FileName());
@@ -229,12 +237,9 @@ const TDictionaryTerms& TfrmPemarisMain::ReadControlWords() {
     return Dictionary;
 }
 
-// The run preparation's view of the word lists: the function word list it
-// hands the word scanner, and the dictionary it marks documents with (null
-// when the language has none). The dictionary is rebuilt only when the term
-// files were read again.
-void TfrmPemarisMain::SaveFunctionWordList(const std::string& fileName) { SaveWordList(fileName); }
-
+// The dictionary the run preparation marks documents with (null when the
+// language has none). It is rebuilt only when the term files were read
+// again.
 std::shared_ptr<const TDocumentDictionary> TfrmPemarisMain::DocumentDictionary() {
     if (!UseDictionaryFiles) return nullptr;
     const TDictionaryTerms& terms = ReadControlWords();

@@ -313,4 +313,72 @@ TEST(ReplaceFile, ReadOnlyFolderWithWritableFileIsWrittenInPlace) {
     ::chmod((dir / "ro").c_str(), 0755);
 }
 
+// ------------------------------------------------------ own-file copies
+
+// The copy of a table into the output directory: a link in its place is
+// replaced and its target left alone, a copy cut by a full disk leaves the
+// old copy whole, and a source that is not a regular file is refused
+// without waiting for a writer.
+TEST(CopyToOwnFile, ReplacesALinkKeepsTheOldCopyOnAFailedWriteAndRefusesOddSources) {
+    TempDir elsewhere, out, src;
+    std::string table(300000, '\0');
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<char>('a' + i % 23);
+    WriteFile(src / "repo.csv", table);
+    WriteFile(elsewhere / "precious.csv", "the user's text\n");
+    fs::create_symlink(elsewhere / "precious.csv", out / "Repo_Tab.csv");
+
+    CopyToOwnFile(src / "repo.csv", out / "Repo_Tab.csv");
+    EXPECT_FALSE(fs::is_symlink(out / "Repo_Tab.csv"));
+    EXPECT_EQ(ReadFile(out / "Repo_Tab.csv"), table);
+    EXPECT_EQ(ReadFile(elsewhere / "precious.csv"), "the user's text\n");
+    EXPECT_EQ(EntriesIn(elsewhere.Path()), 1);
+
+    WriteFile(out / "Functab.COB", "old table\n");
+    {
+        pemtest::FileSizeLimit disk(4096);
+        EXPECT_EQ(FileErrorOf([&] { CopyToOwnFile(src / "repo.csv", out / "Functab.COB", "", "Functab.COB"); }),
+                  "Can not write file Functab.COB");
+    }
+    EXPECT_EQ(ReadFile(out / "Functab.COB"), "old table\n");
+
+    pemtest::FifoPlant fifo(src / "pipe.csv");
+    ASSERT_TRUE(fifo.Made());
+    const struct {
+        std::string source, message;
+    } odd[] = {
+        {src / "pipe.csv", "Can not open file " + (src / "pipe.csv") + ": not a regular file"},
+        {src.Path(), "Can not open file " + src.Path() + ": not a regular file"},
+        {src / "missing.csv", "Can not open file " + (src / "missing.csv")},
+    };
+    for (const auto& c : odd)
+        EXPECT_EQ(FileErrorOf([&] { CopyToOwnFile(c.source, out / "Functab.COB"); }), c.message);
+    EXPECT_FALSE(fifo.Done()) << "a copy waited on the FIFO";
+    EXPECT_EQ(ReadFile(out / "Functab.COB"), "old table\n");
+    EXPECT_EQ(EntriesIn(out.Path()), 2); // no temporary file left
+}
+
+// A file rewritten in place in the output directory: a link in its place is
+// replaced, never followed; a FIFO there is refused without waiting for a
+// reader.
+TEST(WriteOwnFileInPlace, ReplacesALinkAndRefusesAFifoWithoutWaiting) {
+    TempDir elsewhere, out;
+    WriteFile(elsewhere / "precious.txt", "the user's text\n");
+    fs::create_symlink(elsewhere / "precious.txt", out / "SRC0001.TXT");
+    fs::create_symlink(elsewhere / "gone.txt", out / "SRC0002.TXT");
+    for (const char* name : {"SRC0001.TXT", "SRC0002.TXT"}) {
+        WriteOwnFileInPlace(out / name, "copy\n");
+        EXPECT_FALSE(fs::is_symlink(out / name)) << name;
+        EXPECT_EQ(ReadFile(out / name), "copy\n") << name;
+    }
+    EXPECT_EQ(ReadFile(elsewhere / "precious.txt"), "the user's text\n");
+    EXPECT_EQ(EntriesIn(elsewhere.Path()), 1);
+
+    pemtest::FifoPlant fifo(out / "SRC0003.TXT");
+    ASSERT_TRUE(fifo.Made());
+    EXPECT_EQ(FileErrorOf([&] { WriteOwnFileInPlace(out / "SRC0003.TXT", "copy\n", "SRC0003.TXT"); }),
+              "Can not create file SRC0003.TXT: not a regular file");
+    EXPECT_FALSE(fifo.Done()) << "the write waited on the FIFO";
+    EXPECT_TRUE(fs::is_fifo(out / "SRC0003.TXT"));
+}
+
 } // namespace

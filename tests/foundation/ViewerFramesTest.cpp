@@ -3,6 +3,7 @@
 #include "CharSet1252.h"
 #include "DragPlayer.h"
 #include "Exceptions.h"
+#include "FileFaults.h"
 #include "Forms.h"
 #include "ListingPane.h"
 #include "ListingText.h"
@@ -25,6 +26,8 @@
 #include <QUrl>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace pem;
@@ -93,6 +96,34 @@ TEST(ListingText, Utf16LeRoad) {
     EXPECT_TRUE(HasUtf16LeMark("\xFF\xFEx"));
     EXPECT_FALSE(HasUtf16LeMark("\xFE\xFFx"));
     EXPECT_THROW(ReadFileBytes("/nonexistent/file.txt"), EFileError);
+}
+
+// Every road that reads a listing refuses what is not a regular file at
+// once, with its file error: nothing waits for the writer of a FIFO.
+TEST(ListingText, OddFilesAreRefusedWithoutWaiting) {
+    pemtest::EnsureQApp();
+    pemtest::TempDir dir;
+    TListingView view(nullptr, nullptr, "RichEditSourceView");
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> read;
+    } roads[] = {
+        {"bytes", [](const std::string& f) { ReadFileBytes(f); }},
+        {"head", [](const std::string& f) { ReadFileHead(f, 2); }},
+        {"pieces", [](const std::string& f) { ReadListingFile(f, [](const QString&) {}); }},
+        {"view", [&view](const std::string& f) { view.LoadTextFile(f); }},
+        {"view filled in turns", [&view](const std::string& f) { view.StartLoadTextFile(f); }},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.what);
+        pemtest::FifoPlant fifo(dir / "listing.lst");
+        ASSERT_TRUE(fifo.Made());
+        for (const std::string& odd : {dir / "listing.lst", dir.Path()})
+            EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { road.read(odd); }),
+                      "Can not open file " + odd + ": not a regular file");
+        EXPECT_FALSE(fifo.Done()) << "the read waited on the FIFO";
+        std::filesystem::remove(dir / "listing.lst");
+    }
 }
 
 class SimpleViewerTest : public ::testing::Test {

@@ -295,14 +295,28 @@ TEST_F(OutputDirFormTest, ResetStaysInsideTheOutputDirectory) {
     pemtest::WriteFile(out + "/last.xml", "x");
     fs::create_directories(out);
     fs::create_symlink(elsewhere, out + "/workinp");
+    // Result folders linked to folders elsewhere, one at the top and one
+    // inside a result folder: each is named on the bar as left alone.
+    pemtest::WriteFile(elsewhere + "/metrics/a.met", "user");
+    pemtest::WriteFile(elsewhere + "/specs/b.spc", "user");
+    pemtest::WriteFile(out + "/Specs/old.spc", "x");
+    fs::create_symlink(elsewhere + "/metrics", out + "/Metrics");
+    fs::create_symlink(elsewhere + "/specs", out + "/Specs/Billing");
     TypeAndLeave(out);
     dialogs->AnswerMessage(mrYes);
     Trigger("ActRestartProject");
     EXPECT_FALSE(fs::exists(out + "/last.xml"));
+    EXPECT_FALSE(fs::exists(out + "/Specs/old.spc"));
     EXPECT_TRUE(fs::exists(elsewhere + "/SRC0001.cbl"));
     EXPECT_TRUE(fs::exists(elsewhere + "/Billing/SRC0002.cbl"));
-    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Reset left " + out + "/workinp alone: it is a link or lies "
-                                                                           "outside the output directory"));
+    EXPECT_TRUE(fs::exists(elsewhere + "/metrics/a.met"));
+    EXPECT_TRUE(fs::exists(elsewhere + "/specs/b.spc"));
+    for (const char* folder : {"/workinp", "/Metrics", "/Specs/Billing"})
+        EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Reset left " + out + folder + " alone: it is a link or lies "
+                                                                                  "outside the output directory"))
+            << folder;
+    fs::remove(out + "/Metrics");
+    fs::remove(out + "/Specs/Billing");
     for (const std::string& m : dialogs->Messages()) EXPECT_EQ(m.find(elsewhere), std::string::npos);
 
     // The input tree of the last output directory is not this one's.

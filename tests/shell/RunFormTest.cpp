@@ -9,6 +9,7 @@
 #include "DropRouter.h"
 #include "FileFaults.h"
 #include "FindDirectoryFrame.h"
+#include "FileFaults.h"
 #include "FindExecFrame.h"
 #include "MainFormHarness.h"
 #include "OutputDirRules.h"
@@ -1048,4 +1049,132 @@ TEST_F(RunFormTest, ARelativeToolRootIsResolvedAtStartUp) {
     EXPECT_EQ(f->ExitStatus, 0) << ::testing::PrintToString(BarTexts());
     EXPECT_TRUE(recorder.HasText("Analysis completed, processing finished")) << ::testing::PrintToString(BarTexts());
     EXPECT_TRUE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+}
+
+// The tables the run copies into the output directory and the word list it
+// writes there are the output directory's own files: links planted at their
+// names are replaced by plain files on the run's road, and the files they
+// pointed at stay as they were.
+TEST_F(RunFormTest, LinksAtTheRunsTablesAreReplacedNotFollowed) {
+    const struct {
+        const char* what;
+        const char* extras;
+        std::vector<std::pair<std::string, std::string>> written; // name, text the run writes
+    } cases[] = {
+        {"repository and function tables", "COB.Extras=(DirDepth=2,REPO_Tab=Y)\n",
+         {{"Repo_Tab.csv", "a;b\n"}, {"Functab.COB", "0001 07 PROC PERFORM\r\n"}}},
+        {"the word scanner's word list", "COB.Extras=(DirDepth=2,Scan=Y)\n",
+         {{"functab.wrl", "0001 07 PROC PERFORM\n"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Install(std::string(c.extras) + "Runcontrol.DeleteAfter=N\n");
+        pemtest::WriteFile(install / "Tools/Measure/Korvex/COBAudit/Functab.COB", "0001 07 PROC PERFORM\r\n");
+        pemtest::WriteFile(install / "tables/repo.csv", "a;b\n");
+        TfrmPemarisMain* f = Start();
+        TypeJob(f);
+        if (f->CheckBoxRepo_Tab->Visible()) {
+            f->CheckBoxRepo_Tab->click();
+            f->FrameFindexecRepo_Tab->Edit->SetText(install / "tables/repo.csv");
+        }
+        for (const auto& [name, text] : c.written) {
+            pemtest::WriteFile(install / ("elsewhere/" + name), "the user's own " + name + "\n");
+            fs::create_symlink(install / ("elsewhere/" + name), Out() + "/" + name);
+        }
+        f->Act("ActRunAnal")->trigger();
+        ASSERT_TRUE(f->Running) << ::testing::PrintToString(BarTexts());
+        ASSERT_TRUE(UntilFinished(f));
+        for (const auto& [name, text] : c.written) {
+            EXPECT_EQ(pemtest::ReadFile(install / ("elsewhere/" + name)), "the user's own " + name + "\n");
+            EXPECT_FALSE(fs::is_symlink(Out() + "/" + name)) << name;
+            EXPECT_EQ(pemtest::ReadFile(Out() + "/" + name), text) << name;
+        }
+        form.reset();
+        ClearInstall();
+        dialogs->Reset();
+    }
+}
+
+// A repository table that cannot be copied ends the run with its file error
+// before the tool starts, and the copy an earlier run left stays whole: a
+// full disk cuts no old copy, and a FIFO named as the table is refused
+// without waiting for a writer.
+TEST_F(RunFormTest, ARepositoryTableThatCannotBeCopiedEndsTheRunAndKeepsTheOldCopy) {
+    const std::string table(200000, 't');
+    const struct {
+        const char* what;
+        std::string source;
+        bool fullDisk;
+        std::string message;
+    } cases[] = {
+        {"a full disk", "tables/repo.csv", true, "Can not write file " + Out() + "/Repo_Tab.csv"},
+        {"a FIFO", "tables/pipe.csv", false,
+         "Can not open file " + install / "tables/pipe.csv" + ": not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Install("COB.Extras=(DirDepth=2,REPO_Tab=Y)\n");
+        pemtest::WriteFile(install / "tables/repo.csv", table);
+        pemtest::FifoPlant fifo(install / "tables/pipe.csv");
+        ASSERT_TRUE(fifo.Made());
+        TfrmPemarisMain* f = Start();
+        TypeJob(f);
+        f->CheckBoxRepo_Tab->click();
+        f->FrameFindexecRepo_Tab->Edit->SetText(install / c.source);
+        pemtest::WriteFile(Out() + "/Repo_Tab.csv", "the last run's table\n");
+        {
+            std::optional<pemtest::FileSizeLimit> disk;
+            if (c.fullDisk) disk.emplace(64 * 1024);
+            f->Act("ActRunAnal")->trigger();
+        }
+        EXPECT_FALSE(fifo.Done()) << "the run waited on the FIFO";
+        EXPECT_FALSE(f->Running);
+        EXPECT_TRUE(recorder.Has(TStatusRecord::Error, c.message)) << ::testing::PrintToString(BarTexts());
+        EXPECT_EQ(pemtest::ReadFile(Out() + "/Repo_Tab.csv"), "the last run's table\n");
+        EXPECT_FALSE(fs::exists(Out() + "/Metrics/Billing/Invoice/a.met"));
+        form.reset();
+        ClearInstall();
+        dialogs->Reset();
+        recorder.records.clear();
+    }
+}
+
+// A product that tests cases gets a dummy test case in the input tree when
+// it has none; it is the output directory's own file: a link planted in its
+// place is replaced, and the file it pointed at stays as it was.
+TEST_F(RunFormTest, TheDummyTestCaseReplacesALinkInItsPlace) {
+    CopyTree(FIXTURES_DIR "/startup");
+    outName = "out/JAV";
+    fs::copy_file(kFakeTool, install / "Tools/Test/Ravenel/JAVAnal/JAVAnal.exe");
+    fs::copy_file(std::string(PROGRAM_DIR) + "/console_stub", install / "Tools/console_stub");
+    pemtest::WriteFile(install / "_Oskaro.Src/Ravenel_Korvex.INI",
+                       "RadioButtonJava=Java,JAV,,1,V1\nJAV.Extras=(DirDepth=2)\n"
+                       "JAV.Filters=Java sources (*.java)|*.java\nRuncontrol.DeleteAfter=N\n"
+                       "ActiveRadioButton=RadioButtonJava\n");
+    for (const char* s : {"Billing/Invoice/A.java", "Billing/Payment/B.java"})
+        pemtest::WriteFile(install / ("src/" + std::string(s)), "class A {}\n");
+    TfrmPemarisMain* f = Start("Ravenel_Korvex");
+    ASSERT_EQ(f->Product.Kind, 1);
+    f->EditProductName->SetText("Prod");
+    f->EditProductNameExit(f->EditProductName);
+    f->EditSystemName->SetText("Sys");
+    f->EditSystemNameExit(f->EditSystemName);
+    f->EditSystemVersion->SetText("1.0");
+    f->EditSystemVersionExit(f->EditSystemVersion);
+    f->FrameFindDirectoryOutputDir->Edit->SetText(Out());
+    f->AddDirectoryFiles(install / "src", true);
+    ASSERT_EQ(f->SourceFiles.CheckedCount(), 2);
+    fs::create_directories(Out() + "/Metrics"); // used before: no question
+    pemtest::WriteFile(install / "elsewhere/cases.csv", "the user's own cases\n");
+    fs::create_directories(Out() + "/workinp");
+    fs::create_symlink(install / "elsewhere/cases.csv", Out() + "/workinp/Sys.csv");
+    recorder.records.clear();
+    dialogs->Reset();
+    f->Act("ActRunAnal")->trigger();
+    EXPECT_TRUE(recorder.Has(TStatusRecord::Warning, "Testcase file missing, dummy file inserted"))
+        << ::testing::PrintToString(BarTexts());
+    ASSERT_TRUE(UntilFinished(f));
+    EXPECT_EQ(pemtest::ReadFile(install / "elsewhere/cases.csv"), "the user's own cases\n");
+    EXPECT_FALSE(fs::is_symlink(Out() + "/workinp/Sys.csv"));
+    EXPECT_EQ(pemtest::ReadFile(Out() + "/workinp/Sys.csv").rfind("\"TestCaseId\";", 0), 0u);
 }

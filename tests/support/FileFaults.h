@@ -2,12 +2,19 @@
 // Faults of the file system made on purpose: a full disk (a limit on the size
 // of the files this process, or a child, writes) and running as an ordinary
 // user, for whom file and folder permissions count (an administrator may
-// write anything).
+// write anything); a FIFO planted where a file is expected.
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <exception>
 #include <functional>
+#include <fcntl.h>
 #include <grp.h>
+#include <mutex>
+#include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,5 +81,65 @@ inline int RunOnAFullDisk(rlim_t bytes, const std::function<int()>& f) {
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 }
+
+// A FIFO made at path, where the program expects a file. Nothing may wait on
+// it: a reader or writer should refuse it at once. Should the test still run
+// after `grace` before Done(), the plant opens the FIFO itself, which ends
+// any open that waits on it, drains what was written and closes it again,
+// which ends a read that waits, over and over until Done(); Waited() is then
+// true: the test fails instead of hanging.
+class FifoPlant {
+public:
+    explicit FifoPlant(std::string path, std::chrono::milliseconds grace = std::chrono::seconds(5))
+        : path_(std::move(path)) {
+        made_ = ::mkfifo(path_.c_str(), 0600) == 0;
+        watch_ = std::thread([this, grace] {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (cv_.wait_for(lock, grace, [this] { return done_; })) return;
+            waited_ = true;
+            // Read and write ends at once: a waiting reader sees a writer, a
+            // waiting writer a reader. After a while for a writer let go to
+            // write, the end, which a reader let go sees as the end of the
+            // file; again until the test is done, for whatever waits next.
+            while (!done_) {
+                const int fd = ::open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+                if (fd < 0) return;
+                char buf[4096];
+                for (int i = 0; i < 10 && !done_; ++i) {
+                    while (::read(fd, buf, sizeof buf) > 0) {
+                    }
+                    cv_.wait_for(lock, std::chrono::milliseconds(20), [this] { return done_; });
+                }
+                ::close(fd);
+            }
+        });
+    }
+    ~FifoPlant() { Done(); }
+    FifoPlant(const FifoPlant&) = delete;
+    FifoPlant& operator=(const FifoPlant&) = delete;
+
+    // Whether the FIFO could be made.
+    bool Made() const { return made_; }
+    // Ends the watch; true when something had waited on the FIFO.
+    bool Done() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        cv_.notify_all();
+        if (watch_.joinable()) watch_.join();
+        return waited_;
+    }
+    bool Waited() const { return waited_; }
+
+private:
+    std::string path_;
+    bool made_ = false;
+    bool done_ = false;
+    bool waited_ = false;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::thread watch_;
+};
 
 } // namespace pemtest

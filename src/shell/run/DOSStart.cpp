@@ -2,6 +2,7 @@
 
 #include "CaseInsensitivePath.h"
 #include "CharSet1252.h"
+#include "SafeFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,8 +50,16 @@ bool IsDosExecutable(const std::string& path) {
     const size_t dot = path.rfind('.');
     if (dot != std::string::npos && path.find('/', dot) == std::string::npos && SameText(path.substr(dot), ".com"))
         return true;
-    std::FILE* f = std::fopen(onDisk.c_str(), "rb");
-    if (!f) return false;
+    // Opened without waiting: a FIFO put in the file's place since the test
+    // above is refused, not waited for.
+    TReadStatus status = TReadStatus::Ok;
+    const int fd = OpenRegularFile(onDisk, status);
+    if (fd < 0) return false;
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
+        return false;
+    }
     unsigned char head[64] = {};
     const size_t n = std::fread(head, 1, sizeof head, f);
     bool dos = false;

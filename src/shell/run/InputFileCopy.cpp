@@ -73,6 +73,12 @@ void LineFeedsToCrLf(const char* p, size_t n, char& prev, std::string& out) {
 
 std::string LowerExtension(const std::string& fileName) { return AnsiLowerCase(ExtractFileExt(fileName)); }
 
+// The input tree's files are the output directory's own: a link in their
+// place is replaced, never followed.
+void CopyIntoTree(const std::string& source, const std::string& target) {
+    CopyToOwnFile(Cp1252ToUtf8(source), Cp1252ToUtf8(target), source, target);
+}
+
 } // namespace
 
 bool IsConvertedDocument(const std::string& source) {
@@ -118,7 +124,7 @@ bool TInputFileCopier::CopyInputFile(const std::string& source, const std::strin
         return true;
     }
     if (options_.dictionary || options_.textTags) {
-        CopyFileBlocks(source, target);
+        CopyIntoTree(source, target);
         PrepareText(target);
         return true;
     }
@@ -131,7 +137,7 @@ void TInputFileCopier::ConvertDocument(const std::string& source, const std::str
     // the test for its text finds exactly the name the input tree holds.
     std::string document = ChangeFileExt(target, ExtractFileExt(source));
     if (document == target) document = target + ExtractFileExt(source);
-    CopyFileBlocks(source, document);
+    CopyIntoTree(source, document);
     // A text left by an earlier run must not pass for this conversion.
     ::unlink(Cp1252ToUtf8(target).c_str());
     const std::string folder = ExcludeTrailingSeparator(ExtractFilePath(target), '/');
@@ -139,7 +145,7 @@ void TInputFileCopier::ConvertDocument(const std::string& source, const std::str
     if (!options_.runAndWait(DocumentConverterPath(options_.toolRoot), params, folder.empty() ? "." : folder))
         throw Exception("Problem converting " + ext + " " + source + " ");
     if (!FileExists(target)) throw Exception("File " + ext + " " + source + " was not converted to " + target);
-    CopyFileBlocks(target, ChangeFileExt(target, ".raw"));
+    CopyIntoTree(target, ChangeFileExt(target, ".raw"));
     ::unlink(Cp1252ToUtf8(document).c_str());
     PrepareText(target);
 }
@@ -153,17 +159,18 @@ void TInputFileCopier::PrepareText(const std::string& target) {
 }
 
 bool TInputFileCopier::CopyBlocks(const std::string& source, const std::string& target) {
-    // Opened without waiting, so that a FIFO cannot hang the copy; only a
-    // regular file is copied.
-    TFileDescriptor in(::open(Cp1252ToUtf8(source).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.get() < 0) throw EFileError("Can not open file " + source);
+    // Only a regular file is copied, and nothing waits for the writer of a
+    // FIFO.
+    TFileDescriptor in(OpenRegularFileOrRaise(Cp1252ToUtf8(source), source));
     struct stat st {};
-    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw EFileError(ReadFailureMessage(TReadStatus::NotRegular, source));
+    if (::fstat(in.get(), &st) != 0) throw EFileError("Can not open file " + source);
     const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
 
-    TFileDescriptor out(::open(Cp1252ToUtf8(target).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (out.get() < 0) throw EFileError("Can not create file " + target);
+    // The copy in the input tree is the output directory's own file, written
+    // in place: the next run writes it again.
+    TFileDescriptor out(OpenOwnFileForWriting(Cp1252ToUtf8(target)));
+    if (out.get() < 0)
+        throw EFileError("Can not create file " + target + (errno == EINVAL ? ": not a regular file" : ""));
 
     const size_t block = static_cast<size_t>(std::min<std::uint64_t>(block_, std::max<std::uint64_t>(size, 2)));
     if (in_.size() < block) in_.resize(block);

@@ -28,6 +28,7 @@ struct Sweep {
     bool countOnly;
     int count = 0;
     std::vector<std::string>* matched = nullptr;
+    std::vector<std::string>* linkedFolders = nullptr;
     const std::function<void()>* onFile = nullptr;
     struct Kept_ {
         dev_t dev;
@@ -97,7 +98,8 @@ struct Sweep {
             if (type == DT_DIR) {
                 if (depth > 1) {
                     const int sub = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                    if (sub >= 0 && Walk(sub, depth - 1, matched ? PathOf(prefix, name) + "/" : prefix) &&
+                    const bool paths = matched || linkedFolders;
+                    if (sub >= 0 && Walk(sub, depth - 1, paths ? PathOf(prefix, name) + "/" : prefix) &&
                         !countOnly && ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
                         continue;
                 }
@@ -110,7 +112,11 @@ struct Sweep {
                 struct stat target {};
                 // A link counts as the file it points to; a link to a folder,
                 // or a dangling one, is left alone.
-                isFile = ::fstatat(dirFd, name, &target, 0) == 0 && S_ISREG(target.st_mode);
+                const bool found = ::fstatat(dirFd, name, &target, 0) == 0;
+                isFile = found && S_ISREG(target.st_mode);
+                // A folder that would have been searched, had it not been a link.
+                if (found && S_ISDIR(target.st_mode) && depth > 1 && linkedFolders)
+                    linkedFolders->push_back(PathOf(prefix, name));
             }
             if (!isFile || kept || !Matches(name)) {
                 empty = false;
@@ -201,6 +207,7 @@ int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, 
     }
     Sweep sweep{AnsiUpperCase(mask), mask.empty() || mask == "*.*", how.countOnly};
     sweep.matched = how.matched;
+    sweep.linkedFolders = how.linkedFolders;
     sweep.onFile = &how.onFile;
     for (const std::string& k : how.keep) {
         // The file itself, wherever links lead.

@@ -40,6 +40,9 @@ struct TMaskSweep {
     // elsewhere is not swept and sets *leftAlone.
     std::string within;
     bool* leftAlone = nullptr;
+    // When set, receives the path of every link to a folder the sweep meets
+    // where it would have searched a folder; the sweep does not follow it.
+    std::vector<std::string>* linkedFolders = nullptr;
 };
 int ProcessFilesByMask(const std::string& folder, const std::string& subfolder, int depth, const std::string& mask,
                        const TMaskSweep& how);

@@ -136,6 +136,8 @@ TResetPlan CollectReset(const TResetRequest& request, const std::function<void()
     listing.within = r.outputDir;
     if (!r.openJobFile.empty()) listing.keep.push_back(r.openJobFile);
     std::vector<std::string>* lists[] = {&inReport, &inOut, &inTree};
+    std::vector<std::string> linked;
+    listing.linkedFolders = &linked;
     ForEachSweep(r, [&](int which, const std::string& folder, int levels, const std::string& mask) {
         listing.matched = lists[which];
         bool leftAlone = false;
@@ -144,6 +146,11 @@ TResetPlan CollectReset(const TResetRequest& request, const std::function<void()
         if (leftAlone) plan.leftAlone.push_back(folder);
         stepped();
     });
+    // Links to folders met inside the sweeps; a link two sweeps meet is
+    // named once.
+    for (std::string& folder : linked)
+        if (std::find(plan.leftAlone.begin(), plan.leftAlone.end(), folder) == plan.leftAlone.end())
+            plan.leftAlone.push_back(std::move(folder));
 
     // The announcement follows the searches: the report folder's files down
     // to depth + 1 levels, the output directory's named files, the result

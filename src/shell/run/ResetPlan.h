@@ -30,8 +30,9 @@ struct TResetRequest {
 struct TResetPlan {
     std::string refusal;            // non-empty: nothing may be deleted, this says why
     std::vector<std::string> files; // what the reset deletes, in announcement order
-    // Sweep folders that are not swept: a link, below a link, or outside
-    // the output directory.
+    // Folders that are not swept: a sweep's start that is a link, lies
+    // below one or outside the output directory, and every link to a folder
+    // met inside a sweep.
     std::vector<std::string> leftAlone;
 };
 

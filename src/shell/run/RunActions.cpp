@@ -153,8 +153,14 @@ bool WriteStopRequest(const std::string& outputDir) {
 long ToolWrittenConsoleLogLines(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return -1;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return -1;
+    TReadStatus status = TReadStatus::Ok;
+    const int fd = OpenRegularFile(path, status);
+    if (fd < 0) return -1;
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        ::close(fd);
+        return -1;
+    }
     long lines = 0;
     char last = '\n';
     char buf[65536];

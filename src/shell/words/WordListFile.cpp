@@ -93,4 +93,9 @@ void WriteWordListFile(const std::string& fileName, const std::vector<std::strin
     ReplaceFileText(Cp1252ToUtf8(fileName), FormatWordListLines(controlTags, nouns).Text(), fileName);
 }
 
+void WriteOwnWordListFile(const std::string& fileName, const std::vector<std::string>& controlTags,
+                          const std::vector<std::string>& nouns) {
+    ReplaceOwnFileText(Cp1252ToUtf8(fileName), FormatWordListLines(controlTags, nouns).Text(), fileName);
+}
+
 } // namespace pem

@@ -48,8 +48,14 @@ TStringList FormatWordListLines(const std::vector<std::string>& controlTags, con
 
 // Reads a word-list file (EFileError when it cannot be read).
 TWordListEntries ReadWordListFile(const std::string& fileName, const TStringList& knownCodes);
-// Writes the file in one step, replacing it (EFileError on failure).
+// Writes the file in one step, replacing it (EFileError on failure). A file
+// the user chose keeps its link: the link's target is replaced.
 void WriteWordListFile(const std::string& fileName, const std::vector<std::string>& controlTags,
                        const std::vector<std::string>& nouns);
+// The same for the word list the run hands the tools in the output
+// directory, a file of the program's own: a link in its place is replaced,
+// never followed.
+void WriteOwnWordListFile(const std::string& fileName, const std::vector<std::string>& controlTags,
+                          const std::vector<std::string>& nouns);
 
 } // namespace pem

@@ -5,6 +5,7 @@
 #include "InputFileCopy.h"
 
 #include "Exceptions.h"
+#include "FileFaults.h"
 #include "TestSupport.h"
 
 #include <array>
@@ -155,10 +156,15 @@ TEST(CopyInputFile, AStopBeforeABlockEndsTheCopy) {
     EXPECT_THROW(aborting.CopyInputFile(dir / "src", dir / "dst"), EAbort);
 }
 
+// Odd sources and targets end the copy with their file errors, and nothing
+// waits on a FIFO at either end: a FIFO planted in the input tree, which the
+// cleaning of the tree leaves alone, is refused.
 TEST(CopyInputFile, OddSourcesAndTargetsRaiseFileErrors) {
     pemtest::TempDir dir;
     pemtest::WriteFile(dir / "src", "x\n");
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    pemtest::WriteFile(dir / "big", std::string(100000, 'x'));
+    pemtest::FifoPlant source(dir / "fifo"), target(dir / "SRC0002.CBL");
+    ASSERT_TRUE(source.Made() && target.Made());
     TInputFileCopier copier(Blocks(200000));
     const struct {
         std::string source, target, message;
@@ -166,11 +172,56 @@ TEST(CopyInputFile, OddSourcesAndTargetsRaiseFileErrors) {
         {dir / "missing", dir / "t1", "Can not open file " + (dir / "missing")},
         {dir / "fifo", dir / "t2", "Can not open file " + (dir / "fifo") + ": not a regular file"},
         {dir / "src", dir / "no/such/folder/t3", "Can not create file " + (dir / "no/such/folder/t3")},
-        // A full disk.
-        {dir / "src", "/dev/full", "Can not write file /dev/full"},
+        {dir / "src", dir / "SRC0002.CBL", "Can not create file " + (dir / "SRC0002.CBL") + ": not a regular file"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { copier.CopyInputFile(c.source, c.target); }), c.message);
+    EXPECT_FALSE(source.Done()) << "the copy waited for a writer";
+    EXPECT_FALSE(target.Done()) << "the copy waited for a reader";
+
+    // A full disk.
+    {
+        pemtest::FileSizeLimit disk(4096);
+        EXPECT_EQ(pemtest::MessageOf<EFileError>([&] { copier.CopyInputFile(dir / "big", dir / "t4"); }),
+                  "Can not write file " + (dir / "t4"));
+    }
+}
+
+// The input tree's copies are the output directory's own files: a link in a
+// copy's place is replaced on every road, the plain copy, the text road and
+// the document road, and its target stays as it was.
+TEST(CopyInputFile, ALinkInTheInputTreeIsReplacedNotFollowed) {
+    pemtest::TempDir dir, elsewhere;
+    pemtest::WriteFile(dir / "in.txt", "Some text.\n");
+    pemtest::WriteFile(dir / "in.pdf", "A converted text.\n");
+    fs::create_directories(dir / "tree");
+    TInputCopyOptions text = Blocks(200000);
+    text.textTags = true;
+    TInputCopyOptions document = Blocks(200000);
+    document.toolRoot = ToolRootWith(dir, "PDF2TXT.exe");
+    const struct {
+        const char* what;
+        TInputCopyOptions options;
+        std::string source;
+        std::vector<std::string> names; // in the tree; the first is the copy
+    } cases[] = {
+        {"plain copy", Blocks(200000), dir / "in.txt", {"SRC0001.TXT"}},
+        {"text road", text, dir / "in.txt", {"SRC0002.TXT"}},
+        {"document road", document, dir / "in.pdf", {"SRC0003.TXT", "SRC0003.pdf", "SRC0003.raw"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string& name : c.names) {
+            pemtest::WriteFile(elsewhere / name, "the user's " + name);
+            fs::create_symlink(elsewhere / name, dir / ("tree/" + name));
+        }
+        TInputFileCopier copier(c.options);
+        ASSERT_TRUE(copier.CopyInputFile(c.source, dir / ("tree/" + c.names[0])));
+        EXPECT_FALSE(fs::is_symlink(dir / ("tree/" + c.names[0])));
+        EXPECT_NE(pemtest::ReadFile(dir / ("tree/" + c.names[0])).find("ext"), std::string::npos);
+        for (const std::string& name : c.names)
+            EXPECT_EQ(pemtest::ReadFile(elsewhere / name), "the user's " + name) << name;
+    }
 }
 
 TEST(CopyInputFile, BlockSizesOutsideTheirRangeAreMadeUsable) {
