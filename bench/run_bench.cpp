@@ -16,23 +16,42 @@
 //  2. The same run while the tool first prints M MB (default 200) of short
 //     lines, and
 //  3. while it first prints one line of L MB (default 16) without a line end
-//     (a progress counter redrawn with lone CRs): a 5 ms timer runs all the
-//     while, and the longest gap between its ticks, while the tool runs and
-//     while the run finishes, is how long the window went without serving
-//     events; the goal is under 100 ms. Console.log is checked to hold every
-//     line.
+//     (a progress counter redrawn with lone CRs).
+//  In every phase a 5 ms timer runs all the while, and the longest gap
+//  between its ticks, while the run prepares and starts, while the tool runs
+//  and while the run finishes, is how long the window went without serving
+//  events. Console.log is checked to hold every line.
 //  4. The headless "-AutoRun=Anal" run as a process of its own, start-up and
 //     exit included, in turns with the tool alone.
 //
 // "The tool alone" runs each time in a fresh copy of the output directory as
 // the preparation left it (before any tool wrote results there), with its
 // output thrown away.
+//
+// Goals, each judged with the load average beside it:
+//  - no event-loop gap over 100 ms in any phase of any run. Preparing is held
+//    to the same goal as the watch and the finishing: it is the same measure
+//    (how long the window serves no events, here while the start action
+//    works on the GUI thread), and the preparation's loops serve events every
+//    30 ms, so nothing in it needs to hold the window longer;
+//  - the shell's own time within 3x of cp -r of the sources: it copies the
+//    input tree (within 1.5x of cp -r, input_bench's goal) and renames the
+//    results (within 1.5x of a rename() loop over as many files, tool_bench's
+//    goal), each about a cp -r's worth of file-system work; the parameter
+//    document and the logs add little;
+//  - the headless run's own time as a process within the window run's own
+//    time plus 0.5 s: it does the same run, and besides starts the program
+//    with the job (the -Proj start of 10,000 sources has 0.1 s of job_bench's
+//    1 s for 100,000), saves the job after the run and exits; 0.5 s leaves
+//    room for a start-up of about 0.2 s and the save.
+// The phases' times and the tool's are shown as information.
 #include "DialogService.h"
 #include "FindDirectoryFrame.h"
 #include "PemarisMain.h"
 #include "SharedRoutinesCommon.h"
 
 #include "BenchCompare.h"
+#include "BenchVerdict.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,7 +69,9 @@ using namespace pem;
 
 namespace {
 
-constexpr long kGapGoalMs = 100;
+constexpr double kGapGoalMs = 100;
+constexpr double kOwnTimeGoal = 3;       // x cp -r
+constexpr double kProcessExtraGoal = 0.5; // s over the window run's own time
 
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -73,7 +94,10 @@ int CountFiles(const fs::path& root) {
     return n;
 }
 
-const char* Verdict(long gapMs) { return gapMs < kGapGoalMs ? "met" : "missed"; }
+// The verdict on a phase's longest event-loop gap.
+void JudgeGap(const std::string& what, double ms) {
+    JudgeFigure(("  longest event-loop gap " + what).c_str(), ms, " ms", kGapGoalMs);
+}
 
 } // namespace
 
@@ -255,15 +279,17 @@ int main(int argc, char** argv) {
     Times own;
     for (size_t i = 0; i < whole.t.size(); ++i) own.t.push_back(whole.t[i] - tool.t[i]);
     std::printf("%d sources, %d runs\n", sources, runs);
-    std::printf("1. run from the window\n");
+    std::printf("1. run from the window (the times as information, judged below)\n");
     std::printf("  preparation and start %.3f s (%.3f..%.3f)\n", prepare.Median(), prepare.Min(), prepare.Max());
     std::printf("  watch and finishing (tool included) %.3f s (%.3f..%.3f)\n", rest.Median(), rest.Min(),
                 rest.Max());
     std::printf("  the tool alone %.3f s (%.3f..%.3f)\n", tool.Median(), tool.Min(), tool.Max());
     std::printf("  ");
     PrintLine("shell's own time:", own, "cp -r", cps);
-    std::printf("  longest event-loop gap: preparing %ld ms, tool running %ld ms, finishing %ld ms\n", gapPreparing,
-                gapRunning, gapFinishing);
+    JudgeFigure("  shell's own time, ratio of medians to cp -r", own.Median() / cps.Median(), "x", kOwnTimeGoal);
+    JudgeGap("while preparing and starting, worst run", static_cast<double>(gapPreparing));
+    JudgeGap("while the tool runs, worst run", static_cast<double>(gapRunning));
+    JudgeGap("while finishing, worst run", static_cast<double>(gapFinishing));
 
     // 2. and 3. Floods of the console.
     struct Flood {
@@ -306,15 +332,14 @@ int main(int argc, char** argv) {
             }
         }
         ::unsetenv(fl.env);
-        std::printf("%d. %zu MB %s: run %.3f s (%.3f..%.3f)\n", phase++, fl.bytes >> 20, fl.name, t.Median(),
-                    t.Min(), t.Max());
-        std::printf("  longest event-loop gap while preparing and starting %ld ms\n", starting);
-        // The verdict goes by the worst run.
+        std::printf("%d. %zu MB %s: run %.3f s (%.3f..%.3f), as information\n", phase++, fl.bytes >> 20, fl.name,
+                    t.Median(), t.Min(), t.Max());
+        // The verdicts go by the worst run.
+        JudgeGap("while preparing and starting, worst run", static_cast<double>(starting));
         auto gapLine = [](const char* phase, const Times& g) {
-            const long worst = static_cast<long>(g.Max());
-            std::printf("  longest event-loop gap while %s %ld ms (goal < %ld ms): %s; by run: median %.0f ms "
-                        "(%.0f-%.0f)\n",
-                        phase, worst, kGapGoalMs, Verdict(worst), g.Median(), g.Min(), g.Max());
+            std::printf("  longest event-loop gap while %s by run: median %.0f ms (%.0f-%.0f)\n", phase, g.Median(),
+                        g.Min(), g.Max());
+            JudgeGap(std::string("while ") + phase + ", worst run", g.Max());
         };
         gapLine("the tool runs", running);
         gapLine("finishing", finishing);
@@ -346,9 +371,11 @@ int main(int argc, char** argv) {
         autoRun, toolRun, [&] { checkResults("automatic run"); }, checkTool);
     Times procOwn;
     for (size_t i = 0; i < procs.t.size(); ++i) procOwn.t.push_back(procs.t[i] - alone.t[i]);
-    std::printf("4. headless -AutoRun=Anal as a process\n  ");
+    std::printf("4. headless -AutoRun=Anal as a process (the times as information, judged below)\n  ");
     PrintLine("whole run:", procs, "the tool alone", alone);
     std::printf("  the shell's own time %.3f s (%.3f..%.3f)\n", procOwn.Median(), procOwn.Min(), procOwn.Max());
+    JudgeFigure("  the shell's own time as a process, less the window run's own time",
+                procOwn.Median() - own.Median(), " s", kProcessExtraGoal);
 
     std::printf("%s\n", ok ? "results checked" : "RESULTS DIFFER");
     if (std::getenv("RUN_BENCH_KEEP")) std::printf("kept %s\n", root.c_str());
