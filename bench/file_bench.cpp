@@ -6,12 +6,16 @@
 // The trees are made in a fresh folder under $TMPDIR (or /tmp) and removed
 // afterwards. Each side runs R times, in turns, after one warm-up run; the
 // medians (with min and max) and their ratio ours / theirs are printed. After
-// every search run our list of files is compared with find's.
+// every search run our list of files is compared with find's, after every
+// copy both copies with the source tree.
+// Goals: the search and the copy each within 1.5x of find and of cp -r (the
+// goal of the input tree, which the copy serves).
 #include "BaseFileUtils.h"
 #include "SharedRoutinesFiles.h"
 #include "StringList.h"
 
 #include "BenchCompare.h"
+#include "BenchVerdict.h"
 
 #include <chrono>
 #include <cstdio>
@@ -74,6 +78,32 @@ void MakeSearchTree(const std::string& root, int files) {
             for (int c = 0; c < 100 && made < files; ++c, ++made)
                 WriteBytes(dir + "/file" + std::to_string(c) + (c % 2 ? ".xml" : ".met"), 16);
         }
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(fs::file_size(path), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+// Every file of the source tree has its copy, with the same bytes, and the
+// copy holds no other file; the reason is thrown otherwise.
+void CheckCopy(const std::string& from, const std::string& to, const char* who) {
+    std::size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(from)) {
+        if (!e.is_regular_file()) continue;
+        ++files;
+        const fs::path copy = fs::path(to) / fs::relative(e.path(), from);
+        std::error_code ec;
+        if (fs::file_size(copy, ec) != e.file_size() || ec || ReadBytes(e.path()) != ReadBytes(copy))
+            throw std::runtime_error(std::string(who) + ": " + copy.string() + " differs from its source");
+    }
+    std::size_t copies = 0;
+    for (const auto& e : fs::recursive_directory_iterator(to)) copies += e.is_regular_file();
+    if (copies != files)
+        throw std::runtime_error(std::string(who) + ": " + std::to_string(copies) + " files copied of " +
+                                 std::to_string(files));
 }
 
 // A few large files and many small ones in nested folders.
@@ -155,6 +185,7 @@ int main(int argc, char** argv) {
             });
         std::printf("search: %zu files, the same list as find's in all %d runs\n", mine.size(), compared);
         PrintLine("search:", ours, "find", find);
+        JudgeFigure("search, ratio of medians to find", ours.Median() / find.Median(), "x", 1.5);
 
         const std::string dest = root + "/copydst";
         auto clean = [&] { fs::remove_all(dest); };
@@ -162,9 +193,11 @@ int main(int argc, char** argv) {
             runs, clean, [&] { CopyTree(root + "/copysrc", dest); },
             [&] {
                 if (!Run({"cp", "-r", root + "/copysrc", dest})) throw std::runtime_error("cp failed");
-            });
-        std::printf("copy: %zu MB\n", copyMb);
+            },
+            [&] { CheckCopy(root + "/copysrc", dest, "ours"); }, [&] { CheckCopy(root + "/copysrc", dest, "cp"); });
+        std::printf("copy: %zu MB, both copies the same as the source in all %d runs\n", copyMb, runs);
         PrintLine("copy:", ourCopy, "cp -r", cp);
+        JudgeFigure("copy, ratio of medians to cp -r", ourCopy.Median() / cp.Median(), "x", 1.5);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "file_bench: %s\n", e.what());
         rc = 1;

@@ -5,7 +5,9 @@
 //
 //  - building the input tree of N sources (M megabytes, CR LF lines) with the
 //    block copier against "cp -r" of the same tree; LF-only sources, which
-//    the copier converts, are measured apart;
+//    the copier gives CR LF line ends, against a converting copy of the same
+//    files by perl (one process, each file read, LF made CR LF, written to
+//    the same place in a tree of the same folders);
 //  - counting the lines only (every target made, and left empty) against
 //    "wc -l", into a new tree and into one whose targets are there;
 //  - re-flowing and term-marking a text of T and of 2T megabytes with a
@@ -14,13 +16,23 @@
 // The files are made in a fresh folder under $TMPDIR (or /tmp) and removed
 // afterwards. Each pair runs R times in turns after a warm-up run; medians
 // with min and max are printed. After every run the results are checked: the
-// copies against their sources, the line counts against wc's, the marked text
-// of 2T against twice the marked text of T.
+// copies against their sources (both converting copies against the source
+// with CR LF line ends), the line counts against wc's, the marked text of 2T
+// against twice the marked text of T.
+//
+// Goals, each judged on the ratio of the medians with the load average
+// beside it: the input tree within 1.5x of its reference, plain and
+// converting; counting within 1.5x of wc -l, both where the targets are there
+// (counting alone) and into a new tree (where the count makes every target as
+// well, which wc does not). The re-flow of 2T within 2.2x of T's, on wall
+// time and on processor time. The dictionary's making is shown as
+// information.
 #include "BaseFileUtils.h"
 #include "DocumentText.h"
 #include "InputFileCopy.h"
 
 #include "BenchCompare.h"
+#include "BenchVerdict.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,7 +43,6 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <tuple>
 #include <string>
 #include <malloc.h>
 #include <unistd.h>
@@ -284,24 +295,64 @@ int main(int argc, char** argv) {
                 });
             std::printf("count only: %lld lines in %d sources, as wc counts\n", static_cast<long long>(counted),
                         sources);
-            PrintLine(fresh ? "count only, new targets:" : "count only, targets there:", a, "wc -l", b);
+            const char* name = fresh ? "count only, new targets" : "count only, targets there";
+            PrintLine((std::string(name) + ":").c_str(), a, "wc -l", b);
+            JudgeFigure((std::string(name) + ", ratio of medians to wc -l").c_str(), a.Median() / b.Median(), "x",
+                        1.5);
         }
 
-        for (const auto& [name, tree, convert] :
-             {std::tuple{"copy (CR LF):", &crlf, false}, std::tuple{"copy (LF only):", &lf, true}}) {
-            const std::string from = root + (convert ? "/lf" : "/crlf");
+        // The LF-only tree converted by perl: the same bytes as the copier's
+        // (every LF made CR LF, a last line without one left so), the same
+        // folders made, each file written where the copier writes it.
+        const std::string lfList = root + "/lf-files0";
+        {
+            std::string names;
+            for (const Source& s : lf) names += s.rel + '\0';
+            WriteAll(lfList, names);
+        }
+        static const char kConvert[] = R"(use strict; use warnings; use File::Path qw(make_path);
+my ($from, $to, $list) = @ARGV;
+open(my $l, "<:raw", $list) or die "$list: $!";
+local $/ = "\0";
+my $made = "";
+while (my $rel = <$l>) {
+    chomp $rel;
+    my $target = "$to/$rel";
+    (my $dir = $target) =~ s{/[^/]*\z}{};
+    if ($dir ne $made) { make_path($dir); $made = $dir; }
+    open(my $in, "<:raw", "$from/$rel") or die "$rel: $!";
+    my $text = do { local $/; <$in> };
+    close $in;
+    $text =~ s/\n/\r\n/g;
+    open(my $out, ">:raw", $target) or die "$target: $!";
+    print $out $text or die "$target: $!";
+    close $out or die "$target: $!";
+})";
+        struct CopyCase {
+            const char* name;
+            const std::vector<Source>* tree;
+            bool convert;
+            const char* reference;
+        };
+        for (const CopyCase& c : {CopyCase{"copy (CR LF)", &crlf, false, "cp -r"},
+                                  CopyCase{"copy (LF only, made CR LF)", &lf, true, "perl s/\\n/\\r\\n/g"}}) {
+            const std::string from = root + (c.convert ? "/lf" : "/crlf");
             std::int64_t lines = 0;
             const auto [a, b] = RunBoth(
-                runs, clean, [&] { lines = CopyTree(from, ours, *tree, false); },
+                runs, clean, [&] { lines = CopyTree(from, ours, *c.tree, false); },
                 [&] {
-                    if (!Run({"cp", "-r", from, theirs})) throw std::runtime_error("cp failed");
+                    const bool done = c.convert ? Run({"perl", "-e", kConvert, from, theirs, lfList})
+                                                : Run({"cp", "-r", from, theirs});
+                    if (!done) throw std::runtime_error(std::string(c.reference) + " failed");
                 },
                 [&] {
-                    if (lines != TotalLines(*tree)) throw std::runtime_error("our line count is wrong");
-                    CheckCopies(from, ours, *tree, convert, "ours");
+                    if (lines != TotalLines(*c.tree)) throw std::runtime_error("our line count is wrong");
+                    CheckCopies(from, ours, *c.tree, c.convert, "ours");
                 },
-                [&] { CheckCopies(from, theirs, *tree, false, "cp"); });
-            PrintLine(name, a, "cp -r", b);
+                [&] { CheckCopies(from, theirs, *c.tree, c.convert, c.reference); });
+            PrintLine((std::string(c.name) + ":").c_str(), a, c.reference, b);
+            JudgeFigure((std::string(c.name) + ", ratio of medians to " + c.reference).c_str(),
+                        a.Median() / b.Median(), "x", 1.5);
         }
 
         std::mt19937 rng(3);
@@ -338,8 +389,9 @@ int main(int argc, char** argv) {
         // The warm-up runs do not count.
         smallCpu.t.erase(smallCpu.t.begin());
         largeCpu.t.erase(largeCpu.t.begin());
-        std::printf("dictionary of %zu terms and %zu compounds made in %.3f s; text of %zu MB marked into %zu MB\n",
-                    world.single.size(), world.compound.size(), dictSeconds, text.size() >> 20, one.size() >> 20);
+        std::printf("dictionary of %zu terms and %zu compounds; text of %zu MB marked into %zu MB\n",
+                    world.single.size(), world.compound.size(), text.size() >> 20, one.size() >> 20);
+        ShowFigure("dictionary made in", dictSeconds, " s");
         std::printf("re-flow and marking: %zu MB %.3f s (%.3f..%.3f), %zu MB %.3f s (%.3f..%.3f), ratio %.2f\n",
                     text.size() >> 20, small.Median(), small.Min(), small.Max(), twice.size() >> 20, large.Median(),
                     large.Min(), large.Max(), large.Median() / small.Median());
@@ -347,6 +399,10 @@ int main(int argc, char** argv) {
                     "ratio %.2f\n",
                     text.size() >> 20, smallCpu.Median(), smallCpu.Min(), smallCpu.Max(), twice.size() >> 20,
                     largeCpu.Median(), largeCpu.Min(), largeCpu.Max(), largeCpu.Median() / smallCpu.Median());
+        JudgeFigure("re-flow and marking of 2T against T, ratio of medians", large.Median() / small.Median(), "x",
+                    2.2);
+        JudgeFigure("re-flow and marking of 2T against T, processor time, ratio of medians",
+                    largeCpu.Median() / smallCpu.Median(), "x", 2.2);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "input_bench: %s\n", e.what());
         rc = 1;

@@ -9,7 +9,8 @@
 // R times (default 5) alternated:
 //   module ranking      against  find Metrics -name '*.met' | xargs grep -hi quality
 //   deficiency ranking  against  find Defis -name '*.def' | xargs grep -c -E '^\| (PROB|DEFI|WARN)'
-// and min, median and max are printed with the ratio of the medians. Both
+// and min, median and max are printed with the ratio of the medians, judged
+// against the goal: within 2x of grep. Both
 // sides must agree: the quality hits of the ranking are the quality values
 // grep finds at or below the limit, and the occurrences the ranking counts
 // are the lines grep counts. The ranking side is this program started again
@@ -19,6 +20,8 @@
 #include "ModuleRanking.h"
 #include "RankingText.h"
 #include "SharedRoutinesFiles.h"
+
+#include "BenchVerdict.h"
 
 #include <algorithm>
 #include <chrono>
@@ -136,7 +139,8 @@ void Print(const char* what, Times& a, const char* other, Times& b) {
     const double ma = a.Median(), mb = b.Median();
     std::printf("%-22s min %7.3f s  median %7.3f s  max %7.3f s\n", what, a.t.front(), ma, a.t.back());
     std::printf("%-22s min %7.3f s  median %7.3f s  max %7.3f s\n", other, b.t.front(), mb, b.t.back());
-    std::printf("%-22s %.2fx of grep (goal: within 2x)\n\n", "", ma / mb);
+    JudgeFigure((std::string(what) + ", ratio of medians to grep").c_str(), ma / mb, "x", 2);
+    std::printf("\n");
 }
 
 void Compare(const std::string& ours, const std::string& grep, int runs, const char* what) {

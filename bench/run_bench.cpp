@@ -16,23 +16,42 @@
 //  2. The same run while the tool first prints M MB (default 200) of short
 //     lines, and
 //  3. while it first prints one line of L MB (default 16) without a line end
-//     (a progress counter redrawn with lone CRs): a 5 ms timer runs all the
-//     while, and the longest gap between its ticks, while the tool runs and
-//     while the run finishes, is how long the window went without serving
-//     events; the goal is under 100 ms. Console.log is checked to hold every
-//     line.
+//     (a progress counter redrawn with lone CRs).
+//  In every phase a 5 ms timer runs all the while, and the longest gap
+//  between its ticks, while the run prepares and starts, while the tool runs
+//  and while the run finishes, is how long the window went without serving
+//  events. Console.log is checked to hold every line.
 //  4. The headless "-AutoRun=Anal" run as a process of its own, start-up and
 //     exit included, in turns with the tool alone.
 //
 // "The tool alone" runs each time in a fresh copy of the output directory as
 // the preparation left it (before any tool wrote results there), with its
 // output thrown away.
+//
+// Goals, each judged with the load average beside it:
+//  - no event-loop gap over 100 ms in any phase of any run. Preparing is held
+//    to the same goal as the watch and the finishing: it is the same measure
+//    (how long the window serves no events, here while the start action
+//    works on the GUI thread), and the preparation's loops serve events every
+//    30 ms, so nothing in it needs to hold the window longer;
+//  - the shell's own time within 3x of cp -r of the sources: it copies the
+//    input tree (within 1.5x of cp -r, input_bench's goal) and renames the
+//    results (within 1.5x of a rename() loop over as many files, tool_bench's
+//    goal), each about a cp -r's worth of file-system work; the parameter
+//    document and the logs add little;
+//  - the headless run's own time as a process exceeds the window run's own
+//    time by at most 1.5x the program's start with the job to its first
+//    paint (timed after each headless run): it does the same run, and
+//    besides starts the program with the job, saves the job after the run
+//    and exits; the half start is room for the save and the exit.
+// The phases' times and the tool's are shown as information.
 #include "DialogService.h"
 #include "FindDirectoryFrame.h"
 #include "PemarisMain.h"
 #include "SharedRoutinesCommon.h"
 
 #include "BenchCompare.h"
+#include "BenchVerdict.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,7 +69,9 @@ using namespace pem;
 
 namespace {
 
-constexpr long kGapGoalMs = 100;
+constexpr double kGapGoalMs = 100;
+constexpr double kOwnTimeGoal = 3;       // x cp -r
+constexpr double kProcessExtraGoal = 1.5; // x the start with the job
 
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -73,7 +94,10 @@ int CountFiles(const fs::path& root) {
     return n;
 }
 
-const char* Verdict(long gapMs) { return gapMs < kGapGoalMs ? "met" : "missed"; }
+// The verdict on a phase's longest event-loop gap.
+void JudgeGap(const std::string& what, double ms) {
+    JudgeFigure(("  longest event-loop gap " + what).c_str(), ms, " ms", kGapGoalMs);
+}
 
 } // namespace
 
@@ -217,9 +241,18 @@ int main(int argc, char** argv) {
                                                             : gapRunning;
         slot = std::max(slot, gap);
     });
-    // One run from the window, timed in its two halves.
+    // One run from the window, timed in its two halves, with its longest
+    // gaps by phase.
     Times prepare, rest;
+    struct Gaps {
+        Times preparing, running, finishing;
+        void Clear() { *this = {}; }
+        void DropFirst() {
+            for (Times* g : {&preparing, &running, &finishing}) g->t.erase(g->t.begin());
+        }
+    } gaps;
     auto windowRun = [&] {
+        gapPreparing = gapRunning = gapFinishing = 0;
         sinceTick.start();
         ticker.start(5);
         QElapsedTimer t;
@@ -232,6 +265,20 @@ int main(int argc, char** argv) {
         while (f->RunState != TRunState::Idle) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         rest.t.push_back(t.nsecsElapsed() / 1e9 - prepare.t.back());
         ticker.stop();
+        gaps.preparing.t.push_back(static_cast<double>(gapPreparing));
+        gaps.running.t.push_back(static_cast<double>(gapRunning));
+        gaps.finishing.t.push_back(static_cast<double>(gapFinishing));
+    };
+    // Each run's longest gap by phase, so that one stall is told from a
+    // habit; the verdicts go by the worst run.
+    auto judgeGaps = [&] {
+        for (const auto& [phase, g] : {std::pair{"preparing and starting", &gaps.preparing},
+                                       std::pair{"the tool runs", &gaps.running},
+                                       std::pair{"finishing", &gaps.finishing}}) {
+            std::printf("  longest event-loop gap while %s by run: median %.0f ms (%.0f-%.0f)\n", phase,
+                        g->Median(), g->Min(), g->Max());
+            JudgeGap(std::string("while ") + phase + ", worst run", g->Max());
+        }
     };
 
     // 1. The plain run.
@@ -252,18 +299,19 @@ int main(int argc, char** argv) {
     // Not the warm-up run.
     prepare.t.erase(prepare.t.begin());
     rest.t.erase(rest.t.begin());
+    gaps.DropFirst();
     Times own;
     for (size_t i = 0; i < whole.t.size(); ++i) own.t.push_back(whole.t[i] - tool.t[i]);
     std::printf("%d sources, %d runs\n", sources, runs);
-    std::printf("1. run from the window\n");
+    std::printf("1. run from the window (the times as information, judged below)\n");
     std::printf("  preparation and start %.3f s (%.3f..%.3f)\n", prepare.Median(), prepare.Min(), prepare.Max());
     std::printf("  watch and finishing (tool included) %.3f s (%.3f..%.3f)\n", rest.Median(), rest.Min(),
                 rest.Max());
     std::printf("  the tool alone %.3f s (%.3f..%.3f)\n", tool.Median(), tool.Min(), tool.Max());
     std::printf("  ");
     PrintLine("shell's own time:", own, "cp -r", cps);
-    std::printf("  longest event-loop gap: preparing %ld ms, tool running %ld ms, finishing %ld ms\n", gapPreparing,
-                gapRunning, gapFinishing);
+    JudgeFigure("  shell's own time, ratio of medians to cp -r", own.Median() / cps.Median(), "x", kOwnTimeGoal);
+    judgeGaps();
 
     // 2. and 3. Floods of the console.
     struct Flood {
@@ -283,16 +331,10 @@ int main(int argc, char** argv) {
     for (const Flood& fl : floods) {
         ::setenv(fl.env, fl.value.c_str(), 1);
         Times t;
-        // Each run's longest gap, so that one stall is told from a habit.
-        Times running, finishing;
-        long starting = 0;
+        gaps.Clear();
         for (int i = 0; i < runs; ++i) {
             freshOutput();
-            gapPreparing = gapRunning = gapFinishing = 0;
             t.t.push_back(Seconds(windowRun));
-            starting = std::max(starting, gapPreparing);
-            running.t.push_back(static_cast<double>(gapRunning));
-            finishing.t.push_back(static_cast<double>(gapFinishing));
             checkResults(fl.name);
             // Every line of the flood, then the tool's own lines.
             std::ifstream log(out + "/Console.log", std::ios::binary);
@@ -306,18 +348,9 @@ int main(int argc, char** argv) {
             }
         }
         ::unsetenv(fl.env);
-        std::printf("%d. %zu MB %s: run %.3f s (%.3f..%.3f)\n", phase++, fl.bytes >> 20, fl.name, t.Median(),
-                    t.Min(), t.Max());
-        std::printf("  longest event-loop gap while preparing and starting %ld ms\n", starting);
-        // The verdict goes by the worst run.
-        auto gapLine = [](const char* phase, const Times& g) {
-            const long worst = static_cast<long>(g.Max());
-            std::printf("  longest event-loop gap while %s %ld ms (goal < %ld ms): %s; by run: median %.0f ms "
-                        "(%.0f-%.0f)\n",
-                        phase, worst, kGapGoalMs, Verdict(worst), g.Median(), g.Min(), g.Max());
-        };
-        gapLine("the tool runs", running);
-        gapLine("finishing", finishing);
+        std::printf("%d. %zu MB %s: run %.3f s (%.3f..%.3f), as information\n", phase++, fl.bytes >> 20, fl.name,
+                    t.Median(), t.Min(), t.Max());
+        judgeGaps();
     }
 
     // 4. The headless automatic run as a process of its own.
@@ -337,18 +370,40 @@ int main(int argc, char** argv) {
             ok = false;
         }
     };
+    // The program started with the job until its first paint, with nothing
+    // run: what the headless run does besides the window's run (but for the
+    // job's save after the run and the exit). Taken after each timed
+    // headless run, so that both meet the same load.
+    Times starts;
+    auto startOnly = [&] {
+        const std::string cmd = "PEMARIS_BENCH_EXIT_AT_FIRST_PAINT=1 '" + root + "/Tools/Korvex' -Root '" + root +
+                                "/Tools' -Proj '" + job + "' > /dev/null 2>&1";
+        if (const int rc = std::system(cmd.c_str()); rc != 0) {
+            std::printf("the start with the job ended with %d\n", rc);
+            ok = false;
+        }
+    };
     const auto [procs, alone] = RunBoth(
         runs,
         [&] {
             freshOutput();
             freshCopy();
         },
-        autoRun, toolRun, [&] { checkResults("automatic run"); }, checkTool);
+        autoRun, toolRun,
+        [&] {
+            checkResults("automatic run");
+            starts.t.push_back(Seconds(startOnly));
+        },
+        checkTool);
     Times procOwn;
     for (size_t i = 0; i < procs.t.size(); ++i) procOwn.t.push_back(procs.t[i] - alone.t[i]);
-    std::printf("4. headless -AutoRun=Anal as a process\n  ");
+    std::printf("4. headless -AutoRun=Anal as a process (the times as information, judged below)\n  ");
     PrintLine("whole run:", procs, "the tool alone", alone);
     std::printf("  the shell's own time %.3f s (%.3f..%.3f)\n", procOwn.Median(), procOwn.Min(), procOwn.Max());
+    std::printf("  the start with the job to its first paint %.3f s (%.3f..%.3f)\n", starts.Median(), starts.Min(),
+                starts.Max());
+    JudgeFigure("  the shell's own time as a process less the window run's, against the start",
+                (procOwn.Median() - own.Median()) / starts.Median(), "x", kProcessExtraGoal);
 
     std::printf("%s\n", ok ? "results checked" : "RESULTS DIFFER");
     if (std::getenv("RUN_BENCH_KEEP")) std::printf("kept %s\n", root.c_str());
