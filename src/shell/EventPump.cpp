@@ -4,6 +4,14 @@
 
 namespace pem {
 
+namespace {
+std::optional<std::chrono::milliseconds> overridden;
+} // namespace
+
+void TEventPump::OverrideInterval(std::optional<std::chrono::milliseconds> interval) { overridden = interval; }
+
+std::chrono::milliseconds TEventPump::Interval() const { return overridden.value_or(interval_); }
+
 void TEventPump::Pump(bool force) {
     if (!force && !Due()) return;
     Application().ProcessMessages();

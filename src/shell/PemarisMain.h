@@ -494,6 +494,24 @@ public:
     // Refuses a change of the job while a run is in progress (the gate's
     // text) or a long loop walks the job's lists (silently).
     void RefuseJobChangeWhileBusy();
+    // Counts the passes over the job's lists under way: an add from its
+    // start to its end (its dialogs and count question included, while the
+    // file loop's own flag is down) and a structure computation. Both serve
+    // the window with the list half merged or half read; the gate holds
+    // every change of the job meanwhile, so none runs inside another.
+    int ListsInUse = 0;
+    class TListsInUse {
+    public:
+        explicit TListsInUse(TfrmPemarisMain* f) : f_(f) { ++f_->ListsInUse; }
+        ~TListsInUse() { --f_->ListsInUse; }
+        TListsInUse(const TListsInUse&) = delete;
+        TListsInUse& operator=(const TListsInUse&) = delete;
+
+    private:
+        TfrmPemarisMain* f_;
+    };
+    // A long loop walks the job's lists.
+    bool LoopBusy() const { return FileLoopRunning || InputLoopRunning || ListsInUse > 0; }
     // The job file an automatic run was started with; its save writes there.
     std::string AutoRunJobFile;
     // Every save of an automatic run writes here (its job file, set once

@@ -31,8 +31,9 @@ void CreateEmptyFile(const std::string& fileName) {
 
 void TfrmPemarisMain::ActionListMainExecute(TAction* action, bool&) {
     OpenDialogWork->SetTag(0);
-    switch (GateAction(action->Name(), action->Category(), Processing())) {
+    switch (GateAction(action->Name(), action->Category(), Processing(), ListsInUse > 0)) {
     case TGateDecision::Refuse: MyStB->Error(kGateRefusedMessage); break;
+    case TGateDecision::Hold: Abort(); break;
     case TGateDecision::CheckNames: CheckJobNamesAndOutputDir(); break;
     case TGateDecision::ClearStatus: MyStB->ClearMessage(); break;
     case TGateDecision::Run: break;
@@ -73,7 +74,7 @@ void TfrmPemarisMain::FormCloseQuery(TComponent*, bool& canClose) {
     canClose = false;
     // 1. A long loop runs, or a run is being prepared: ask to stop it; it
     // stops at its next check.
-    if (FileLoopRunning || InputLoopRunning || (RunInProgress && !Running)) {
+    if (LoopBusy() || (RunInProgress && !Running)) {
         if (Dialogs().MessageDlg(kStopQuestion, TMsgDlgType::mtConfirmation, mbYesNo) == mrYes) {
             FileLoopStop = true;
             InputLoopStop = true;

@@ -57,7 +57,7 @@ void TfrmPemarisMain::DropFileTargetOpenJobDrop(TCustomDropTarget*, TShiftState,
     if (!TDropRouter::CodePageFileName(files.Get(0), fileName) || !IsDroppableJob(fileName)) return;
     // A loop walking the job's lists is not to have the job cleared under
     // it; while a tool runs, opening is refused as every such action is.
-    if (FileLoopRunning || InputLoopRunning) return;
+    if (LoopBusy()) return;
     if (Processing()) MyStB->Error(kGateRefusedMessage);
     effect = taken;
     // The save question and the loading come once the drop is answered, so

@@ -405,7 +405,7 @@ void TfrmPemarisMain::SetRunInProgress(bool on) {
 }
 
 void TfrmPemarisMain::RefuseJobChangeWhileBusy() {
-    if (FileLoopRunning || InputLoopRunning) Abort();
+    if (LoopBusy()) Abort();
     if (Processing()) MyStB->Error(kGateRefusedMessage);
 }
 

@@ -154,6 +154,7 @@ void TfrmPemarisMain::SetLastPosition(const std::string& fileName) {
 // ------------------------------------------------------------------ adding
 
 void TfrmPemarisMain::ActAddfilesExecute(TComponent*) {
+    const TListsInUse adding(this);
     PageControlMain->SetActivePage(TabSheetNames);
     TOpenDialogRequest& o = OpenDialogWork->Options;
     o = TOpenDialogRequest{};
@@ -200,6 +201,7 @@ void TfrmPemarisMain::ShowSkippedSources() {
 void TfrmPemarisMain::BitBtnAddFilesWMDropFileMessage(TComponent* sender, const TWMDropFiles& msg) {
     if (sender == GroupBoxSelectedFiles && RefuseListDrops) return;
     RefuseJobChangeWhileBusy();
+    const TListsInUse adding(this);
     const TExtensionList admitted(GetFileFilter(LanguageCode, LanguageVersion));
     skippedSources_.clear();
     for (const TSkippedName& s : msg.Skipped) skippedSources_.push_back(SkippedSourceMessage(s.name, s.reason));
@@ -238,6 +240,7 @@ void TfrmPemarisMain::WMDropFiles(const TWMDropFiles& msg) {
 }
 
 void TfrmPemarisMain::ActAddDirectoriesExecute(TComponent*) {
+    const TListsInUse adding(this);
     std::string start;
     if (!CommonRoot.empty()) start = "/";
     std::string folder;
@@ -295,12 +298,15 @@ void TfrmPemarisMain::AddDirectoryFilesOnly(const std::string& folder, bool quie
     if (FileLoopStop) MyStB->Error("Process aborted!");
 
     if (!quiet && static_cast<int>(found.size()) > SystemBigDirectoryLimit) {
-        SetFileLoopStop(true);
+        // No loop runs while the question is open; a stop the user confirms
+        // meanwhile is kept for the pass.
+        FileLoopRunning = false;
         const int answer = Dialogs().MessageDlg("You are going to add " + std::to_string(found.size()) +
                                                     " source files\r\nDo you really want to proceed?",
                                                 TMsgDlgType::mtWarning, mbOKCancel);
         if (answer != mrOk) MyStB->Error("Cancelled due to too many files in directory");
-        SetFileLoopStop(false);
+        FileLoopRunning = true;
+        if (FileLoopStop) MyStB->Error("Process aborted!");
     }
 
     ProgressBarModules->SetMin(1);

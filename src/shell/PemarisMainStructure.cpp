@@ -41,6 +41,8 @@ void TfrmPemarisMain::ClearStructureLists() {
 }
 
 void TfrmPemarisMain::CalculateModularStructure(bool strict) {
+    // The computation serves the window while it reads the list.
+    const TListsInUse computing(this);
     const int count = SourceFiles.Count();
     ActCalculateCommonRootStrict->SetVisible(count > SystemBigDirectoryLimit);
     if (ActCalculateCommonRootStrict->Visible() || ActShowAdvanced->Checked()) ShowHelperPages(true);

@@ -48,3 +48,50 @@ TEST(FontChoice, RealDialogListsFixedPitchFontsWithAFixedOnePreselected) {
     EXPECT_TRUE(IsInstalledFixedPitch(QFontInfo(dlg.currentFont()).family().toStdString()))
         << dlg.currentFont().family().toStdString();
 }
+
+namespace {
+bool Slanted(const QString& family, const QString& style) {
+    return QFontDatabase::font(family, style, 11).style() != QFont::StyleNormal;
+}
+} // namespace
+
+// The dialog opens on the stored font with its own weight and slant, so
+// confirming it unchanged keeps that font. Shown on the families whose first
+// style leans (the style a dialog falls back to), where it would otherwise
+// open slanted and make every viewer italic.
+TEST(FontChoice, DialogOpensOnTheStoredWeightAndSlant) {
+    pemtest::EnsureQApp();
+    std::vector<std::string> leaning;
+    for (const std::string& family : FixedPitchFamilies()) {
+        const QString f = QString::fromStdString(family);
+        const QStringList styles = QFontDatabase::styles(f);
+        if (!styles.isEmpty() && Slanted(f, styles.front())) leaning.push_back(family);
+    }
+    if (leaning.empty()) GTEST_SKIP() << "no fixed-pitch family whose first style leans";
+    const struct {
+        bool bold, italic;
+    } stored[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    for (const std::string& family : leaning) {
+        for (const auto& s : stored) {
+            const std::string label = family + (s.bold ? " bold" : "") + (s.italic ? " italic" : "");
+            QFontDialog dlg;
+            TFontSpec font{family, 1, 11, -15};
+            font.bold = s.bold;
+            font.italic = s.italic;
+            SetUpFontDialog(dlg, font);
+            // What OK without a change gives.
+            const QFont current = dlg.currentFont();
+            EXPECT_EQ(current.family().toStdString(), family) << label;
+            EXPECT_EQ(current.italic(), s.italic) << label << ", style " << current.styleName().toStdString();
+            EXPECT_EQ(current.bold(), s.bold) << label << ", style " << current.styleName().toStdString();
+            EXPECT_EQ(current.pointSize(), 11) << label;
+            // The style the dialog shows selected is one of the family's own
+            // with that weight and slant.
+            const QString style = current.styleName();
+            EXPECT_TRUE(QFontDatabase::styles(QString::fromStdString(family)).contains(style)) << label;
+            EXPECT_EQ(Slanted(current.family(), style), s.italic) << label << ", style " << style.toStdString();
+            EXPECT_EQ(QFontDatabase::weight(current.family(), style) >= QFont::DemiBold, s.bold)
+                << label << ", style " << style.toStdString();
+        }
+    }
+}

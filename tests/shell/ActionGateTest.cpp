@@ -46,4 +46,29 @@ TEST(ActionGate, DecisionTable) {
             << c.name << " / " << c.category << (c.running ? " while running" : "");
 }
 
+// While files are added or the structure computed, whatever changes the
+// job, writes it or writes into the output directory is held; looking,
+// leaving and the rest run as they would.
+TEST(ActionGate, WhileTheListsAreInUse) {
+    const GateCase cases[] = {
+        {"ActAddDirectories", "FileCollect", false, TGateDecision::Hold},
+        {"ActCalculateCommonRootStrict", "FileCollect", false, TGateDecision::Hold},
+        {"ActRunAnal", "Generate", false, TGateDecision::Hold},
+        {"ActModuleRanking", "Generate", false, TGateDecision::Hold},
+        {"ActLoadWordList", "WordList", false, TGateDecision::Hold},
+        {"ActNewProject", "Project", false, TGateDecision::Hold},
+        {"ActOpenProject", "Project", false, TGateDecision::Hold},
+        {"ActSaveProject", "Project", false, TGateDecision::Hold},
+        {"ActSaveProjectAs", "Project", false, TGateDecision::Hold},
+        {"ActRestartProject", "Project", false, TGateDecision::Hold},
+        {"ActCloseAll", "Project", false, TGateDecision::ClearStatus},
+        {"ActViewDefis", "Viewer", false, TGateDecision::ClearStatus},
+        {"ActSelectFont", "Viewer", false, TGateDecision::ClearStatus},
+        {"ActSwitchOnLog", "Run", false, TGateDecision::ClearStatus},
+        {"ActAbout", "Help", false, TGateDecision::ClearStatus},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GateAction(c.name, c.category, c.running, true), c.expected) << c.name << " / " << c.category;
+}
+
 } // namespace

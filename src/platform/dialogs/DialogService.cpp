@@ -35,6 +35,7 @@ int ScriptedDialogService::MessageDlg(const std::string& text, TMsgDlgType type,
         else if (buttons & mbNo) answer = mrNo;
     }
     calls.push_back({"message", text, type, buttons, answer});
+    if (messageHook) messageHook(text);
     return answer;
 }
 

@@ -165,6 +165,10 @@ public:
     // A font answer with an empty name confirms the preselected font as it is.
     void AnswerFont(TFontSpec font) { fontAnswers.push_back(std::move(font)); }
     std::function<void(QDialog*)> modalHook;
+    // Runs while a message dialog is open, after its answer is taken and
+    // recorded: what a timer or a queued call would do while a real dialog's
+    // own loop serves the window.
+    std::function<void(const std::string& text)> messageHook;
     std::function<void(TModalWindow&)> formHook;
 
     // A message with no queued answer gets the first of OK, Yes, Cancel,

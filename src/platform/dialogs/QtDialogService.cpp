@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -18,6 +19,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace pem {
 
@@ -54,6 +57,24 @@ QFont QFontOf(const TFontSpec& font) {
     f.setStrikeOut(font.strikeOut);
     return f;
 }
+// The family's style nearest to the weight and slant: a style of the other
+// slant only when the family has none of this one. Oblique styles lean as
+// italic ones do (QFontDatabase::italic says false for them; the style of
+// the font they give says oblique).
+QString StyleNearest(const QString& family, bool bold, bool italic, int pointSize) {
+    const int wanted = bold ? QFont::Bold : QFont::Normal;
+    QString best;
+    int bestScore = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        const bool leans = QFontDatabase::font(family, style, pointSize).style() != QFont::StyleNormal;
+        const int score = (leans != italic ? 10000 : 0) + std::abs(QFontDatabase::weight(family, style) - wanted);
+        if (best.isEmpty() || score < bestScore) {
+            best = style;
+            bestScore = score;
+        }
+    }
+    return best;
+}
 } // namespace
 
 void SetUpFileDialog(QFileDialog& dlg, const TOpenDialogRequest& req) {
@@ -82,7 +103,15 @@ void SetUpFileDialog(QFileDialog& dlg, const TOpenDialogRequest& req) {
 
 void SetUpFontDialog(QFontDialog& dlg, const TFontSpec& font) {
     dlg.setOption(QFontDialog::MonospacedFonts);
-    dlg.setCurrentFont(QFontOf(OfferedFixedFont(font)));
+    QFont current = QFontOf(OfferedFixedFont(font));
+    // Given a font without a style name, the dialog selects the family's
+    // first style, which may lean ("Oblique" comes first in some families),
+    // and OK without a change would then make the font italic. The style
+    // is named instead: the family's own that comes nearest to the stored
+    // weight with the stored slant.
+    const QString style = StyleNearest(current.family(), font.bold, font.italic, current.pointSize());
+    if (!style.isEmpty()) current.setStyleName(style);
+    dlg.setCurrentFont(current);
 }
 
 int QtDialogService::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int) {

@@ -4,8 +4,10 @@
 #include "MainFormHarness.h"
 
 #include "DropRouter.h"
+#include "EventPump.h"
 #include "Exceptions.h"
 #include "FindDirectoryFrame.h"
+#include "OnExit.h"
 #include "QtTestSupport.h"
 #include "SettingsStore.h"
 #include "StringListHolder.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -701,6 +704,27 @@ TEST_F(SourceListWindowTest, ClosingWhileATreeIsAddedStopsTheAddingAfterTheQuest
     EXPECT_TRUE(f->SourceFiles.Empty());
     EXPECT_FALSE(f->FileLoopRunning);
     EXPECT_FALSE(f->isHidden());
+
+    // Closed while the count question is open: the same question, and the
+    // stop confirmed then ends the adding.
+    f->Modified = false;
+    dialogs->Reset();
+    recorder.records.clear();
+    dialogs->AnswerDirectory(src / "big");
+    dialogs->AnswerMessage(mrOk);  // "You are going to add 40 source files"
+    dialogs->AnswerMessage(mrYes); // "please confirm?"
+    dialogs->messageHook = [&](const std::string& text) {
+        if (text.rfind("You are going to add ", 0) == 0) closedAtOnce = f->close();
+    };
+    closedAtOnce = true;
+    f->Act("ActAddDirectories")->Execute();
+    dialogs->messageHook = nullptr;
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(dialogs->Messages(), (std::vector<std::string>{"You are going to add 40 source files\r\nDo you really want to proceed?",
+                                                             "The User requested to stop the process, please confirm?"}));
+    EXPECT_TRUE(recorder.HasText("Process aborted!"));
+    EXPECT_FALSE(f->FileLoopRunning);
+    EXPECT_FALSE(f->isHidden());
 }
 
 // A left-button release on a metric's text opens the weight editor; a right
@@ -723,5 +747,161 @@ TEST_F(SourceListWindowTest, OnlyALeftButtonReleaseOpensTheWeightEditor) {
                             Qt::NoModifier);
         QApplication::sendEvent(vp, &release);
         EXPECT_EQ(f->ComboBoxMetricsWeights->Visible(), c.opens) << c.button;
+    }
+}
+
+// While a tree is added (its search, its count question, its duplicate
+// pass) the window is served; whatever the user does then to the job's
+// lists or the output directory is refused, as opening a job is, so the
+// add ends with its files whole, in order and each once.
+TEST_F(SourceListWindowTest, NothingChangesTheListsWhileATreeIsAdded) {
+    enum class TWhen { Search, CountQuestion, DuplicatePass };
+    const char* const whenNames[] = {"search", "count question", "duplicate pass"};
+    // Each gesture on the road the user takes: the action as shown, its
+    // shortcut key, a drop, a click on a tick.
+    const struct {
+        const char* what;
+        std::function<void(TfrmPemarisMain*)> gesture;
+    } gestures[] = {
+        {"Add complete directories", [](TfrmPemarisMain* f) { f->Act("ActAddDirectories")->Execute(); }},
+        {"Ctrl+A", [](TfrmPemarisMain* f) { QTest::keyClick(f, Qt::Key_A, Qt::ControlModifier); }},
+        {"Ctrl+B", [](TfrmPemarisMain* f) { QTest::keyClick(f, Qt::Key_B, Qt::ControlModifier); }},
+        {"folder dropped", [this](TfrmPemarisMain* f) { Drop(f->BitBtnAddDirectories, {src / "second"}); }},
+        {"Reset output", [](TfrmPemarisMain* f) { f->Act("ActRestartProject")->Execute(); }},
+        {"Alt+A", [](TfrmPemarisMain* f) { QTest::keyClick(f, Qt::Key_A, Qt::AltModifier); }},
+        {"Remove unchecked", [](TfrmPemarisMain* f) { f->Act("ActRemoveFiles")->Execute(); }},
+        {"Recalculate modular structure", [](TfrmPemarisMain* f) { f->ActCalculateCommonRootStrict->Execute(); }},
+        {"tick clicked", [this](TfrmPemarisMain* f) {
+             pemtest::ClickTick(f->CheckListBoxSelectedFiles, f->SourceFiles.IndexOf(src / "pre/c/m/p0.cbl"));
+         }},
+    };
+    // The pass serves the window at each chance it has, not every 30 ms.
+    TEventPump::OverrideInterval(std::chrono::milliseconds(0));
+    TOnExit restoreInterval([] { TEventPump::OverrideInterval(std::nullopt); });
+
+    std::vector<std::string> listed, first, expected;
+    for (int i = 0; i < 6; ++i) listed.push_back(Src("pre/c/m/p" + std::to_string(i) + ".cbl"));
+    for (int i = 0; i < 8; ++i) first.push_back(Src("first/c/m/f" + std::to_string(i) + ".cbl"));
+    listed.push_back(first[3]);
+    for (int i = 0; i < 3; ++i) Src("second/c/m/g" + std::to_string(i) + ".cbl");
+    for (int i = 0; i < 8; ++i) expected.push_back("first/c/m/f" + std::to_string(i) + ".cbl+");
+    expected.push_back("pre/c/m/p0.cbl");
+    for (int i = 1; i < 6; ++i) expected.push_back("pre/c/m/p" + std::to_string(i) + ".cbl+");
+
+    for (const TWhen when : {TWhen::Search, TWhen::CountQuestion, TWhen::DuplicatePass}) {
+        for (const auto& g : gestures) {
+            const std::string label = std::string(g.what) + " during the " + whenNames[static_cast<int>(when)];
+            pemtest::WriteFile(out / "Metrics/pay.met", "LOC 1\n");
+            TfrmPemarisMain* f = StartNamed();
+            // Listed already: more files than the limit (the structure waits
+            // for the strict computation), one of them unticked, one of them
+            // in the tree.
+            dialogs->AnswerFiles(listed);
+            ASSERT_TRUE(f->Act("ActAddfiles")->Execute()) << label;
+            f->CheckListBoxSelectedFiles->SetChecked(f->SourceFiles.IndexOf(src / "pre/c/m/p0.cbl"), false);
+            f->CheckListBoxSelectedFiles->setFocus();
+            ASSERT_TRUE(f->ActCalculateCommonRootStrict->Visible());
+            f->Structure = TModularStructure{};
+            dialogs->Reset();
+            recorder.records.clear();
+
+            // What a gesture that got through would be given.
+            dialogs->AnswerDirectory(src / "first");
+            dialogs->AnswerDirectory(src / "second");
+            dialogs->AnswerFiles({src / "second/c/m/g0.cbl", first[5], src / "second/c/m/g1.cbl"});
+            const auto act = [&] { g.gesture(f); };
+            if (when == TWhen::Search) PostToGui(act);
+            dialogs->messageHook = [&](const std::string& text) {
+                if (text.rfind("You are going to add ", 0) != 0) return;
+                if (when == TWhen::CountQuestion) act();
+                if (when == TWhen::DuplicatePass) PostToGui(act);
+            };
+            EXPECT_TRUE(f->Act("ActAddDirectories")->Execute()) << label;
+            dialogs->messageHook = nullptr;
+            QApplication::processEvents();
+
+            EXPECT_EQ(Items(), expected) << label;
+            std::vector<std::string> asked;
+            for (const TDialogCall& c : dialogs->calls) asked.push_back(c.kind + ": " + c.text);
+            EXPECT_EQ(asked, (std::vector<std::string>{
+                                 "directory: Select a folder containing files to add to the project",
+                                 "message: You are going to add 8 source files\r\nDo you really want to proceed?"}))
+                << label;
+            EXPECT_FALSE(recorder.HasText("Process aborted!")) << label;
+            EXPECT_TRUE(f->Structure.Components.empty()) << label << ": the structure was computed inside";
+            EXPECT_TRUE(fs::exists(out / "Metrics/pay.met")) << label;
+            EXPECT_FALSE(f->FileLoopRunning) << label;
+        }
+    }
+}
+
+// A save while a tree is merged would write the list half moved; it waits
+// until the add is over, and then the job holds every file.
+TEST_F(SourceListWindowTest, ASaveDuringTheMergeOfATreeWaitsForTheWholeList) {
+    TEventPump::OverrideInterval(std::chrono::milliseconds(0));
+    TOnExit restoreInterval([] { TEventPump::OverrideInterval(std::nullopt); });
+    TfrmPemarisMain* f = StartNamed();
+    // Enough files for the pass to serve the window twice (every 256 files).
+    std::vector<std::string> listed;
+    for (int i = 0; i < 300; ++i) listed.push_back(Src("pre/c/m/p" + std::to_string(1000 + i) + ".cbl"));
+    dialogs->AnswerFiles(listed);
+    ASSERT_TRUE(f->Act("ActAddfiles")->Execute());
+    for (int i = 0; i < 8; ++i) Src("first/c/m/f" + std::to_string(i) + ".cbl");
+    const std::string job = src / "Pay.jkvx";
+    dialogs->AnswerDirectory(src / "first");
+    dialogs->AnswerFiles({job}); // "Save job as...", should it be asked
+
+    // The save is asked for the second time the pass serves the window.
+    int served = 0;
+    std::function<void()> save = [&] {
+        if (++served == 1) return PostToGui(save);
+        f->ActSaveProject->Execute();
+    };
+    dialogs->messageHook = [&](const std::string& text) {
+        if (text.rfind("You are going to add ", 0) == 0) PostToGui(save);
+    };
+    EXPECT_TRUE(f->Act("ActAddDirectories")->Execute());
+    dialogs->messageHook = nullptr;
+    ASSERT_EQ(served, 2);
+    EXPECT_FALSE(fs::exists(job)) << "saved while the list was half merged";
+    EXPECT_EQ(f->SourceFiles.Count(), 308);
+
+    ASSERT_TRUE(f->ActSaveProject->Execute());
+    f->ClearProject();
+    Drop(f->TabSheetRulesMetricsUsw, {job});
+    EXPECT_EQ(f->SourceFiles.Count(), 308);
+    EXPECT_EQ(f->SourceFiles.CheckedCount(), 308);
+}
+
+// The structure computation serves the window while it reads the list: a
+// change of the list then waits, so the computation's lists stay aligned
+// with the files.
+TEST_F(SourceListWindowTest, TheListStaysAsItIsWhileTheStructureIsComputed) {
+    TEventPump::OverrideInterval(std::chrono::milliseconds(0));
+    TOnExit restoreInterval([] { TEventPump::OverrideInterval(std::nullopt); });
+    const struct {
+        const char* what;
+        std::function<void(TfrmPemarisMain*)> gesture;
+    } gestures[] = {
+        {"Ctrl+B", [](TfrmPemarisMain* f) { QTest::keyClick(f, Qt::Key_B, Qt::ControlModifier); }},
+        {"folder dropped", [this](TfrmPemarisMain* f) { Drop(f->BitBtnAddDirectories, {src / "second"}); }},
+        {"Remove unchecked", [](TfrmPemarisMain* f) { f->Act("ActRemoveFiles")->Execute(); }},
+    };
+    std::vector<std::string> listed;
+    for (int i = 0; i < 7; ++i) listed.push_back(Src("pre/c" + std::to_string(i % 2) + "/m/p" + std::to_string(i) + ".cbl"));
+    for (int i = 0; i < 3; ++i) Src("second/c/m/g" + std::to_string(i) + ".cbl");
+    for (const auto& g : gestures) {
+        TfrmPemarisMain* f = StartNamed();
+        Drop(f->BitBtnAddFiles, listed);
+        f->CheckListBoxSelectedFiles->SetChecked(0, false);
+        f->CheckListBoxSelectedFiles->setFocus();
+        dialogs->AnswerFiles({src / "second/c/m/g0.cbl", src / "second/c/m/g1.cbl"});
+        PostToGui([&] { g.gesture(f); });
+        EXPECT_TRUE(f->ActCalculateCommonRootStrict->Execute()) << g.what;
+        QApplication::processEvents();
+        EXPECT_EQ(f->SourceFiles.Count(), 7) << g.what;
+        EXPECT_EQ(f->Structure.Components.size(), 7u) << g.what;
+        EXPECT_EQ(f->Structure.Modules.size(), 7u) << g.what;
+        EXPECT_TRUE(dialogs->calls.empty()) << g.what;
     }
 }
